@@ -1,0 +1,79 @@
+#pragma once
+
+#include "canvas/PortraitGeometry.h"
+#include "platform/Surface.h"
+
+#include <QList>
+#include <QObject>
+#include <QPoint>
+#include <functional>
+
+// Where the portrait lives and how it is shown: the 1:1 pixel store (picPreview), the
+// back buffer holding it magnified as 8 x 8 blocks (picBackBuffer), the visible view
+// (picFace), the grid overlay (picGrid) and the one-colour swatch (picRGB).
+//
+// Every change to the portrait's pixels passes through commitCell, commitCells or one
+// of the whole-portrait replacements, and each ends with portraitChanged().
+class PortraitCanvas : public QObject {
+    Q_OBJECT
+public:
+    static constexpr Colour GridLineColour = RGBColour(50, 50, 50);
+    static constexpr Colour GridKeyColour = RGBColour(0, 0, 255);
+
+    explicit PortraitCanvas(QObject* parent = nullptr);
+
+    Surface& picPreview() { return m_preview; }
+    Surface& picBackBuffer() { return m_backBuffer; }
+    Surface& picFace() { return m_face; }
+    Surface& picGrid() { return m_grid; }
+    Surface& picRGB() { return m_rgb; }
+    const Surface& picPreview() const { return m_preview; }
+    const Surface& picBackBuffer() const { return m_backBuffer; }
+    const Surface& picFace() const { return m_face; }
+    const Surface& picGrid() const { return m_grid; }
+
+    // Whether the grid is on; the toolbar's Grid button answers it.
+    void setGridSource(std::function<bool()> gridOn) { m_gridOn = std::move(gridOn); }
+    bool gridOn() const { return m_gridOn && m_gridOn(); }
+
+    // Sizes the surfaces (idempotent) as the window's layout pass does.
+    void layoutSurfaces();
+
+    void RedrawFace();
+    void BltGrid();
+    void DrawGrid();
+    void DrawtoBB();
+    void clearView();
+
+    // One cell of the back buffer as a solid 8 x 8 block, through the swatch.
+    void blockFill(int x, int y, Colour c);
+
+    // The common end of the painting tools: back buffer, view and pixel store in step.
+    void commitCell(int x, int y, Colour c);
+    // Many cells as one change (Fill); the view is redrawn once.
+    void commitCells(const QList<QPoint>& cells, Colour c);
+
+    // Whole-portrait replacements.
+    // Open: the picture drawn from the top-left corner over the store's background.
+    void loadPortrait(const QImage& picture);
+    // New: store, view and back buffer cleared to the colour.
+    void newPortrait(Colour background);
+    // Import: the 48 x 56 region of source at (rx, ry), background where it lies outside.
+    // The caller renders the back buffer (the import window does it through its own buffer).
+    void importRegion(const QImage& source, int rx, int ry, Colour background);
+    // Replace the back buffer with an already magnified rendering and redraw the view.
+    void setBackBuffer(const Surface& magnified);
+    // Undo and friends: the store's whole image, back buffer and view rebuilt from it.
+    void restorePortrait(const QImage& portrait);
+
+signals:
+    void portraitChanged();
+
+private:
+    std::function<bool()> m_gridOn;
+    Surface m_preview;
+    Surface m_backBuffer;
+    Surface m_face;
+    Surface m_grid;
+    Surface m_rgb;
+};

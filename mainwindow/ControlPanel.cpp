@@ -1,0 +1,117 @@
+#include "mainwindow/ControlPanel.h"
+
+#include "mainwindow/ColourWell.h"
+#include "platform/PictureBox.h"
+#include "platform/Surface.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QRadioButton>
+
+namespace {
+
+QGroupBox* makeFrame(QWidget* parent, const QString& caption, QRect geometry)
+{
+    auto* frame = new QGroupBox(caption, parent);
+    frame->setGeometry(geometry);
+    frame->setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid palette(mid); border-radius: 0px; margin-top: 6px; }"
+        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 7px;"
+        " padding: 0px 2px; color: #0000ff; }"));
+    return frame;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& text, QRect geometry, bool enabled = true)
+{
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    label->setEnabled(enabled);
+    return label;
+}
+
+QRadioButton* makeOption(QWidget* parent, const QString& caption, QRect geometry, bool selected = false)
+{
+    auto* option = new QRadioButton(caption, parent);
+    option->setGeometry(geometry);
+    option->setChecked(selected);
+    return option;
+}
+
+QLineEdit* makeTextBox(QWidget* parent, const QString& text, QRect geometry)
+{
+    auto* box = new QLineEdit(text, parent);
+    box->setGeometry(geometry);
+    box->setMaxLength(3);
+    return box;
+}
+
+PictureBox* makeSwapButton(QWidget* parent, Surface* icon, QPoint at, const QString& tip)
+{
+    auto* button = new PictureBox(parent, false);
+    button->setSurface(icon);
+    button->setClientSize(icon->size());
+    button->move(at);
+    button->setToolTip(tip);
+    button->setCursor(Qt::PointingHandCursor);
+    return button;
+}
+
+} // namespace
+
+ControlPanel::ControlPanel(QWidget* window, Surface& preview)
+{
+    const QColor face = window->palette().color(QPalette::Button);
+    m_swapIcon = new Surface(16, 16, fromQColor(face), window);
+    {
+        QPainter p(&m_swapIcon->image());
+        p.drawImage(0, 0, QImage(QStringLiteral(":/swap.png")));
+    }
+
+    frameBGFG = makeFrame(window, "Foreground / Background Colors", {4, 24, 237, 101});
+    picFG = new ColourWell(RGBColour(255, 255, 255), frameBGFG);
+    picFG->move(16, 18);
+    picBG = new ColourWell(0, frameBGFG);
+    picBG->move(16 + 28, 18 + 28);
+    picFG->raise();
+    picSwap = makeSwapButton(frameBGFG, m_swapIcon, {104, 22}, "Swap Colors");
+
+    frameReplace = makeFrame(window, "Replace Colors", {4, 128, 237, 101});
+    picR1 = new ColourWell(RGBColour(255, 255, 255), frameReplace);
+    picR1->move(16, 18);
+    picR2 = new ColourWell(0, frameReplace);
+    picR2->move(16 + 28, 18 + 28);
+    picR1->raise();
+    picSwapReplace = makeSwapButton(frameReplace, m_swapIcon, {104, 22}, "Swap Colors");
+    chkUseFGBG = new QCheckBox("Use FG/BG Colors", frameReplace);
+    chkUseFGBG->setGeometry(104, 60, 126, 17);
+    chkUseFGBG->setToolTip("Use Foreground/Background Colors with Replace");
+
+    frameGamma = makeFrame(window, "Gamma Adjustment", {4, 232, 237, 45});
+    lblGamma = makeLabel(frameGamma, "Gamma Step :", {12, 20, 72, 15}, false);
+    txtGamma = makeTextBox(frameGamma, "15", {86, 17, 33, 20});
+    txtGamma->setEnabled(false);
+    lblGammaNote = makeLabel(frameGamma, "(Must be 0-255)", {126, 20, 100, 15}, false);
+
+    frameOutput = makeFrame(window, "Image Output", {4, 280, 237, 105});
+    lblQuality = makeLabel(frameOutput, "Quality:", {12, 16, 80, 15}, false);
+    optPerfect = makeOption(frameOutput, "Perfect  (100%)", {12, 32, 116, 16}, true);
+    optHigh = makeOption(frameOutput, "High       (85%)", {12, 49, 116, 16});
+    optMed = makeOption(frameOutput, "Medium  (70%)", {12, 66, 116, 16});
+    optLow = makeOption(frameOutput, "Low         (55%)", {12, 83, 116, 16});
+    lblPreview = makeLabel(frameOutput, "Preview:", {150, 16, 60, 15}, false);
+    picPreview = new PictureBox(frameOutput);
+    picPreview->setSurface(&preview);
+    picPreview->setClientSize(preview.size());
+    picPreview->move(158, 34);
+
+    frameOptions = makeFrame(window, "Misc. Options", {4, 388, 237, 109});
+    optRGBA = makeOption(frameOptions, "Show RGB Popup Always", {12, 18, 215, 16}, true);
+    optRGBS = makeOption(frameOptions, "Show RGB Popup Only With CTRL", {12, 36, 215, 16});
+    optRGBN = makeOption(frameOptions, "Do not Show RGB Popup", {12, 54, 215, 16});
+    lblRLevel = makeLabel(frameOptions, "Popup Transparency:", {12, 81, 110, 15});
+    txtRLevel = makeTextBox(frameOptions, "80", {124, 78, 33, 20});
+    lblPercent = makeLabel(frameOptions, "%", {161, 81, 16, 15});
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QWidget>
+
+class ColourWell;
+class PictureBox;
+class Surface;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+// The left-hand column of the main window: five frames with the colour wells, the
+// replace options, the gamma step, the output quality with the preview, and the
+// popup options. The controls keep the design's names; the window wires them.
+class ControlPanel {
+public:
+    ControlPanel(QWidget* window, Surface& preview);
+
+    QGroupBox* frameBGFG;
+    QGroupBox* frameReplace;
+    QGroupBox* frameGamma;
+    QGroupBox* frameOutput;
+    QGroupBox* frameOptions;
+
+    ColourWell* picFG;
+    ColourWell* picBG;
+    PictureBox* picSwap;
+    ColourWell* picR1;
+    ColourWell* picR2;
+    PictureBox* picSwapReplace;
+    QCheckBox* chkUseFGBG;
+
+    QLabel* lblGamma;
+    QLineEdit* txtGamma;
+    QLabel* lblGammaNote;
+
+    QLabel* lblQuality;
+    QRadioButton* optPerfect;
+    QRadioButton* optHigh;
+    QRadioButton* optMed;
+    QRadioButton* optLow;
+    QLabel* lblPreview;
+    PictureBox* picPreview;
+
+    QRadioButton* optRGBA;
+    QRadioButton* optRGBS;
+    QRadioButton* optRGBN;
+    QLabel* lblRLevel;
+    QLineEdit* txtRLevel;
+    QLabel* lblPercent;
+
+private:
+    Surface* m_swapIcon;
+};

@@ -1,0 +1,90 @@
+#include "mainwindow/MainToolBar.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QLayout>
+#include <QToolButton>
+
+namespace {
+const char* const TagProperty = "tag";
+}
+
+MainToolBar::MainToolBar(QWidget* parent) : QToolBar(parent), m_tools(new QActionGroup(this))
+{
+    setMovable(false);
+    setFloatable(false);
+    setIconSize(QSize(16, 16));
+    setToolButtonStyle(Qt::ToolButtonIconOnly);
+    setContentsMargins(0, 0, 0, 0);
+    layout()->setContentsMargins(0, 0, 0, 0);
+    layout()->setSpacing(0);
+    setStyleSheet(QStringLiteral("QToolBar { border: 0px; padding: 0px; spacing: 0px; }"
+                                 "QToolBar::separator { width: %1px; margin: 0px; }"
+                                 "QToolButton { margin: 0px; padding: 0px; }")
+                      .arg(SeparatorWidth));
+    m_tools->setExclusive(true);
+
+    addTaggedButton("New", "New Portrait", "new");
+    addTaggedButton("Open", "Open Portrait", "open");
+    addTaggedButton("Save", "Save Portrait", "save");
+    addTaggedButton("Import", "Import Bitmap", "import");
+    addFixedSeparator();
+    for (auto [tag, tip, image] : {std::tuple{"Brush", "Brush Tool", "brush"},
+                                   std::tuple{"Selector", "Grab Color", "selector"},
+                                   std::tuple{"Fill", "Fill Tool", "fill"},
+                                   std::tuple{"Replace", "Replace Colors", "replace"},
+                                   std::tuple{"Gamma", "Adjust Gamma", "gamma"}}) {
+        QAction* tool = addTaggedButton(tag, tip, image);
+        tool->setCheckable(true);
+        m_tools->addAction(tool);
+    }
+    buttonByTag("Brush")->setChecked(true);
+    QAction* grid = addTaggedButton("Grid", "Toggle Grid", "grid");
+    grid->setCheckable(true);
+    grid->setChecked(true);
+    addFixedSeparator();
+    addTaggedButton("About", "About Pictoria..", "about");
+
+    connect(this, &QToolBar::actionTriggered, this, [this](QAction* action) {
+        const QString tag = tagOf(action);
+        if (!tag.isEmpty())
+            emit buttonClick(tag);
+    });
+}
+
+QAction* MainToolBar::addTaggedButton(const QString& tag, const QString& tooltip, const QString& image)
+{
+    QAction* action = addAction(QIcon(QStringLiteral(":/toolbar/%1.png").arg(image)), QString());
+    action->setToolTip(tooltip);
+    action->setProperty(TagProperty, tag);
+    if (auto* button = qobject_cast<QToolButton*>(widgetForAction(action)))
+        button->setFixedSize(ButtonWidth, ButtonHeight);
+    return action;
+}
+
+void MainToolBar::addFixedSeparator() { addSeparator(); }
+
+QAction* MainToolBar::button(int index) const
+{
+    const QList<QAction*> all = actions();
+    return index >= 1 && index <= all.size() ? all[index - 1] : nullptr;
+}
+
+QAction* MainToolBar::buttonByTag(const QString& tag) const
+{
+    for (QAction* a : actions())
+        if (tagOf(a) == tag)
+            return a;
+    return nullptr;
+}
+
+QString MainToolBar::tagOf(const QAction* action) const
+{
+    return action ? action->property(TagProperty).toString() : QString();
+}
+
+bool MainToolBar::gridPressed() const
+{
+    const QAction* grid = button(11);
+    return grid && grid->isChecked();
+}

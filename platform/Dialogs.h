@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/Colour.h"
+
+#include <QString>
+
+enum class MessageButtons { Ok, OkCancel, RetryCancel, YesNo, YesNoCancel };
+enum class MessageIcon { None, Information, Warning, Critical, Question };
+enum class MessageResult { Ok, Cancel, Retry, Yes, No };
+
+// A standard file dialog's settings. The filter is written as pairs of description
+// and pattern separated by "|", e.g. "JPEG Image (*.jpg)|*.jpg".
+struct FileDialogRequest {
+    QString title;
+    QString filter;
+    int filterIndex = 1; // 1-based
+};
+
+// The standard dialogs and message boxes. Every cancelled dialog throws
+// CommandError(CommandError::Cancelled, ...), as a cancelled common dialog raises 32755.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    virtual QString openFileName(const FileDialogRequest& request) = 0;
+    virtual QString saveFileName(const FileDialogRequest& request) = 0;
+    virtual Colour chooseColour() = 0;
+    virtual MessageResult message(const QString& text, const QString& title, MessageButtons buttons,
+                                  MessageIcon icon) = 0;
+};
+
+// "Desc|pattern|Desc2|pattern2" as Qt's ";;"-separated name filters.
+QStringList toQtNameFilters(const QString& filter);

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class Surface;
+
+// Mouse buttons and modifier keys as the handlers see them.
+namespace MouseButton {
+inline constexpr int Left = 1;
+inline constexpr int Right = 2;
+inline constexpr int Middle = 4;
+} // namespace MouseButton
+namespace ShiftMask {
+inline constexpr int Shift = 1;
+inline constexpr int Ctrl = 2;
+inline constexpr int Alt = 4;
+} // namespace ShiftMask
+
+int buttonsToMask(Qt::MouseButtons buttons);
+int modifiersToMask(Qt::KeyboardModifiers modifiers);
+
+// A visible picture box: an optional 2-pixel sunken border around a drawing area
+// that shows a Surface 1:1. Mouse and key events come out as signals carrying the
+// button (1, 2, 4, summed while moving), the Shift mask (1, 2, 4) and the position
+// in drawing-area pixels.
+class PictureBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget* parent = nullptr, bool sunkenBorder = true);
+
+    void setSurface(Surface* surface);
+    Surface* surface() const { return m_surface; }
+
+    bool hasBorder() const { return m_border; }
+    int borderWidth() const { return m_border ? 2 : 0; }
+    // Outer size from the drawing area's size.
+    void setClientSize(QSize size);
+    QSize clientSize() const;
+    QPoint clientOrigin() const { return {borderWidth(), borderWidth()}; }
+
+signals:
+    void mouseDown(int button, int shift, float x, float y);
+    void mouseMove(int button, int shift, float x, float y);
+    void mouseUp(int button, int shift, float x, float y);
+    void clicked();
+    void doubleClicked();
+    void keyDown(int key, int shift);
+    void keyUp(int key, int shift);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+
+private:
+    void surfacePresented(const QRect& changed);
+    QPointF clientPos(const QMouseEvent* event) const;
+
+    QPointer<Surface> m_surface;
+    bool m_border;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+
+#include <QList>
+#include <QQueue>
+#include <optional>
+
+// A test double: answers come from queues filled beforehand, and every request and
+// message box is recorded. An empty queue answers like a cancelled dialog (or OK /
+// Cancel for message boxes, whichever the buttons offer first).
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Message {
+        QString text;
+        QString title;
+        MessageButtons buttons;
+        MessageIcon icon;
+    };
+
+    // std::nullopt scripts a cancel.
+    QQueue<std::optional<QString>> fileAnswers;
+    QQueue<std::optional<Colour>> colourAnswers;
+    QQueue<MessageResult> messageAnswers;
+
+    QList<FileDialogRequest> fileRequests;
+    QList<bool> fileRequestWasSave;
+    int colourRequests = 0;
+    QList<Message> messages;
+
+    QString openFileName(const FileDialogRequest& request) override;
+    QString saveFileName(const FileDialogRequest& request) override;
+    Colour chooseColour() override;
+    MessageResult message(const QString& text, const QString& title, MessageButtons buttons,
+                          MessageIcon icon) override;
+
+private:
+    QString answerFile(const FileDialogRequest& request, bool save);
+};

@@ -1,0 +1,46 @@
+#include "platform/StatusBar.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+
+StatusBar::StatusBar(const QList<PanelSpec>& panels, QWidget* parent) : QStatusBar(parent)
+{
+    setSizeGripEnabled(false);
+    setContentsMargins(0, 0, 0, 0);
+    setStyleSheet(QStringLiteral("QStatusBar::item { border: none; margin: 0px; }"));
+    for (const PanelSpec& spec : panels) {
+        auto* frame = new QFrame(this);
+        frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        frame->setLineWidth(1);
+        frame->setFixedWidth(spec.width);
+        frame->setToolTip(spec.text);
+        auto* layout = new QHBoxLayout(frame);
+        layout->setContentsMargins(2, 0, 2, 0);
+        layout->setSpacing(2);
+        auto* icon = new QLabel(frame);
+        icon->setFixedSize(16, 16);
+        icon->hide();
+        auto* text = new QLabel(spec.text, frame);
+        layout->addWidget(icon);
+        layout->addWidget(text, 1);
+        addWidget(frame);
+        m_panels.append(Panel{frame, icon, text, {}});
+    }
+}
+
+QString StatusBar::panelText(int panel) const { return m_panels.at(panel - 1).text->text(); }
+
+void StatusBar::setPanelText(int panel, const QString& text) { m_panels[panel - 1].text->setText(text); }
+
+QIcon StatusBar::panelIcon(int panel) const { return m_panels.at(panel - 1).iconValue; }
+
+void StatusBar::setPanelIcon(int panel, const QIcon& icon)
+{
+    Panel& p = m_panels[panel - 1];
+    p.iconValue = icon;
+    p.icon->setPixmap(icon.pixmap(16, 16));
+    p.icon->setVisible(!icon.isNull());
+}
+
+QWidget* StatusBar::panelWidget(int panel) const { return m_panels.at(panel - 1).frame; }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QIcon>
+#include <QStatusBar>
+
+class QLabel;
+
+// A status bar of fixed-width panels, numbered from 1, each with text and an
+// optional icon; a panel's tooltip is its initial text.
+class StatusBar : public QStatusBar {
+    Q_OBJECT
+public:
+    struct PanelSpec {
+        int width;
+        QString text;
+    };
+    StatusBar(const QList<PanelSpec>& panels, QWidget* parent = nullptr);
+
+    int panelCount() const { return int(m_panels.size()); }
+    QString panelText(int panel) const;
+    void setPanelText(int panel, const QString& text);
+    QIcon panelIcon(int panel) const;
+    void setPanelIcon(int panel, const QIcon& icon);
+    QWidget* panelWidget(int panel) const;
+
+private:
+    struct Panel {
+        QWidget* frame;
+        QLabel* icon;
+        QLabel* text;
+        QIcon iconValue;
+    };
+    QList<Panel> m_panels;
+};

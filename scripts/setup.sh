@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Pictoria needs to build, run and test.
+# Safe to run again: only missing packages are installed.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libqt6svg6
+  libfreeimage-dev
+  libjpeg-turbo-progs imagemagick
+  xvfb xauth xdotool x11-utils x11-apps
+  fonts-dejavu-core
+  libbenchmark-dev
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

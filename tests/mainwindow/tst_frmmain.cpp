@@ -1,0 +1,255 @@
+#include "mainwindow/ControlPanel.h"
+#include "mainwindow/ColourWell.h"
+#include "mainwindow/MainToolBar.h"
+#include "mainwindow/frmMain.h"
+#include "platform/PictureBox.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/StatusBar.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QtTest>
+
+class FrmMainTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void windowFrame();
+    void toolbarButtons_data();
+    void toolbarButtons();
+    void toolbarStartState();
+    void statusPanels();
+    void framesAndControls_data();
+    void framesAndControls();
+    void controlsStartInDesignState();
+    void stateStartsAtItsValues();
+    void viewShowsBlackPortraitUnderGrid();
+    void restoreRunsLayoutAgainAndKeepsState();
+    void layoutWithGridReleasedDoesNotOverlay();
+    void backgroundMoveRemovesOverlay();
+    void closeNeverAsks();
+
+private:
+    std::shared_ptr<ScriptedDialogs> dialogs;
+    std::unique_ptr<frmMain> window;
+};
+
+void FrmMainTest::init()
+{
+    dialogs = std::make_shared<ScriptedDialogs>();
+    window = std::make_unique<frmMain>(dialogs);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void FrmMainTest::cleanup()
+{
+    window.reset();
+}
+
+void FrmMainTest::windowFrame()
+{
+    QCOMPARE(window->windowTitle(), QStringLiteral("Pictoria"));
+    QCOMPARE(window->size(), QSize(640, 520));
+    QCOMPARE(window->minimumSize(), window->maximumSize());
+    const Qt::WindowFlags flags = window->windowFlags();
+    QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(window->picFaceBox()->geometry(), QRect(248, 28, 388, 452));
+    QCOMPARE(window->picFaceBox()->mapTo(window.get(), window->picFaceBox()->clientOrigin()), QPoint(250, 30));
+    QCOMPARE(window->lblVersion()->geometry(), QRect(248, 484, 385, 13));
+    QCOMPARE(window->stbMain()->geometry(), QRect(0, 504, 640, 16));
+    QCOMPARE(window->tlbMain()->geometry(), QRect(0, 0, 640, 22));
+}
+
+void FrmMainTest::toolbarButtons_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<QString>("tooltip");
+    QTest::addColumn<int>("left");
+    // Buttons are 23 wide, separators 8, laid from x = 0.
+    const struct { const char* tag; const char* tip; } rows[] = {
+        {"New", "New Portrait"}, {"Open", "Open Portrait"}, {"Save", "Save Portrait"},
+        {"Import", "Import Bitmap"}, {nullptr, nullptr}, {"Brush", "Brush Tool"},
+        {"Selector", "Grab Color"}, {"Fill", "Fill Tool"}, {"Replace", "Replace Colors"},
+        {"Gamma", "Adjust Gamma"}, {"Grid", "Toggle Grid"}, {nullptr, nullptr},
+        {"About", "About Pictoria.."}};
+    int x = 0;
+    for (int i = 0; i < 13; ++i) {
+        if (rows[i].tag)
+            QTest::newRow(rows[i].tag) << i + 1 << QString(rows[i].tag) << QString(rows[i].tip) << x;
+        x += rows[i].tag ? 23 : 8;
+    }
+}
+
+void FrmMainTest::toolbarButtons()
+{
+    QFETCH(int, index);
+    QFETCH(QString, tag);
+    QFETCH(QString, tooltip);
+    QFETCH(int, left);
+    MainToolBar* bar = window->tlbMain();
+    QCOMPARE(bar->buttonCount(), 13);
+    QAction* action = bar->button(index);
+    QVERIFY(action);
+    QCOMPARE(bar->tagOf(action), tag);
+    QCOMPARE(action->toolTip(), tooltip);
+    QVERIFY2(!action->icon().isNull(), "every button shows an image");
+    QCOMPARE(action->icon().availableSizes().value(0), QSize(16, 16));
+    QWidget* button = bar->widgetForAction(action);
+    QCOMPARE(button->geometry(), QRect(left, 0, 23, 22));
+}
+
+void FrmMainTest::toolbarStartState()
+{
+    MainToolBar* bar = window->tlbMain();
+    QVERIFY(bar->button(5)->isSeparator());
+    QVERIFY(bar->button(12)->isSeparator());
+    QVERIFY(bar->buttonByTag("Brush")->isChecked());
+    QVERIFY(bar->buttonByTag("Grid")->isChecked());
+    QVERIFY(bar->gridPressed());
+    for (const char* tool : {"Selector", "Fill", "Replace", "Gamma"})
+        QVERIFY(!bar->buttonByTag(tool)->isChecked());
+    QVERIFY(!bar->buttonByTag("New")->isCheckable());
+}
+
+void FrmMainTest::statusPanels()
+{
+    StatusBar* bar = window->stbMain();
+    QCOMPARE(bar->panelCount(), 3);
+    const int widths[] = {420, 120, 96};
+    const char* texts[] = {"Ready.", "RGB(0,0,0)", "(0, 0)"};
+    for (int i = 1; i <= 3; ++i) {
+        QCOMPARE(bar->panelText(i), QString(texts[i - 1]));
+        QCOMPARE(bar->panelWidget(i)->toolTip(), QString(texts[i - 1]));
+        QCOMPARE(bar->panelWidget(i)->width(), widths[i - 1]);
+    }
+}
+
+void FrmMainTest::framesAndControls_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("geometry");
+    QTest::newRow("colours") << "Foreground / Background Colors" << QRect(4, 24, 237, 101);
+    QTest::newRow("replace") << "Replace Colors" << QRect(4, 128, 237, 101);
+    QTest::newRow("gamma") << "Gamma Adjustment" << QRect(4, 232, 237, 45);
+    QTest::newRow("output") << "Image Output" << QRect(4, 280, 237, 105);
+    QTest::newRow("options") << "Misc. Options" << QRect(4, 388, 237, 109);
+}
+
+void FrmMainTest::framesAndControls()
+{
+    QFETCH(QString, caption);
+    QFETCH(QRect, geometry);
+    const auto frames = window->findChildren<QGroupBox*>();
+    auto it = std::find_if(frames.begin(), frames.end(), [&](QGroupBox* f) { return f->title() == caption; });
+    QVERIFY(it != frames.end());
+    QCOMPARE((*it)->geometry(), geometry);
+}
+
+void FrmMainTest::controlsStartInDesignState()
+{
+    ControlPanel& p = window->panel();
+    QCOMPARE(p.picFG->fill(), RGBColour(255, 255, 255));
+    QCOMPARE(p.picBG->fill(), Colour(0));
+    QCOMPARE(p.picR1->fill(), RGBColour(255, 255, 255));
+    QCOMPARE(p.picR2->fill(), Colour(0));
+    QCOMPARE(p.picFG->size(), QSize(49, 49));
+    QCOMPARE(p.picBG->pos() - p.picFG->pos(), QPoint(28, 28));
+    QCOMPARE(p.chkUseFGBG->text(), QStringLiteral("Use FG/BG Colors"));
+    QVERIFY(!p.chkUseFGBG->isChecked());
+    QCOMPARE(p.txtGamma->text(), QStringLiteral("15"));
+    QVERIFY(!p.txtGamma->isEnabled());
+    QVERIFY(!p.lblGamma->isEnabled());
+    QVERIFY(!p.lblGammaNote->isEnabled());
+    QCOMPARE(p.txtGamma->maxLength(), 3);
+    QCOMPARE(p.txtRLevel->text(), QStringLiteral("80"));
+    QCOMPARE(p.txtRLevel->maxLength(), 3);
+    QVERIFY(p.optPerfect->isChecked());
+    QCOMPARE(p.optPerfect->text(), QStringLiteral("Perfect  (100%)"));
+    QCOMPARE(p.optHigh->text(), QStringLiteral("High       (85%)"));
+    QCOMPARE(p.optMed->text(), QStringLiteral("Medium  (70%)"));
+    QCOMPARE(p.optLow->text(), QStringLiteral("Low         (55%)"));
+    QVERIFY(p.optRGBA->isChecked());
+    QVERIFY(!p.optRGBS->isChecked());
+    QVERIFY(!p.optRGBN->isChecked());
+    QCOMPARE(p.picPreview->size(), QSize(52, 60));
+    QVERIFY(!p.lblQuality->isEnabled());
+    QVERIFY(!p.lblPreview->isEnabled());
+}
+
+void FrmMainTest::stateStartsAtItsValues()
+{
+    const EditingState& s = window->state();
+    QCOMPARE(s.FGColor, Colour(0x00FFFFFF));
+    QCOMPARE(s.BGColor, Colour(0));
+    QCOMPARE(s.R1Color, Colour(0x00FFFFFF));
+    QCOMPARE(s.R2Color, Colour(0));
+    QCOMPARE(int(s.GammaStep), 15);
+    QCOMPARE(s.CurrentTool, QStringLiteral("Brush"));
+    QCOMPARE(s.OutputQuality, 100);
+    QCOMPARE(int(s.PopupAlpha), 204);
+    QCOMPARE(window->Version(), QStringLiteral("Version 1.1a"));
+    QCOMPARE(window->lblVersion()->text(), QStringLiteral("Version 1.1a"));
+}
+
+void FrmMainTest::viewShowsBlackPortraitUnderGrid()
+{
+    const QImage shown = window->picFaceBox()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(fromQRgb(shown.pixel(2 + 0, 2 + 0)), PortraitCanvas::GridLineColour);
+    QCOMPARE(fromQRgb(shown.pixel(2 + 3, 2 + 3)), Colour(0));
+    QCOMPARE(fromQRgb(shown.pixel(2 + 383, 2 + 447)), Colour(0));
+    QCOMPARE(fromQRgb(shown.pixel(2 + 376, 2 + 447)), PortraitCanvas::GridLineColour);
+}
+
+void FrmMainTest::restoreRunsLayoutAgainAndKeepsState()
+{
+    const int before = window->layoutPasses();
+    window->state().FGColor = RGBColour(1, 2, 3);
+    window->state().CurrentTool = "Gamma";
+    window->state().GammaStep = 40;
+    window->showMinimized();
+    window->showNormal();
+    QTRY_VERIFY(window->layoutPasses() > before);
+    QCOMPARE(window->state().FGColor, RGBColour(1, 2, 3));
+    QCOMPARE(window->state().CurrentTool, QStringLiteral("Gamma"));
+    QCOMPARE(int(window->state().GammaStep), 40);
+    QCOMPARE(window->canvas().picGrid().pixel(8, 0), PortraitCanvas::GridLineColour);
+}
+
+void FrmMainTest::layoutWithGridReleasedDoesNotOverlay()
+{
+    window->tlbMain()->buttonByTag("Grid")->setChecked(false);
+    window->canvas().clearView();
+    window->Form_Resize();
+    QCOMPARE(window->canvas().picFace().pixel(0, 0), Colour(0));
+    window->canvas().picFace().fillRect(QRect(0, 0, 1, 1), RGBColour(9, 9, 9));
+    window->Form_Resize();
+    QCOMPARE(window->canvas().picFace().pixel(0, 0), RGBColour(9, 9, 9));
+}
+
+void FrmMainTest::backgroundMoveRemovesOverlay()
+{
+    window->canvas().picFace().fillRect(QRect(100, 50, 88, 21), RGBColour(255, 255, 255));
+    QTest::mouseMove(window.get(), QPoint(245, 300));
+    window->Form_MouseMove();
+    QCOMPARE(window->canvas().picFace().pixel(101, 51), Colour(0));
+    QCOMPARE(window->canvas().picFace().pixel(104, 56), PortraitCanvas::GridLineColour);
+}
+
+void FrmMainTest::closeNeverAsks()
+{
+    window->canvas().commitCell(0, 0, RGBColour(255, 255, 255));
+    QVERIFY(window->close());
+    QVERIFY(dialogs->messages.isEmpty());
+}
+
+QTEST_MAIN(FrmMainTest)
+#include "tst_frmmain.moc"

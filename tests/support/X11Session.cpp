@@ -1,0 +1,153 @@
+#include "support/X11Session.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QThread>
+
+X11Session::X11Session() { m_process.setProcessChannelMode(QProcess::ForwardedChannels); }
+
+X11Session::~X11Session() { stop(); }
+
+bool X11Session::start(const QStringList& arguments, const QStringList& extraEnvironment)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.remove("QT_SCALE_FACTOR");
+    for (const QString& entry : extraEnvironment) {
+        const qsizetype eq = entry.indexOf('=');
+        env.insert(entry.left(eq), entry.mid(eq + 1));
+    }
+    m_process.setProcessEnvironment(env);
+    m_process.start(QStringLiteral(PICTORIA_BINARY), arguments);
+    return m_process.waitForStarted(10000);
+}
+
+void X11Session::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000)) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+}
+
+QString X11Session::xdotool(const QStringList& arguments, bool* ok)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), arguments);
+    const bool finished = p.waitForFinished(20000);
+    if (ok)
+        *ok = finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+}
+
+QString X11Session::waitForWindow(const QString& titleRegex, int timeoutMs) const
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        bool ok = false;
+        const QString out =
+            xdotool({"search", "--onlyvisible", "--name", '^' + titleRegex + '$'}, &ok);
+        if (ok && !out.isEmpty())
+            return out.split('\n').constFirst().trimmed();
+        QThread::msleep(100);
+    }
+    return {};
+}
+
+bool X11Session::waitForWindowGone(const QString& windowId, int timeoutMs) const
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        bool ok = false;
+        const QString out = xdotool({"search", "--onlyvisible", "--name", "."}, &ok);
+        if (!out.split('\n').contains(windowId))
+            return true;
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+QRect X11Session::geometry(const QString& windowId) const
+{
+    const QString out = xdotool({"getwindowgeometry", "--shell", windowId});
+    int x = 0, y = 0, w = 0, h = 0;
+    for (const QString& line : out.split('\n')) {
+        const QStringList kv = line.split('=');
+        if (kv.size() != 2)
+            continue;
+        if (kv[0] == "X") x = kv[1].toInt();
+        if (kv[0] == "Y") y = kv[1].toInt();
+        if (kv[0] == "WIDTH") w = kv[1].toInt();
+        if (kv[0] == "HEIGHT") h = kv[1].toInt();
+    }
+    return {x, y, w, h};
+}
+
+QString X11Session::windowTitle(const QString& windowId) const
+{
+    return xdotool({"getwindowname", windowId});
+}
+
+void X11Session::moveTo(int x, int y) const
+{
+    xdotool({"mousemove", "--sync", QString::number(x), QString::number(y)});
+}
+
+void X11Session::click(int x, int y, int button) const
+{
+    moveTo(x, y);
+    xdotool({"click", QString::number(button)});
+}
+
+void X11Session::press(int button) const { xdotool({"mousedown", QString::number(button)}); }
+
+void X11Session::release(int button) const { xdotool({"mouseup", QString::number(button)}); }
+
+void X11Session::drag(QPoint from, QPoint to, int button, int steps) const
+{
+    moveTo(from.x(), from.y());
+    press(button);
+    settle(60);
+    for (int i = 1; i <= steps; ++i) {
+        const QPoint p = from + (to - from) * i / steps;
+        moveTo(p.x(), p.y());
+        settle(30);
+    }
+    release(button);
+}
+
+void X11Session::key(const QString& keys) const { xdotool({"key", "--clearmodifiers", keys}); }
+
+void X11Session::keyDown(const QString& key) const { xdotool({"keydown", key}); }
+
+void X11Session::keyUp(const QString& key) const { xdotool({"keyup", key}); }
+
+void X11Session::type(const QString& text) const { xdotool({"type", "--delay", "20", text}); }
+
+void X11Session::focus(const QString& windowId) const
+{
+    xdotool({"windowactivate", "--sync", windowId});
+    xdotool({"windowfocus", "--sync", windowId});
+}
+
+QImage X11Session::screenshot() const
+{
+    QProcess p;
+    p.start(QStringLiteral("import"), {"-window", "root", "png:-"});
+    p.waitForFinished(20000);
+    return QImage::fromData(p.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+}
+
+void X11Session::settle(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+}

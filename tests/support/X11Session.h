@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+// Drives the real pictoria binary in the X server named by $DISPLAY (the test is
+// started under xvfb-run): finds its windows with xdotool, moves the pointer, clicks,
+// types, and reads the screen back as an image.
+class X11Session {
+public:
+    X11Session();
+    ~X11Session();
+
+    bool start(const QStringList& arguments = {}, const QStringList& extraEnvironment = {});
+    void stop();
+    bool isRunning() const { return m_process.state() == QProcess::Running; }
+    QProcess& process() { return m_process; }
+
+    // The first visible window whose title matches the regular expression exactly;
+    // empty when none appears within the timeout.
+    QString waitForWindow(const QString& titleRegex, int timeoutMs = 15000) const;
+    bool waitForWindowGone(const QString& windowId, int timeoutMs = 10000) const;
+    // The client area in root coordinates.
+    QRect geometry(const QString& windowId) const;
+    QString windowTitle(const QString& windowId) const;
+
+    void moveTo(int x, int y) const;
+    void click(int x, int y, int button = 1) const;
+    void press(int button = 1) const;
+    void release(int button = 1) const;
+    void drag(QPoint from, QPoint to, int button = 1, int steps = 8) const;
+    void key(const QString& keys) const;
+    void keyDown(const QString& key) const;
+    void keyUp(const QString& key) const;
+    void type(const QString& text) const;
+    void focus(const QString& windowId) const;
+
+    QImage screenshot() const;
+    // Waits until the events sent so far have been painted.
+    static void settle(int ms = 250);
+
+    static QString xdotool(const QStringList& arguments, bool* ok = nullptr);
+
+private:
+    QProcess m_process;
+};
