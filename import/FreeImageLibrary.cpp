@@ -1,11 +1,173 @@
 #include "import/FreeImageLibrary.h"
 
+#include "import/ImportLimits.h"
+
 #include <FreeImage.h>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <new>
 
 namespace FreeImageLibrary {
 
 void initialise() { FreeImage_Initialise(FALSE); }
 
 void deinitialise() { FreeImage_DeInitialise(); }
+
+namespace {
+
+struct BitmapDeleter {
+    void operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitmap); }
+};
+using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
+
+// The library's callback has no user argument, so the sink of the running load is kept
+// here; loads never overlap (one per helper process, one thread).
+const MessageSink* currentSink = nullptr;
+
+void DLL_CALLCONV FreeImageErrorHandler(FREE_IMAGE_FORMAT fif, const char* message)
+{
+    if (currentSink && *currentSink)
+        (*currentSink)(int(fif), message ? message : "");
+}
+
+void InitFreeImage()
+{
+    FreeImage_Initialise(FALSE);
+    FreeImage_SetOutputMessage(FreeImageErrorHandler);
+}
+
+// Float RGB(A) clamped to 0..1 and scaled to 8 bits, rounded; FreeImage has no direct
+// conversion of these types to a standard bitmap.
+Bitmap floatTo32Bits(FIBITMAP* source, bool alpha)
+{
+    const unsigned w = FreeImage_GetWidth(source), h = FreeImage_GetHeight(source);
+    Bitmap out(FreeImage_Allocate(int(w), int(h), 32));
+    if (!out)
+        return out;
+    auto level = [](float v) { return BYTE(v >= 1.0f ? 255 : v > 0.0f ? int(v * 255.0f + 0.5f) : 0); };
+    for (unsigned y = 0; y < h; ++y) {
+        const BYTE* src = FreeImage_GetScanLine(source, int(y));
+        BYTE* dst = FreeImage_GetScanLine(out.get(), int(y));
+        for (unsigned x = 0; x < w; ++x) {
+            const float* p = reinterpret_cast<const float*>(src) + x * (alpha ? 4 : 3);
+            dst[4 * x + FI_RGBA_RED] = level(p[0]);
+            dst[4 * x + FI_RGBA_GREEN] = level(p[1]);
+            dst[4 * x + FI_RGBA_BLUE] = level(p[2]);
+            dst[4 * x + FI_RGBA_ALPHA] = 0xFF;
+        }
+    }
+    return out;
+}
+
+// Every bitmap as 32-bit BGRA. Standard bitmaps of any depth and palette, and 16-bit-
+// per-channel RGB(A), convert directly; float RGB(A) is clamped; single-channel types
+// (16/32-bit integers, floats, complex) are scaled to 8-bit grey first.
+Bitmap to32Bits(FIBITMAP* source)
+{
+    switch (FreeImage_GetImageType(source)) {
+    case FIT_BITMAP:
+    case FIT_RGB16:
+    case FIT_RGBA16:
+        return Bitmap(FreeImage_ConvertTo32Bits(source));
+    case FIT_RGBF:
+        return floatTo32Bits(source, false);
+    case FIT_RGBAF:
+        return floatTo32Bits(source, true);
+    default: {
+        Bitmap grey(FreeImage_ConvertToStandardType(source, TRUE));
+        return grey ? Bitmap(FreeImage_ConvertTo32Bits(grey.get())) : Bitmap();
+    }
+    }
+}
+
+void copyRows(FIBITMAP* bgra, DecodedPicture& out)
+{
+    const std::uint32_t w = out.width, h = out.height;
+    out.pixels.resize(std::size_t(w) * h);
+    // FreeImage keeps its rows bottom-up.
+    for (std::uint32_t y = 0; y < h; ++y) {
+        const BYTE* row = FreeImage_GetScanLine(bgra, int(h - 1 - y));
+        std::uint32_t* dst = out.pixels.data() + std::size_t(y) * w;
+        for (std::uint32_t x = 0; x < w; ++x) {
+            const BYTE* p = row + 4 * x;
+            dst[x] = 0xFF000000u | (std::uint32_t(p[FI_RGBA_RED]) << 16) | (std::uint32_t(p[FI_RGBA_GREEN]) << 8)
+                     | std::uint32_t(p[FI_RGBA_BLUE]);
+        }
+    }
+    out.converted = true;
+}
+
+void decodeIdentified(const char* path, FREE_IMAGE_FORMAT fif, DecodedPicture& out)
+{
+    // A header claiming a huge picture is refused before any pixel is allocated.
+    if (FreeImage_FIFSupportsNoPixels(fif)) {
+        Bitmap header(FreeImage_Load(fif, path, FIF_LOAD_NOPIXELS));
+        if (!header)
+            return;
+        const unsigned w = FreeImage_GetWidth(header.get()), h = FreeImage_GetHeight(header.get());
+        if (!ImportLimits::withinBounds(w, h)) {
+            out.tooLarge = true;
+            out.width = w;
+            out.height = h;
+            return;
+        }
+    }
+
+    Bitmap bitmap(FreeImage_Load(fif, path, 0));
+    if (!bitmap)
+        return;
+    out.loaded = true;
+    out.width = FreeImage_GetWidth(bitmap.get());
+    out.height = FreeImage_GetHeight(bitmap.get());
+    out.hasBits = FreeImage_GetBits(bitmap.get()) != nullptr;
+    out.hasInfo = FreeImage_GetInfo(bitmap.get()) != nullptr;
+    if (!ImportLimits::withinBounds(out.width, out.height)) {
+        out.tooLarge = true;
+        return;
+    }
+    if (out.width < 1 || out.height < 1 || !out.hasBits || !out.hasInfo)
+        return;
+
+    errno = 0;
+    Bitmap bgra = to32Bits(bitmap.get());
+    bitmap.reset(); // only one full copy of the picture at a time
+    if (!bgra || FreeImage_GetWidth(bgra.get()) != out.width || FreeImage_GetHeight(bgra.get()) != out.height) {
+        out.convertError = errno ? errno : ENOMEM;
+        return;
+    }
+    copyRows(bgra.get(), out);
+}
+
+} // namespace
+
+DecodedPicture decodeFile(const char* path, const MessageSink& sink)
+{
+    DecodedPicture out;
+    currentSink = &sink;
+    InitFreeImage();
+    try {
+        const FREE_IMAGE_FORMAT fif = FreeImage_GetFileType(path, 0);
+        out.format = int(fif);
+        if (fif != FIF_UNKNOWN)
+            decodeIdentified(path, fif, out);
+    } catch (const std::bad_alloc& e) {
+        out.failure = Failure::OutOfMemory;
+        out.failureText = e.what();
+    } catch (const std::exception& e) {
+        out.failure = Failure::Exception;
+        out.failureText = e.what();
+    } catch (...) {
+        out.failure = Failure::Exception;
+        out.failureText = "unknown exception";
+    }
+    if (out.failure != Failure::None) {
+        out.loaded = out.converted = false;
+        out.pixels.clear();
+    }
+    FreeImage_DeInitialise();
+    currentSink = nullptr;
+    return out;
+}
 
 } // namespace FreeImageLibrary

@@ -1,7 +1,47 @@
 #pragma once
 
-// The editor's own start and stop of the multi-format image library.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The one place that talks to FreeImage. Nothing here depends on Qt, so the import
+// helper process links it on its own.
 namespace FreeImageLibrary {
+
+// The editor's own start and stop of the library, at window creation and close.
 void initialise();
 void deinitialise();
+
+enum class Failure : std::uint8_t {
+    None = 0,
+    OutOfMemory = 1, // std::bad_alloc escaped the library
+    Exception = 2,   // any other exception escaped the library
+};
+
+// What one load produced. Pixels are top row first, one 0xFFRRGGBB word per pixel
+// (the layout of QImage::Format_RGB32).
+struct DecodedPicture {
+    int format = -1;          // FreeImage's format code; -1 when the file is not identified
+    bool loaded = false;      // FreeImage_Load returned a bitmap
+    bool tooLarge = false;    // the header (or the bitmap) exceeds ImportLimits
+    std::uint32_t width = 0;  // as the bitmap reports it, or as the header claims when tooLarge
+    std::uint32_t height = 0;
+    bool hasBits = false;     // FreeImage_GetBits was not null
+    bool hasInfo = false;     // FreeImage_GetInfo was not null
+    bool converted = false;   // pixels holds width * height words
+    int convertError = 0;     // errno-style code when the conversion to 32 bits failed
+    Failure failure = Failure::None;
+    std::string failureText;
+    std::vector<std::uint32_t> pixels;
+};
+
+// Called once per message the library emits during a load, with its format code.
+using MessageSink = std::function<void(int format, const char* message)>;
+
+// One load: initialise, identify, check the header against the bounds where the format
+// can read the header alone, decode, convert to 32-bit rows, deinitialise - the library
+// is deinitialised on every path, exceptions included.
+DecodedPicture decodeFile(const char* path, const MessageSink& sink);
+
 } // namespace FreeImageLibrary

@@ -1,6 +1,8 @@
 #include "mainwindow/frmMain.h"
 
 #include "import/FreeImageLibrary.h"
+#include "import/ImportCommand.h"
+#include "mainwindow/ColourWell.h"
 #include "mainwindow/ControlPanel.h"
 #include "mainwindow/MainToolBar.h"
 #include "platform/PictureBox.h"
@@ -61,6 +63,9 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
                                 this);
     m_statusBar->setGeometry(0, 504, ClientWidth, 16);
 
+    m_import = std::make_unique<ImportCommand>(this, *m_dialogs, m_canvas, *m_statusBar,
+                                               [this] { return m_panel->picBG->fill(); });
+
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
         move(available.center() - QPoint(ClientWidth / 2, ClientHeight / 2));
@@ -73,6 +78,8 @@ frmMain::~frmMain()
     if (m_libraryStarted)
         FreeImageLibrary::deinitialise();
 }
+
+void frmMain::ImportBitmap() { m_import->ImportBitmap(); }
 
 void frmMain::showEvent(QShowEvent* event)
 {

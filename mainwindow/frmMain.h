@@ -7,6 +7,7 @@
 #include <memory>
 
 class ControlPanel;
+class ImportCommand;
 class Dialogs;
 class MainToolBar;
 class PictureBox;
@@ -49,6 +50,10 @@ public:
     void DrawGrid() { m_canvas.DrawGrid(); }
     void DrawtoBB() { m_canvas.DrawtoBB(); }
 
+    // The toolbar's Import command.
+    void ImportBitmap();
+    ImportCommand& importCommand() { return *m_import; }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -66,6 +71,7 @@ private:
     PictureBox* m_faceBox;
     QLabel* m_version;
     std::unique_ptr<ControlPanel> m_panel;
+    std::unique_ptr<ImportCommand> m_import;
     int m_layoutPasses = 0;
     bool m_libraryStarted = false;
 };

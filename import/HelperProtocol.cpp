@@ -1,0 +1,202 @@
+#include "import/HelperProtocol.h"
+
+#include "import/ImportLimits.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace HelperProtocol {
+
+namespace {
+
+constexpr std::uint32_t tag(const char (&t)[5])
+{
+    return std::uint32_t(std::uint8_t(t[0])) | std::uint32_t(std::uint8_t(t[1])) << 8
+           | std::uint32_t(std::uint8_t(t[2])) << 16 | std::uint32_t(std::uint8_t(t[3])) << 24;
+}
+constexpr std::uint32_t TagMessage = tag("MSG ");
+constexpr std::uint32_t TagResult = tag("RSLT");
+constexpr std::uint32_t TagPixels = tag("PIXS");
+constexpr std::uint32_t TagEnd = tag("END ");
+
+void put32(std::string& s, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        s.push_back(char((v >> (8 * i)) & 0xFF));
+}
+
+std::uint32_t get32(const char* p)
+{
+    std::uint32_t v = 0;
+    for (int i = 0; i < 4; ++i)
+        v |= std::uint32_t(std::uint8_t(p[i])) << (8 * i);
+    return v;
+}
+
+std::string frame(std::uint32_t t, const std::string& payload)
+{
+    std::string s;
+    put32(s, t);
+    put32(s, std::uint32_t(payload.size()));
+    return s + payload;
+}
+
+} // namespace
+
+std::string messageFrame(int format, const char* text)
+{
+    std::string payload;
+    put32(payload, std::uint32_t(format));
+    const std::size_t n = text ? std::min<std::size_t>(std::strlen(text), MaxMessageBytes) : 0;
+    payload.append(text ? text : "", n);
+    return frame(TagMessage, payload);
+}
+
+std::string resultFrame(const FreeImageLibrary::DecodedPicture& p)
+{
+    std::string payload;
+    put32(payload, std::uint32_t(p.format));
+    payload.push_back(char(p.loaded));
+    payload.push_back(char(p.tooLarge));
+    payload.push_back(char(p.hasBits));
+    payload.push_back(char(p.hasInfo));
+    payload.push_back(char(p.converted));
+    payload.push_back(char(p.failure));
+    payload.append(2, '\0');
+    put32(payload, p.width);
+    put32(payload, p.height);
+    put32(payload, std::uint32_t(p.convertError));
+    put32(payload, 0);
+    payload.append(p.failureText.substr(0, MaxFailureBytes));
+    return frame(TagResult, payload);
+}
+
+std::string pixelsHeader(std::uint32_t pixelCount)
+{
+    std::string s;
+    put32(s, TagPixels);
+    put32(s, pixelCount * 4u);
+    return s;
+}
+
+std::string endFrame() { return frame(TagEnd, {}); }
+
+bool Reader::fail(std::string why)
+{
+    if (m_error.empty())
+        m_error = std::move(why);
+    return false;
+}
+
+bool Reader::startFrame()
+{
+    m_tag = get32(m_header.data());
+    m_length = get32(m_header.data() + 4);
+    m_header.clear();
+    m_payload.clear();
+    if (m_ended)
+        return fail("data after the end frame");
+    if (m_tag == TagMessage) {
+        if (m_length < 4 || m_length > 4 + MaxMessageBytes)
+            return fail("message frame of a wrong length");
+    } else if (m_tag == TagResult) {
+        if (m_haveResult)
+            return fail("second result frame");
+        if (m_length < ResultBytes || m_length > ResultBytes + MaxFailureBytes)
+            return fail("result frame of a wrong length");
+    } else if (m_tag == TagPixels) {
+        if (!m_haveResult || !m_picture.converted || m_havePixels)
+            return fail("pixels without a result that announces them");
+        const std::uint64_t expected = std::uint64_t(m_picture.width) * m_picture.height * 4u;
+        if (m_length != expected)
+            return fail("pixel frame does not match the picture's size");
+        m_picture.pixels.assign(std::size_t(m_picture.width) * m_picture.height, 0);
+        m_pixelBytesRead = 0;
+    } else if (m_tag == TagEnd) {
+        if (m_length != 0)
+            return fail("end frame with a payload");
+        if (!m_haveResult)
+            return fail("end without a result");
+        if (m_picture.converted && !m_havePixels)
+            return fail("end before the announced pixels");
+    } else {
+        return fail("unknown frame");
+    }
+    m_inFrame = true;
+    return m_length != 0 || finishFrame();
+}
+
+bool Reader::finishFrame()
+{
+    m_inFrame = false;
+    const char* p = m_payload.data();
+    if (m_tag == TagMessage) {
+        if (m_messages.size() < MaxMessages)
+            m_messages.push_back({int(get32(p)), m_payload.substr(4)});
+        else
+            ++m_dropped;
+    } else if (m_tag == TagResult) {
+        FreeImageLibrary::DecodedPicture& r = m_picture;
+        r.format = int(get32(p));
+        r.loaded = p[4] != 0;
+        r.tooLarge = p[5] != 0;
+        r.hasBits = p[6] != 0;
+        r.hasInfo = p[7] != 0;
+        r.converted = p[8] != 0;
+        if (std::uint8_t(p[9]) > std::uint8_t(FreeImageLibrary::Failure::Exception))
+            return fail("unknown failure kind");
+        r.failure = FreeImageLibrary::Failure(p[9]);
+        r.width = get32(p + 12);
+        r.height = get32(p + 16);
+        r.convertError = int(get32(p + 20));
+        r.failureText = m_payload.substr(ResultBytes);
+        if (r.converted
+            && (!r.loaded || r.tooLarge || r.width < 1 || r.height < 1
+                || !ImportLimits::withinBounds(r.width, r.height)))
+            return fail("result announces pixels of an impossible size");
+        m_haveResult = true;
+    } else if (m_tag == TagPixels) {
+        m_havePixels = true;
+    } else if (m_tag == TagEnd) {
+        m_ended = true;
+    }
+    m_payload.clear();
+    return true;
+}
+
+bool Reader::feed(const char* data, std::size_t size)
+{
+    if (failed())
+        return false;
+    while (size > 0) {
+        if (!m_inFrame) {
+            const std::size_t take = std::min<std::size_t>(8 - m_header.size(), size);
+            m_header.append(data, take);
+            data += take;
+            size -= take;
+            if (m_header.size() == 8 && !startFrame())
+                return false;
+            continue;
+        }
+        if (m_tag == TagPixels) {
+            // Straight into the picture: the largest frame is never held twice.
+            const std::size_t take = std::size_t(std::min<std::uint64_t>(m_length - m_pixelBytesRead, size));
+            std::memcpy(reinterpret_cast<char*>(m_picture.pixels.data()) + m_pixelBytesRead, data, take);
+            m_pixelBytesRead += take;
+            data += take;
+            size -= take;
+            if (m_pixelBytesRead == m_length && !finishFrame())
+                return false;
+            continue;
+        }
+        const std::size_t take = std::min<std::size_t>(m_length - m_payload.size(), size);
+        m_payload.append(data, take);
+        data += take;
+        size -= take;
+        if (m_payload.size() == m_length && !finishFrame())
+            return false;
+    }
+    return true;
+}
+
+} // namespace HelperProtocol

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "import/FreeImageLibrary.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The import helper's answer on its standard output, as frames of a 4-byte tag, a 32-bit
+// little-endian payload length and the payload:
+//   "MSG " int32 format, then the library's message text (at most MaxMessageBytes)
+//   "RSLT" the fixed result record, then the failure text (at most MaxFailureBytes)
+//   "PIXS" width * height 32-bit pixels, only after a result that says converted
+//   "END " empty; nothing may follow
+// The editor trusts none of it: the reader checks every length against the result and
+// against ImportLimits before it allocates anything.
+namespace HelperProtocol {
+
+inline constexpr std::uint32_t MaxMessageBytes = 4096;
+inline constexpr std::uint32_t MaxFailureBytes = 1024;
+inline constexpr std::uint32_t ResultBytes = 24;
+// More messages than this from one load are counted but not kept.
+inline constexpr std::size_t MaxMessages = 16;
+
+// Serialising, for the helper.
+std::string messageFrame(int format, const char* text);
+std::string resultFrame(const FreeImageLibrary::DecodedPicture& picture);
+std::string pixelsHeader(std::uint32_t pixelCount);
+std::string endFrame();
+
+struct Message {
+    int format;
+    std::string text;
+};
+
+// Parsing, for the editor: fed the bytes as they arrive.
+class Reader {
+public:
+    // False once the stream broke the protocol; error() says how.
+    bool feed(const char* data, std::size_t size);
+
+    bool failed() const { return !m_error.empty(); }
+    const std::string& error() const { return m_error; }
+    bool complete() const { return m_ended && !failed(); }
+    bool hasResult() const { return m_haveResult; }
+
+    const std::vector<Message>& messages() const { return m_messages; }
+    std::size_t droppedMessages() const { return m_dropped; }
+    // The result with its pixels moved in; valid once complete().
+    FreeImageLibrary::DecodedPicture& picture() { return m_picture; }
+
+private:
+    bool fail(std::string why);
+    bool startFrame();
+    bool finishFrame();
+
+    std::string m_header; // the 8 bytes of the frame being read
+    std::string m_payload;
+    std::uint32_t m_tag = 0;
+    std::uint32_t m_length = 0;
+    std::uint64_t m_pixelBytesRead = 0;
+    bool m_inFrame = false;
+    bool m_haveResult = false;
+    bool m_havePixels = false;
+    bool m_ended = false;
+    std::string m_error;
+    std::vector<Message> m_messages;
+    std::size_t m_dropped = 0;
+    FreeImageLibrary::DecodedPicture m_picture;
+};
+
+} // namespace HelperProtocol

@@ -1,0 +1,147 @@
+#include "import/ImageLoader.h"
+
+#include "import/ImportLimits.h"
+#include "platform/CommandError.h"
+#include "platform/Dialogs.h"
+#include "platform/Surface.h"
+
+#include <QImageReader>
+#include <cerrno>
+#include <memory>
+
+namespace {
+
+QString tooLargeText(quint64 width, quint64 height)
+{
+    return QStringLiteral("The picture is %1 x %2 pixels. Pictures of up to %3 pixels a side and %4 million "
+                          "pixels can be imported.")
+        .arg(width)
+        .arg(height)
+        .arg(ImportLimits::MaxSide)
+        .arg(ImportLimits::MaxPixels / 1'000'000);
+}
+
+// The helper's pixel words already have QImage::Format_RGB32's layout; the image takes
+// the buffer over instead of copying it.
+QImage wrapPixels(FreeImageLibrary::DecodedPicture& picture)
+{
+    auto* words = new std::vector<std::uint32_t>(std::move(picture.pixels));
+    return QImage(reinterpret_cast<const uchar*>(words->data()), int(picture.width), int(picture.height),
+                  qsizetype(picture.width) * 4, QImage::Format_RGB32,
+                  [](void* p) { delete static_cast<std::vector<std::uint32_t>*>(p); }, words);
+}
+
+} // namespace
+
+ImageLoader::ImageLoader(Dialogs& dialogs, ImportHelper::Settings settings)
+    : m_dialogs(dialogs), m_settings(std::move(settings))
+{
+}
+
+void ImageLoader::FreeImageErrorHandler(int /*format*/, const QString& message)
+{
+    m_dialogs.message(QStringLiteral("Error: ") + message, QStringLiteral("FreeImage Dll Error"),
+                      MessageButtons::Ok, MessageIcon::None);
+}
+
+void ImageLoader::renderError(const QString& text)
+{
+    m_dialogs.message(text, QStringLiteral("RenderDIB Error"), MessageButtons::Ok, MessageIcon::None);
+}
+
+bool ImageLoader::RenderDIB(const LibraryBitmap& bitmap, Surface& box)
+{
+    if (bitmap.width < 1) {
+        renderError(QStringLiteral("RenderDIB: Could not get the bitmap's width"));
+        return false;
+    }
+    box.resize(bitmap.width, box.height());
+    if (bitmap.height < 1) {
+        renderError(QStringLiteral("RenderDIB: Could not get the bitmap's height"));
+        return false;
+    }
+    box.resize(box.width(), bitmap.height);
+    if (!bitmap.hasBits) {
+        renderError(QStringLiteral("RenderDIB: Could not get the DIB's bits"));
+        return false;
+    }
+    if (!bitmap.hasInfo) {
+        renderError(QStringLiteral("RenderDIB: Could not get the DIB's information"));
+        return false;
+    }
+    const bool drawable = !bitmap.pixels.isNull() && bitmap.pixels.width() == bitmap.width
+                          && bitmap.pixels.height() == bitmap.height && box.width() == bitmap.width
+                          && box.height() == bitmap.height;
+    if (!drawable) {
+        const int code = bitmap.renderError ? bitmap.renderError : ENOMEM;
+        renderError(QStringLiteral("RenderDIB: SetDIBitsToDevice failed to render the DIB to the specified")
+                    + QStringLiteral(" DC with error code ") + QString::number(code));
+        return false;
+    }
+    box.copyFrom(bitmap.pixels, 0, 0, bitmap.width, bitmap.height, 0, 0);
+    box.present();
+    return true;
+}
+
+bool ImageLoader::loadWithQt(const QString& path, Surface& box)
+{
+    QImageReader reader(path);
+    const QSize claimed = reader.size();
+    if (claimed.isValid() && !ImportLimits::withinBounds(quint64(claimed.width()), quint64(claimed.height())))
+        throw CommandError(ErrorPictureTooLarge, tooLargeText(claimed.width(), claimed.height()));
+    const QImage image = reader.read();
+    if (image.isNull())
+        return false;
+    if (!ImportLimits::withinBounds(quint64(image.width()), quint64(image.height())))
+        throw CommandError(ErrorPictureTooLarge, tooLargeText(image.width(), image.height()));
+    box.resize(image.width(), image.height());
+    box.clear();
+    box.copyFrom(image, 0, 0, image.width(), image.height(), 0, 0);
+    box.present();
+    return true;
+}
+
+bool ImageLoader::LoadImageFile(const QString& path, Surface& box)
+{
+    ImportHelper::Run run = ImportHelper::decode(path, m_settings);
+    if (run.status != ImportHelper::Status::Finished) {
+        // One message for the whole failure; what the library said before it went
+        // down is part of it.
+        QString text = run.detail;
+        for (const HelperProtocol::Message& m : run.messages)
+            text += QStringLiteral("\n") + QString::fromLocal8Bit(m.text.data(), qsizetype(m.text.size()));
+        throw CommandError(ErrorInvalidPicture, text);
+    }
+
+    for (const HelperProtocol::Message& m : run.messages)
+        FreeImageErrorHandler(m.format, QString::fromLocal8Bit(m.text.data(), qsizetype(m.text.size())));
+
+    FreeImageLibrary::DecodedPicture& picture = run.picture;
+    switch (picture.failure) {
+    case FreeImageLibrary::Failure::None:
+        break;
+    case FreeImageLibrary::Failure::OutOfMemory:
+        throw CommandError(ErrorOutOfMemory,
+                           QStringLiteral("Out of memory while decoding the picture (%1).")
+                               .arg(QString::fromStdString(picture.failureText)));
+    case FreeImageLibrary::Failure::Exception:
+        throw CommandError(ErrorInvalidPicture, QStringLiteral("The image library failed on this picture (%1).")
+                                                    .arg(QString::fromStdString(picture.failureText)));
+    }
+    if (picture.format == -1)
+        return loadWithQt(path, box);
+    if (picture.tooLarge)
+        throw CommandError(ErrorPictureTooLarge, tooLargeText(picture.width, picture.height));
+    if (!picture.loaded)
+        return false;
+
+    LibraryBitmap bitmap;
+    bitmap.width = int(picture.width);
+    bitmap.height = int(picture.height);
+    bitmap.hasBits = picture.hasBits;
+    bitmap.hasInfo = picture.hasInfo;
+    bitmap.renderError = picture.convertError;
+    if (picture.converted)
+        bitmap.pixels = wrapPixels(picture);
+    return RenderDIB(bitmap, box);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "import/ImportHelper.h"
+
+#include <QImage>
+#include <QString>
+
+class Dialogs;
+class Surface;
+
+// A decoded library bitmap as the editor receives it from the helper: the sizes and
+// the presence of bits and header the library reported, and the pixels converted to
+// 32 bits, top row first.
+struct LibraryBitmap {
+    int width = 0;
+    int height = 0;
+    bool hasBits = false;
+    bool hasInfo = false;
+    QImage pixels;        // null when the conversion failed
+    int renderError = 0;  // the helper's error code when it did
+};
+
+// The image-loading module: FreeImage decodes (in the helper process), RenderDIB draws
+// the result 1:1 into a picture box, the library's messages reach the user as message
+// boxes, and Qt's image readers take the files FreeImage does not identify.
+class ImageLoader {
+public:
+    explicit ImageLoader(Dialogs& dialogs, ImportHelper::Settings settings = {});
+
+    ImportHelper::Settings& settings() { return m_settings; }
+
+    // Decodes the file into the box; true on success. Only a decoded bitmap reaches the
+    // box (through RenderDIB). A helper that crashes, times out or answers nonsense, a picture
+    // beyond ImportLimits and an exception escaping the library all throw CommandError,
+    // which the Import command turns into its one error box.
+    bool LoadImageFile(const QString& path, Surface& box);
+
+    // Sizes the box to the bitmap and draws it; false after one "RenderDIB Error" box.
+    bool RenderDIB(const LibraryBitmap& bitmap, Surface& box);
+
+    // One library message as an "Error: " box.
+    void FreeImageErrorHandler(int format, const QString& message);
+
+    // Error numbers of the run-time errors LoadImageFile raises.
+    static constexpr int ErrorOutOfMemory = 7;
+    static constexpr int ErrorPictureTooLarge = 480;
+    static constexpr int ErrorInvalidPicture = 481;
+
+private:
+    bool loadWithQt(const QString& path, Surface& box);
+    void renderError(const QString& text);
+
+    Dialogs& m_dialogs;
+    ImportHelper::Settings m_settings;
+};

@@ -1,0 +1,67 @@
+#include "import/ImportCommand.h"
+
+#include "import/frmImport.h"
+#include "platform/CommandError.h"
+#include "platform/Dialogs.h"
+
+#include <new>
+
+const char* const ImportCommand::DialogTitle = "Import Bitmap";
+const char* const ImportCommand::DialogFilter = "Windows Bitmap (*.bmp)|*.bmp|JPEG Image (*.jpg)|*.jpg|"
+                                                "GIF Image (*.gif)|*.gif|ZSoft Paintbrush (*.pcx)|*.pcx";
+
+ImportCommand::ImportCommand(QWidget* owner, Dialogs& dialogs, PortraitCanvas& canvas, StatusBar& status,
+                             std::function<Colour()> background)
+    : m_owner(owner),
+      m_dialogs(dialogs),
+      m_canvas(canvas),
+      m_status(status),
+      m_background(std::move(background)),
+      m_loader(dialogs)
+{
+}
+
+ImportCommand::~ImportCommand()
+{
+    // Owned by the main window when it has one; otherwise ours to delete.
+    if (m_window && !m_window->parent())
+        delete m_window;
+}
+
+frmImport* ImportCommand::window() const { return m_window; }
+
+void ImportCommand::ImportBitmap()
+{
+    try {
+        run();
+    } catch (const CommandError& e) {
+        if (e.number() == CommandError::Cancelled)
+            return;
+        m_dialogs.message(QStringLiteral("Error occured: ") + e.description(),
+                          QStringLiteral("Error Code ") + QString::number(e.number()), MessageButtons::Ok,
+                          MessageIcon::Critical);
+    } catch (const std::bad_alloc&) {
+        m_dialogs.message(QStringLiteral("Error occured: Out of memory"), QStringLiteral("Error Code 7"),
+                          MessageButtons::Ok, MessageIcon::Critical);
+    } catch (const std::exception& e) {
+        m_dialogs.message(QStringLiteral("Error occured: ") + QString::fromLocal8Bit(e.what()),
+                          QStringLiteral("Error Code 51"), MessageButtons::Ok, MessageIcon::Critical);
+    }
+}
+
+void ImportCommand::run()
+{
+    const QString file = m_dialogs.openFileName({QString::fromLatin1(DialogTitle), QString::fromLatin1(DialogFilter), 1});
+    if (file.isEmpty() || file.contains('*'))
+        return;
+
+    if (!m_window)
+        m_window = new frmImport(m_canvas, m_status, m_background, m_owner);
+
+    if (!m_loader.LoadImageFile(file, m_window->pictureSurface()))
+        return;
+
+    m_window->fitToPicture();
+    m_window->bMouseDown = false;
+    m_window->exec();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "import/ImageLoader.h"
+#include "platform/Colour.h"
+
+#include <QPointer>
+#include <functional>
+#include <memory>
+
+class Dialogs;
+class PortraitCanvas;
+class QWidget;
+class StatusBar;
+class frmImport;
+
+// The Import command: asks for a picture, decodes it into the import window, sizes the
+// window around it and shows it modally until the user has picked a region.
+class ImportCommand {
+public:
+    ImportCommand(QWidget* owner, Dialogs& dialogs, PortraitCanvas& canvas, StatusBar& status,
+                  std::function<Colour()> background);
+    ~ImportCommand();
+
+    static const char* const DialogTitle;
+    static const char* const DialogFilter;
+
+    void ImportBitmap();
+
+    // The one import window, created on the first import that gets past the dialog.
+    frmImport* window() const;
+    ImageLoader& loader() { return m_loader; }
+
+private:
+    void run();
+
+    QWidget* m_owner;
+    Dialogs& m_dialogs;
+    PortraitCanvas& m_canvas;
+    StatusBar& m_status;
+    std::function<Colour()> m_background;
+    ImageLoader m_loader;
+    QPointer<frmImport> m_window;
+};

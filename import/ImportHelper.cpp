@@ -1,0 +1,113 @@
+#include "import/ImportHelper.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <sys/resource.h>
+
+namespace {
+
+constexpr const char* HelperName = "pictoria-import-helper";
+
+void limit(int resource, rlim_t value)
+{
+    const rlimit r{value, value};
+    ::setrlimit(resource, &r);
+}
+
+} // namespace
+
+QString ImportHelper::defaultProgram()
+{
+    if (QCoreApplication::instance()) {
+        const QString beside = QCoreApplication::applicationDirPath() + '/' + HelperName;
+        if (QFileInfo(beside).isExecutable())
+            return beside;
+    }
+#ifdef PICTORIA_IMPORT_HELPER
+    return QStringLiteral(PICTORIA_IMPORT_HELPER);
+#else
+    return QString::fromLatin1(HelperName);
+#endif
+}
+
+ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& settings)
+{
+    Run run;
+    QElapsedTimer clock;
+    clock.start();
+
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setInputChannelMode(QProcess::ManagedInputChannel);
+    const rlim_t memory = rlim_t(settings.memoryLimitBytes);
+    const rlim_t cpu = rlim_t(settings.cpuSeconds);
+    // Runs in the child between fork and exec: only async-signal-safe calls.
+    process.setChildProcessModifier([memory, cpu] {
+        limit(RLIMIT_AS, memory);
+        limit(RLIMIT_CPU, cpu);
+        limit(RLIMIT_CORE, 0);
+        limit(RLIMIT_FSIZE, 0);
+    });
+    process.start(settings.program.isEmpty() ? defaultProgram() : settings.program, {path});
+    if (!process.waitForStarted(settings.timeoutMs)) {
+        run.status = Status::NotStarted;
+        run.detail = QStringLiteral("The import helper could not be started (%1).").arg(process.errorString());
+        return run;
+    }
+    process.closeWriteChannel();
+
+    HelperProtocol::Reader reader;
+    QDeadlineTimer deadline(settings.timeoutMs);
+    bool timedOut = false;
+    auto drain = [&] {
+        const QByteArray chunk = process.readAllStandardOutput();
+        if (!chunk.isEmpty())
+            reader.feed(chunk.constData(), std::size_t(chunk.size()));
+    };
+    while (process.state() != QProcess::NotRunning) {
+        if (deadline.hasExpired()) {
+            timedOut = true;
+            break;
+        }
+        process.waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), 100)));
+        drain();
+        if (reader.failed())
+            break;
+    }
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(2000);
+    }
+    drain();
+
+    run.elapsedMs = clock.elapsed();
+    run.messages = reader.messages();
+    run.droppedMessages = reader.droppedMessages();
+    if (timedOut) {
+        run.status = Status::TimedOut;
+        run.detail = QStringLiteral("The picture took longer than %1 seconds to decode, so its import was "
+                                    "stopped.")
+                         .arg(settings.timeoutMs / 1000.0);
+    } else if (reader.failed()) {
+        run.status = Status::BadAnswer;
+        run.detail = QStringLiteral("The import helper sent an invalid answer (%1).")
+                         .arg(QString::fromStdString(reader.error()));
+    } else if (process.exitStatus() == QProcess::CrashExit || process.exitCode() != 0) {
+        run.status = Status::Crashed;
+        run.detail = QStringLiteral("The image library failed while decoding this picture (%1), so its "
+                                    "import was stopped.")
+                         .arg(process.exitStatus() == QProcess::CrashExit
+                                  ? QStringLiteral("the decoder crashed or ran out of its limits")
+                                  : QStringLiteral("exit code %1").arg(process.exitCode()));
+    } else if (!reader.complete()) {
+        run.status = Status::BadAnswer;
+        run.detail = QStringLiteral("The import helper ended without a complete answer.");
+    } else {
+        run.status = Status::Finished;
+        run.picture = std::move(reader.picture());
+    }
+    return run;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "import/HelperProtocol.h"
+
+#include <QString>
+#include <cstdint>
+
+// Runs pictoria-import-helper on one file and collects its answer. The child gets an
+// address-space cap, a CPU limit, no core files and no file writes, and is killed when
+// its wall-clock time runs out; whatever it sends is checked by HelperProtocol::Reader.
+class ImportHelper {
+public:
+    struct Settings {
+        QString program;                                  // empty: the helper beside the editor
+        std::uint64_t memoryLimitBytes = 1024ull << 20;   // RLIMIT_AS
+        int cpuSeconds = 4;                               // RLIMIT_CPU
+        int timeoutMs = 5000;                             // wall clock
+    };
+
+    enum class Status {
+        Finished,   // a complete, valid answer
+        Crashed,    // died on a signal or exited with an error
+        TimedOut,   // killed after timeoutMs
+        BadAnswer,  // exited, but what it sent broke the protocol
+        NotStarted, // the program could not be run
+    };
+
+    struct Run {
+        Status status = Status::NotStarted;
+        QString detail; // why, for the user, when not Finished
+        std::vector<HelperProtocol::Message> messages;
+        std::size_t droppedMessages = 0;
+        FreeImageLibrary::DecodedPicture picture;
+        qint64 elapsedMs = 0;
+    };
+
+    static QString defaultProgram();
+    static Run decode(const QString& path, const Settings& settings);
+};

@@ -1,0 +1,16 @@
+# The import helper, built beside the editor: FreeImage runs in this short-lived child process, never in the
+# editor. It links only the adapter and the frame format, not Qt.
+add_executable(pictoria-import-helper
+  ${CMAKE_CURRENT_LIST_DIR}/helper/main.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FreeImageLibrary.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HelperProtocol.cpp)
+target_include_directories(pictoria-import-helper PRIVATE ${CMAKE_SOURCE_DIR} ${FREEIMAGE_INCLUDE_DIR})
+target_link_libraries(pictoria-import-helper PRIVATE ${FREEIMAGE_LIBRARY})
+
+# The editor looks beside its own binary first; tests and benchmarks, which live
+# elsewhere, fall back to the build's copy. Everything linking the core builds the
+# helper first.
+target_compile_definitions(pictoria_core PRIVATE
+  PICTORIA_IMPORT_HELPER="$<TARGET_FILE:pictoria-import-helper>")
+add_dependencies(pictoria_core pictoria-import-helper)
+set_target_properties(pictoria-import-helper PROPERTIES AUTOMOC OFF)
