@@ -61,8 +61,9 @@ Bitmap floatTo32Bits(FIBITMAP* source, bool alpha)
 }
 
 // Every bitmap as 32-bit BGRA. Standard bitmaps of any depth and palette, and 16-bit-
-// per-channel RGB(A), convert directly; float RGB(A) is clamped; single-channel types
-// (16/32-bit integers, floats, complex) are scaled to 8-bit grey first.
+// per-channel RGB(A), convert directly; float RGB(A) is clamped; 16-bit grey keeps its
+// high byte; the other single-channel types (integers, floats, complex) are scaled to
+// 8-bit grey from their own range.
 Bitmap to32Bits(FIBITMAP* source)
 {
     switch (FreeImage_GetImageType(source)) {
@@ -74,6 +75,11 @@ Bitmap to32Bits(FIBITMAP* source)
         return floatTo32Bits(source, false);
     case FIT_RGBAF:
         return floatTo32Bits(source, true);
+    case FIT_UINT16: {
+        // The high byte of each sample, as for 16-bit RGB.
+        Bitmap grey(FreeImage_ConvertTo8Bits(source));
+        return grey ? Bitmap(FreeImage_ConvertTo32Bits(grey.get())) : Bitmap();
+    }
     default: {
         Bitmap grey(FreeImage_ConvertToStandardType(source, TRUE));
         return grey ? Bitmap(FreeImage_ConvertTo32Bits(grey.get())) : Bitmap();
