@@ -1,0 +1,276 @@
+#include "TestPictures.h"
+#include "import/ImportCommand.h"
+#include "import/frmImport.h"
+#include "mainwindow/ColourWell.h"
+#include "mainwindow/ControlPanel.h"
+#include "mainwindow/frmMain.h"
+#include "platform/PictureBox.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/StatusBar.h"
+#include "support/TestSupport.h"
+
+#include <QTimer>
+#include <QtTest>
+
+using TestSupport::patternImage;
+using TestSupport::pixelAt;
+using TestSupport::tempPath;
+
+// The Import command in the main window: the dialog, the window sized around the
+// picture and shown modally, the pick through it, reuse, and hostile files that must
+// leave the portrait alone with one message.
+class ImportCommandTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void dialogAsksForBitmap();
+    void emptyOrWildcardNameStops_data();
+    void emptyOrWildcardNameStops();
+    void importSizesWindowAndPicks_data();
+    void importSizesWindowAndPicks();
+    void secondImportReusesWindow();
+    void cancelAfterImportDoesNotReopen();
+    void unreadableFileShowsNothing();
+    void hostileFilesLeavePortraitAlone_data();
+    void hostileFilesLeavePortraitAlone();
+
+private:
+    QString writePicture(const QString& name, const QImage& image);
+    // Runs the command; inside the modal window, pick() runs, then the button is released.
+    void importAndPick(const QString& path, const std::function<void(frmImport&)>& pick);
+
+    std::shared_ptr<ScriptedDialogs> dialogs;
+    std::unique_ptr<frmMain> window;
+};
+
+void ImportCommandTest::init()
+{
+    dialogs = std::make_shared<ScriptedDialogs>();
+    window = std::make_unique<frmMain>(dialogs);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void ImportCommandTest::cleanup() { window.reset(); }
+
+QString ImportCommandTest::writePicture(const QString& name, const QImage& image)
+{
+    const QString path = tempPath(name);
+    image.save(path, "BMP");
+    return path;
+}
+
+void ImportCommandTest::importAndPick(const QString& path, const std::function<void(frmImport&)>& pick)
+{
+    dialogs->fileAnswers.enqueue(path);
+    bool ranInside = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        frmImport* w = window->importCommand().window();
+        if (!w || !w->isVisible())
+            return;
+        ranInside = true;
+        pick(*w);
+        w->picImage_MouseUp(1, 0, 0, 0);
+    });
+    QTimer::singleShot(5000, window.get(), [&] {
+        if (frmImport* w = window->importCommand().window())
+            w->hide(); // never hang the suite
+    });
+    window->ImportBitmap();
+    QVERIFY2(ranInside, "the import window was not shown modally");
+}
+
+void ImportCommandTest::dialogAsksForBitmap()
+{
+    window->ImportBitmap(); // no answer scripted: cancelled
+    QCOMPARE(dialogs->fileRequests.size(), 1);
+    QVERIFY(!dialogs->fileRequestWasSave[0]);
+    QCOMPARE(dialogs->fileRequests[0].title, QStringLiteral("Import Bitmap"));
+    QCOMPARE(dialogs->fileRequests[0].filter,
+             QStringLiteral("Windows Bitmap (*.bmp)|*.bmp|JPEG Image (*.jpg)|*.jpg|GIF Image (*.gif)|*.gif|"
+                            "ZSoft Paintbrush (*.pcx)|*.pcx"));
+    QCOMPARE(dialogs->fileRequests[0].filterIndex, 1);
+    QVERIFY(dialogs->messages.isEmpty());
+    QVERIFY(!window->importCommand().window());
+}
+
+void ImportCommandTest::emptyOrWildcardNameStops_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("wildcard") << writePicture("*.bmp", patternImage(60, 60));
+}
+
+void ImportCommandTest::emptyOrWildcardNameStops()
+{
+    QFETCH(QString, name);
+    dialogs->fileAnswers.enqueue(name);
+    window->ImportBitmap();
+    QVERIFY(!window->importCommand().window());
+    QVERIFY(dialogs->messages.isEmpty());
+}
+
+void ImportCommandTest::importSizesWindowAndPicks_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("1000 x 800") << QSize(1000, 800);
+    QTest::newRow("200 x 150") << QSize(200, 150);
+    QTest::newRow("smaller than a portrait") << QSize(20, 30);
+}
+
+void ImportCommandTest::importSizesWindowAndPicks()
+{
+    QFETCH(QSize, size);
+    const QImage picture = patternImage(size.width(), size.height());
+    const Colour well = RGBColour(200, 10, 90);
+    window->panel().picBG->setFill(well);
+    QSize imageSize, windowSize;
+    QRect container;
+    bool modal = false;
+    QString title;
+    QWidget* owner = nullptr;
+    importAndPick(writePicture("pick.bmp", picture), [&](frmImport& w) {
+        imageSize = w.picImage->size();
+        container = w.picContainer->geometry();
+        windowSize = w.size();
+        modal = w.isModal();
+        title = w.windowTitle();
+        owner = w.parentWidget();
+        w.picImage_MouseDown(1, 0, 0, 0);
+        w.picImage_MouseMove(1, 0, 0, 0);
+    });
+    QCOMPARE(imageSize, size);
+    QCOMPARE(container, QRect(QPoint(4, 4), size + QSize(4, 4)));
+    QCOMPARE(windowSize, size + QSize(12, 12));
+    QVERIFY(modal);
+    QCOMPARE(title, QStringLiteral("Import Picture"));
+    QCOMPARE(owner, window.get());
+    QVERIFY(window->importCommand().window()->isHidden());
+
+    // Pointer on the picture's corner: region (-23, -27), the well's colour above and left.
+    const Surface& preview = window->canvas().picPreview();
+    QCOMPARE(preview.pixel(0, 0), well);
+    QCOMPARE(preview.pixel(22, 40), well);
+    QCOMPARE(preview.pixel(30, 26), well);
+    for (int y = 27; y < 56; ++y)
+        for (int x = 23; x < 48; ++x) {
+            const bool inside = x - 23 < size.width() && y - 27 < size.height();
+            QCOMPARE(preview.pixel(x, y), inside ? pixelAt(picture, x - 23, y - 27) : well);
+        }
+    QCOMPARE(window->canvas().picBackBuffer().pixel(8 * 30 + 4, 8 * 40 + 4), preview.pixel(30, 40));
+    QCOMPARE(window->stbMain()->panelText(1), QStringLiteral("Image imported (-23, -27 to 25, 29)."));
+    QVERIFY(dialogs->messages.isEmpty());
+}
+
+void ImportCommandTest::secondImportReusesWindow()
+{
+    importAndPick(writePicture("first.bmp", patternImage(1000, 800)), [](frmImport&) {});
+    frmImport* first = window->importCommand().window();
+    QVERIFY(first);
+    QVERIFY(first->tmrFader->isActive());
+    first->tmrFader->stop();
+    first->FadeDirection = -1;
+    first->FadeStep = 33;
+
+    QImage second(200, 150, QImage::Format_RGB32);
+    second.fill(qRgb(1, 2, 3));
+    second.setPixel(110, 90, qRgb(250, 0, 0));
+    importAndPick(writePicture("second.bmp", second), [](frmImport& w) {
+        w.picImage_MouseDown(1, 0, 100, 100);
+        w.picImage_MouseMove(1, 0, 100, 100);
+    });
+    QCOMPARE(window->importCommand().window(), first);
+    QCOMPARE(first->picImage->size(), QSize(200, 150));
+    QCOMPARE(first->size(), QSize(212, 162));
+    QCOMPARE(first->pictureSurface().size(), QSize(200, 150));
+    // The pulse carries on from where it was.
+    QCOMPARE(first->FadeDirection, -1);
+    QCOMPARE(first->FadeStep, 33);
+    const Surface& preview = window->canvas().picPreview();
+    QCOMPARE(preview.pixel(110 - 77, 90 - 73), RGBColour(250, 0, 0));
+    QCOMPARE(preview.pixel(0, 0), RGBColour(1, 2, 3));
+}
+
+void ImportCommandTest::cancelAfterImportDoesNotReopen()
+{
+    importAndPick(writePicture("earlier.bmp", patternImage(100, 100)), [](frmImport&) {});
+    bool shown = false;
+    QTimer::singleShot(0, window.get(), [&] { shown = window->importCommand().window()->isVisible(); });
+    window->ImportBitmap(); // cancelled
+    QCoreApplication::processEvents();
+    QVERIFY(!shown);
+    QVERIFY(window->importCommand().window()->isHidden());
+    QVERIFY(dialogs->messages.isEmpty());
+}
+
+void ImportCommandTest::unreadableFileShowsNothing()
+{
+    dialogs->fileAnswers.enqueue(tempPath("missing.bmp"));
+    window->ImportBitmap();
+    QVERIFY(dialogs->messages.isEmpty());
+    QVERIFY(!window->importCommand().window() || window->importCommand().window()->isHidden());
+}
+
+void ImportCommandTest::hostileFilesLeavePortraitAlone_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("why");
+    auto pattern = [](int x, int y) { return qRgb(x * 9 & 255, y * 7 & 255, 100); };
+    QTest::newRow("PSD that crashes the decoder")
+        << TestPictures::mutate(TestPictures::psd(64, 48, pattern), 7, 8, 26) << "crash.psd" << "failed";
+    QTest::newRow("70-byte bitmap claiming 30000 x 30000")
+        << TestPictures::bmpMemoryBomb() << "bomb.bmp" << "30000 x 30000";
+    QByteArray exr = TestPictures::exr(16, 12, pattern);
+    QByteArray junk("junk\0string\0", 12);
+    TestPictures::le32(junk, 0x7ffffff0u);
+    exr.insert(8, junk + "abcd");
+    QTest::newRow("OpenEXR with a 2 GB attribute") << exr << "damaged.exr" << "Out of memory";
+}
+
+void ImportCommandTest::hostileFilesLeavePortraitAlone()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, name);
+    QFETCH(QString, why);
+    // A portrait worth keeping.
+    window->canvas().loadPortrait(patternImage(48, 56));
+    const QImage portrait = window->canvas().picPreview().image().copy();
+    const QImage view = window->canvas().picBackBuffer().image().copy();
+    const QString path = tempPath(name);
+    QVERIFY(TestPictures::write(path, file));
+
+    dialogs->fileAnswers.enqueue(path);
+    bool shown = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        if (frmImport* w = window->importCommand().window(); w && w->isVisible()) {
+            shown = true;
+            w->hide();
+        }
+    });
+    window->ImportBitmap();
+    QCoreApplication::processEvents();
+
+    QVERIFY(!shown);
+    QCOMPARE(dialogs->messages.size(), 1);
+    const ScriptedDialogs::Message& m = dialogs->messages[0];
+    QVERIFY2(m.text.startsWith("Error occured: "), qPrintable(m.text));
+    QVERIFY2(m.text.contains(why), qPrintable(m.text));
+    QVERIFY(m.title.startsWith("Error Code "));
+    QCOMPARE(m.icon, MessageIcon::Critical);
+    QCOMPARE(window->canvas().picPreview().image(), portrait);
+    QCOMPARE(window->canvas().picBackBuffer().image(), view);
+    QVERIFY(window->isVisible());
+
+    // And the editor goes on importing.
+    dialogs->messages.clear();
+    importAndPick(writePicture("after.bmp", patternImage(100, 100)), [](frmImport& w) {
+        w.picImage_MouseDown(1, 0, 50, 50);
+        w.picImage_MouseMove(1, 0, 50, 50);
+    });
+    QCOMPARE(window->canvas().picPreview().pixel(0, 0), pixelAt(patternImage(100, 100), 27, 23));
+}
+
+QTEST_MAIN(ImportCommandTest)
+#include "tst_importcommand.moc"
