@@ -320,18 +320,18 @@ FILL_PAL = {
 }
 FILL = [
     "................",
-    "........K.......",
-    ".......KKK......",
-    "......KPpgK.....",
-    ".....KPPphgK....",
-    "....KPPphhggK...",
-    "...KPPphhgggGK..",
-    "..KPPKhhgggGGK..",
-    "..KPKKKhgggGK...",
-    "..KPK..KKgGK....",
-    "..KPK....KK.....",
-    ".KPPPK..........",
-    ".KPPPK..........",
+    ".........KKK....",
+    "........K...K...",
+    ".......KPK...K..",
+    "......KPphK...K.",
+    ".....KPphhhK..K.",
+    "....KPpgghhhK.K.",
+    "...KPpgggghhhK..",
+    "..KPKGGgggghK...",
+    "..KPKKGGgggK....",
+    "..KPK.KGGgK.....",
+    ".KPpPK.KGK......",
+    ".KPPPK..K.......",
     "..KKK...........",
     "................",
     "................",
@@ -446,7 +446,7 @@ SWAP = [
     "............K...",
     "............KK..",
     ".......KKKKKKKK.",
-    "......KKKKKKKKKK",
+    "......KKKKKKKKK.",
     ".....KK.....KK..",
     ".....KK.....K...",
     ".....KK.........",
@@ -554,23 +554,20 @@ ICON_PAL = {
     "D": rgb(24, 72, 160),    # shirt shade
 }
 
-ICON16 = [
-    "KKKKKKKKKKKKKKKK",
-    "KooooooooooooooK",
-    "KoOOOOOOOOOOOOoK",
-    "KoOcdcHHHHcdcOoK",
-    "KoOcHHHHHHHHdOoK",
-    "KoOdHIssssIHcOoK",
-    "KoOcHsEssEsHcOoK",
-    "KoOcHssssssHdOoK",
-    "KoOcdssmmssdcOoK",
-    "KoOccdssssdccOoK",
-    "KoOcCCCnnCCCcOoK",
-    "KoOCCCCCCCCCCOoK",
-    "KoOCCCCCCCCCCOoK",
-    "KoOOOOOOOOOOOOoK",
-    "KooooooooooooooK",
-    "KKKKKKKKKKKKKKKK",
+# The portrait inside the 16 pixel icon; '.' becomes the gridded background.
+ICON16_FACE = [
+    "............",
+    "....KKKK....",
+    "..KKHHHHKK..",
+    ".KHHIIHHHHK.",
+    ".KHssssssHK.",
+    ".KssEssEssK.",
+    ".KpsssssspK.",
+    ".KsssmmsssK.",
+    "..KssssssK..",
+    "...KKssKK...",
+    ".KKCCnnCDKK.",
+    "KCCCCCCCCDDK",
 ]
 
 # The portrait inside the 32 pixel icon; '.' becomes the gridded background.
@@ -604,38 +601,46 @@ ICON32_FACE = [
 ]
 
 
-def icon32():
+def framed_portrait(size, face, bevel):
+    """A portrait in a gilt frame over a background with a pixel grid.
+
+    ``bevel`` is how many frame rings lie inside the black edge: with one ring
+    the frame is lit on the top and left and shaded on the bottom and right,
+    with two the outer ring is lit and the inner one shaded.
+    """
     pal = dict(BASE)
     pal.update(ICON_PAL)
-    img = Image(32, 32)
-    # Frame: black edge, lit outer bevel, shaded inner bevel.
-    for y in range(32):
-        for x in range(32):
-            ring = min(x, y, 31 - x, 31 - y)
+    img = Image(size, size)
+    last = size - 1
+    for y in range(size):
+        for x in range(size):
+            ring = min(x, y, last - x, last - y)
             if ring == 0:
                 img.set(x, y, pal["K"])
-            elif ring == 1:
-                img.set(x, y, pal["o"])
-            elif ring == 2:
-                img.set(x, y, pal["O"])
-    # Background with a pixel grid every 4 pixels, then the portrait.
-    for y in range(26):
-        for x in range(26):
-            ch = ICON32_FACE[y][x]
+            elif ring <= bevel:
+                if bevel == 1:
+                    lit = (x == 1 or y == 1) and x < last - 1
+                else:
+                    lit = ring == 1
+                img.set(x, y, pal["o"] if lit else pal["O"])
+    inner = size - 2 * (bevel + 1)
+    if len(face) != inner:
+        raise ValueError("portrait has %d rows, expected %d" % (len(face), inner))
+    for y, row in enumerate(face):
+        if len(row) != inner:
+            raise ValueError("portrait row is %d wide: %r" % (len(row), row))
+        for x, ch in enumerate(row):
             if ch == ".":
                 colour = pal["d"] if (x % 4 == 1 or y % 4 == 1) else pal["c"]
             else:
                 colour = pal[ch]
-            img.set(x + 3, y + 3, colour)
-    for row in ICON32_FACE:
-        if len(row) != 26:
-            raise ValueError("icon row is %d wide: %r" % (len(row), row))
+            img.set(x + bevel + 1, y + bevel + 1, colour)
     return img
 
 
 def icon_images():
-    small = from_grid(ICON16, ICON_PAL)
-    big = icon32()
+    small = framed_portrait(16, ICON16_FACE, 1)
+    big = framed_portrait(32, ICON32_FACE, 2)
     return {
         16: small,
         32: big,
