@@ -352,15 +352,15 @@ REPLACE = [
     ".KRrrrK.....A...",
     ".KRrrrK.....A...",
     ".KKKKKK...AAAAA.",
-    "...........AAA..",
-    "...A........A...",
-    "..AAA...........",
+    "...A.......AAA..",
+    "..AAA.......A...",
     ".AAAAA...KKKKKK.",
     "...A.....KBBBBK.",
     "...A.....KBbbbK.",
     "....AAAA.KBbbbK.",
     ".........KBbbbK.",
     ".........KKKKKK.",
+    "................",
 ]
 
 GAMMA_PAL = {
