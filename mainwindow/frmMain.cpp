@@ -1,5 +1,6 @@
 #include "mainwindow/frmMain.h"
 
+#include "about/frmAbout.h"
 #include "canvas/PaintingTools.h"
 #include "import/FreeImageLibrary.h"
 #include "mainwindow/ColourWellsAndOptions.h"
@@ -205,4 +206,8 @@ void frmMain::NewPortrait() {}
 void frmMain::OpenPortrait() {}
 void frmMain::SavePortrait() {}
 void frmMain::ImportBitmap() {}
-void frmMain::ShowAbout() {}
+void frmMain::ShowAbout()
+{
+    frmAbout about(Version(), this);
+    about.exec();
+}
