@@ -11,6 +11,7 @@
 #include "platform/QtDialogs.h"
 #include "platform/StatusBar.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -76,6 +77,12 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     connect(m_faceBox, &PictureBox::mouseUp, this, &frmMain::picFace_MouseUp);
     connect(m_faceBox, &PictureBox::keyDown, this, &frmMain::picFace_KeyDown);
     connect(m_toolbar, &MainToolBar::buttonClick, this, &frmMain::tlbMain_ButtonClick);
+
+    QAction* undo = m_canvas.history().createUndoAction(this);
+    undo->setShortcuts(QKeySequence::Undo);
+    QAction* redo = m_canvas.history().createRedoAction(this);
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    addActions({undo, redo});
 
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
