@@ -1,5 +1,6 @@
 #include "import/ImportCommand.h"
 
+#include "canvas/PortraitCanvas.h"
 #include "import/frmImport.h"
 #include "platform/CommandError.h"
 #include "platform/Dialogs.h"
@@ -63,5 +64,8 @@ void ImportCommand::run()
 
     m_window->fitToPicture();
     m_window->bMouseDown = false;
+    // However many moves the pick copies, the import is one step of the history.
+    m_canvas.beginChange();
     m_window->exec();
+    m_canvas.endChange();
 }

@@ -6,9 +6,12 @@
 #include <QWidget>
 #include <memory>
 
+class ColourWellsAndOptions;
 class ControlPanel;
 class ImportCommand;
 class Dialogs;
+class MainToolEnvironment;
+class PaintingTools;
 class MainToolBar;
 class PictureBox;
 class QLabel;
@@ -49,9 +52,27 @@ public:
     void BltGrid() { m_canvas.BltGrid(); }
     void DrawGrid() { m_canvas.DrawGrid(); }
     void DrawtoBB() { m_canvas.DrawtoBB(); }
+    // Redraws the view and the RGB popup at the last pointer position.
+    void RedrawRGB();
 
-    // The toolbar's Import command.
+    // The view's events go to the painting tools.
+    void picFace_MouseDown(int Button, int Shift, float X, float Y);
+    void picFace_MouseMove(int Button, int Shift, float X, float Y);
+    void picFace_MouseUp(int Button, int Shift, float X, float Y);
+    void picFace_KeyDown(int KeyCode, int Shift);
+    PaintingTools& tools() { return *m_tools; }
+    ColourWellsAndOptions& options() { return *m_options; }
+
+    // The toolbar's click handler, run after the button's pressed state changed.
+    void tlbMain_ButtonClick(const QString& tag);
+
+    // The commands the toolbar starts.
+    void NewPortrait();
+    void OpenPortrait();
+    void SavePortrait();
     void ImportBitmap();
+    void ShowAbout();
+
     ImportCommand& importCommand() { return *m_import; }
 
 protected:
@@ -72,6 +93,9 @@ private:
     QLabel* m_version;
     std::unique_ptr<ControlPanel> m_panel;
     std::unique_ptr<ImportCommand> m_import;
+    std::unique_ptr<MainToolEnvironment> m_toolEnvironment;
+    std::unique_ptr<PaintingTools> m_tools;
+    ColourWellsAndOptions* m_options;
     int m_layoutPasses = 0;
     bool m_libraryStarted = false;
 };

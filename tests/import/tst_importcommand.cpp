@@ -29,6 +29,7 @@ private slots:
     void emptyOrWildcardNameStops();
     void importSizesWindowAndPicks_data();
     void importSizesWindowAndPicks();
+    void pickIsOneUndoStep();
     void secondImportReusesWindow();
     void cancelAfterImportDoesNotReopen();
     void unreadableFileShowsNothing();
@@ -161,6 +162,20 @@ void ImportCommandTest::importSizesWindowAndPicks()
     QCOMPARE(window->canvas().picBackBuffer().pixel(8 * 30 + 4, 8 * 40 + 4), preview.pixel(30, 40));
     QCOMPARE(window->stbMain()->panelText(1), QStringLiteral("Image imported (-23, -27 to 25, 29)."));
     QVERIFY(dialogs->messages.isEmpty());
+}
+
+void ImportCommandTest::pickIsOneUndoStep()
+{
+    const QImage before = window->canvas().picPreview().image().copy();
+    const int steps = window->canvas().history().count();
+    importAndPick(writePicture("undo.bmp", patternImage(300, 200)), [](frmImport& w) {
+        w.picImage_MouseDown(1, 0, 40, 40);
+        for (int x = 40; x < 140; x += 10)
+            w.picImage_MouseMove(1, 0, float(x), 60);
+    });
+    QCOMPARE(window->canvas().history().count(), steps + 1);
+    window->canvas().history().undo();
+    QCOMPARE(window->canvas().picPreview().image(), before);
 }
 
 void ImportCommandTest::secondImportReusesWindow()
