@@ -1,0 +1,98 @@
+#include "support/TestSupport.h"
+#include "support/X11Session.h"
+
+#include <QtTest>
+
+// Importing in the real window: the toolbar's Import button, Qt's file dialog, the import
+// window sized around the picture, a drag over it, and the main view showing exactly
+// the region that was under the frame, magnified.
+class ImportE2E : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void dragPicksRegion_data();
+    void dragPicksRegion();
+
+private:
+    QRgb cellColour(const QImage& shot, int x, int y) const
+    {
+        return shot.pixel(client.x() + 250 + 8 * x + 4, client.y() + 30 + 8 * y + 4) & 0xFFFFFF;
+    }
+
+    X11Session session;
+    QString id;
+    QRect client;
+};
+
+void ImportE2E::initTestCase()
+{
+    QVERIFY(session.start());
+    id = session.waitForWindow("Pictoria");
+    QVERIFY(!id.isEmpty());
+    client = session.geometry(id);
+    session.focus(id);
+    X11Session::settle(400);
+}
+
+void ImportE2E::cleanupTestCase() { session.stop(); }
+
+void ImportE2E::dragPicksRegion_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    QTest::newRow("200 x 150, inside") << QSize(200, 150) << QPoint(40, 40) << QPoint(120, 90);
+    QTest::newRow("1000 x 800, over the corner") << QSize(1000, 800) << QPoint(300, 200) << QPoint(5, 9);
+}
+
+void ImportE2E::dragPicksRegion()
+{
+    QFETCH(QSize, size);
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    const QImage picture = TestSupport::patternImage(size.width(), size.height());
+    const QString path = TestSupport::tempPath(QStringLiteral("import-%1x%2.bmp").arg(size.width()).arg(size.height()));
+    QVERIFY(picture.save(path, "BMP"));
+
+    session.focus(id);
+    session.click(client.x() + 80, client.y() + 11); // toolbar button 4, Import
+    const QString dialog = session.waitForWindow("Import Bitmap");
+    QVERIFY2(!dialog.isEmpty(), "the import dialog did not open");
+    X11Session::settle(400);
+    session.type(path);
+    session.key("Return");
+
+    const QString picker = session.waitForWindow("Import Picture");
+    QVERIFY2(!picker.isEmpty(), "the import window did not open");
+    X11Session::settle(400);
+    const QRect frame = session.geometry(picker);
+    QCOMPARE(frame.size(), size + QSize(12, 12));
+    QCOMPARE(session.windowTitle(picker), QStringLiteral("Import Picture"));
+
+    // The picture starts 6 pixels into the window: 4 of margin, 2 of the container's border.
+    const QPoint origin = frame.topLeft() + QPoint(6, 6);
+    session.drag(origin + from, origin + to, 1, 10);
+    QVERIFY2(session.waitForWindowGone(picker), "releasing the button did not close the import window");
+
+    session.moveTo(client.x() + 620, client.y() + 10); // off the view
+    X11Session::settle(500);
+    const QImage shot = session.screenshot();
+    shot.save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-import-%1.png").arg(size.width()));
+    const QPoint region = to - QPoint(23, 27);
+    int mismatches = 0;
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 48; ++x) {
+            const QPoint p = region + QPoint(x, y);
+            const QRgb expected = picture.rect().contains(p) ? picture.pixel(p) & 0xFFFFFF : 0; // well is black
+            if (cellColour(shot, x, y) != expected && ++mismatches <= 5)
+                qWarning("cell (%d, %d): %06x, expected %06x", x, y, cellColour(shot, x, y), expected);
+        }
+    QCOMPARE(mismatches, 0);
+    // The grid still lies over the new portrait.
+    QCOMPARE(shot.pixel(client.x() + 250 + 8 * 10, client.y() + 30 + 8 * 10 + 3) & 0xFFFFFF,
+             qRgb(50, 50, 50) & 0xFFFFFF);
+}
+
+QTEST_GUILESS_MAIN(ImportE2E)
+#include "tst_e2e_import.moc"
