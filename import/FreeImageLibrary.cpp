@@ -10,9 +10,15 @@
 
 namespace FreeImageLibrary {
 
-void initialise() { FreeImage_Initialise(FALSE); }
+void initialise()
+{
+    FreeImage_Initialise(FALSE);
+}
 
-void deinitialise() { FreeImage_DeInitialise(); }
+void deinitialise()
+{
+    FreeImage_DeInitialise();
+}
 
 namespace {
 
@@ -97,8 +103,8 @@ void copyRows(FIBITMAP* bgra, DecodedPicture& out)
         std::uint32_t* dst = out.pixels.data() + std::size_t(y) * w;
         for (std::uint32_t x = 0; x < w; ++x) {
             const BYTE* p = row + 4 * x;
-            dst[x] = 0xFF000000u | (std::uint32_t(p[FI_RGBA_RED]) << 16) | (std::uint32_t(p[FI_RGBA_GREEN]) << 8)
-                     | std::uint32_t(p[FI_RGBA_BLUE]);
+            dst[x] = 0xFF000000u | (std::uint32_t(p[FI_RGBA_RED]) << 16) |
+                     (std::uint32_t(p[FI_RGBA_GREEN]) << 8) | std::uint32_t(p[FI_RGBA_BLUE]);
         }
     }
     out.converted = true;
@@ -138,7 +144,8 @@ void decodeIdentified(const char* path, FREE_IMAGE_FORMAT fif, DecodedPicture& o
     errno = 0;
     Bitmap bgra = to32Bits(bitmap.get());
     bitmap.reset(); // only one full copy of the picture at a time
-    if (!bgra || FreeImage_GetWidth(bgra.get()) != out.width || FreeImage_GetHeight(bgra.get()) != out.height) {
+    if (!bgra || FreeImage_GetWidth(bgra.get()) != out.width ||
+        FreeImage_GetHeight(bgra.get()) != out.height) {
         out.convertError = errno ? errno : ENOMEM;
         return;
     }

@@ -22,15 +22,15 @@ enum class Failure : std::uint8_t {
 // What one load produced. Pixels are top row first, one 0xFFRRGGBB word per pixel
 // (the layout of QImage::Format_RGB32).
 struct DecodedPicture {
-    int format = -1;          // FreeImage's format code; -1 when the file is not identified
-    bool loaded = false;      // FreeImage_Load returned a bitmap
-    bool tooLarge = false;    // the header (or the bitmap) exceeds ImportLimits
-    std::uint32_t width = 0;  // as the bitmap reports it, or as the header claims when tooLarge
+    int format = -1;         // FreeImage's format code; -1 when the file is not identified
+    bool loaded = false;     // FreeImage_Load returned a bitmap
+    bool tooLarge = false;   // the header (or the bitmap) exceeds ImportLimits
+    std::uint32_t width = 0; // as the bitmap reports it, or as the header claims when tooLarge
     std::uint32_t height = 0;
-    bool hasBits = false;     // FreeImage_GetBits was not null
-    bool hasInfo = false;     // FreeImage_GetInfo was not null
-    bool converted = false;   // pixels holds width * height words
-    int convertError = 0;     // errno-style code when the conversion to 32 bits failed
+    bool hasBits = false;   // FreeImage_GetBits was not null
+    bool hasInfo = false;   // FreeImage_GetInfo was not null
+    bool converted = false; // pixels holds width * height words
+    int convertError = 0;   // errno-style code when the conversion to 32 bits failed
     Failure failure = Failure::None;
     std::string failureText;
     std::vector<std::uint32_t> pixels;

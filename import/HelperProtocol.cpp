@@ -11,8 +11,8 @@ namespace {
 
 constexpr std::uint32_t tag(const char (&t)[5])
 {
-    return std::uint32_t(std::uint8_t(t[0])) | std::uint32_t(std::uint8_t(t[1])) << 8
-           | std::uint32_t(std::uint8_t(t[2])) << 16 | std::uint32_t(std::uint8_t(t[3])) << 24;
+    return std::uint32_t(std::uint8_t(t[0])) | std::uint32_t(std::uint8_t(t[1])) << 8 |
+           std::uint32_t(std::uint8_t(t[2])) << 16 | std::uint32_t(std::uint8_t(t[3])) << 24;
 }
 constexpr std::uint32_t TagMessage = tag("MSG ");
 constexpr std::uint32_t TagResult = tag("RSLT");
@@ -79,7 +79,10 @@ std::string pixelsHeader(std::uint32_t pixelCount)
     return s;
 }
 
-std::string endFrame() { return frame(TagEnd, {}); }
+std::string endFrame()
+{
+    return frame(TagEnd, {});
+}
 
 bool Reader::fail(std::string why)
 {
@@ -150,9 +153,8 @@ bool Reader::finishFrame()
         r.height = get32(p + 16);
         r.convertError = int(get32(p + 20));
         r.failureText = m_payload.substr(ResultBytes);
-        if (r.converted
-            && (!r.loaded || r.tooLarge || r.width < 1 || r.height < 1
-                || !ImportLimits::withinBounds(r.width, r.height)))
+        if (r.converted && (!r.loaded || r.tooLarge || r.width < 1 || r.height < 1 ||
+                            !ImportLimits::withinBounds(r.width, r.height)))
             return fail("result announces pixels of an impossible size");
         m_haveResult = true;
     } else if (m_tag == TagPixels) {

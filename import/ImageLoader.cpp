@@ -26,9 +26,10 @@ QString tooLargeText(quint64 width, quint64 height)
 QImage wrapPixels(FreeImageLibrary::DecodedPicture& picture)
 {
     auto* words = new std::vector<std::uint32_t>(std::move(picture.pixels));
-    return QImage(reinterpret_cast<const uchar*>(words->data()), int(picture.width), int(picture.height),
-                  qsizetype(picture.width) * 4, QImage::Format_RGB32,
-                  [](void* p) { delete static_cast<std::vector<std::uint32_t>*>(p); }, words);
+    return QImage(
+        reinterpret_cast<const uchar*>(words->data()), int(picture.width), int(picture.height),
+        qsizetype(picture.width) * 4, QImage::Format_RGB32,
+        [](void* p) { delete static_cast<std::vector<std::uint32_t>*>(p); }, words);
 }
 
 } // namespace
@@ -69,13 +70,13 @@ bool ImageLoader::RenderDIB(const LibraryBitmap& bitmap, Surface& box)
         renderError(QStringLiteral("RenderDIB: Could not get the DIB's information"));
         return false;
     }
-    const bool drawable = !bitmap.pixels.isNull() && bitmap.pixels.width() == bitmap.width
-                          && bitmap.pixels.height() == bitmap.height && box.width() == bitmap.width
-                          && box.height() == bitmap.height;
+    const bool drawable = !bitmap.pixels.isNull() && bitmap.pixels.width() == bitmap.width &&
+                          bitmap.pixels.height() == bitmap.height && box.width() == bitmap.width &&
+                          box.height() == bitmap.height;
     if (!drawable) {
         const int code = bitmap.renderError ? bitmap.renderError : ENOMEM;
-        renderError(QStringLiteral("RenderDIB: SetDIBitsToDevice failed to render the DIB to the specified")
-                    + QStringLiteral(" DC with error code ") + QString::number(code));
+        renderError(QStringLiteral("RenderDIB: SetDIBitsToDevice failed to render the DIB to the specified") +
+                    QStringLiteral(" DC with error code ") + QString::number(code));
         return false;
     }
     box.copyFrom(bitmap.pixels, 0, 0, bitmap.width, bitmap.height, 0, 0);
@@ -121,12 +122,12 @@ bool ImageLoader::LoadImageFile(const QString& path, Surface& box)
     case FreeImageLibrary::Failure::None:
         break;
     case FreeImageLibrary::Failure::OutOfMemory:
-        throw CommandError(ErrorOutOfMemory,
-                           QStringLiteral("Out of memory while decoding the picture (%1).")
-                               .arg(QString::fromStdString(picture.failureText)));
+        throw CommandError(ErrorOutOfMemory, QStringLiteral("Out of memory while decoding the picture (%1).")
+                                                 .arg(QString::fromStdString(picture.failureText)));
     case FreeImageLibrary::Failure::Exception:
-        throw CommandError(ErrorInvalidPicture, QStringLiteral("The image library failed on this picture (%1).")
-                                                    .arg(QString::fromStdString(picture.failureText)));
+        throw CommandError(ErrorInvalidPicture,
+                           QStringLiteral("The image library failed on this picture (%1).")
+                               .arg(QString::fromStdString(picture.failureText)));
     }
     if (picture.format == -1)
         return loadWithQt(path, box);

@@ -16,8 +16,8 @@ struct LibraryBitmap {
     int height = 0;
     bool hasBits = false;
     bool hasInfo = false;
-    QImage pixels;        // null when the conversion failed
-    int renderError = 0;  // the helper's error code when it did
+    QImage pixels;       // null when the conversion failed
+    int renderError = 0; // the helper's error code when it did
 };
 
 // The image-loading module: FreeImage decodes (in the helper process), RenderDIB draws

@@ -13,12 +13,8 @@ const char* const ImportCommand::DialogFilter = "Windows Bitmap (*.bmp)|*.bmp|JP
 
 ImportCommand::ImportCommand(QWidget* owner, Dialogs& dialogs, PortraitCanvas& canvas, StatusBar& status,
                              std::function<Colour()> background)
-    : m_owner(owner),
-      m_dialogs(dialogs),
-      m_canvas(canvas),
-      m_status(status),
-      m_background(std::move(background)),
-      m_loader(dialogs)
+    : m_owner(owner), m_dialogs(dialogs), m_canvas(canvas), m_status(status),
+      m_background(std::move(background)), m_loader(dialogs)
 {
 }
 
@@ -29,7 +25,10 @@ ImportCommand::~ImportCommand()
         delete m_window;
 }
 
-frmImport* ImportCommand::window() const { return m_window; }
+frmImport* ImportCommand::window() const
+{
+    return m_window;
+}
 
 void ImportCommand::ImportBitmap()
 {
@@ -52,7 +51,8 @@ void ImportCommand::ImportBitmap()
 
 void ImportCommand::run()
 {
-    const QString file = m_dialogs.openFileName({QString::fromLatin1(DialogTitle), QString::fromLatin1(DialogFilter), 1});
+    const QString file =
+        m_dialogs.openFileName({QString::fromLatin1(DialogTitle), QString::fromLatin1(DialogFilter), 1});
     if (file.isEmpty() || file.contains('*'))
         return;
 

@@ -54,7 +54,8 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
     process.start(settings.program.isEmpty() ? defaultProgram() : settings.program, {path});
     if (!process.waitForStarted(settings.timeoutMs)) {
         run.status = Status::NotStarted;
-        run.detail = QStringLiteral("The import helper could not be started (%1).").arg(process.errorString());
+        run.detail =
+            QStringLiteral("The import helper could not be started (%1).").arg(process.errorString());
         return run;
     }
     process.closeWriteChannel();

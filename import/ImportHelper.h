@@ -11,10 +11,10 @@
 class ImportHelper {
 public:
     struct Settings {
-        QString program;                                  // empty: the helper beside the editor
-        std::uint64_t memoryLimitBytes = 1024ull << 20;   // RLIMIT_AS
-        int cpuSeconds = 4;                               // RLIMIT_CPU
-        int timeoutMs = 5000;                             // wall clock
+        QString program;                                // empty: the helper beside the editor
+        std::uint64_t memoryLimitBytes = 1024ull << 20; // RLIMIT_AS
+        int cpuSeconds = 4;                             // RLIMIT_CPU
+        int timeoutMs = 5000;                           // wall clock
     };
 
     enum class Status {

@@ -17,12 +17,8 @@ constexpr int ContainerMargin = 4;
 frmImport::frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Colour()> background,
                      QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_canvas(canvas),
-      m_status(status),
-      m_background(std::move(background)),
-      m_picture(1, 1, 0),
-      m_importBuffer(ViewWidth, ViewHeight, 0),
-      m_rgb(21, 21, 0)
+      m_canvas(canvas), m_status(status), m_background(std::move(background)), m_picture(1, 1, 0),
+      m_importBuffer(ViewWidth, ViewHeight, 0), m_rgb(21, 21, 0)
 {
     setObjectName(QStringLiteral("frmImport"));
     setWindowTitle(QStringLiteral("Import Picture"));
@@ -67,7 +63,10 @@ void frmImport::fitToPicture()
     m_picture.present();
 }
 
-void frmImport::picImage_MouseDown(int, int, float, float) { bMouseDown = true; }
+void frmImport::picImage_MouseDown(int, int, float, float)
+{
+    bMouseDown = true;
+}
 
 void frmImport::picImage_MouseMove(int, int, float X, float Y)
 {
@@ -89,7 +88,10 @@ void frmImport::picImage_MouseUp(int, int, float, float)
     hide();
 }
 
-void frmImport::Form_MouseMove() { shpCursor->hide(); }
+void frmImport::Form_MouseMove()
+{
+    shpCursor->hide();
+}
 
 void frmImport::tmrFader_Timer()
 {

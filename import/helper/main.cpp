@@ -30,7 +30,10 @@ bool writeAll(const char* data, std::size_t size)
     return true;
 }
 
-bool writeAll(const std::string& s) { return writeAll(s.data(), s.size()); }
+bool writeAll(const std::string& s)
+{
+    return writeAll(s.data(), s.size());
+}
 
 } // namespace
 

@@ -35,7 +35,10 @@ void ImportE2E::initTestCase()
     X11Session::settle(400);
 }
 
-void ImportE2E::cleanupTestCase() { session.stop(); }
+void ImportE2E::cleanupTestCase()
+{
+    session.stop();
+}
 
 void ImportE2E::dragPicksRegion_data()
 {
@@ -52,7 +55,8 @@ void ImportE2E::dragPicksRegion()
     QFETCH(QPoint, from);
     QFETCH(QPoint, to);
     const QImage picture = TestSupport::patternImage(size.width(), size.height());
-    const QString path = TestSupport::tempPath(QStringLiteral("import-%1x%2.bmp").arg(size.width()).arg(size.height()));
+    const QString path =
+        TestSupport::tempPath(QStringLiteral("import-%1x%2.bmp").arg(size.width()).arg(size.height()));
     QVERIFY(picture.save(path, "BMP"));
 
     session.focus(id);
@@ -84,7 +88,8 @@ void ImportE2E::dragPicksRegion()
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x) {
             const QPoint p = region + QPoint(x, y);
-            const QRgb expected = picture.rect().contains(p) ? picture.pixel(p) & 0xFFFFFF : 0; // well is black
+            const QRgb expected =
+                picture.rect().contains(p) ? picture.pixel(p) & 0xFFFFFF : 0; // well is black
             if (cellColour(shot, x, y) != expected && ++mismatches <= 5)
                 qWarning("cell (%d, %d): %06x, expected %06x", x, y, cellColour(shot, x, y), expected);
         }

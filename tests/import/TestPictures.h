@@ -11,8 +11,8 @@
 #include <QRgb>
 #include <QString>
 #include <QtEndian>
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -25,7 +25,10 @@ inline bool write(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-inline void le16(QByteArray& b, quint16 v) { b.append(char(v & 0xFF)).append(char(v >> 8)); }
+inline void le16(QByteArray& b, quint16 v)
+{
+    b.append(char(v & 0xFF)).append(char(v >> 8));
+}
 inline void le32(QByteArray& b, quint32 v)
 {
     for (int i = 0; i < 4; ++i)
@@ -36,7 +39,10 @@ inline void le64(QByteArray& b, quint64 v)
     le32(b, quint32(v));
     le32(b, quint32(v >> 32));
 }
-inline void be16(QByteArray& b, quint16 v) { b.append(char(v >> 8)).append(char(v & 0xFF)); }
+inline void be16(QByteArray& b, quint16 v)
+{
+    b.append(char(v >> 8)).append(char(v & 0xFF));
+}
 inline void be32(QByteArray& b, quint32 v)
 {
     for (int i = 3; i >= 0; --i)
@@ -78,9 +84,15 @@ QByteArray bmp(int width, int height, int bits, PixelFn pixel, const QList<QRgb>
         for (int x = 0; x < width; ++x) {
             const quint32 v = pixel(x, y);
             switch (bits) {
-            case 1: line[x / 8] = char(line[x / 8] | ((v & 1) << (7 - x % 8))); break;
-            case 4: line[x / 2] = char(line[x / 2] | ((v & 15) << (x % 2 ? 0 : 4))); break;
-            case 8: line[x] = char(v); break;
+            case 1:
+                line[x / 8] = char(line[x / 8] | ((v & 1) << (7 - x % 8)));
+                break;
+            case 4:
+                line[x / 2] = char(line[x / 2] | ((v & 15) << (x % 2 ? 0 : 4)));
+                break;
+            case 8:
+                line[x] = char(v);
+                break;
             case 16: {
                 const quint16 w = quint16(((qRed(v) >> 3) << 10) | ((qGreen(v) >> 3) << 5) | (qBlue(v) >> 3));
                 line[2 * x] = char(w & 0xFF);
@@ -126,8 +138,7 @@ inline QByteArray bmpMemoryBomb()
 }
 
 // An 8-bit RGB Photoshop file with RLE (PackBits) image data, every row one literal run.
-template <typename PixelFn>
-QByteArray psd(int width, int height, PixelFn pixel)
+template <typename PixelFn> QByteArray psd(int width, int height, PixelFn pixel)
 {
     QByteArray b;
     b.append("8BPS");
@@ -235,7 +246,8 @@ QByteArray exr(int width, int height, PixelFn pixel, int claimedXMax = -1, int c
 // A portable float map (RGB, little-endian); rows are stored bottom-up.
 inline QByteArray pfm(int width, int height, const std::function<void(int, int, float*)>& pixel)
 {
-    QByteArray b = QByteArray("PF\n") + QByteArray::number(width) + ' ' + QByteArray::number(height) + "\n-1.0\n";
+    QByteArray b =
+        QByteArray("PF\n") + QByteArray::number(width) + ' ' + QByteArray::number(height) + "\n-1.0\n";
     for (int y = height - 1; y >= 0; --y)
         for (int x = 0; x < width; ++x) {
             float rgb[3];

@@ -74,8 +74,9 @@ QImage FrmImportTest::expectedPortrait(const QImage& picture, int rx, int ry) co
     QImage out(48, 56, QImage::Format_RGB32);
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x)
-            out.setPixel(x, y, picture.rect().contains(rx + x, ry + y) ? picture.pixel(rx + x, ry + y)
-                                                                         : toQRgb(background));
+            out.setPixel(x, y,
+                         picture.rect().contains(rx + x, ry + y) ? picture.pixel(rx + x, ry + y)
+                                                                 : toQRgb(background));
     return out;
 }
 
@@ -88,13 +89,14 @@ void FrmImportTest::regionFollowsPointer_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("picture corner") << 0.f << 0.f << QPoint(-24, -28) << QPoint(-23, -27)
                                     << "Image imported (-23, -27 to 25, 29).";
-    QTest::newRow("inside") << 33.f << 47.f << QPoint(9, 19) << QPoint(10, 20) << "Image imported (10, 20 to 58, 76).";
+    QTest::newRow("inside") << 33.f << 47.f << QPoint(9, 19) << QPoint(10, 20)
+                            << "Image imported (10, 20 to 58, 76).";
     QTest::newRow("far outside") << -500.f << 900.f << QPoint(-524, 872) << QPoint(-523, 873)
                                  << "Image imported (-523, 873 to -475, 929).";
-    QTest::newRow("fraction below half") << 33.4f << 47.4f << QPoint(9, 19) << QPoint(10, 20)
-                                         << "Image imported (10, 20 to 58, 76).";
-    QTest::newRow("fraction above half") << 33.6f << 46.6f << QPoint(10, 19) << QPoint(11, 20)
-                                         << "Image imported (11, 20 to 59, 76).";
+    QTest::newRow("fraction below half")
+        << 33.4f << 47.4f << QPoint(9, 19) << QPoint(10, 20) << "Image imported (10, 20 to 58, 76).";
+    QTest::newRow("fraction above half")
+        << 33.6f << 46.6f << QPoint(10, 19) << QPoint(11, 20) << "Image imported (11, 20 to 59, 76).";
 }
 
 void FrmImportTest::regionFollowsPointer()

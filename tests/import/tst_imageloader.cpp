@@ -15,7 +15,10 @@ using TestSupport::tempPath;
 
 namespace {
 
-QRgb pattern(int x, int y) { return qRgb((x * 37) & 255, (y * 53) & 255, ((x + 2 * y) * 29) & 255); }
+QRgb pattern(int x, int y)
+{
+    return qRgb((x * 37) & 255, (y * 53) & 255, ((x + 2 * y) * 29) & 255);
+}
 
 // Colours a 5-5-5 bitmap can hold, widened back to 8 bits as FreeImage does.
 QRgb as555(QRgb v)
@@ -183,18 +186,19 @@ void ImageLoaderTest::renderDIBMessages_data()
     QTest::addColumn<bool>("pixels");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QSize>("boxAfter");
-    QTest::newRow("no width") << 0 << 5 << true << true << true << "RenderDIB: Could not get the bitmap's width"
-                              << QSize(3, 3);
+    QTest::newRow("no width") << 0 << 5 << true << true << true
+                              << "RenderDIB: Could not get the bitmap's width" << QSize(3, 3);
     QTest::newRow("no height") << 6 << 0 << true << true << true
                                << "RenderDIB: Could not get the bitmap's height" << QSize(6, 3);
     QTest::newRow("no bits") << 6 << 5 << false << true << true << "RenderDIB: Could not get the DIB's bits"
                              << QSize(6, 5);
     QTest::newRow("no info") << 6 << 5 << true << false << true
                              << "RenderDIB: Could not get the DIB's information" << QSize(6, 5);
-    QTest::newRow("not drawable") << 6 << 5 << true << true << false
-                                  << "RenderDIB: SetDIBitsToDevice failed to render the DIB to the specified DC "
-                                     "with error code 12"
-                                  << QSize(6, 5);
+    QTest::newRow("not drawable")
+        << 6 << 5 << true << true << false
+        << "RenderDIB: SetDIBitsToDevice failed to render the DIB to the specified DC "
+           "with error code 12"
+        << QSize(6, 5);
 }
 
 void ImageLoaderTest::renderDIBMessages()
@@ -207,7 +211,8 @@ void ImageLoaderTest::renderDIBMessages()
     QFETCH(QString, text);
     QFETCH(QSize, boxAfter);
     dialogs.messages.clear();
-    LibraryBitmap bitmap{width, height, bits, info, pixels ? QImage(6, 5, QImage::Format_RGB32) : QImage(), 0};
+    LibraryBitmap bitmap{width, height, bits, info, pixels ? QImage(6, 5, QImage::Format_RGB32) : QImage(),
+                         0};
     ImageLoader loader(dialogs);
     Surface box(3, 3);
     QVERIFY(!loader.RenderDIB(bitmap, box));
@@ -412,14 +417,18 @@ void ImageLoaderTest::lyingHelperIsRefused_data()
     huge.width = huge.height = 20000;
 
     QTest::newRow("honest") << good << int(ImportHelper::Status::Finished);
-    QTest::newRow("short pixel frame") << bytes(resultFrame(p)) + bytes(pixelsHeader(7)) + pixels.left(28) + bytes(endFrame())
-                                       << int(ImportHelper::Status::BadAnswer);
+    QTest::newRow("short pixel frame")
+        << bytes(resultFrame(p)) + bytes(pixelsHeader(7)) + pixels.left(28) + bytes(endFrame())
+        << int(ImportHelper::Status::BadAnswer);
     QTest::newRow("cut off") << good.left(good.size() - 12) << int(ImportHelper::Status::BadAnswer);
     QTest::newRow("impossible size") << bytes(resultFrame(huge)) << int(ImportHelper::Status::BadAnswer);
-    QTest::newRow("unknown frame") << QByteArray("JUNK\0\0\0\0", 8) + good << int(ImportHelper::Status::BadAnswer);
-    QTest::newRow("pixels before result") << bytes(pixelsHeader(8)) + pixels + good << int(ImportHelper::Status::BadAnswer);
+    QTest::newRow("unknown frame") << QByteArray("JUNK\0\0\0\0", 8) + good
+                                   << int(ImportHelper::Status::BadAnswer);
+    QTest::newRow("pixels before result")
+        << bytes(pixelsHeader(8)) + pixels + good << int(ImportHelper::Status::BadAnswer);
     QTest::newRow("trailing data") << good + bytes(endFrame()) << int(ImportHelper::Status::BadAnswer);
-    QTest::newRow("message too long") << QByteArray("MSG \xff\xff\0\0", 8) + good << int(ImportHelper::Status::BadAnswer);
+    QTest::newRow("message too long")
+        << QByteArray("MSG \xff\xff\0\0", 8) + good << int(ImportHelper::Status::BadAnswer);
 }
 
 void ImageLoaderTest::lyingHelperIsRefused()

@@ -53,7 +53,10 @@ void ImportCommandTest::init()
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 }
 
-void ImportCommandTest::cleanup() { window.reset(); }
+void ImportCommandTest::cleanup()
+{
+    window.reset();
+}
 
 QString ImportCommandTest::writePicture(const QString& name, const QImage& image)
 {
@@ -234,14 +237,16 @@ void ImportCommandTest::hostileFilesLeavePortraitAlone_data()
     QTest::addColumn<QString>("why");
     auto pattern = [](int x, int y) { return qRgb(x * 9 & 255, y * 7 & 255, 100); };
     QTest::newRow("PSD that crashes the decoder")
-        << TestPictures::mutate(TestPictures::psd(64, 48, pattern), 7, 8, 26) << "crash.psd" << "failed";
-    QTest::newRow("70-byte bitmap claiming 30000 x 30000")
-        << TestPictures::bmpMemoryBomb() << "bomb.bmp" << "30000 x 30000";
+        << TestPictures::mutate(TestPictures::psd(64, 48, pattern), 7, 8, 26) << "crash.psd"
+        << "failed";
+    QTest::newRow("70-byte bitmap claiming 30000 x 30000") << TestPictures::bmpMemoryBomb() << "bomb.bmp"
+                                                           << "30000 x 30000";
     QByteArray exr = TestPictures::exr(16, 12, pattern);
     QByteArray junk("junk\0string\0", 12);
     TestPictures::le32(junk, 0x7ffffff0u);
     exr.insert(8, junk + "abcd");
-    QTest::newRow("OpenEXR with a 2 GB attribute") << exr << "damaged.exr" << "Out of memory";
+    QTest::newRow("OpenEXR with a 2 GB attribute") << exr << "damaged.exr"
+                                                   << "Out of memory";
 }
 
 void ImportCommandTest::hostileFilesLeavePortraitAlone()
