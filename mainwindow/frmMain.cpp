@@ -97,6 +97,8 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
 
 frmMain::~frmMain()
 {
+    // The panel's handlers watch its controls: they go before the panel does.
+    delete m_options;
     if (m_libraryStarted)
         FreeImageLibrary::deinitialise();
 }
