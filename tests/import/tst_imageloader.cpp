@@ -398,6 +398,16 @@ void ImageLoaderTest::hangingHelperIsKilled()
         QVERIFY(e.description().contains("longer than"));
     }
     QVERIFY(dialogs.messages.isEmpty());
+
+    // A missing helper is one clear failure too, not a silent "could not read".
+    settings.program = tempPath("no-such-helper");
+    try {
+        loader.settings() = settings;
+        loader.LoadImageFile(tempPath("any.bmp"), box);
+        QFAIL("a missing helper counted as a load");
+    } catch (const CommandError& e) {
+        QVERIFY(e.description().contains("could not be started"));
+    }
 }
 
 void ImageLoaderTest::lyingHelperIsRefused_data()

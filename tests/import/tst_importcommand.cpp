@@ -132,6 +132,7 @@ void ImportCommandTest::importSizesWindowAndPicks()
     QSize imageSize, windowSize;
     QRect container;
     bool modal = false;
+    Qt::WindowFlags flags;
     QString title;
     QWidget* owner = nullptr;
     importAndPick(writePicture("pick.bmp", picture), [&](frmImport& w) {
@@ -139,6 +140,7 @@ void ImportCommandTest::importSizesWindowAndPicks()
         container = w.picContainer->geometry();
         windowSize = w.size();
         modal = w.isModal();
+        flags = w.windowFlags();
         title = w.windowTitle();
         owner = w.parentWidget();
         w.picImage_MouseDown(1, 0, 0, 0);
@@ -148,6 +150,8 @@ void ImportCommandTest::importSizesWindowAndPicks()
     QCOMPARE(container, QRect(QPoint(4, 4), size + QSize(4, 4)));
     QCOMPARE(windowSize, size + QSize(12, 12));
     QVERIFY(modal);
+    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
     QCOMPARE(title, QStringLiteral("Import Picture"));
     QCOMPARE(owner, window.get());
     QVERIFY(window->importCommand().window()->isHidden());
