@@ -1,5 +1,5 @@
-# The import helper, built beside the editor: FreeImage runs in this short-lived child process, never in the
-# editor. It links only the adapter and the frame format, not Qt.
+# The import helper, built beside the editor: FreeImage runs in this short-lived
+# child process, never in the editor. It links only the adapter and the frame format, not Qt.
 add_executable(pictoria-import-helper
   ${CMAKE_CURRENT_LIST_DIR}/helper/main.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FreeImageLibrary.cpp
@@ -14,3 +14,11 @@ target_compile_definitions(pictoria_core PRIVATE
   PICTORIA_IMPORT_HELPER="$<TARGET_FILE:pictoria-import-helper>")
 add_dependencies(pictoria_core pictoria-import-helper)
 set_target_properties(pictoria-import-helper PROPERTIES AUTOMOC OFF)
+# The helper runs under an address-space cap, which a sanitizer's shadow memory would
+# exceed at start-up; it is built without the sanitizer options whatever the build.
+set(helper_options -Wall -Wextra -Wpedantic)
+if(PICTORIA_WERROR)
+  list(APPEND helper_options -Werror)
+endif()
+set_property(TARGET pictoria-import-helper PROPERTY COMPILE_OPTIONS ${helper_options})
+set_property(TARGET pictoria-import-helper PROPERTY LINK_OPTIONS "")
