@@ -1,5 +1,6 @@
 #include "mainwindow/frmMain.h"
 
+#include "files/PortraitFiles.h"
 #include "import/FreeImageLibrary.h"
 #include "mainwindow/ControlPanel.h"
 #include "mainwindow/MainToolBar.h"
@@ -60,6 +61,7 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
                                  {96, QStringLiteral("(0, 0)")}},
                                 this);
     m_statusBar->setGeometry(0, 504, ClientWidth, 16);
+    m_files = std::make_unique<PortraitFiles>(m_canvas, m_state, *m_dialogs, *m_statusBar);
 
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
@@ -73,6 +75,12 @@ frmMain::~frmMain()
     if (m_libraryStarted)
         FreeImageLibrary::deinitialise();
 }
+
+void frmMain::SavePortrait() { m_files->SavePortrait(); }
+
+void frmMain::OpenPortrait() { m_files->OpenPortrait(); }
+
+void frmMain::NewPortrait() { m_files->NewPortrait(); }
 
 void frmMain::showEvent(QShowEvent* event)
 {

@@ -10,6 +10,7 @@ class ControlPanel;
 class Dialogs;
 class MainToolBar;
 class PictureBox;
+class PortraitFiles;
 class QLabel;
 class StatusBar;
 
@@ -49,6 +50,11 @@ public:
     void DrawGrid() { m_canvas.DrawGrid(); }
     void DrawtoBB() { m_canvas.DrawtoBB(); }
 
+    // The file commands of the toolbar.
+    void SavePortrait();
+    void OpenPortrait();
+    void NewPortrait();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -66,6 +72,7 @@ private:
     PictureBox* m_faceBox;
     QLabel* m_version;
     std::unique_ptr<ControlPanel> m_panel;
+    std::unique_ptr<PortraitFiles> m_files;
     int m_layoutPasses = 0;
     bool m_libraryStarted = false;
 };
