@@ -80,6 +80,85 @@ QImage overBlack(const QImage& image)
     return rgb;
 }
 
+quint32 le32(const QByteArray& d, int at)
+{
+    return quint32(uchar(d[at])) | quint32(uchar(d[at + 1])) << 8 | quint32(uchar(d[at + 2])) << 16
+           | quint32(uchar(d[at + 3])) << 24;
+}
+
+// What an uncompressed bitmap's header promises. Qt's BMP reader returns a picture
+// with whatever rows a short file lacks left blank, so the length is checked here.
+struct BitmapHeader {
+    bool valid = false;
+    QSize size;
+    qint64 bytesNeeded = 0; // 0 for run-length data, whose size is not fixed
+};
+
+BitmapHeader bitmapHeader(const QByteArray& d)
+{
+    BitmapHeader h;
+    if (d.size() < 26)
+        return h;
+    const quint32 offset = le32(d, 10);
+    const quint32 headerSize = le32(d, 14);
+    qint64 width = 0, height = 0, bits = 0;
+    quint32 compression = 0;
+    if (headerSize == 12) {
+        width = quint16(le32(d, 18));
+        height = quint16(le32(d, 20));
+        bits = quint16(le32(d, 24));
+    } else {
+        if (d.size() < 34)
+            return h;
+        width = qint32(le32(d, 18));
+        height = qAbs(qint64(qint32(le32(d, 22))));
+        bits = quint16(le32(d, 28));
+        compression = le32(d, 30);
+    }
+    h.valid = width > 0 && height > 0;
+    h.size = QSize(int(qMin<qint64>(width, INT_MAX)), int(qMin<qint64>(height, INT_MAX)));
+    if (compression == 0 || compression == 3 || compression == 6)
+        h.bytesNeeded = qint64(offset) + (width * bits + 31) / 32 * 4 * height;
+    return h;
+}
+
+// Qt's GIF reader likewise shows what it got of a cut file. A whole first picture
+// means every data sub-block of it is there, up to the empty one that ends it.
+bool gifFirstImageComplete(const QByteArray& d)
+{
+    const qsizetype n = d.size();
+    auto skipSubBlocks = [&](qsizetype at) -> qsizetype {
+        while (at < n) {
+            const int length = uchar(d[at]);
+            if (length == 0)
+                return at + 1;
+            at += 1 + length;
+        }
+        return -1;
+    };
+    if (n < 13)
+        return false;
+    const uchar screenFlags = uchar(d[10]);
+    qsizetype at = 13 + ((screenFlags & 0x80) ? 3 * (2 << (screenFlags & 7)) : 0);
+    while (at < n) {
+        const uchar introducer = uchar(d[at]);
+        if (introducer == 0x21) { // extension: label, then sub-blocks
+            at = skipSubBlocks(at + 2);
+        } else if (introducer == 0x2C) { // image: descriptor, colour table, code size, data
+            if (at + 10 > n)
+                return false;
+            const uchar imageFlags = uchar(d[at + 9]);
+            at += 10 + ((imageFlags & 0x80) ? 3 * (2 << (imageFlags & 7)) : 0);
+            return at < n && skipSubBlocks(at + 1) > 0;
+        } else {
+            return false; // trailer or rubbish before any picture
+        }
+        if (at < 0)
+            return false;
+    }
+    return false;
+}
+
 bool withinBounds(QSize size)
 {
     return size.width() <= cGdiPlus::MaxSide && size.height() <= cGdiPlus::MaxSide
@@ -246,9 +325,11 @@ bool cGdiPlus::PictureBoxToFile(const Surface& pic, const QString& sFileName, co
     }
 
     // Written beside the target, flushed to disk and renamed over it: a failed save
-    // leaves any existing file as it was.
+    // leaves any existing file as it was. Unbuffered, because Qt 6.4's QSaveFile
+    // loses a write error raised while flushing its buffer and commits an empty file
+    // (seen on a full disk): every write must fail where it happens.
     QSaveFile file(sFileName);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         fail(saveFailureStatus(sFileName), file.errorString());
         return false;
     }
@@ -294,12 +375,11 @@ QImage cGdiPlus::FilenameToIPicture(const QString& sFileName)
         fail(UnknownImageFormat, QStringLiteral("The file is empty."));
         return {};
     }
-    return decode(data, sFileName);
+    return decode(data);
 }
 
-QImage cGdiPlus::decode(const QByteArray& data, const QString& sFileName)
+QImage cGdiPlus::decode(const QByteArray& data)
 {
-    Q_UNUSED(sFileName);
     if (JpegCodec::looksLikeJpeg(data)) {
         const JpegCodec::Decoded jpeg = JpegCodec::decode(data, MaxSide, MaxPixels);
         switch (jpeg.failure) {
@@ -321,9 +401,18 @@ QImage cGdiPlus::decode(const QByteArray& data, const QString& sFileName)
         fail(UnknownImageFormat, QStringLiteral("The file is not a picture in a format this program reads."));
         return {};
     }
-    const QSize claimed = reader.size();
+    const BitmapHeader bitmap = format == "bmp" ? bitmapHeader(data) : BitmapHeader{};
+    const QSize claimed = bitmap.valid ? bitmap.size : reader.size();
     if (claimed.isValid() && !withinBounds(claimed)) {
         fail(ValueOverflow, boundsText(claimed));
+        return {};
+    }
+    if (bitmap.valid && qint64(data.size()) < bitmap.bytesNeeded) {
+        fail(GenericError, QStringLiteral("The file is damaged or incomplete (the bitmap is shorter than its header says)."));
+        return {};
+    }
+    if (format == "gif" && !gifFirstImageComplete(data)) {
+        fail(GenericError, QStringLiteral("The file is damaged or incomplete (the picture data ends early)."));
         return {};
     }
     QImage image;

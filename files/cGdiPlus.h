@@ -98,7 +98,7 @@ private:
     void startUp();
     void LoadEncoders();
     void fail(int status, const QString& detail);
-    QImage decode(const QByteArray& data, const QString& sFileName);
+    QImage decode(const QByteArray& data);
 
     quintptr m_token = 0;
     bool m_startedFreeImage = false;
