@@ -16,7 +16,10 @@ struct MemoryDeleter {
 };
 
 // FreeImage's rows run bottom-up.
-BYTE* rowOf(FIBITMAP* dib, int height, int y) { return FreeImage_GetScanLine(dib, height - 1 - y); }
+BYTE* rowOf(FIBITMAP* dib, int height, int y)
+{
+    return FreeImage_GetScanLine(dib, height - 1 - y);
+}
 
 Bitmap exactPalette(const QImage& rgb)
 {
@@ -101,8 +104,17 @@ bool FreeImageGifWriter::encode(const QImage& image, QByteArray& out, QString& e
     return true;
 }
 
-void FreeImageGifWriter::startUp() { FreeImage_Initialise(FALSE); }
+void FreeImageGifWriter::startUp()
+{
+    FreeImage_Initialise(FALSE);
+}
 
-void FreeImageGifWriter::shutDown() { FreeImage_DeInitialise(); }
+void FreeImageGifWriter::shutDown()
+{
+    FreeImage_DeInitialise();
+}
 
-bool FreeImageGifWriter::available() { return FreeImage_FIFSupportsWriting(FIF_GIF) != FALSE; }
+bool FreeImageGifWriter::available()
+{
+    return FreeImage_FIFSupportsWriting(FIF_GIF) != FALSE;
+}

@@ -116,12 +116,13 @@ Stage decompress(const QByteArray& data, int maxSide, qint64 maxPixels, QImage* 
     jpeg_create_decompress(&cinfo);
     progress.progress_monitor = limitScans;
     cinfo.progress = &progress;
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.constData()), (unsigned long)data.size());
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.constData()),
+                 (unsigned long)data.size());
     jpeg_read_header(&cinfo, TRUE);
     *claimed = QSize(int(qMin<JDIMENSION>(cinfo.image_width, 0x7fffffff)),
                      int(qMin<JDIMENSION>(cinfo.image_height, 0x7fffffff)));
-    if (cinfo.image_width > JDIMENSION(maxSide) || cinfo.image_height > JDIMENSION(maxSide)
-        || qint64(cinfo.image_width) * qint64(cinfo.image_height) > maxPixels) {
+    if (cinfo.image_width > JDIMENSION(maxSide) || cinfo.image_height > JDIMENSION(maxSide) ||
+        qint64(cinfo.image_width) * qint64(cinfo.image_height) > maxPixels) {
         jpeg_destroy_decompress(&cinfo);
         return Stage::TooLarge;
     }
@@ -190,12 +191,16 @@ JpegCodec::Decoded JpegCodec::decode(const QByteArray& data, int maxSide, qint64
     ErrorManager err;
     QImage image;
     switch (decompress(data, maxSide, maxPixels, &image, &result.claimedSize, err)) {
-    case Stage::Decoded: result.image = image; return result;
+    case Stage::Decoded:
+        result.image = image;
+        return result;
     case Stage::TooLarge:
         result.failure = Failure::OutOfBounds;
-        result.detail = QStringLiteral("%1 x %2 pixels").arg(result.claimedSize.width()).arg(result.claimedSize.height());
+        result.detail =
+            QStringLiteral("%1 x %2 pixels").arg(result.claimedSize.width()).arg(result.claimedSize.height());
         return result;
-    case Stage::Failed: break;
+    case Stage::Failed:
+        break;
     }
     result.failure = Failure::Damaged;
     result.detail = QString::fromLocal8Bit(err.message);

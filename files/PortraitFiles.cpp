@@ -17,7 +17,10 @@ namespace {
 constexpr int OutOfMemoryError = 7;
 constexpr int InternalError = 51;
 
-bool rejectedName(const QString& name) { return name.isEmpty() || name.contains(u'*'); }
+bool rejectedName(const QString& name)
+{
+    return name.isEmpty() || name.contains(u'*');
+}
 
 } // namespace
 
@@ -39,8 +42,9 @@ void PortraitFiles::showCommandError(int number, const QString& description)
 {
     if (number == CommandError::Cancelled)
         return;
-    m_dialogs.message(QStringLiteral("Error occured: ") + description, QStringLiteral("Error Code ") + QString::number(number),
-                      MessageButtons::Ok, MessageIcon::Critical);
+    m_dialogs.message(QStringLiteral("Error occured: ") + description,
+                      QStringLiteral("Error Code ") + QString::number(number), MessageButtons::Ok,
+                      MessageIcon::Critical);
 }
 
 void PortraitFiles::showCodecFailure(const QString& title, const QString& what)
@@ -61,8 +65,9 @@ void PortraitFiles::SavePortrait()
         // The surface is the picture: every painted pixel is already in it.
         if (!m_gdip->PictureBoxToFile(m_canvas.picPreview(), name, m_state.OutputQuality)) {
             // Nothing claims success; the user learns why no file was written.
-            showCodecFailure(QStringLiteral("Save Portrait"),
-                             QStringLiteral("The portrait was not saved to %1.").arg(QDir::toNativeSeparators(name)));
+            showCodecFailure(
+                QStringLiteral("Save Portrait"),
+                QStringLiteral("The portrait was not saved to %1.").arg(QDir::toNativeSeparators(name)));
             return;
         }
         m_gdip.reset();
@@ -92,8 +97,10 @@ void PortraitFiles::OpenPortrait()
         }
         if (picture.height() != Portrait::Height || picture.width() != Portrait::Width) {
             const MessageResult answer = m_dialogs.message(
-                QStringLiteral("Image is not 48x56. Continuing load will crop the image by the top-left corner.")
-                    + QStringLiteral("\r\n") + QStringLiteral("(It is suggested you use Import Bitmap instead.)"),
+                QStringLiteral(
+                    "Image is not 48x56. Continuing load will crop the image by the top-left corner.") +
+                    QStringLiteral("\r\n") +
+                    QStringLiteral("(It is suggested you use Import Bitmap instead.)"),
                 QStringLiteral("Non-Standard Dimensions"), MessageButtons::RetryCancel, MessageIcon::Warning);
             if (answer != MessageResult::Retry)
                 return;
@@ -110,4 +117,7 @@ void PortraitFiles::OpenPortrait()
     }
 }
 
-void PortraitFiles::NewPortrait() { m_canvas.newPortrait(m_state.BGColor); }
+void PortraitFiles::NewPortrait()
+{
+    m_canvas.newPortrait(m_state.BGColor);
+}

@@ -14,7 +14,8 @@
 #include <QSaveFile>
 #include <QScopeGuard>
 
-const QUuid cGdiPlus::EncoderQuality = QUuid::fromString(QStringLiteral("{1D5BE4B5-FA4A-452D-9CDD-5DB35105E7EB}"));
+const QUuid cGdiPlus::EncoderQuality =
+    QUuid::fromString(QStringLiteral("{1D5BE4B5-FA4A-452D-9CDD-5DB35105E7EB}"));
 
 namespace {
 
@@ -82,8 +83,8 @@ QImage overBlack(const QImage& image)
 
 quint32 le32(const QByteArray& d, int at)
 {
-    return quint32(uchar(d[at])) | quint32(uchar(d[at + 1])) << 8 | quint32(uchar(d[at + 2])) << 16
-           | quint32(uchar(d[at + 3])) << 24;
+    return quint32(uchar(d[at])) | quint32(uchar(d[at + 1])) << 8 | quint32(uchar(d[at + 2])) << 16 |
+           quint32(uchar(d[at + 3])) << 24;
 }
 
 // What an uncompressed bitmap's header promises. Qt's BMP reader returns a picture
@@ -161,13 +162,14 @@ bool gifFirstImageComplete(const QByteArray& d)
 
 bool withinBounds(QSize size)
 {
-    return size.width() <= cGdiPlus::MaxSide && size.height() <= cGdiPlus::MaxSide
-           && qint64(size.width()) * size.height() <= cGdiPlus::MaxPixels;
+    return size.width() <= cGdiPlus::MaxSide && size.height() <= cGdiPlus::MaxSide &&
+           qint64(size.width()) * size.height() <= cGdiPlus::MaxPixels;
 }
 
 QString boundsText(QSize size)
 {
-    return QStringLiteral("The picture claims %1 x %2 pixels; at most %3 a side and %4 megapixels are opened.")
+    return QStringLiteral(
+               "The picture claims %1 x %2 pixels; at most %3 a side and %4 megapixels are opened.")
         .arg(size.width())
         .arg(size.height())
         .arg(cGdiPlus::MaxSide)
@@ -179,7 +181,9 @@ QString boundsText(QSize size)
 QList<ImageCodecInfo> cGdiPlus::platformEncoders()
 {
     // Identities as the platform's own encoders carry them.
-    auto clsid = [](int n) { return QUuid(0x557CF400u + uint(n), 0x1A04, 0x11D3, 0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E); };
+    auto clsid = [](int n) {
+        return QUuid(0x557CF400u + uint(n), 0x1A04, 0x11D3, 0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E);
+    };
     const QList<QByteArray> qtFormats = QImageWriter::supportedImageFormats();
     QList<ImageCodecInfo> list;
     list << ImageCodecInfo{clsid(0), QStringLiteral("BMP"), QStringLiteral("*.BMP;*.DIB;*.RLE"),
@@ -190,7 +194,8 @@ QList<ImageCodecInfo> cGdiPlus::platformEncoders()
     list << ImageCodecInfo{clsid(1), QStringLiteral("JPEG"), QStringLiteral("*.JPG;*.JPEG;*.JPE;*.JFIF"),
                            QStringLiteral("image/jpeg"), jpegWriter};
     if (FreeImageGifWriter::available())
-        list << ImageCodecInfo{clsid(2), QStringLiteral("GIF"), QStringLiteral("*.GIF"), QStringLiteral("image/gif"),
+        list << ImageCodecInfo{clsid(2), QStringLiteral("GIF"), QStringLiteral("*.GIF"),
+                               QStringLiteral("image/gif"),
                                [](const QImage& i, const EncoderParameters&, QByteArray& o, QString& d) {
                                    return FreeImageGifWriter::encode(i, o, d) ? int(Ok) : int(GenericError);
                                }};
@@ -200,7 +205,8 @@ QList<ImageCodecInfo> cGdiPlus::platformEncoders()
                                [](const QImage& i, const EncoderParameters&, QByteArray& o, QString& d) {
                                    return qtWriter("tiff", i, o, d);
                                }};
-    list << ImageCodecInfo{clsid(6), QStringLiteral("PNG"), QStringLiteral("*.PNG"), QStringLiteral("image/png"),
+    list << ImageCodecInfo{clsid(6), QStringLiteral("PNG"), QStringLiteral("*.PNG"),
+                           QStringLiteral("image/png"),
                            [](const QImage& i, const EncoderParameters&, QByteArray& o, QString& d) {
                                return qtWriter("png", i, o, d);
                            }};
@@ -209,12 +215,13 @@ QList<ImageCodecInfo> cGdiPlus::platformEncoders()
 
 cGdiPlus::cGdiPlus(QObject* parent) : cGdiPlus(QList<ImageCodecInfo>{}, parent)
 {
-    // Delegation keeps one start-up path; the platform list needs the library started.
+    // Delegating, so that the destructor stops the library again should indexing throw.
     m_encoders = platformEncoders();
     LoadEncoders();
 }
 
-cGdiPlus::cGdiPlus(QList<ImageCodecInfo> encoders, QObject* parent) : QObject(parent), m_encoders(std::move(encoders))
+cGdiPlus::cGdiPlus(QList<ImageCodecInfo> encoders, QObject* parent)
+    : QObject(parent), m_encoders(std::move(encoders))
 {
     startUp();
     if (m_token != 0 && !m_encoders.isEmpty())
@@ -252,7 +259,8 @@ void cGdiPlus::IndexExtensions(const QString& text, const QString& separator, in
     auto add = [&](const QString& key) {
         const QString folded = key.toCaseFolded();
         if (m_encoderByExtension.contains(folded))
-            throw CommandError(457, QStringLiteral("This key is already associated with an element of this collection"));
+            throw CommandError(
+                457, QStringLiteral("This key is already associated with an element of this collection"));
         m_encoderByExtension.insert(folded, index);
     };
     qsizetype start = 0;
@@ -274,7 +282,10 @@ void cGdiPlus::IndexExtensions(const QString& text, const QString& separator, in
         add(rest);
 }
 
-int cGdiPlus::FindEncoder(const QString& key) const { return m_encoderByExtension.value(key.toCaseFolded(), -1); }
+int cGdiPlus::FindEncoder(const QString& key) const
+{
+    return m_encoderByExtension.value(key.toCaseFolded(), -1);
+}
 
 QString cGdiPlus::GetExtension(const QString& name)
 {
@@ -302,8 +313,11 @@ bool cGdiPlus::PictureBoxToFile(const Surface& pic, const QString& sFileName, co
     const int index = FindEncoder(QStringLiteral("*.") + ext);
     if (index < 0) {
         m_lastStatus = UnknownImageFormat;
-        m_lastDetail = ext.isEmpty() ? QStringLiteral("The name has no extension to choose the image format by.")
-                                     : QStringLiteral("No image encoder writes .%1 files.").arg(ext);
+        m_lastDetail =
+            ext.isEmpty()
+                ? QStringLiteral(
+                      "The name has no extension to tell the format by; end it in .jpg, for example.")
+                : QStringLiteral("No image encoder writes .%1 files.").arg(ext);
         return false;
     }
     const QImage bitmap = pic.image();
@@ -318,9 +332,12 @@ bool cGdiPlus::PictureBoxToFile(const Surface& pic, const QString& sFileName, co
     QByteArray bytes;
     QString detail;
     const ImageCodecInfo& encoder = m_encoders[index];
-    const int status = encoder.Encode ? encoder.Encode(bitmap, parameters, bytes, detail) : int(NotImplemented);
+    const int status =
+        encoder.Encode ? encoder.Encode(bitmap, parameters, bytes, detail) : int(NotImplemented);
     if (status != Ok) {
-        fail(status, detail.isEmpty() ? QStringLiteral("The %1 encoder failed.").arg(encoder.FormatDescription) : detail);
+        fail(status, detail.isEmpty()
+                         ? QStringLiteral("The %1 encoder failed.").arg(encoder.FormatDescription)
+                         : detail);
         return false;
     }
 
@@ -355,6 +372,11 @@ QImage cGdiPlus::FilenameToIPicture(const QString& sFileName)
         fail(FileNotFound, QStringLiteral("There is no file %1.").arg(QDir::toNativeSeparators(sFileName)));
         return {};
     }
+    // A pipe or device would block the reader or never end.
+    if (!info.isFile()) {
+        fail(UnknownImageFormat, QStringLiteral("This is not a plain file."));
+        return {};
+    }
     if (info.size() > MaxFileBytes) {
         fail(ValueOverflow, QStringLiteral("The file holds %1 MB; at most %2 MB are opened.")
                                 .arg(info.size() / (1024 * 1024))
@@ -383,8 +405,11 @@ QImage cGdiPlus::decode(const QByteArray& data)
     if (JpegCodec::looksLikeJpeg(data)) {
         const JpegCodec::Decoded jpeg = JpegCodec::decode(data, MaxSide, MaxPixels);
         switch (jpeg.failure) {
-        case JpegCodec::Failure::None: return jpeg.image;
-        case JpegCodec::Failure::OutOfBounds: fail(ValueOverflow, boundsText(jpeg.claimedSize)); return {};
+        case JpegCodec::Failure::None:
+            return jpeg.image;
+        case JpegCodec::Failure::OutOfBounds:
+            fail(ValueOverflow, boundsText(jpeg.claimedSize));
+            return {};
         default:
             fail(GenericError, QStringLiteral("The file is damaged or incomplete (%1).").arg(jpeg.detail));
             return {};
@@ -408,20 +433,28 @@ QImage cGdiPlus::decode(const QByteArray& data)
         return {};
     }
     if (bitmap.valid && qint64(data.size()) < bitmap.bytesNeeded) {
-        fail(GenericError, QStringLiteral("The file is damaged or incomplete (the bitmap is shorter than its header says)."));
+        fail(GenericError,
+             QStringLiteral(
+                 "The file is damaged or incomplete (the bitmap is shorter than its header says)."));
         return {};
     }
     if (format == "gif" && !gifFirstImageComplete(data)) {
-        fail(GenericError, QStringLiteral("The file is damaged or incomplete (the picture data ends early)."));
+        fail(GenericError,
+             QStringLiteral("The file is damaged or incomplete (the picture data ends early)."));
         return {};
     }
     QImage image;
     if (!reader.read(&image) || image.isNull()) {
         switch (reader.error()) {
-        case QImageReader::UnsupportedFormatError: fail(UnknownImageFormat, reader.errorString()); break;
-        case QImageReader::DeviceError: fail(Win32Error, reader.errorString()); break;
+        case QImageReader::UnsupportedFormatError:
+            fail(UnknownImageFormat, reader.errorString());
+            break;
+        case QImageReader::DeviceError:
+            fail(Win32Error, reader.errorString());
+            break;
         default:
-            fail(GenericError, QStringLiteral("The file is damaged or incomplete (%1).").arg(reader.errorString()));
+            fail(GenericError,
+                 QStringLiteral("The file is damaged or incomplete (%1).").arg(reader.errorString()));
             break;
         }
         return {};
@@ -436,11 +469,26 @@ QImage cGdiPlus::decode(const QByteArray& data)
 QString cGdiPlus::GdiErrorString(int lError)
 {
     static const char* const texts[] = {
-        "Generic Error",          "Invalid Parameter",        "Out Of Memory",         "Object Busy",
-        "Insufficient Buffer",    "Not Implemented",          "Win32 Error",           "Wrong State",
-        "Aborted",                "File Not Found",           "Value Overflow",        "Access Denied",
-        "Unknown Image Format",   "FontFamily Not Found",     "FontStyle Not Found",   "Not TrueType Font",
-        "Unsupported Gdiplus Version", "Gdiplus Not Initialized", "Property Not Found", "Property Not Supported",
+        "Generic Error",
+        "Invalid Parameter",
+        "Out Of Memory",
+        "Object Busy",
+        "Insufficient Buffer",
+        "Not Implemented",
+        "Win32 Error",
+        "Wrong State",
+        "Aborted",
+        "File Not Found",
+        "Value Overflow",
+        "Access Denied",
+        "Unknown Image Format",
+        "FontFamily Not Found",
+        "FontStyle Not Found",
+        "Not TrueType Font",
+        "Unsupported Gdiplus Version",
+        "Gdiplus Not Initialized",
+        "Property Not Found",
+        "Property Not Supported",
     };
     if (lError >= 1 && lError <= 20)
         return QString::fromLatin1(texts[lError - 1]);

@@ -29,7 +29,8 @@ struct ImageCodecInfo {
     QString FormatDescription;
     QString FilenameExtension;
     QString MimeType;
-    std::function<int(const QImage& image, const EncoderParameters& parameters, QByteArray& out, QString& detail)>
+    std::function<int(const QImage& image, const EncoderParameters& parameters, QByteArray& out,
+                      QString& detail)>
         Encode;
 };
 

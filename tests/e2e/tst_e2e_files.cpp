@@ -16,10 +16,17 @@ private slots:
     void cleanupTestCase();
     void saveNewAndReopen();
     void otherSizeAsksBeforeCropping();
+    void failedSaveSaysSo();
 
 private:
-    QPoint cellCentre(int x, int y) const { return client.topLeft() + QPoint(250 + 8 * x + 4, 30 + 8 * y + 4); }
-    QRgb cellColour(const QImage& shot, int x, int y) const { return shot.pixel(cellCentre(x, y)) & 0xFFFFFF; }
+    QPoint cellCentre(int x, int y) const
+    {
+        return client.topLeft() + QPoint(250 + 8 * x + 4, 30 + 8 * y + 4);
+    }
+    QRgb cellColour(const QImage& shot, int x, int y) const
+    {
+        return shot.pixel(cellCentre(x, y)) & 0xFFFFFF;
+    }
     // Toolbar buttons 1 to 3 are New, Open and Save, 23 pixels each from x = 0.
     void clickToolbar(int n) const
     {
@@ -57,11 +64,14 @@ namespace {
 
 bool close(QRgb a, QRgb b, int tolerance = 6)
 {
-    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance
-           && std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
-QString describe(QRgb c) { return QStringLiteral("RGB(%1,%2,%3)").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c)); }
+QString describe(QRgb c)
+{
+    return QStringLiteral("RGB(%1,%2,%3)").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c));
+}
 
 } // namespace
 
@@ -76,7 +86,10 @@ void FilesE2E::initTestCase()
     X11Session::settle(400);
 }
 
-void FilesE2E::cleanupTestCase() { session.stop(); }
+void FilesE2E::cleanupTestCase()
+{
+    session.stop();
+}
 
 void FilesE2E::saveNewAndReopen()
 {
@@ -104,7 +117,8 @@ void FilesE2E::saveNewAndReopen()
     const QImage decoded = QImage::fromData(djpeg.readAllStandardOutput(), "PPM");
     QCOMPARE(decoded.size(), QSize(48, 56));
     for (const QPoint white : {QPoint(2, 3), QPoint(10, 20), QPoint(47, 55)})
-        QVERIFY2(close(decoded.pixel(white), qRgb(255, 255, 255)), qPrintable(describe(decoded.pixel(white))));
+        QVERIFY2(close(decoded.pixel(white), qRgb(255, 255, 255)),
+                 qPrintable(describe(decoded.pixel(white))));
     for (const QPoint black : {QPoint(0, 0), QPoint(3, 3), QPoint(30, 40)})
         QVERIFY2(close(decoded.pixel(black), qRgb(0, 0, 0)), qPrintable(describe(decoded.pixel(black))));
 
@@ -164,6 +178,22 @@ void FilesE2E::otherSizeAsksBeforeCropping()
     s.save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-cropped.png"));
     for (const QPoint cell : {QPoint(0, 0), QPoint(2, 3), QPoint(47, 0), QPoint(0, 55), QPoint(47, 55)})
         QCOMPARE(describe(cellColour(s, cell.x(), cell.y())), describe(qRgb(220, 0, 0)));
+}
+
+void FilesE2E::failedSaveSaysSo()
+{
+    const QString file = dir.filePath(QStringLiteral("no-extension"));
+    clickToolbar(3);
+    QVERIFY(answerFileDialog("Save Portrait", file));
+    // The message box carries the dialog's title.
+    const QString box = session.waitForWindow("Save Portrait");
+    QVERIFY2(!box.isEmpty(), "no message about the failed save");
+    X11Session::settle(300);
+    session.screenshot().save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-save-failed.png"));
+    session.focus(box);
+    session.key("Return");
+    QVERIFY(session.waitForWindowGone(box));
+    QVERIFY(!QFileInfo::exists(file));
 }
 
 QTEST_MAIN(FilesE2E)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QByteArray>
 #include <QBuffer>
+#include <QByteArray>
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
@@ -18,8 +18,8 @@ inline QImage detailedPortrait(int width = 48, int height = 56)
 {
     QImage image(width, height, QImage::Format_RGB32);
     QRandomGenerator rng(1234);
-    const QRgb palette[] = {qRgb(230, 190, 160), qRgb(120, 60, 30), qRgb(20, 20, 120),  qRgb(250, 250, 250),
-                            qRgb(200, 30, 40),   qRgb(30, 160, 60), qRgb(10, 10, 10),   qRgb(255, 220, 0)};
+    const QRgb palette[] = {qRgb(230, 190, 160), qRgb(120, 60, 30), qRgb(20, 20, 120), qRgb(250, 250, 250),
+                            qRgb(200, 30, 40),   qRgb(30, 160, 60), qRgb(10, 10, 10),  qRgb(255, 220, 0)};
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const int dx = x - 24, dy = y - 26;

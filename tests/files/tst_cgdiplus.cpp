@@ -1,5 +1,5 @@
-#include "files/PortraitSamples.h"
 #include "files/JpegCodec.h"
+#include "files/PortraitSamples.h"
 #include "files/cGdiPlus.h"
 #include "platform/CommandError.h"
 #include "platform/Surface.h"
@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QtTest>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace PortraitSamples;
@@ -65,7 +66,10 @@ QByteArray withBmpSize(QByteArray bmp, qint32 width, qint32 height)
     return bmp;
 }
 
-QByteArray cut(const QByteArray& bytes, double fraction) { return bytes.left(qsizetype(bytes.size() * fraction)); }
+QByteArray cut(const QByteArray& bytes, double fraction)
+{
+    return bytes.left(qsizetype(bytes.size() * fraction));
+}
 
 QByteArray gif()
 {
@@ -99,7 +103,8 @@ struct RecordingEncoder {
     QList<EncoderParameters> calls;
     ImageCodecInfo info(const QString& extensions)
     {
-        return ImageCodecInfo{QUuid::createUuid(), QStringLiteral("TEST"), extensions, QStringLiteral("image/x-test"),
+        return ImageCodecInfo{QUuid::createUuid(), QStringLiteral("TEST"), extensions,
+                              QStringLiteral("image/x-test"),
                               [this](const QImage&, const EncoderParameters& p, QByteArray& out, QString&) {
                                   calls << p;
                                   out = "test";
@@ -134,6 +139,7 @@ private slots:
     void badInputGivesNoPicture_data();
     void badInputGivesNoPicture();
     void unreadableFileIsAccessDenied();
+    void specialFilesAreRefused();
     void transparentPixelsComeBackBlack();
     void saveIntoMissingFolderFails();
     void fullDiskLeavesOldFileIntact();
@@ -149,12 +155,16 @@ void GdiPlusTest::getExtension_data()
                                    << "JPG";
     QTest::newRow("last dot wins") << "/tmp/face.old.jpeg"
                                    << "jpeg";
-    QTest::newRow("dot only in a folder, backslashes") << "C:\\faces.old\\face" << "";
-    QTest::newRow("dot only in a folder, slashes") << "/home/me/faces.old/face" << "";
+    QTest::newRow("dot only in a folder, backslashes") << "C:\\faces.old\\face"
+                                                       << "";
+    QTest::newRow("dot only in a folder, slashes") << "/home/me/faces.old/face"
+                                                   << "";
     QTest::newRow("dotted folder, then extension") << "C:\\faces.old\\face.bmp"
                                                    << "bmp";
-    QTest::newRow("trailing dot") << "/tmp/face." << "";
-    QTest::newRow("no dot") << "/tmp/face" << "";
+    QTest::newRow("trailing dot") << "/tmp/face."
+                                  << "";
+    QTest::newRow("no dot") << "/tmp/face"
+                            << "";
     QTest::newRow("bare name") << "face.png"
                                << "png";
     QTest::newRow("hidden-file style") << "/tmp/.jpg"
@@ -178,8 +188,8 @@ void GdiPlusTest::platformEncodersInTheirOrder()
         patterns << e.FilenameExtension;
     }
     QCOMPARE(formats, QStringList({"BMP", "JPEG", "GIF", "TIFF", "PNG"}));
-    QCOMPARE(patterns,
-             QStringList({"*.BMP;*.DIB;*.RLE", "*.JPG;*.JPEG;*.JPE;*.JFIF", "*.GIF", "*.TIF;*.TIFF", "*.PNG"}));
+    QCOMPARE(patterns, QStringList({"*.BMP;*.DIB;*.RLE", "*.JPG;*.JPEG;*.JPE;*.JFIF", "*.GIF", "*.TIF;*.TIFF",
+                                    "*.PNG"}));
     QCOMPARE(gdip.EncoderClsids().size(), 5);
     for (int i = 0; i < 5; ++i)
         QCOMPARE(gdip.EncoderClsids()[i], gdip.encoders()[i].Clsid);
@@ -333,17 +343,28 @@ void GdiPlusTest::everyEncoderWritesItsFormat_data()
     QTest::addColumn<QString>("extension");
     QTest::addColumn<QString>("magick"); // the format ImageMagick names
     QTest::addColumn<int>("tolerance");
-    QTest::newRow("bmp") << "bmp" << "BMP" << 0;
-    QTest::newRow("dib") << "dib" << "BMP" << 0;
-    QTest::newRow("rle") << "RLE" << "BMP" << 0;
-    QTest::newRow("jpg") << "jpg" << "JPEG" << 8;
-    QTest::newRow("jpeg") << "jpeg" << "JPEG" << 8;
-    QTest::newRow("jpe") << "jpe" << "JPEG" << 8;
-    QTest::newRow("jfif") << "jfif" << "JPEG" << 8;
-    QTest::newRow("gif") << "gif" << "GIF" << 12; // more than 256 colours: quantized
-    QTest::newRow("tif") << "tif" << "TIFF" << 0;
-    QTest::newRow("tiff") << "TIFF" << "TIFF" << 0;
-    QTest::newRow("png") << "png" << "PNG" << 0;
+    QTest::newRow("bmp") << "bmp"
+                         << "BMP" << 0;
+    QTest::newRow("dib") << "dib"
+                         << "BMP" << 0;
+    QTest::newRow("rle") << "RLE"
+                         << "BMP" << 0;
+    QTest::newRow("jpg") << "jpg"
+                         << "JPEG" << 8;
+    QTest::newRow("jpeg") << "jpeg"
+                          << "JPEG" << 8;
+    QTest::newRow("jpe") << "jpe"
+                         << "JPEG" << 8;
+    QTest::newRow("jfif") << "jfif"
+                          << "JPEG" << 8;
+    QTest::newRow("gif") << "gif"
+                         << "GIF" << 12; // more than 256 colours: quantized
+    QTest::newRow("tif") << "tif"
+                         << "TIFF" << 0;
+    QTest::newRow("tiff") << "TIFF"
+                          << "TIFF" << 0;
+    QTest::newRow("png") << "png"
+                         << "PNG" << 0;
 }
 
 void GdiPlusTest::everyEncoderWritesItsFormat()
@@ -371,7 +392,8 @@ void GdiPlusTest::everyEncoderWritesItsFormat()
 
     const QImage back = gdip.FilenameToIPicture(path);
     QCOMPARE(back.size(), QSize(48, 56));
-    QVERIFY2(maxChannelError(back, portrait) <= tolerance, qPrintable(QString::number(maxChannelError(back, portrait))));
+    QVERIFY2(maxChannelError(back, portrait) <= tolerance,
+             qPrintable(QString::number(maxChannelError(back, portrait))));
 }
 
 void GdiPlusTest::gifKeepsFewColoursExactly()
@@ -457,7 +479,8 @@ void GdiPlusTest::unreadableFileIsAccessDenied()
     const QString path = TestSupport::tempPath(QStringLiteral("locked.jpg"));
     QVERIFY(writeFile(path, portraitJpeg()));
     QFile::setPermissions(path, QFileDevice::Permissions());
-    auto restore = qScopeGuard([&] { QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner); });
+    auto restore =
+        qScopeGuard([&] { QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner); });
     if (::geteuid() == 0)
         QSKIP("root reads every file");
     cGdiPlus gdip;
@@ -465,6 +488,20 @@ void GdiPlusTest::unreadableFileIsAccessDenied()
     QVERIFY(gdip.FilenameToIPicture(path).isNull());
     QCOMPARE(errors.count(), 1);
     QCOMPARE(errors[0][0].toInt(), 12);
+}
+
+void GdiPlusTest::specialFilesAreRefused()
+{
+    const QString fifo = TestSupport::tempPath(QStringLiteral("pipe.jpg"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    cGdiPlus gdip;
+    QSignalSpy errors(&gdip, &cGdiPlus::Error);
+    // Would block forever if it were opened for reading.
+    QVERIFY(gdip.FilenameToIPicture(fifo).isNull());
+    QVERIFY(gdip.FilenameToIPicture(TestSupport::tempDir()).isNull());
+    QCOMPARE(errors.count(), 2);
+    QCOMPARE(errors[0][0].toInt(), 13);
+    QCOMPARE(errors[1][0].toInt(), 10);
 }
 
 void GdiPlusTest::transparentPixelsComeBackBlack()
@@ -487,7 +524,8 @@ void GdiPlusTest::saveIntoMissingFolderFails()
 {
     cGdiPlus gdip;
     QSignalSpy errors(&gdip, &cGdiPlus::Error);
-    QVERIFY(!gdip.PictureBoxToFile(*surfaceWith(detailedPortrait()), TestSupport::tempPath("no/such/folder/f.jpg"), 100));
+    QVERIFY(!gdip.PictureBoxToFile(*surfaceWith(detailedPortrait()),
+                                   TestSupport::tempPath("no/such/folder/f.jpg"), 100));
     QCOMPARE(errors.count(), 1);
     QCOMPARE(errors[0][0].toInt(), 10);
     QVERIFY(!gdip.lastErrorDetail().isEmpty());

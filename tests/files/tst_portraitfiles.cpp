@@ -1,7 +1,7 @@
-#include "files/PortraitSamples.h"
 #include "canvas/PortraitCanvas.h"
 #include "files/JpegCodec.h"
 #include "files/PortraitFiles.h"
+#include "files/PortraitSamples.h"
 #include "files/cGdiPlus.h"
 #include "mainwindow/EditingState.h"
 #include "platform/CommandError.h"
@@ -17,9 +17,9 @@ using namespace PortraitSamples;
 
 namespace {
 
-const QString SizeQuestion = QStringLiteral(
-    "Image is not 48x56. Continuing load will crop the image by the top-left corner.\r\n"
-    "(It is suggested you use Import Bitmap instead.)");
+const QString SizeQuestion =
+    QStringLiteral("Image is not 48x56. Continuing load will crop the image by the top-left corner.\r\n"
+                   "(It is suggested you use Import Bitmap instead.)");
 
 // Dialogs whose file dialog raises a run-time error of the given kind.
 class FailingDialogs : public ScriptedDialogs {
@@ -33,7 +33,10 @@ public:
     }
 };
 
-QString path(const QString& name) { return TestSupport::tempPath(name); }
+QString path(const QString& name)
+{
+    return TestSupport::tempPath(name);
+}
 
 } // namespace
 
@@ -149,7 +152,8 @@ void PortraitFilesTest::saveWritesTheStrokeAndSaysSo()
     expected.fill(Qt::black);
     expected.setPixel(3, 4, qRgb(255, 0, 0));
     expected.setPixel(4, 4, qRgb(0, 0, 255));
-    QVERIFY2(maxChannelError(saved, expected) <= 8, qPrintable(QString::number(maxChannelError(saved, expected))));
+    QVERIFY2(maxChannelError(saved, expected) <= 8,
+             qPrintable(QString::number(maxChannelError(saved, expected))));
 }
 
 void PortraitFilesTest::capitalJpgFindsJpeg()
@@ -289,8 +293,8 @@ void PortraitFilesTest::otherSizesAskFirst()
     QCOMPARE(status->panelText(1), file + " loaded successfully.");
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x) {
-            const Colour expected = x < size.width() && y < size.height() ? fromQRgb(picture.pixel(x, y))
-                                                                          : RGBColour(200, 0, 0);
+            const Colour expected =
+                x < size.width() && y < size.height() ? fromQRgb(picture.pixel(x, y)) : RGBColour(200, 0, 0);
             QCOMPARE(canvas->picPreview().pixel(x, y), expected);
             QCOMPARE(canvas->picBackBuffer().pixel(8 * x + 4, 8 * y + 4), expected);
         }
@@ -304,11 +308,13 @@ void PortraitFilesTest::badFileLeavesPortraitAlone_data()
     QString error;
     QVERIFY(JpegCodec::encode(detailedPortrait(), 85, jpeg, error));
     for (double f : {0.5, 0.8, 0.9, 0.97})
-        QTest::addRow("JPEG cut to %d %%", int(f * 100)) << jpeg.left(qsizetype(jpeg.size() * f)) << "damaged";
+        QTest::addRow("JPEG cut to %d %%", int(f * 100))
+            << jpeg.left(qsizetype(jpeg.size() * f)) << "damaged";
     QTest::newRow("empty") << QByteArray() << "empty";
     QTest::newRow("not a picture") << QByteArray("GIF? no.") << "not a picture";
     QByteArray huge = encoded(detailedPortrait(), "bmp");
-    huge[18] = char(0x20), huge[19] = char(0x4E), huge[22] = char(0x20), huge[23] = char(0x4E); // 20000 x 20000
+    huge[18] = char(0x20), huge[19] = char(0x4E), huge[22] = char(0x20),
+    huge[23] = char(0x4E); // 20000 x 20000
     QTest::newRow("header claiming 20000 x 20000") << huge << "20000 x 20000";
 }
 
@@ -356,7 +362,8 @@ void PortraitFilesTest::runTimeErrorsShowTheErrorBox()
     failing.raise = [raised] {
         if (raised == -1)
             throw std::bad_alloc();
-        throw CommandError(raised, raised == 5 ? "Invalid procedure call or argument" : "Cancel was selected.");
+        throw CommandError(raised,
+                           raised == 5 ? "Invalid procedure call or argument" : "Cancel was selected.");
     };
     PortraitFiles withFailures(*canvas, state, failing, *status);
     withFailures.OpenPortrait();
