@@ -2,6 +2,7 @@
 
 #include "about/frmAbout.h"
 #include "canvas/PaintingTools.h"
+#include "files/PortraitFiles.h"
 #include "import/FreeImageLibrary.h"
 #include "import/ImportCommand.h"
 #include "mainwindow/ColourWell.h"
@@ -68,6 +69,7 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
                                  {96, QStringLiteral("(0, 0)")}},
                                 this);
     m_statusBar->setGeometry(0, 504, ClientWidth, 16);
+    m_files = std::make_unique<PortraitFiles>(m_canvas, m_state, *m_dialogs, *m_statusBar);
 
     m_import = std::make_unique<ImportCommand>(this, *m_dialogs, m_canvas, *m_statusBar,
                                                [this] { return m_panel->picBG->fill(); });
@@ -104,6 +106,12 @@ frmMain::~frmMain()
 }
 
 void frmMain::ImportBitmap() { m_import->ImportBitmap(); }
+
+void frmMain::SavePortrait() { m_files->SavePortrait(); }
+
+void frmMain::OpenPortrait() { m_files->OpenPortrait(); }
+
+void frmMain::NewPortrait() { m_files->NewPortrait(); }
 
 void frmMain::showEvent(QShowEvent* event)
 {
@@ -216,10 +224,6 @@ void frmMain::tlbMain_ButtonClick(const QString& tag)
     }
 }
 
-// The file, import and About commands are filled in by their own subsystems.
-void frmMain::NewPortrait() {}
-void frmMain::OpenPortrait() {}
-void frmMain::SavePortrait() {}
 void frmMain::ShowAbout()
 {
     frmAbout about(Version(), this);

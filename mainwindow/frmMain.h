@@ -14,6 +14,7 @@ class MainToolEnvironment;
 class PaintingTools;
 class MainToolBar;
 class PictureBox;
+class PortraitFiles;
 class QLabel;
 class StatusBar;
 
@@ -96,6 +97,7 @@ private:
     std::unique_ptr<MainToolEnvironment> m_toolEnvironment;
     std::unique_ptr<PaintingTools> m_tools;
     ColourWellsAndOptions* m_options;
+    std::unique_ptr<PortraitFiles> m_files;
     int m_layoutPasses = 0;
     bool m_libraryStarted = false;
 };

@@ -1,0 +1,123 @@
+#include "files/PortraitFiles.h"
+
+#include "canvas/PortraitCanvas.h"
+#include "files/cGdiPlus.h"
+#include "mainwindow/EditingState.h"
+#include "platform/CommandError.h"
+#include "platform/Dialogs.h"
+#include "platform/StatusBar.h"
+
+#include <QDir>
+#include <new>
+
+const QString PortraitFiles::DialogFilter = QStringLiteral("JPEG Image (*.jpg)|*.jpg");
+
+namespace {
+
+constexpr int OutOfMemoryError = 7;
+constexpr int InternalError = 51;
+
+bool rejectedName(const QString& name)
+{
+    return name.isEmpty() || name.contains(u'*');
+}
+
+} // namespace
+
+PortraitFiles::PortraitFiles(PortraitCanvas& canvas, EditingState& state, Dialogs& dialogs, StatusBar& status)
+    : m_canvas(canvas), m_state(state), m_dialogs(dialogs), m_status(status)
+{
+}
+
+PortraitFiles::~PortraitFiles() = default;
+
+void PortraitFiles::startCommand()
+{
+    // The previous instance is released before the new one starts.
+    m_gdip.reset();
+    m_gdip = std::make_unique<cGdiPlus>();
+}
+
+void PortraitFiles::showCommandError(int number, const QString& description)
+{
+    if (number == CommandError::Cancelled)
+        return;
+    m_dialogs.message(QStringLiteral("Error occured: ") + description,
+                      QStringLiteral("Error Code ") + QString::number(number), MessageButtons::Ok,
+                      MessageIcon::Critical);
+}
+
+void PortraitFiles::showCodecFailure(const QString& title, const QString& what)
+{
+    QString text = what + QStringLiteral("\r\n") + m_gdip->lastErrorDetail();
+    if (m_gdip->lastStatus() != cGdiPlus::Ok && m_gdip->lastStatus() != cGdiPlus::UnknownImageFormat)
+        text += QStringLiteral("\r\n(") + cGdiPlus::GdiErrorString(m_gdip->lastStatus()) + u')';
+    m_dialogs.message(text, title, MessageButtons::Ok, MessageIcon::Critical);
+}
+
+void PortraitFiles::SavePortrait()
+{
+    try {
+        startCommand();
+        const QString name = m_dialogs.saveFileName({QStringLiteral("Save Portrait"), DialogFilter});
+        if (rejectedName(name))
+            return;
+        // The surface is the picture: every painted pixel is already in it.
+        if (!m_gdip->PictureBoxToFile(m_canvas.picPreview(), name, m_state.OutputQuality)) {
+            // Nothing claims success; the user learns why no file was written.
+            showCodecFailure(
+                QStringLiteral("Save Portrait"),
+                QStringLiteral("The portrait was not saved to %1.").arg(QDir::toNativeSeparators(name)));
+            return;
+        }
+        m_gdip.reset();
+        m_status.setPanelText(1, name + QStringLiteral(" saved successfully."));
+    } catch (const CommandError& e) {
+        showCommandError(e.number(), e.description());
+    } catch (const std::bad_alloc&) {
+        showCommandError(OutOfMemoryError, QStringLiteral("Out of memory"));
+    } catch (const std::exception& e) {
+        showCommandError(InternalError, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void PortraitFiles::OpenPortrait()
+{
+    try {
+        startCommand();
+        const QString name = m_dialogs.openFileName({QStringLiteral("Load Portrait"), DialogFilter});
+        if (rejectedName(name))
+            return;
+        const QImage picture = m_gdip->FilenameToIPicture(name);
+        if (picture.isNull()) {
+            // The portrait stays as it was.
+            showCodecFailure(QStringLiteral("Load Portrait"),
+                             QStringLiteral("%1 was not loaded.").arg(QDir::toNativeSeparators(name)));
+            return;
+        }
+        if (picture.height() != Portrait::Height || picture.width() != Portrait::Width) {
+            const MessageResult answer = m_dialogs.message(
+                QStringLiteral(
+                    "Image is not 48x56. Continuing load will crop the image by the top-left corner.") +
+                    QStringLiteral("\r\n") +
+                    QStringLiteral("(It is suggested you use Import Bitmap instead.)"),
+                QStringLiteral("Non-Standard Dimensions"), MessageButtons::RetryCancel, MessageIcon::Warning);
+            if (answer != MessageResult::Retry)
+                return;
+        }
+        m_canvas.loadPortrait(picture);
+        m_gdip.reset();
+        m_status.setPanelText(1, name + QStringLiteral(" loaded successfully."));
+    } catch (const CommandError& e) {
+        showCommandError(e.number(), e.description());
+    } catch (const std::bad_alloc&) {
+        showCommandError(OutOfMemoryError, QStringLiteral("Out of memory"));
+    } catch (const std::exception& e) {
+        showCommandError(InternalError, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void PortraitFiles::NewPortrait()
+{
+    m_canvas.newPortrait(m_state.BGColor);
+}

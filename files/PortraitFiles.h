@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class Dialogs;
+class PortraitCanvas;
+class StatusBar;
+class cGdiPlus;
+struct EditingState;
+
+// The toolbar's New, Open and Save: the portrait as a JPEG file.
+class PortraitFiles {
+public:
+    static const QString DialogFilter;
+
+    PortraitFiles(PortraitCanvas& canvas, EditingState& state, Dialogs& dialogs, StatusBar& status);
+    ~PortraitFiles();
+
+    void SavePortrait();
+    void OpenPortrait();
+    void NewPortrait();
+
+    // The codec service of the last Save or Open; it stays when a command ends early.
+    cGdiPlus* gdip() const { return m_gdip.get(); }
+
+private:
+    void startCommand();
+    void showCommandError(int number, const QString& description);
+    void showCodecFailure(const QString& title, const QString& what);
+
+    PortraitCanvas& m_canvas;
+    EditingState& m_state;
+    Dialogs& m_dialogs;
+    StatusBar& m_status;
+    std::unique_ptr<cGdiPlus> m_gdip;
+};

@@ -1,0 +1,200 @@
+#include "support/X11Session.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// Save, New and Open in the real window through Qt's own file dialogs: the saved
+// file is read back by libjpeg's djpeg, the view on screenshots.
+class FilesE2E : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void saveNewAndReopen();
+    void otherSizeAsksBeforeCropping();
+    void failedSaveSaysSo();
+
+private:
+    QPoint cellCentre(int x, int y) const
+    {
+        return client.topLeft() + QPoint(250 + 8 * x + 4, 30 + 8 * y + 4);
+    }
+    QRgb cellColour(const QImage& shot, int x, int y) const
+    {
+        return shot.pixel(cellCentre(x, y)) & 0xFFFFFF;
+    }
+    // Toolbar buttons 1 to 3 are New, Open and Save, 23 pixels each from x = 0.
+    void clickToolbar(int n) const
+    {
+        session.click(client.x() + 23 * (n - 1) + 11, client.y() + 11);
+        X11Session::settle(300);
+    }
+    QImage shot() const
+    {
+        session.moveTo(client.x() + 620, client.y() + 10); // off the view: no popup
+        X11Session::settle(300);
+        return session.screenshot();
+    }
+    // Types a full path into the file dialog's name box and accepts it.
+    bool answerFileDialog(const QString& title, const QString& path) const
+    {
+        const QString dialog = session.waitForWindow(title);
+        if (dialog.isEmpty())
+            return false;
+        session.focus(dialog);
+        X11Session::settle(300);
+        session.key("ctrl+a");
+        session.type(path);
+        X11Session::settle(200);
+        session.key("Return");
+        return session.waitForWindowGone(dialog);
+    }
+
+    QTemporaryDir dir;
+    X11Session session;
+    QString id;
+    QRect client;
+};
+
+namespace {
+
+bool close(QRgb a, QRgb b, int tolerance = 6)
+{
+    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+QString describe(QRgb c)
+{
+    return QStringLiteral("RGB(%1,%2,%3)").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c));
+}
+
+} // namespace
+
+void FilesE2E::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    QVERIFY(session.start());
+    id = session.waitForWindow("Pictoria");
+    QVERIFY(!id.isEmpty());
+    client = session.geometry(id);
+    session.focus(id);
+    X11Session::settle(400);
+}
+
+void FilesE2E::cleanupTestCase()
+{
+    session.stop();
+}
+
+void FilesE2E::saveNewAndReopen()
+{
+    // Brush (the start tool) with the white foreground.
+    for (const QPoint cell : {QPoint(2, 3), QPoint(10, 20), QPoint(47, 55)}) {
+        const QPoint p = cellCentre(cell.x(), cell.y());
+        session.click(p.x(), p.y(), 1);
+    }
+    QImage s = shot();
+    QCOMPARE(cellColour(s, 2, 3), qRgb(255, 255, 255) & 0xFFFFFF);
+
+    const QString file = dir.filePath(QStringLiteral("e2e-portrait.jpg"));
+    clickToolbar(3);
+    QVERIFY2(answerFileDialog("Save Portrait", file), "the save dialog did not take the name");
+    X11Session::settle(300);
+    QVERIFY(QFileInfo::exists(file));
+
+    // An independent decoder reads the file.
+    if (QStandardPaths::findExecutable("djpeg").isEmpty())
+        QSKIP("djpeg (libjpeg-turbo-progs) is not installed");
+    QProcess djpeg;
+    djpeg.start("djpeg", {"-pnm", file});
+    QVERIFY(djpeg.waitForFinished(20000));
+    QCOMPARE(djpeg.exitCode(), 0);
+    const QImage decoded = QImage::fromData(djpeg.readAllStandardOutput(), "PPM");
+    QCOMPARE(decoded.size(), QSize(48, 56));
+    for (const QPoint white : {QPoint(2, 3), QPoint(10, 20), QPoint(47, 55)})
+        QVERIFY2(close(decoded.pixel(white), qRgb(255, 255, 255)),
+                 qPrintable(describe(decoded.pixel(white))));
+    for (const QPoint black : {QPoint(0, 0), QPoint(3, 3), QPoint(30, 40)})
+        QVERIFY2(close(decoded.pixel(black), qRgb(0, 0, 0)), qPrintable(describe(decoded.pixel(black))));
+
+    clickToolbar(1); // New: black, the background colour
+    s = shot();
+    QCOMPARE(cellColour(s, 2, 3), QRgb(0));
+    QCOMPARE(cellColour(s, 47, 55), QRgb(0));
+
+    clickToolbar(2);
+    QVERIFY2(answerFileDialog("Load Portrait", file), "the open dialog did not take the name");
+    s = shot();
+    s.save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-reopened.png"));
+    for (const QPoint white : {QPoint(2, 3), QPoint(10, 20), QPoint(47, 55)})
+        QVERIFY2(close(cellColour(s, white.x(), white.y()), qRgb(255, 255, 255)),
+                 qPrintable(describe(cellColour(s, white.x(), white.y()))));
+    QVERIFY(close(cellColour(s, 3, 3), qRgb(0, 0, 0)));
+    // The grid still lies over the reopened portrait.
+    QCOMPARE(s.pixel(client.topLeft() + QPoint(250 + 16, 30 + 25)) & 0xFFFFFF, qRgb(50, 50, 50) & 0xFFFFFF);
+}
+
+void FilesE2E::otherSizeAsksBeforeCropping()
+{
+    // 100 x 80: red where the portrait will take it, green beyond.
+    QImage wide(100, 80, QImage::Format_RGB32);
+    wide.fill(qRgb(0, 160, 0));
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 48; ++x)
+            wide.setPixel(x, y, qRgb(220, 0, 0));
+    // PNG keeps the colour edge at the crop line exact; typed names pass the *.jpg filter.
+    const QString file = dir.filePath(QStringLiteral("wide.png"));
+    QVERIFY(wide.save(file, "PNG"));
+    const QImage before = shot();
+
+    // Cancel leaves the portrait as it was.
+    clickToolbar(2);
+    QVERIFY(answerFileDialog("Load Portrait", file));
+    QString question = session.waitForWindow("Non-Standard Dimensions");
+    QVERIFY2(!question.isEmpty(), "no size question");
+    X11Session::settle(300);
+    session.screenshot().save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-question.png"));
+    session.focus(question);
+    session.key("Escape");
+    QVERIFY(session.waitForWindowGone(question));
+    QImage s = shot();
+    for (const QPoint cell : {QPoint(2, 3), QPoint(3, 3), QPoint(47, 55), QPoint(20, 30)})
+        QCOMPARE(cellColour(s, cell.x(), cell.y()), cellColour(before, cell.x(), cell.y()));
+
+    // Retry keeps the top-left 48 x 56 pixels: all red.
+    clickToolbar(2);
+    QVERIFY(answerFileDialog("Load Portrait", file));
+    question = session.waitForWindow("Non-Standard Dimensions");
+    QVERIFY(!question.isEmpty());
+    session.focus(question);
+    session.key("Return"); // Retry is the default button
+    QVERIFY(session.waitForWindowGone(question));
+    s = shot();
+    s.save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-cropped.png"));
+    for (const QPoint cell : {QPoint(0, 0), QPoint(2, 3), QPoint(47, 0), QPoint(0, 55), QPoint(47, 55)})
+        QCOMPARE(describe(cellColour(s, cell.x(), cell.y())), describe(qRgb(220, 0, 0)));
+}
+
+void FilesE2E::failedSaveSaysSo()
+{
+    const QString file = dir.filePath(QStringLiteral("no-extension"));
+    clickToolbar(3);
+    QVERIFY(answerFileDialog("Save Portrait", file));
+    // The message box carries the dialog's title.
+    const QString box = session.waitForWindow("Save Portrait");
+    QVERIFY2(!box.isEmpty(), "no message about the failed save");
+    X11Session::settle(300);
+    session.screenshot().save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-save-failed.png"));
+    session.focus(box);
+    session.key("Return");
+    QVERIFY(session.waitForWindowGone(box));
+    QVERIFY(!QFileInfo::exists(file));
+}
+
+QTEST_MAIN(FilesE2E)
+#include "tst_e2e_files.moc"

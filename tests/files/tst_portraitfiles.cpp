@@ -1,0 +1,400 @@
+#include "canvas/PortraitCanvas.h"
+#include "files/JpegCodec.h"
+#include "files/PortraitFiles.h"
+#include "files/PortraitSamples.h"
+#include "files/cGdiPlus.h"
+#include "mainwindow/EditingState.h"
+#include "platform/CommandError.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/StatusBar.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QImageReader>
+#include <QtTest>
+
+using namespace PortraitSamples;
+
+namespace {
+
+const QString SizeQuestion =
+    QStringLiteral("Image is not 48x56. Continuing load will crop the image by the top-left corner.\r\n"
+                   "(It is suggested you use Import Bitmap instead.)");
+
+// Dialogs whose file dialog raises a run-time error of the given kind.
+class FailingDialogs : public ScriptedDialogs {
+public:
+    std::function<void()> raise;
+    QString openFileName(const FileDialogRequest& request) override
+    {
+        fileRequests << request;
+        raise();
+        return {};
+    }
+};
+
+QString path(const QString& name)
+{
+    return TestSupport::tempPath(name);
+}
+
+} // namespace
+
+class PortraitFilesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cancelledDialogsAreSilent();
+    void rejectedNamesDoNothing_data();
+    void rejectedNamesDoNothing();
+    void saveWritesTheStrokeAndSaysSo();
+    void capitalJpgFindsJpeg();
+    void qualityLevelsShrinkTheFile();
+    void failedSaveTellsWhy_data();
+    void failedSaveTellsWhy();
+    void portraitSizedPictureOpensWithoutQuestion_data();
+    void portraitSizedPictureOpensWithoutQuestion();
+    void otherSizesAskFirst_data();
+    void otherSizesAskFirst();
+    void badFileLeavesPortraitAlone_data();
+    void badFileLeavesPortraitAlone();
+    void runTimeErrorsShowTheErrorBox_data();
+    void runTimeErrorsShowTheErrorBox();
+    void newClearsToBackgroundColour();
+
+private:
+    void paintPortrait(const QImage& picture);
+    QImage portraitNow() const { return canvas->picPreview().image().copy(); }
+
+    std::unique_ptr<PortraitCanvas> canvas;
+    EditingState state;
+    std::unique_ptr<ScriptedDialogs> dialogs;
+    std::unique_ptr<StatusBar> status;
+    std::unique_ptr<PortraitFiles> files;
+};
+
+void PortraitFilesTest::init()
+{
+    canvas = std::make_unique<PortraitCanvas>();
+    canvas->setGridSource([] { return false; });
+    canvas->layoutSurfaces();
+    canvas->DrawGrid();
+    state = EditingState{};
+    dialogs = std::make_unique<ScriptedDialogs>();
+    status = std::make_unique<StatusBar>(
+        QList<StatusBar::PanelSpec>{{420, QStringLiteral("Ready.")}, {120, QString()}, {96, QString()}});
+    files = std::make_unique<PortraitFiles>(*canvas, state, *dialogs, *status);
+}
+
+void PortraitFilesTest::paintPortrait(const QImage& picture)
+{
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 48; ++x)
+            canvas->commitCell(x, y, fromQRgb(picture.pixel(x, y)));
+}
+
+void PortraitFilesTest::cancelledDialogsAreSilent()
+{
+    paintPortrait(detailedPortrait());
+    const QImage before = portraitNow();
+    files->SavePortrait();
+    files->OpenPortrait();
+    QCOMPARE(dialogs->fileRequests.size(), 2);
+    QCOMPARE(dialogs->fileRequestWasSave, QList<bool>({true, false}));
+    QCOMPARE(dialogs->fileRequests[0].title, QStringLiteral("Save Portrait"));
+    QCOMPARE(dialogs->fileRequests[1].title, QStringLiteral("Load Portrait"));
+    for (const FileDialogRequest& r : dialogs->fileRequests)
+        QCOMPARE(r.filter, QStringLiteral("JPEG Image (*.jpg)|*.jpg"));
+    QVERIFY(dialogs->messages.isEmpty());
+    QCOMPARE(status->panelText(1), QStringLiteral("Ready."));
+    QCOMPARE(portraitNow(), before);
+    // The service of a command that ended early stays until the next command.
+    QVERIFY(files->gdip() != nullptr);
+}
+
+void PortraitFilesTest::rejectedNamesDoNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("pattern") << "*.jpg";
+    QTest::newRow("star inside a path") << path("a*b.jpg");
+    QTest::newRow("empty") << "";
+}
+
+void PortraitFilesTest::rejectedNamesDoNothing()
+{
+    QFETCH(QString, name);
+    const QImage before = portraitNow();
+    dialogs->fileAnswers << name << name;
+    files->SavePortrait();
+    files->OpenPortrait();
+    QVERIFY(dialogs->messages.isEmpty());
+    QCOMPARE(status->panelText(1), QStringLiteral("Ready."));
+    QCOMPARE(portraitNow(), before);
+    if (!name.isEmpty())
+        QVERIFY(!QFileInfo::exists(name));
+}
+
+void PortraitFilesTest::saveWritesTheStrokeAndSaysSo()
+{
+    const QString file = path("stroke.jpg");
+    canvas->commitCell(3, 4, RGBColour(255, 0, 0));
+    canvas->commitCell(4, 4, RGBColour(0, 0, 255));
+    dialogs->fileAnswers << file;
+    files->SavePortrait();
+    QVERIFY(dialogs->messages.isEmpty());
+    QCOMPARE(status->panelText(1), file + " saved successfully.");
+    QCOMPARE(files->gdip(), nullptr);
+    QImageReader reader(file);
+    QCOMPARE(reader.format(), QByteArray("jpeg"));
+    const QImage saved = reader.read();
+    QCOMPARE(saved.size(), QSize(48, 56));
+    QImage expected(48, 56, QImage::Format_RGB32);
+    expected.fill(Qt::black);
+    expected.setPixel(3, 4, qRgb(255, 0, 0));
+    expected.setPixel(4, 4, qRgb(0, 0, 255));
+    QVERIFY2(maxChannelError(saved, expected) <= 8,
+             qPrintable(QString::number(maxChannelError(saved, expected))));
+}
+
+void PortraitFilesTest::capitalJpgFindsJpeg()
+{
+    const QString file = path("CAPITALS.JPG");
+    dialogs->fileAnswers << file;
+    files->SavePortrait();
+    QCOMPARE(QImageReader(file).format(), QByteArray("jpeg"));
+    QCOMPARE(status->panelText(1), file + " saved successfully.");
+}
+
+void PortraitFilesTest::qualityLevelsShrinkTheFile()
+{
+    const QImage portrait = detailedPortrait();
+    paintPortrait(portrait);
+    qint64 previousSize = std::numeric_limits<qint64>::max();
+    int previousError = -1;
+    for (const int quality : {100, 85, 70, 55}) {
+        state.OutputQuality = quality;
+        const QString file = path(QStringLiteral("quality-%1.jpg").arg(quality));
+        dialogs->fileAnswers << file;
+        files->SavePortrait();
+        QCOMPARE(status->panelText(1), file + " saved successfully.");
+        const qint64 size = QFileInfo(file).size();
+        QVERIFY2(size < previousSize, qPrintable(QStringLiteral("%1 %: %2 bytes").arg(quality).arg(size)));
+        previousSize = size;
+
+        // Reopened through the command: no size question, the whole portrait replaced.
+        PortraitCanvas other;
+        other.layoutSurfaces();
+        PortraitFiles reopen(other, state, *dialogs, *status);
+        dialogs->fileAnswers << file;
+        reopen.OpenPortrait();
+        QVERIFY(dialogs->messages.isEmpty());
+        QCOMPARE(status->panelText(1), file + " loaded successfully.");
+        const int error = maxChannelError(other.picPreview().image(), portrait);
+        qInfo("quality %d: %lld bytes, largest channel error %d", quality, size, error);
+        QVERIFY(error >= previousError);
+        previousError = error;
+        if (quality == 100)
+            QVERIFY2(error <= 8, "full chroma at 100 % keeps single-pixel colours");
+    }
+    QVERIFY(previousError > 8);
+}
+
+void PortraitFilesTest::failedSaveTellsWhy_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("because");
+    QTest::newRow("no extension") << path("portrait") << "no extension";
+    QTest::newRow("trailing dot") << path("portrait.") << "no extension";
+    QTest::newRow("unknown extension") << path("portrait.xyz") << ".xyz";
+    QTest::newRow("missing folder") << path("no/such/folder/portrait.jpg") << "(File Not Found)";
+}
+
+void PortraitFilesTest::failedSaveTellsWhy()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, because);
+    dialogs->fileAnswers << name;
+    files->SavePortrait();
+    QCOMPARE(dialogs->messages.size(), 1);
+    const ScriptedDialogs::Message& m = dialogs->messages[0];
+    QCOMPARE(m.title, QStringLiteral("Save Portrait"));
+    QCOMPARE(m.icon, MessageIcon::Critical);
+    QCOMPARE(m.buttons, MessageButtons::Ok);
+    QVERIFY2(m.text.contains(QStringLiteral("not saved")), qPrintable(m.text));
+    QVERIFY2(m.text.contains(because), qPrintable(m.text));
+    QCOMPARE(status->panelText(1), QStringLiteral("Ready."));
+    QVERIFY(!QFileInfo::exists(name));
+}
+
+void PortraitFilesTest::portraitSizedPictureOpensWithoutQuestion_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::newRow("png") << "png";
+    QTest::newRow("bmp") << "bmp";
+}
+
+void PortraitFilesTest::portraitSizedPictureOpensWithoutQuestion()
+{
+    QFETCH(QString, format);
+    const QImage picture = detailedPortrait();
+    // Named .jpg but holding another format: the content decides.
+    const QString file = path("typed-" + format + ".jpg");
+    QVERIFY(writeFile(file, encoded(picture, qPrintable(format))));
+    dialogs->fileAnswers << file;
+    files->OpenPortrait();
+    QVERIFY(dialogs->messages.isEmpty());
+    QCOMPARE(status->panelText(1), file + " loaded successfully.");
+    QCOMPARE(maxChannelError(portraitNow(), picture), 0);
+    // The back buffer and view follow the store.
+    QCOMPARE(canvas->picBackBuffer().pixel(8 * 7 + 3, 8 * 9 + 5), fromQRgb(picture.pixel(7, 9)));
+    QCOMPARE(canvas->picFace().pixel(8 * 47 + 7, 8 * 55 + 7), fromQRgb(picture.pixel(47, 55)));
+    QCOMPARE(files->gdip(), nullptr);
+}
+
+void PortraitFilesTest::otherSizesAskFirst_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("retry");
+    QTest::newRow("100 x 80, Retry") << QSize(100, 80) << true;
+    QTest::newRow("100 x 80, Cancel") << QSize(100, 80) << false;
+    QTest::newRow("48 x 40, Retry") << QSize(48, 40) << true;
+    QTest::newRow("30 x 56, Retry") << QSize(30, 56) << true;
+    QTest::newRow("48 x 57, Cancel") << QSize(48, 57) << false;
+}
+
+void PortraitFilesTest::otherSizesAskFirst()
+{
+    QFETCH(QSize, size);
+    QFETCH(bool, retry);
+    // A red background first, so uncovered pixels are told apart from black ones.
+    state.BGColor = RGBColour(200, 0, 0);
+    files->NewPortrait();
+    canvas->commitCell(0, 0, RGBColour(0, 255, 0));
+    const QImage before = portraitNow();
+
+    const QImage picture = detailedPortrait(size.width(), size.height());
+    const QString file = path(QStringLiteral("sized-%1x%2.png").arg(size.width()).arg(size.height()));
+    QVERIFY(writeFile(file, encoded(picture, "png")));
+    dialogs->fileAnswers << file;
+    dialogs->messageAnswers << (retry ? MessageResult::Retry : MessageResult::Cancel);
+    files->OpenPortrait();
+
+    QCOMPARE(dialogs->messages.size(), 1);
+    const ScriptedDialogs::Message& m = dialogs->messages[0];
+    QCOMPARE(m.text, SizeQuestion);
+    QCOMPARE(m.title, QStringLiteral("Non-Standard Dimensions"));
+    QCOMPARE(m.buttons, MessageButtons::RetryCancel);
+    QCOMPARE(m.icon, MessageIcon::Warning);
+    if (!retry) {
+        QCOMPARE(portraitNow(), before);
+        QCOMPARE(status->panelText(1), QStringLiteral("Ready."));
+        return;
+    }
+    QCOMPARE(status->panelText(1), file + " loaded successfully.");
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 48; ++x) {
+            const Colour expected =
+                x < size.width() && y < size.height() ? fromQRgb(picture.pixel(x, y)) : RGBColour(200, 0, 0);
+            QCOMPARE(canvas->picPreview().pixel(x, y), expected);
+            QCOMPARE(canvas->picBackBuffer().pixel(8 * x + 4, 8 * y + 4), expected);
+        }
+}
+
+void PortraitFilesTest::badFileLeavesPortraitAlone_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("because");
+    QByteArray jpeg;
+    QString error;
+    QVERIFY(JpegCodec::encode(detailedPortrait(), 85, jpeg, error));
+    for (double f : {0.5, 0.8, 0.9, 0.97})
+        QTest::addRow("JPEG cut to %d %%", int(f * 100))
+            << jpeg.left(qsizetype(jpeg.size() * f)) << "damaged";
+    QTest::newRow("empty") << QByteArray() << "empty";
+    QTest::newRow("not a picture") << QByteArray("GIF? no.") << "not a picture";
+    QByteArray huge = encoded(detailedPortrait(), "bmp");
+    huge[18] = char(0x20), huge[19] = char(0x4E), huge[22] = char(0x20),
+    huge[23] = char(0x4E); // 20000 x 20000
+    QTest::newRow("header claiming 20000 x 20000") << huge << "20000 x 20000";
+}
+
+void PortraitFilesTest::badFileLeavesPortraitAlone()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, because);
+    paintPortrait(detailedPortrait());
+    const QImage before = portraitNow();
+    const QImage viewBefore = canvas->picFace().image().copy();
+    const QString file = path("bad.jpg");
+    QVERIFY(writeFile(file, bytes));
+    dialogs->fileAnswers << file;
+    files->OpenPortrait();
+    QCOMPARE(portraitNow(), before);
+    QCOMPARE(canvas->picFace().image(), viewBefore);
+    QCOMPARE(status->panelText(1), QStringLiteral("Ready."));
+    QCOMPARE(dialogs->messages.size(), 1);
+    const ScriptedDialogs::Message& m = dialogs->messages[0];
+    QCOMPARE(m.title, QStringLiteral("Load Portrait"));
+    QCOMPARE(m.icon, MessageIcon::Critical);
+    QVERIFY2(m.text.contains(QDir::toNativeSeparators(file)), qPrintable(m.text));
+    QVERIFY2(m.text.contains(because), qPrintable(m.text));
+}
+
+void PortraitFilesTest::runTimeErrorsShowTheErrorBox_data()
+{
+    QTest::addColumn<int>("raised");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("numbered error") << 5 << "Error occured: Invalid procedure call or argument"
+                                    << "Error Code 5";
+    QTest::newRow("out of memory") << -1 << "Error occured: Out of memory"
+                                   << "Error Code 7";
+    QTest::newRow("cancel stays silent") << 32755 << ""
+                                         << "";
+}
+
+void PortraitFilesTest::runTimeErrorsShowTheErrorBox()
+{
+    QFETCH(int, raised);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    FailingDialogs failing;
+    failing.raise = [raised] {
+        if (raised == -1)
+            throw std::bad_alloc();
+        throw CommandError(raised,
+                           raised == 5 ? "Invalid procedure call or argument" : "Cancel was selected.");
+    };
+    PortraitFiles withFailures(*canvas, state, failing, *status);
+    withFailures.OpenPortrait();
+    QCOMPARE(failing.fileRequests.size(), 1);
+    if (text.isEmpty()) {
+        QVERIFY(failing.messages.isEmpty());
+        return;
+    }
+    QCOMPARE(failing.messages.size(), 1);
+    QCOMPARE(failing.messages[0].text, text);
+    QCOMPARE(failing.messages[0].title, title);
+    QCOMPARE(failing.messages[0].buttons, MessageButtons::Ok);
+    QCOMPARE(failing.messages[0].icon, MessageIcon::Critical);
+}
+
+void PortraitFilesTest::newClearsToBackgroundColour()
+{
+    paintPortrait(detailedPortrait());
+    status->setPanelText(1, QStringLiteral("kept"));
+    state.BGColor = RGBColour(10, 20, 200);
+    files->NewPortrait();
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 48; ++x)
+            QCOMPARE(canvas->picPreview().pixel(x, y), RGBColour(10, 20, 200));
+    QCOMPARE(canvas->picBackBuffer().pixel(383, 447), RGBColour(10, 20, 200));
+    QCOMPARE(canvas->picFace().pixel(100, 100), RGBColour(10, 20, 200));
+    state.BGColor = RGBColour(0, 0, 0);
+    QCOMPARE(canvas->picPreview().pixel(5, 5), RGBColour(10, 20, 200));
+    QCOMPARE(status->panelText(1), QStringLiteral("kept"));
+    QCOMPARE(dialogs->fileRequests.size(), 0);
+}
+
+QTEST_MAIN(PortraitFilesTest)
+#include "tst_portraitfiles.moc"
