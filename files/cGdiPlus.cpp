@@ -213,19 +213,23 @@ QList<ImageCodecInfo> cGdiPlus::platformEncoders()
     return list;
 }
 
-cGdiPlus::cGdiPlus(QObject* parent) : cGdiPlus(QList<ImageCodecInfo>{}, parent)
+// Both delegate to the start-up, so that the destructor stops the library again
+// should indexing throw.
+cGdiPlus::cGdiPlus(StartOnly, QObject* parent) : QObject(parent)
 {
-    // Delegating, so that the destructor stops the library again should indexing throw.
+    startUp();
+}
+
+cGdiPlus::cGdiPlus(QObject* parent) : cGdiPlus(StartOnly{}, parent)
+{
     m_encoders = platformEncoders();
     LoadEncoders();
 }
 
-cGdiPlus::cGdiPlus(QList<ImageCodecInfo> encoders, QObject* parent)
-    : QObject(parent), m_encoders(std::move(encoders))
+cGdiPlus::cGdiPlus(QList<ImageCodecInfo> encoders, QObject* parent) : cGdiPlus(StartOnly{}, parent)
 {
-    startUp();
-    if (m_token != 0 && !m_encoders.isEmpty())
-        LoadEncoders();
+    m_encoders = std::move(encoders);
+    LoadEncoders();
 }
 
 cGdiPlus::~cGdiPlus()

@@ -96,6 +96,8 @@ signals:
     void Error(int lGdiError, const QString& sErrorDesc);
 
 private:
+    struct StartOnly {};
+    cGdiPlus(StartOnly, QObject* parent);
     void startUp();
     void LoadEncoders();
     void fail(int status, const QString& detail);
