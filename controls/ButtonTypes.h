@@ -37,9 +37,10 @@ constexpr bool isRectangularFamily(int shape) { return shape >= Rectangular && s
 constexpr bool isOval(int shape) { return shape >= OvalShaded && shape <= OvalOutlined; }
 constexpr bool isCustomShape(int shape) { return shape == CustomShape1 || shape == CustomShape2; }
 
-// Stored picture size in pixels from the exposed option, and back. 0 is read as 16.
+// Stored picture size in pixels from the exposed option, and back (the exact inverse,
+// so 40 reads back as option 3). 0 is read as 16.
 constexpr int pictureSizePixels(int option) { return (option + 2) * 8; }
-constexpr int pictureSizeOption(int pixels) { return (pixels == 0 ? 16 : pixels) / 8 - 1; }
+constexpr int pictureSizeOption(int pixels) { return (pixels == 0 ? 16 : pixels) / 8 - 2; }
 
 } // namespace kuButtons
 

@@ -265,10 +265,10 @@ void kuButtons_H::WriteProperties(PropertyBag& bag) const
     bag.WriteProperty("CustomClick", qint32(m_customClick), qint32(0));
     bag.WriteProperty("ImgAlign", qint32(m.pictureAlign), qint32(0));
     bag.WriteProperty("Image", pictureToVariant(m.picture));
-    bag.WriteProperty("ImgSize", qint16(m.pictureSize), qint16(16));
+    bag.WriteProperty("ImgSize", QVariant::fromValue(qint16(m.pictureSize)), QVariant::fromValue(qint16(16)));
     bag.WriteProperty("Enabled", isEnabled(), true);
     bag.WriteProperty("cBack", stored(m.backColor));
-    bag.WriteProperty("mPointer", qint16(m_mousePointer), qint16(0));
+    bag.WriteProperty("mPointer", QVariant::fromValue(qint16(m_mousePointer)), QVariant::fromValue(qint16(0)));
     bag.WriteProperty("mIcon", pictureToVariant(m_mouseIcon));
 }
 
