@@ -9,18 +9,35 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QProxyStyle>
+#include <QStyleOptionGroupBox>
 #include <QRadioButton>
 
 namespace {
 
-QGroupBox* makeFrame(QWidget* parent, const QString& caption, QRect geometry)
+// Frames draw their captions in blue; everything else keeps the window's style.
+class BlueCaptionStyle : public QProxyStyle {
+public:
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget) const override
+    {
+        if (const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
+            box && control == CC_GroupBox) {
+            QStyleOptionGroupBox blue(*box);
+            blue.textColor = QColor(0, 0, 255);
+            blue.palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+            QProxyStyle::drawComplexControl(control, &blue, painter, widget);
+            return;
+        }
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+    }
+};
+
+QGroupBox* makeFrame(QWidget* parent, const QString& caption, QRect geometry, QStyle* style)
 {
     auto* frame = new QGroupBox(caption, parent);
     frame->setGeometry(geometry);
-    frame->setStyleSheet(QStringLiteral(
-        "QGroupBox { border: 1px solid palette(mid); border-radius: 0px; margin-top: 6px; }"
-        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 7px;"
-        " padding: 0px 2px; color: #0000ff; }"));
+    frame->setStyle(style);
     return frame;
 }
 
@@ -70,7 +87,9 @@ ControlPanel::ControlPanel(QWidget* window, Surface& preview)
         p.drawImage(0, 0, QImage(QStringLiteral(":/swap.png")));
     }
 
-    frameBGFG = makeFrame(window, "Foreground / Background Colors", {4, 24, 237, 101});
+    auto* frameStyle = new BlueCaptionStyle;
+    frameStyle->setParent(window);
+    frameBGFG = makeFrame(window, "Foreground / Background Colors", {4, 24, 237, 101}, frameStyle);
     picFG = new ColourWell(RGBColour(255, 255, 255), frameBGFG);
     picFG->move(16, 18);
     picBG = new ColourWell(0, frameBGFG);
@@ -78,7 +97,7 @@ ControlPanel::ControlPanel(QWidget* window, Surface& preview)
     picFG->raise();
     picSwap = makeSwapButton(frameBGFG, m_swapIcon, {104, 22}, "Swap Colors");
 
-    frameReplace = makeFrame(window, "Replace Colors", {4, 128, 237, 101});
+    frameReplace = makeFrame(window, "Replace Colors", {4, 128, 237, 101}, frameStyle);
     picR1 = new ColourWell(RGBColour(255, 255, 255), frameReplace);
     picR1->move(16, 18);
     picR2 = new ColourWell(0, frameReplace);
@@ -89,13 +108,13 @@ ControlPanel::ControlPanel(QWidget* window, Surface& preview)
     chkUseFGBG->setGeometry(104, 60, 126, 17);
     chkUseFGBG->setToolTip("Use Foreground/Background Colors with Replace");
 
-    frameGamma = makeFrame(window, "Gamma Adjustment", {4, 232, 237, 45});
+    frameGamma = makeFrame(window, "Gamma Adjustment", {4, 232, 237, 45}, frameStyle);
     lblGamma = makeLabel(frameGamma, "Gamma Step :", {12, 20, 72, 15}, false);
     txtGamma = makeTextBox(frameGamma, "15", {86, 17, 33, 20});
     txtGamma->setEnabled(false);
     lblGammaNote = makeLabel(frameGamma, "(Must be 0-255)", {126, 20, 100, 15}, false);
 
-    frameOutput = makeFrame(window, "Image Output", {4, 280, 237, 105});
+    frameOutput = makeFrame(window, "Image Output", {4, 280, 237, 105}, frameStyle);
     lblQuality = makeLabel(frameOutput, "Quality:", {12, 16, 80, 15}, false);
     optPerfect = makeOption(frameOutput, "Perfect  (100%)", {12, 32, 116, 16}, true);
     optHigh = makeOption(frameOutput, "High       (85%)", {12, 49, 116, 16});
@@ -107,7 +126,7 @@ ControlPanel::ControlPanel(QWidget* window, Surface& preview)
     picPreview->setClientSize(preview.size());
     picPreview->move(158, 34);
 
-    frameOptions = makeFrame(window, "Misc. Options", {4, 388, 237, 109});
+    frameOptions = makeFrame(window, "Misc. Options", {4, 388, 237, 109}, frameStyle);
     optRGBA = makeOption(frameOptions, "Show RGB Popup Always", {12, 18, 215, 16}, true);
     optRGBS = makeOption(frameOptions, "Show RGB Popup Only With CTRL", {12, 36, 215, 16});
     optRGBN = makeOption(frameOptions, "Do not Show RGB Popup", {12, 54, 215, 16});

@@ -1,15 +1,21 @@
 #include "mainwindow/frmMain.h"
 
+#include "about/frmAbout.h"
+#include "canvas/PaintingTools.h"
 #include "import/FreeImageLibrary.h"
+#include "mainwindow/ColourWellsAndOptions.h"
 #include "mainwindow/ControlPanel.h"
+#include "mainwindow/MainToolEnvironment.h"
 #include "mainwindow/MainToolBar.h"
 #include "platform/PictureBox.h"
 #include "platform/QtDialogs.h"
 #include "platform/StatusBar.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
 
 namespace {
@@ -61,6 +67,23 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
                                 this);
     m_statusBar->setGeometry(0, 504, ClientWidth, 16);
 
+    m_toolEnvironment = std::make_unique<MainToolEnvironment>(m_state, *m_panel, *m_statusBar, *m_faceBox);
+    m_toolEnvironment->setPopup(nullptr, [this] { RedrawRGB(); });
+    m_tools = std::make_unique<PaintingTools>(m_canvas, m_state, *m_toolEnvironment);
+    m_options = new ColourWellsAndOptions(*m_panel, m_state, *m_dialogs, this);
+
+    connect(m_faceBox, &PictureBox::mouseDown, this, &frmMain::picFace_MouseDown);
+    connect(m_faceBox, &PictureBox::mouseMove, this, &frmMain::picFace_MouseMove);
+    connect(m_faceBox, &PictureBox::mouseUp, this, &frmMain::picFace_MouseUp);
+    connect(m_faceBox, &PictureBox::keyDown, this, &frmMain::picFace_KeyDown);
+    connect(m_toolbar, &MainToolBar::buttonClick, this, &frmMain::tlbMain_ButtonClick);
+
+    QAction* undo = m_canvas.history().createUndoAction(this);
+    undo->setShortcuts(QKeySequence::Undo);
+    QAction* redo = m_canvas.history().createRedoAction(this);
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    addActions({undo, redo});
+
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
         move(available.center() - QPoint(ClientWidth / 2, ClientHeight / 2));
@@ -70,6 +93,8 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
 
 frmMain::~frmMain()
 {
+    // The panel's handlers watch its controls: they go before the panel does.
+    delete m_options;
     if (m_libraryStarted)
         FreeImageLibrary::deinitialise();
 }
@@ -128,4 +153,70 @@ void frmMain::closeEvent(QCloseEvent* event)
         m_libraryStarted = false;
     }
     event->accept();
+}
+
+void frmMain::picFace_MouseDown(int Button, int Shift, float X, float Y)
+{
+    m_tools->picFace_MouseDown(Button, Shift, X, Y);
+}
+
+void frmMain::picFace_MouseMove(int Button, int Shift, float X, float Y)
+{
+    m_tools->picFace_MouseMove(Button, Shift, X, Y);
+}
+
+void frmMain::picFace_MouseUp(int Button, int Shift, float X, float Y)
+{
+    m_tools->picFace_MouseUp(Button, Shift, X, Y);
+}
+
+void frmMain::picFace_KeyDown(int KeyCode, int Shift) { m_tools->picFace_KeyDown(KeyCode, Shift); }
+
+void frmMain::RedrawRGB()
+{
+    m_canvas.clearView();
+    m_canvas.RedrawFace();
+    m_canvas.picFace().present();
+}
+
+void frmMain::tlbMain_ButtonClick(const QString& tag)
+{
+    m_toolEnvironment->setViewCursor(ToolEnvironment::ViewCursor::Crosshair);
+    m_panel->txtGamma->setEnabled(false);
+    m_panel->lblGamma->setEnabled(false);
+
+    if (tag == QLatin1String("About")) {
+        ShowAbout();
+    } else if (tag == QLatin1String("Grid")) {
+        m_canvas.RedrawFace();
+        m_canvas.picFace().present();
+    } else if (tag == QLatin1String("Brush") || tag == QLatin1String("Fill") || tag == QLatin1String("Replace")) {
+        m_state.CurrentTool = tag;
+    } else if (tag == QLatin1String("Selector")) {
+        m_state.CurrentTool = tag;
+        m_toolEnvironment->setViewCursor(ToolEnvironment::ViewCursor::Eyedropper);
+    } else if (tag == QLatin1String("Gamma")) {
+        m_state.CurrentTool = tag;
+        m_panel->txtGamma->setEnabled(true);
+        m_panel->lblGamma->setEnabled(true);
+    } else if (tag == QLatin1String("Open")) {
+        OpenPortrait();
+    } else if (tag == QLatin1String("Save")) {
+        SavePortrait();
+    } else if (tag == QLatin1String("Import")) {
+        ImportBitmap();
+    } else if (tag == QLatin1String("New")) {
+        NewPortrait();
+    }
+}
+
+// The file, import and About commands are filled in by their own subsystems.
+void frmMain::NewPortrait() {}
+void frmMain::OpenPortrait() {}
+void frmMain::SavePortrait() {}
+void frmMain::ImportBitmap() {}
+void frmMain::ShowAbout()
+{
+    frmAbout about(Version(), this);
+    about.exec();
 }

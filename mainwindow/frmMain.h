@@ -6,8 +6,11 @@
 #include <QWidget>
 #include <memory>
 
+class ColourWellsAndOptions;
 class ControlPanel;
 class Dialogs;
+class MainToolEnvironment;
+class PaintingTools;
 class MainToolBar;
 class PictureBox;
 class QLabel;
@@ -48,6 +51,26 @@ public:
     void BltGrid() { m_canvas.BltGrid(); }
     void DrawGrid() { m_canvas.DrawGrid(); }
     void DrawtoBB() { m_canvas.DrawtoBB(); }
+    // Redraws the view and the RGB popup at the last pointer position.
+    void RedrawRGB();
+
+    // The view's events go to the painting tools.
+    void picFace_MouseDown(int Button, int Shift, float X, float Y);
+    void picFace_MouseMove(int Button, int Shift, float X, float Y);
+    void picFace_MouseUp(int Button, int Shift, float X, float Y);
+    void picFace_KeyDown(int KeyCode, int Shift);
+    PaintingTools& tools() { return *m_tools; }
+    ColourWellsAndOptions& options() { return *m_options; }
+
+    // The toolbar's click handler, run after the button's pressed state changed.
+    void tlbMain_ButtonClick(const QString& tag);
+
+    // The commands the toolbar starts.
+    void NewPortrait();
+    void OpenPortrait();
+    void SavePortrait();
+    void ImportBitmap();
+    void ShowAbout();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -66,6 +89,9 @@ private:
     PictureBox* m_faceBox;
     QLabel* m_version;
     std::unique_ptr<ControlPanel> m_panel;
+    std::unique_ptr<MainToolEnvironment> m_toolEnvironment;
+    std::unique_ptr<PaintingTools> m_tools;
+    ColourWellsAndOptions* m_options;
     int m_layoutPasses = 0;
     bool m_libraryStarted = false;
 };

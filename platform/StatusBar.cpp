@@ -8,7 +8,6 @@ StatusBar::StatusBar(const QList<PanelSpec>& panels, QWidget* parent) : QStatusB
 {
     setSizeGripEnabled(false);
     setContentsMargins(0, 0, 0, 0);
-    setStyleSheet(QStringLiteral("QStatusBar::item { border: none; margin: 0px; }"));
     for (const PanelSpec& spec : panels) {
         auto* frame = new QFrame(this);
         frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);

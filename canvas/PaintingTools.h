@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/Colour.h"
+
+#include <QImage>
+#include <QList>
+#include <QPoint>
+#include <cstdint>
+#include <optional>
+
+class PortraitCanvas;
+class ToolEnvironment;
+struct EditingState;
+
+// The input side of the magnified view: pointer tracking on every move and press,
+// and the current tool applied to the cell under the pointer while a press holds.
+class PaintingTools {
+public:
+    PaintingTools(PortraitCanvas& canvas, EditingState& state, ToolEnvironment& environment);
+
+    void picFace_MouseDown(int Button, int Shift, float X, float Y);
+    void picFace_MouseMove(int Button, int Shift, float X, float Y);
+    void picFace_MouseUp(int Button, int Shift, float X, float Y);
+    void picFace_KeyDown(int KeyCode, int Shift);
+
+    std::int16_t MouseIsDown() const { return m_mouseIsDown; }
+    Colour CursorColor() const { return m_cursorColor; }
+    ColorParts CursorRGB() const { return m_cursorRGB; }
+    float LastX() const { return m_lastX; }
+    float LastY() const { return m_lastY; }
+    std::optional<QPoint> LastGammaCell() const { return m_lastGamma; }
+    // Image 1 of ilsRGB: the 16 x 16 swatch of the colour under the pointer.
+    const QImage& swatch() const { return m_swatch; }
+
+    // The cells Fill changes from (x, y): the 4-connected cells of exactly its colour.
+    static QList<QPoint> fillRegion(const class Surface& store, int x, int y);
+    // The cells of the line from one cell to another, the first one left out.
+    static QList<QPoint> segmentCells(QPoint from, QPoint to);
+
+private:
+    void trackPointer(float X, float Y);
+    void paintStep(int Button, int Shift);
+    void brush(int Button, QPoint cell);
+    void replace(int Button, QPoint cell, Colour under);
+    void gamma(int Button, QPoint cell, Colour under);
+    void grabColour(int Button, int Shift);
+    void fill(int Button, int px, int py);
+
+    PortraitCanvas& m_canvas;
+    EditingState& m_state;
+    ToolEnvironment& m_env;
+
+    std::int16_t m_mouseIsDown = 0;
+    bool m_pressing = false; // inside the move run by a press
+    Colour m_cursorColor = 0;
+    ColorParts m_cursorRGB;
+    Colour m_swatchColour = 0;
+    float m_lastX = 0;
+    float m_lastY = 0;
+    std::optional<QPoint> m_lastGamma;
+    std::optional<QPoint> m_strokeCell; // the cell of the stroke's previous position
+    QImage m_swatch;
+};

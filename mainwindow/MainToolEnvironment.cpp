@@ -1,0 +1,65 @@
+#include "mainwindow/MainToolEnvironment.h"
+
+#include "mainwindow/ColourWell.h"
+#include "mainwindow/ControlPanel.h"
+#include "mainwindow/EditingState.h"
+#include "platform/PictureBox.h"
+#include "platform/StatusBar.h"
+
+#include <QCheckBox>
+#include <QCursor>
+#include <QPixmap>
+
+MainToolEnvironment::MainToolEnvironment(EditingState& state, ControlPanel& panel, StatusBar& statusBar,
+                                         PictureBox& view)
+    : m_state(state), m_panel(panel), m_statusBar(statusBar), m_view(view)
+{
+}
+
+void MainToolEnvironment::showCell(const QString& text) { m_statusBar.setPanelText(3, text); }
+
+void MainToolEnvironment::showColour(const QIcon& swatch, const QString& text)
+{
+    m_statusBar.setPanelIcon(2, swatch);
+    m_statusBar.setPanelText(2, text);
+}
+
+bool MainToolEnvironment::useForegroundBackgroundForReplace() const { return m_panel.chkUseFGBG->isChecked(); }
+
+void MainToolEnvironment::setViewCursor(ViewCursor cursor)
+{
+    if (cursor == ViewCursor::Eyedropper) {
+        static const QCursor eyedropper(QPixmap(QStringLiteral(":/cursors/eyedropper.png")), 9, 23);
+        m_view.setCursor(eyedropper);
+    } else {
+        m_view.setCursor(Qt::CrossCursor);
+    }
+}
+
+void MainToolEnvironment::pickColour(Well well, Colour c)
+{
+    switch (well) {
+    case Well::Foreground: m_state.FGColor = c; m_panel.picFG->setFill(c); break;
+    case Well::Background: m_state.BGColor = c; m_panel.picBG->setFill(c); break;
+    case Well::Replace1: m_state.R1Color = c; m_panel.picR1->setFill(c); break;
+    case Well::Replace2: m_state.R2Color = c; m_panel.picR2->setFill(c); break;
+    }
+}
+
+void MainToolEnvironment::popupStep(int shift, float x, float y)
+{
+    if (m_popupStep)
+        m_popupStep(shift, x, y);
+}
+
+void MainToolEnvironment::redrawPopup()
+{
+    if (m_redrawPopup)
+        m_redrawPopup();
+}
+
+void MainToolEnvironment::setPopup(std::function<void(int, float, float)> step, std::function<void()> redraw)
+{
+    m_popupStep = std::move(step);
+    m_redrawPopup = std::move(redraw);
+}

@@ -1,0 +1,225 @@
+#include "canvas/PaintingTools.h"
+#include "canvas/PopupFace.h"
+#include "canvas/PortraitCanvas.h"
+#include "canvas/RgbPopup.h"
+#include "canvas/ToolEnvironment.h"
+#include "mainwindow/EditingState.h"
+
+#include <QApplication>
+#include <QtTest>
+
+namespace {
+
+// A face of one flat colour, so that blended pixels can be computed exactly.
+class FlatFace : public PopupFace {
+public:
+    static constexpr Colour Fill = RGBColour(200, 100, 50);
+    QString text;
+    int w = 113, l = 0, t = 0;
+    int pictures = 0;
+    void setPicture(const QImage&) override { ++pictures; }
+    void setCaption(const QString& c) override { text = c; }
+    QString caption() const override { return text; }
+    void setWidth(int width) override { w = width; }
+    void setPosition(int left, int top) override { l = left; t = top; }
+    int left() const override { return l; }
+    int top() const override { return t; }
+    int width() const override { return w; }
+    int height() const override { return 21; }
+    QImage image() const override
+    {
+        QImage i(w, 21, QImage::Format_RGB32);
+        i.fill(toQRgb(Fill));
+        return i;
+    }
+};
+
+class PopupEnvironment : public ToolEnvironment {
+public:
+    RgbPopup* popup = nullptr;
+    void showCell(const QString&) override {}
+    void showColour(const QIcon&, const QString&) override {}
+    bool useForegroundBackgroundForReplace() const override { return false; }
+    void setViewCursor(ViewCursor) override {}
+    void pickColour(Well, Colour) override {}
+    void popupStep(int shift, float x, float y) override { popup->popupStep(shift, x, y); }
+    void redrawPopup() override { popup->RedrawRGB(); }
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(RgbPopup::Option)
+
+class RgbPopupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void widthFollowsTheCaption_data();
+    void widthFollowsTheCaption();
+    void placedBelowRightOfThePointer();
+    void clippedAtTheEdges();
+    void alphaExtremes_data();
+    void alphaExtremes();
+    void optionsAndModifierMasks_data();
+    void optionsAndModifierMasks();
+    void ctrlShowsItWhateverTheOption();
+    void committedMoveLeavesNoPopup();
+    void nonCommittingMoveKeepsIt();
+    void nextMoveRemovesIt();
+
+private:
+    bool popupAt(int x, int y) const { return canvas->picFace().pixel(x, y) != background(x, y); }
+    Colour background(int x, int y) const { return canvas->picBackBuffer().pixel(x, y); }
+
+    std::unique_ptr<PortraitCanvas> canvas;
+    EditingState state;
+    PopupEnvironment env;
+    FlatFace face;
+    RgbPopup::Option option = RgbPopup::Option::Always;
+    std::unique_ptr<PaintingTools> tools;
+    std::unique_ptr<RgbPopup> popup;
+};
+
+void RgbPopupTest::init()
+{
+    canvas = std::make_unique<PortraitCanvas>();
+    canvas->setGridSource([] { return false; });
+    state = EditingState{};
+    face = FlatFace{};
+    option = RgbPopup::Option::Always;
+    tools = std::make_unique<PaintingTools>(*canvas, state, env);
+    popup = std::make_unique<RgbPopup>(*canvas, state, *tools, face, [this] { return option; });
+    env.popup = popup.get();
+}
+
+void RgbPopupTest::widthFollowsTheCaption_data()
+{
+    QTest::addColumn<Colour>("colour");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("width");
+    QTest::newRow("black") << Colour(0) << "RGB(0,0,0)" << 88;
+    QTest::newRow("white") << RGBColour(255, 255, 255) << "RGB(255,255,255)" << 130;
+    QTest::newRow("mixed") << RGBColour(255, 128, 0) << "RGB(255,128,0)" << 116;
+}
+
+void RgbPopupTest::widthFollowsTheCaption()
+{
+    QFETCH(Colour, colour);
+    QFETCH(QString, caption);
+    QFETCH(int, width);
+    canvas->commitCell(12, 6, colour);
+    tools->picFace_MouseMove(0, 0, 100, 50);
+    QCOMPARE(face.caption(), caption);
+    QCOMPARE(face.width(), width);
+    QCOMPARE(face.pictures, 1);
+}
+
+void RgbPopupTest::placedBelowRightOfThePointer()
+{
+    state.PopupAlpha = 255;
+    tools->picFace_MouseMove(0, 0, 100, 50);
+    QCOMPARE(face.left(), 108);
+    QCOMPARE(face.top(), 58);
+    QCOMPARE(canvas->picFace().pixel(108, 58), FlatFace::Fill);
+    QCOMPARE(canvas->picFace().pixel(108 + 87, 58 + 20), FlatFace::Fill);
+    QVERIFY(!popupAt(107, 58));
+    QVERIFY(!popupAt(108 + 88, 58));
+    QVERIFY(!popupAt(108, 58 + 21));
+}
+
+void RgbPopupTest::clippedAtTheEdges()
+{
+    state.PopupAlpha = 255;
+    tools->picFace_MouseMove(0, 0, 370, 430);
+    QCOMPARE(canvas->picFace().pixel(383, 447), FlatFace::Fill);
+    QCOMPARE(canvas->picFace().pixel(378, 438), FlatFace::Fill);
+    const QImage before = canvas->picBackBuffer().image().copy();
+    tools->picFace_MouseMove(0, 0, 380, 440); // wholly outside: nothing shows
+    QCOMPARE(canvas->picFace().image(), before);
+}
+
+void RgbPopupTest::alphaExtremes_data()
+{
+    QTest::addColumn<int>("alpha");
+    QTest::addColumn<Colour>("expected");
+    QTest::newRow("0 leaves the view") << 0 << Colour(0);
+    QTest::newRow("255 copies") << 255 << FlatFace::Fill;
+    QTest::newRow("204 blends") << 204 << RGBColour(160, 80, 40);
+}
+
+void RgbPopupTest::alphaExtremes()
+{
+    QFETCH(int, alpha);
+    QFETCH(Colour, expected);
+    state.PopupAlpha = std::uint8_t(alpha);
+    tools->picFace_MouseMove(0, 0, 100, 50);
+    QCOMPARE(canvas->picFace().pixel(120, 65), expected);
+}
+
+void RgbPopupTest::optionsAndModifierMasks_data()
+{
+    QTest::addColumn<RgbPopup::Option>("option");
+    QTest::addColumn<int>("shift");
+    QTest::addColumn<bool>("drawn");
+    using O = RgbPopup::Option;
+    QTest::newRow("always, no keys") << O::Always << 0 << true;
+    QTest::newRow("always, Shift") << O::Always << 1 << true;
+    QTest::newRow("ctrl option, no keys") << O::OnlyWithCtrl << 0 << false;
+    QTest::newRow("ctrl option, Ctrl") << O::OnlyWithCtrl << 2 << true;
+    QTest::newRow("ctrl option, Ctrl+Shift") << O::OnlyWithCtrl << 3 << false;
+    QTest::newRow("ctrl option, Ctrl+Alt") << O::OnlyWithCtrl << 6 << false;
+    QTest::newRow("never, no keys") << O::Never << 0 << false;
+    QTest::newRow("never, Ctrl") << O::Never << 2 << false;
+}
+
+void RgbPopupTest::optionsAndModifierMasks()
+{
+    QFETCH(RgbPopup::Option, option);
+    QFETCH(int, shift);
+    QFETCH(bool, drawn);
+    this->option = option;
+    state.PopupAlpha = 255;
+    tools->picFace_MouseMove(0, shift, 100, 50);
+    QCOMPARE(popupAt(110, 60), drawn);
+}
+
+void RgbPopupTest::ctrlShowsItWhateverTheOption()
+{
+    option = RgbPopup::Option::Never;
+    state.PopupAlpha = 255;
+    tools->picFace_MouseMove(0, 0, 100, 50);
+    QVERIFY(!popupAt(110, 60));
+    tools->picFace_KeyDown(Qt::Key_Control, 2);
+    QVERIFY(popupAt(110, 60));
+    QCOMPARE(face.left(), 108);
+}
+
+void RgbPopupTest::committedMoveLeavesNoPopup()
+{
+    state.PopupAlpha = 255;
+    tools->picFace_MouseDown(1, 0, 100, 50);
+    tools->picFace_MouseMove(1, 0, 140, 50);
+    QVERIFY(!popupAt(150, 60));
+    QCOMPARE(canvas->picFace().image(), canvas->picBackBuffer().image());
+}
+
+void RgbPopupTest::nonCommittingMoveKeepsIt()
+{
+    state.PopupAlpha = 255;
+    state.CurrentTool = "Selector";
+    tools->picFace_MouseDown(1, 0, 100, 50);
+    QVERIFY(popupAt(110, 60));
+}
+
+void RgbPopupTest::nextMoveRemovesIt()
+{
+    state.PopupAlpha = 255;
+    tools->picFace_MouseMove(0, 0, 100, 50);
+    QVERIFY(popupAt(110, 60));
+    option = RgbPopup::Option::Never;
+    tools->picFace_MouseMove(0, 0, 101, 50);
+    QVERIFY(!popupAt(110, 60));
+}
+
+QTEST_MAIN(RgbPopupTest)
+#include "tst_rgbpopup.moc"
