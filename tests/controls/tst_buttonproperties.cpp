@@ -1,6 +1,7 @@
 #include "ButtonTestSupport.h"
 
 #include "controls/AccessKey.h"
+#include "controls/ButtonPopupFace.h"
 #include "controls/PropertyBag.h"
 #include "controls/WidgetContainerHost.h"
 #include "controls/kuButtons_H.h"
@@ -78,6 +79,7 @@ private slots:
     void delayDrawingSuspendsRedraws();
     void fontStyleBits();
     void hiddenPopupRenderer();
+    void popupFaceRendersWhileHidden();
 };
 
 void ButtonPropertiesTest::accessKey_data()
@@ -744,6 +746,37 @@ void ButtonPropertiesTest::hiddenPopupRenderer()
     cmdRGB.setCaption(QStringLiteral("RGB(0,0,0)"));
     cmdRGB.setWidth(7 * 10 + 18);
     QCOMPARE(cmdRGB.hdc().size(), QSize(88, 21));
+}
+
+void ButtonPropertiesTest::popupFaceRendersWhileHidden()
+{
+    QWidget form;
+    ScriptedDialogs dialogs;
+    ButtonPopupFace face(&form, dialogs);
+    form.show();
+    QVERIFY(!face.cmdRGB().isVisible());
+    QCOMPARE(face.cmdRGB().ButtonStyle(), int(FlatLine));
+    QCOMPARE(face.cmdRGB().CaptionAlign(), int(AlignRight));
+    QVERIFY(!face.cmdRGB().ShowFocusRect());
+    QCOMPARE(face.cmdRGB().ForeColor(), SystemColour(17));
+    QCOMPARE(face.cmdRGB().GradientColor(), SystemColour(24));
+    QCOMPARE(face.height(), 21);
+    QImage swatch(16, 16, QImage::Format_ARGB32);
+    swatch.fill(QColor(0, 128, 255));
+    face.setPicture(swatch);
+    face.setCaption(QStringLiteral("RGB(0,128,255)"));
+    face.setWidth(7 * int(face.caption().size()) + 18);
+    face.setPosition(108, 58);
+    QCOMPARE(face.left(), 108);
+    QCOMPARE(face.top(), 58);
+    const QImage img = face.image();
+    QCOMPARE(img.size(), QSize(116, 21));
+    QCOMPARE(uint(fromQRgb(img.pixel(12, 10))), uint(RGBColour(0, 128, 255)));
+    // Each new caption renders again.
+    face.setCaption(QStringLiteral("RGB(0,0,0)"));
+    face.setWidth(88);
+    QCOMPARE(face.image().size(), QSize(88, 21));
+    QVERIFY(face.image() != img.copy(0, 0, 88, 21));
 }
 
 int main(int argc, char** argv)
