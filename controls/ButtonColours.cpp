@@ -77,8 +77,8 @@ QList<Colour> gradientTable(Colour start, Colour end, int count)
             }
             // Channels stay within 0..255, so the running value is never negative and
             // truncation is the floor.
-            const long long num = static_cast<long long>(s[ch]) * (count - 1) +
-                                  static_cast<long long>(e[ch] - s[ch]) * k;
+            const long long num =
+                static_cast<long long>(s[ch]) * (count - 1) + static_cast<long long>(e[ch] - s[ch]) * k;
             c[ch] = std::clamp(int(num / (count - 1)), 0, 255);
         }
         table.append(RGBColour(c[0], c[1], c[2]));

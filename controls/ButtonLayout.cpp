@@ -29,12 +29,17 @@ Span usableSpan(const LayoutInput& in)
     const int L = in.leftInset;
     const int R = in.rightLimit;
     switch (in.shape) {
-    case DiagonalLeft: return {L - L / 3 + 3, W};
-    case DiagonalRight: return {0, R + (W - R) / 3};
-    case DiagonalBoth: return {L - L / 3 + 3, R + (W - R) / 3};
+    case DiagonalLeft:
+        return {L - L / 3 + 3, W};
+    case DiagonalRight:
+        return {0, R + (W - R) / 3};
+    case DiagonalBoth:
+        return {L - L / 3 + 3, R + (W - R) / 3};
     case CustomShape1:
-    case CustomShape2: return {3, R};
-    default: return {0, W};
+    case CustomShape2:
+        return {3, R};
+    default:
+        return {0, W};
     }
 }
 
@@ -50,7 +55,8 @@ LayoutResult LayoutContent(const LayoutInput& in)
     const bool slotted = in.hasPicture && in.pictureSize <= 32;
     const int pic = slotted ? in.pictureSize : 0;
     const bool picLeft = slotted && (in.pictureAlign == PicLeftEdge || in.pictureAlign == PicLeftOfCaption);
-    const bool picRight = slotted && (in.pictureAlign == PicRightEdge || in.pictureAlign == PicRightOfCaption);
+    const bool picRight =
+        slotted && (in.pictureAlign == PicRightEdge || in.pictureAlign == PicRightOfCaption);
     const bool picTop = slotted && in.pictureAlign == PicTopCenter;
     const bool picBottom = slotted && in.pictureAlign == PicBottomCenter;
     const bool beside = picLeft || picRight;
@@ -63,7 +69,8 @@ LayoutResult LayoutContent(const LayoutInput& in)
         const int boxW = std::max(1, span.width() - (beside ? pic : 0) - 8);
         const int boxH = std::max(1, H - 8 - ((picTop || picBottom) ? pic : 0));
         const QFontMetrics fm(in.font);
-        const QRect measured = fm.boundingRect(QRect(0, 0, boxW, boxH), Qt::TextWordWrap | Qt::AlignLeft | Qt::TextShowMnemonic, text);
+        const QRect measured = fm.boundingRect(QRect(0, 0, boxW, boxH),
+                                               Qt::TextWordWrap | Qt::AlignLeft | Qt::TextShowMnemonic, text);
         textW = measured.width();
         textH = measured.height();
         if (in.captionStyle > Flat) {
@@ -76,8 +83,12 @@ LayoutResult LayoutContent(const LayoutInput& in)
     // Horizontal caption position.
     int textX = span.start;
     switch (in.captionAlign) {
-    case AlignLeft: textX = span.start + 4 + (picLeft ? pic + 4 : 0); break;
-    case AlignRight: textX = span.end - 4 - (picRight ? pic + 4 : 0) - textW; break;
+    case AlignLeft:
+        textX = span.start + 4 + (picLeft ? pic + 4 : 0);
+        break;
+    case AlignRight:
+        textX = span.end - 4 - (picRight ? pic + 4 : 0) - textW;
+        break;
     default:
         if (in.pictureAlign == PicLeftOfCaption && slotted) {
             textX = span.start + (span.width() - (pic + 4 + textW)) / 2 + pic + 4;
@@ -115,11 +126,21 @@ LayoutResult LayoutContent(const LayoutInput& in)
     if (in.hasPicture && in.pictureSize <= 32) {
         int picX = span.start + 4;
         switch (in.pictureAlign) {
-        case PicLeftEdge: picX = span.start + 4; break;
-        case PicLeftOfCaption: picX = hasText ? textX - 4 - pic : span.start + 4; break;
-        case PicRightEdge: picX = span.end - 4 - pic; break;
-        case PicRightOfCaption: picX = hasText ? textX + textW + 4 : span.end - 4 - pic; break;
-        default: picX = span.start + (span.width() - pic) / 2; break;
+        case PicLeftEdge:
+            picX = span.start + 4;
+            break;
+        case PicLeftOfCaption:
+            picX = hasText ? textX - 4 - pic : span.start + 4;
+            break;
+        case PicRightEdge:
+            picX = span.end - 4 - pic;
+            break;
+        case PicRightOfCaption:
+            picX = hasText ? textX + textW + 4 : span.end - 4 - pic;
+            break;
+        default:
+            picX = span.start + (span.width() - pic) / 2;
+            break;
         }
         // Keep 4 pixels from every border where the button has room for it; a picture
         // that does not fit stays where it was centred.
@@ -136,8 +157,8 @@ LayoutResult LayoutContent(const LayoutInput& in)
         if (isCustomShape(in.shape)) {
             out.picture = QRect(0, 0, W, H);
         } else if (in.pictureDims.width() > 0 && in.pictureDims.height() > 0) {
-            const double scale = std::min(double(W - 12) / in.pictureDims.width(),
-                                          double(H - 12) / in.pictureDims.height());
+            const double scale =
+                std::min(double(W - 12) / in.pictureDims.width(), double(H - 12) / in.pictureDims.height());
             const int pw = std::max(0, int(std::lround(in.pictureDims.width() * scale)));
             const int ph = std::max(0, int(std::lround(in.pictureDims.height() * scale)));
             out.picture = QRect((W - pw) / 2, (H - ph) / 2, pw, ph);

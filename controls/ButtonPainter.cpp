@@ -68,7 +68,10 @@ private:
     void paintLightBevel();
     void paintShadedRounded();
 
-    Colour onFace(Colour normal) const { return (s.mode > CommandButton && s.value) ? s.derived.light : normal; }
+    Colour onFace(Colour normal) const
+    {
+        return (s.mode > CommandButton && s.value) ? s.derived.light : normal;
+    }
     bool sunken() const { return s.pressedAndOver() || s.value; }
     qint64 disabledOptionColour(qint64 c) const
     {
@@ -173,7 +176,8 @@ Background Pass::FillBackground(Colour face, Colour gradientEnd)
         const bool reversed = s.gradientMode == RightToLeft || s.gradientMode == BottomToTop;
         for (int k = 0; k < bands.count; ++k) {
             const Colour c = table[reversed ? bands.count - 1 - k : k];
-            const QRect band = across ? QRect(k * bands.size, 0, bands.size, H) : QRect(0, k * bands.size, W, bands.size);
+            const QRect band =
+                across ? QRect(k * bands.size, 0, bands.size, H) : QRect(0, k * bands.size, W, bands.size);
             cv.fillRect(band, c);
         }
     }
@@ -258,9 +262,15 @@ void Pass::drawText(const QRect& rect, Colour colour, int dx, int dy)
     p.setPen(toQColor(colour));
     int flags = Qt::TextWordWrap | Qt::AlignTop | Qt::TextShowMnemonic;
     switch (s.captionAlign) {
-    case AlignLeft: flags |= Qt::AlignLeft; break;
-    case AlignRight: flags |= Qt::AlignRight; break;
-    default: flags |= Qt::AlignHCenter; break;
+    case AlignLeft:
+        flags |= Qt::AlignLeft;
+        break;
+    case AlignRight:
+        flags |= Qt::AlignRight;
+        break;
+    default:
+        flags |= Qt::AlignHCenter;
+        break;
     }
     p.drawText(rect.translated(dx, dy), flags, captionText(s.caption));
 }
@@ -633,14 +643,30 @@ void Pass::paintShadedRounded()
 ButtonPainter::Result Pass::run()
 {
     switch (s.buttonStyle) {
-    case SoftBevel: paintSoftBevel(); break;
-    case BrightRounded: paintBrightRounded(); break;
-    case GreyFramed: paintGreyFramed(); break;
-    case FlatLine: paintFlatLine(); break;
-    case HotTrack: paintHotTrack(); break;
-    case LightBevel: paintLightBevel(); break;
-    case ShadedRounded: paintShadedRounded(); break;
-    default: paintBevel3D(); break;
+    case SoftBevel:
+        paintSoftBevel();
+        break;
+    case BrightRounded:
+        paintBrightRounded();
+        break;
+    case GreyFramed:
+        paintGreyFramed();
+        break;
+    case FlatLine:
+        paintFlatLine();
+        break;
+    case HotTrack:
+        paintHotTrack();
+        break;
+    case LightBevel:
+        paintLightBevel();
+        break;
+    case ShadedRounded:
+        paintShadedRounded();
+        break;
+    default:
+        paintBevel3D();
+        break;
     }
     ButtonPainter::Result r;
     r.drawn = true;
@@ -679,9 +705,17 @@ void ButtonPainter::DrawEdges(ButtonCanvas& cv, const EdgeTable& t, int L, int R
     const int dr = (shape == DiagonalRight || shape == DiagonalBoth) ? 1 : 0;
     const QPoint rings[3][5] = {
         // inner (inset 2)
-        {{L + 2 - 4 * dl, H - 3}, {2 + 2 * dl, 2}, {R - 3 + 3 * dr, 2}, {W - 3 - 3 * dr, H - 3}, {L + 1 - 4 * dl, H - 3}},
+        {{L + 2 - 4 * dl, H - 3},
+         {2 + 2 * dl, 2},
+         {R - 3 + 3 * dr, 2},
+         {W - 3 - 3 * dr, H - 3},
+         {L + 1 - 4 * dl, H - 3}},
         // middle (inset 1), parallel to the other two
-        {{L + 1 - 3 * dl, H - 2}, {1 + dl, 1}, {R - 2 + 2 * dr, 1}, {W - 2 - 2 * dr, H - 2}, {L - 3 * dl, H - 2}},
+        {{L + 1 - 3 * dl, H - 2},
+         {1 + dl, 1},
+         {R - 2 + 2 * dr, 1},
+         {W - 2 - 2 * dr, H - 2},
+         {L - 3 * dl, H - 2}},
         // outer (inset 0)
         {{L - dl, H - 1 + dl}, {0, 0}, {R + dr - 1, 0}, {W - 1, H - 1 + dr}, {L - 2 * dl - 1, H - 1}},
     };

@@ -10,8 +10,8 @@
 class ButtonPainter {
 public:
     struct Result {
-        QImage buffer;  // the back buffer
-        QImage window;  // what the window shows: the buffer plus any window outline
+        QImage buffer; // the back buffer
+        QImage window; // what the window shows: the buffer plus any window outline
         bool drawn = false;
         int frameKind = 0;
     };

@@ -10,7 +10,7 @@ PropertyBag ButtonPopupFace::savedSettings()
 {
     PropertyBag bag;
     QFont font(QFontDatabase::families().contains(QStringLiteral("Verdana")) ? QStringLiteral("Verdana")
-                                                                              : QStringLiteral("DejaVu Sans"));
+                                                                             : QStringLiteral("DejaVu Sans"));
     font.setPointSizeF(6.75);
     font.setWeight(QFont::Normal);
     bag.WriteProperty("BackStyle", qint32(FlatLine), qint32(0));
@@ -38,13 +38,43 @@ ButtonPopupFace::ButtonPopupFace(QWidget* form, Dialogs& dialogs)
 
 ButtonPopupFace::~ButtonPopupFace() = default;
 
-void ButtonPopupFace::setPicture(const QImage& picture) { m_button->setPicture({picture, ButtonPicture::Icon}); }
-void ButtonPopupFace::setCaption(const QString& caption) { m_button->setCaption(caption); }
-QString ButtonPopupFace::caption() const { return m_button->Caption(); }
-void ButtonPopupFace::setWidth(int width) { m_button->setWidth(width); }
-void ButtonPopupFace::setPosition(int left, int top) { m_button->move(left, top); }
-int ButtonPopupFace::left() const { return m_button->Left(); }
-int ButtonPopupFace::top() const { return m_button->Top(); }
-int ButtonPopupFace::width() const { return m_button->Width(); }
-int ButtonPopupFace::height() const { return m_button->Height(); }
-QImage ButtonPopupFace::image() const { return m_button->hdc(); }
+void ButtonPopupFace::setPicture(const QImage& picture)
+{
+    m_button->setPicture({picture, ButtonPicture::Icon});
+}
+void ButtonPopupFace::setCaption(const QString& caption)
+{
+    m_button->setCaption(caption);
+}
+QString ButtonPopupFace::caption() const
+{
+    return m_button->Caption();
+}
+void ButtonPopupFace::setWidth(int width)
+{
+    m_button->setWidth(width);
+}
+void ButtonPopupFace::setPosition(int left, int top)
+{
+    m_button->move(left, top);
+}
+int ButtonPopupFace::left() const
+{
+    return m_button->Left();
+}
+int ButtonPopupFace::top() const
+{
+    return m_button->Top();
+}
+int ButtonPopupFace::width() const
+{
+    return m_button->Width();
+}
+int ButtonPopupFace::height() const
+{
+    return m_button->Height();
+}
+QImage ButtonPopupFace::image() const
+{
+    return m_button->hdc();
+}

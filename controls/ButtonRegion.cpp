@@ -22,8 +22,8 @@ QSize customShapeSize(QSize client, QSize picture)
 {
     if (picture.width() <= 0 || picture.height() <= 0 || client.width() <= 0 || client.height() <= 0)
         return client;
-    const double scale = std::min(double(client.width()) / picture.width(),
-                                  double(client.height()) / picture.height());
+    const double scale =
+        std::min(double(client.width()) / picture.width(), double(client.height()) / picture.height());
     return QSize(std::max(1, int(std::lround(picture.width() * scale))),
                  std::max(1, int(std::lround(picture.height() * scale))));
 }
@@ -36,7 +36,10 @@ QRegion eroded(const QRegion& region, int n)
     return r;
 }
 
-QRegion borderOf(const QRegion& region) { return region - eroded(region, 1); }
+QRegion borderOf(const QRegion& region)
+{
+    return region - eroded(region, 1);
+}
 
 namespace {
 
@@ -60,15 +63,29 @@ QRegion cornerCuts(int style, bool enabled, int W, int H, bool leftSlanted, bool
         return cut;
     if (!leftSlanted) {
         if (triangles)
-            cut += pixels({{0, 0}, {1, 0}, {0, 1}, {0, H - 1}, {1, H - 1}, {2, H - 1}, {0, H - 2}, {1, H - 2},
+            cut += pixels({{0, 0},
+                           {1, 0},
+                           {0, 1},
+                           {0, H - 1},
+                           {1, H - 1},
+                           {2, H - 1},
+                           {0, H - 2},
+                           {1, H - 2},
                            {0, H - 3}});
         else
             cut += pixels({{0, 0}, {0, H - 1}});
     }
     if (!rightSlanted) {
         if (triangles)
-            cut += pixels({{W - 1, 0}, {W - 2, 0}, {W - 1, 1}, {W - 1, H - 1}, {W - 2, H - 1}, {W - 3, H - 1},
-                           {W - 1, H - 2}, {W - 2, H - 2}, {W - 1, H - 3}});
+            cut += pixels({{W - 1, 0},
+                           {W - 2, 0},
+                           {W - 1, 1},
+                           {W - 1, H - 1},
+                           {W - 2, H - 1},
+                           {W - 3, H - 1},
+                           {W - 1, H - 2},
+                           {W - 2, H - 2},
+                           {W - 1, H - 3}});
         else
             cut += pixels({{W - 1, 0}, {W - 1, H - 1}});
     }

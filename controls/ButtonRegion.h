@@ -9,8 +9,8 @@ class PictureCache;
 // shapes paint through (outer one pixel inside the window's edge, inner two), and the
 // horizontal extent of the usable face.
 struct ButtonGeometry {
-    QRegion window;     // empty: the plain rectangle, no mask needed
-    QRegion outerClip;  // empty for the rectangular family
+    QRegion window;    // empty: the plain rectangle, no mask needed
+    QRegion outerClip; // empty for the rectangular family
     QRegion innerClip;
     int leftInset = 0;  // L
     int rightLimit = 0; // R

@@ -9,7 +9,10 @@ namespace {
 
 const char* const CountKey = "ku_OptCount";
 
-QByteArray slotKey(int n) { return QByteArray::number(n) + "ku_Obj"; }
+QByteArray slotKey(int n)
+{
+    return QByteArray::number(n) + "ku_Obj";
+}
 
 } // namespace
 
@@ -57,7 +60,8 @@ bool UpdateOptionGroup(QWidget* container, kuButtons_H* button, int action)
         int found = 0;
         for (int i = 1; i <= n; ++i) {
             if (found) {
-                container->setProperty(slotKey(i - 1).constData(), container->property(slotKey(i).constData()));
+                container->setProperty(slotKey(i - 1).constData(),
+                                       container->property(slotKey(i).constData()));
             } else if (member(container, i) == button) {
                 found = i;
             }

@@ -72,7 +72,10 @@ void PropertyBag::WriteProperty(const QString& name, const QVariant& value, cons
         m_entries.append({name, value});
 }
 
-bool PropertyBag::contains(const QString& name) const { return indexOf(name) >= 0; }
+bool PropertyBag::contains(const QString& name) const
+{
+    return indexOf(name) >= 0;
+}
 
 QStringList PropertyBag::keys() const
 {

@@ -15,7 +15,8 @@ class Dialogs;
 // "dirty" list), which also lets tests read them back.
 class WidgetContainerHost : public ButtonHost {
 public:
-    WidgetContainerHost(QWidget* container, Dialogs& dialogs, QString displayName = QStringLiteral("kuButton1"));
+    WidgetContainerHost(QWidget* container, Dialogs& dialogs,
+                        QString displayName = QStringLiteral("kuButton1"));
 
     QString displayName() const override { return m_displayName; }
     Colour ambientBackColor() const override;

@@ -25,8 +25,14 @@ namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
 
-qint32 stored(Colour c) { return qint32(c); }
-Colour colourFrom(const QVariant& v) { return Colour(quint32(v.toLongLong())); }
+qint32 stored(Colour c)
+{
+    return qint32(c);
+}
+Colour colourFrom(const QVariant& v)
+{
+    return Colour(quint32(v.toLongLong()));
+}
 
 QVariant pictureToVariant(const ButtonPicture& p)
 {
@@ -50,47 +56,72 @@ ButtonPicture pictureFromVariant(const QVariant& v)
 short buttonOf(Qt::MouseButton b)
 {
     switch (b) {
-    case Qt::LeftButton: return 1;
-    case Qt::RightButton: return 2;
-    case Qt::MiddleButton: return 4;
-    default: return 0;
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
     }
 }
 
 short buttonsOf(Qt::MouseButtons b)
 {
-    return short((b & Qt::LeftButton ? 1 : 0) | (b & Qt::RightButton ? 2 : 0) | (b & Qt::MiddleButton ? 4 : 0));
+    return short((b & Qt::LeftButton ? 1 : 0) | (b & Qt::RightButton ? 2 : 0) |
+                 (b & Qt::MiddleButton ? 4 : 0));
 }
 
 short shiftOf(Qt::KeyboardModifiers m)
 {
-    return short((m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0));
+    return short((m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
+                 (m & Qt::AltModifier ? 4 : 0));
 }
 
 // Windows virtual-key codes, which the key events carry.
 short virtualKeyOf(int key)
 {
     switch (key) {
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    case Qt::Key_Space:
+        return 32;
+    case Qt::Key_Shift:
+        return 16;
+    case Qt::Key_Control:
+        return 17;
+    case Qt::Key_Alt:
+        return 18;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Tab: return 9;
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Delete: return 46;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_End: return 35;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    default: break;
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Tab:
+        return 9;
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Delete:
+        return 46;
+    case Qt::Key_Insert:
+        return 45;
+    case Qt::Key_Home:
+        return 36;
+    case Qt::Key_End:
+        return 35;
+    case Qt::Key_PageUp:
+        return 33;
+    case Qt::Key_PageDown:
+        return 34;
+    default:
+        break;
     }
     if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
         return short(key);
@@ -117,9 +148,12 @@ QPoint customClickStepOf(int customClick)
 int dropEffectOf(Qt::DropAction a)
 {
     switch (a) {
-    case Qt::CopyAction: return 1;
-    case Qt::MoveAction: return 2;
-    default: return 0;
+    case Qt::CopyAction:
+        return 1;
+    case Qt::MoveAction:
+        return 2;
+    default:
+        return 0;
     }
 }
 
@@ -154,9 +188,15 @@ void kuButtons_H::adoptContainer()
     m_tag = QString::number(quintptr(m_container.data()));
 }
 
-bool kuButtons_H::userMode() const { return m_host.userMode(); }
+bool kuButtons_H::userMode() const
+{
+    return m_host.userMode();
+}
 
-void kuButtons_H::notify(const QString& key) { m_host.propertyChanged(key); }
+void kuButtons_H::notify(const QString& key)
+{
+    m_host.propertyChanged(key);
+}
 
 void kuButtons_H::designMessage(const QString& text, const QString& title)
 {
@@ -186,8 +226,14 @@ void kuButtons_H::InitProperties()
     ResizeHandling();
 }
 
-void kuButtons_H::ReadProperties() { ReadProperties(m_host.propertyBag()); }
-void kuButtons_H::WriteProperties() const { WriteProperties(m_host.propertyBag()); }
+void kuButtons_H::ReadProperties()
+{
+    ReadProperties(m_host.propertyBag());
+}
+void kuButtons_H::WriteProperties() const
+{
+    WriteProperties(m_host.propertyBag());
+}
 
 void kuButtons_H::ReadProperties(const PropertyBag& bag)
 {
@@ -268,7 +314,8 @@ void kuButtons_H::WriteProperties(PropertyBag& bag) const
     bag.WriteProperty("ImgSize", QVariant::fromValue(qint16(m.pictureSize)), QVariant::fromValue(qint16(16)));
     bag.WriteProperty("Enabled", isEnabled(), true);
     bag.WriteProperty("cBack", stored(m.backColor));
-    bag.WriteProperty("mPointer", QVariant::fromValue(qint16(m_mousePointer)), QVariant::fromValue(qint16(0)));
+    bag.WriteProperty("mPointer", QVariant::fromValue(qint16(m_mousePointer)),
+                      QVariant::fromValue(qint16(0)));
     bag.WriteProperty("mIcon", pictureToVariant(m_mouseIcon));
 }
 
@@ -329,8 +376,8 @@ void kuButtons_H::updateAccessKey()
     m_shortcut = nullptr;
     if (m_accessKey.isNull())
         return;
-    m_shortcut = new QShortcut(QKeySequence(QKeyCombination(Qt::AltModifier, Qt::Key(m_accessKey.toUpper().unicode()))),
-                               this);
+    m_shortcut = new QShortcut(
+        QKeySequence(QKeyCombination(Qt::AltModifier, Qt::Key(m_accessKey.toUpper().unicode()))), this);
     m_shortcut->setContext(Qt::WindowShortcut);
     connect(m_shortcut, &QShortcut::activated, this,
             [this] { onAccessKeyPress(short(m_accessKey.toUpper().unicode())); });
@@ -378,7 +425,8 @@ void kuButtons_H::setCustomClick(int v)
         return;
     m_customClick = v;
     if (m.buttonShape < CustomShape1 && v > 0)
-        designMessage(QStringLiteral("This property has no effect unless the Button Shape is a custom shape."));
+        designMessage(
+            QStringLiteral("This property has no effect unless the Button Shape is a custom shape."));
     notify(QStringLiteral("CustomClick"));
 }
 
@@ -388,7 +436,8 @@ void kuButtons_H::setButtonShape(int v)
         return;
     if (isCustomShape(v)) {
         if (!m.hasPicture() || m.picture.kind == ButtonPicture::Icon) {
-            designMessage(QStringLiteral("The Picture Property must be assigned first and must be a bitmap or JPEG."));
+            designMessage(
+                QStringLiteral("The Picture Property must be assigned first and must be a bitmap or JPEG."));
             return;
         }
         if (PictureSize() != SizeFit) {
@@ -418,8 +467,9 @@ void kuButtons_H::setPicture(const ButtonPicture& v)
             m.buttonShape = Rectangular;
         } else if (m.picture.kind == ButtonPicture::Icon) {
             m.buttonShape = Rectangular;
-            designMessage(QStringLiteral("Icons cannot be used for custom buttons. Only use bitmaps or JPEGs.") +
-                          CRLF + QStringLiteral("Button was changed to Rectangular shaped."));
+            designMessage(
+                QStringLiteral("Icons cannot be used for custom buttons. Only use bitmaps or JPEGs.") + CRLF +
+                QStringLiteral("Button was changed to Rectangular shaped."));
         }
         ResizeHandling();
     }
@@ -442,9 +492,10 @@ void kuButtons_H::setenabled(bool v)
 {
     if (v == isEnabled())
         return;
+    const bool wasDelayed = m_delayDrawing;
     m_delayDrawing = true; // the enabled-change event must not draw a second time
     QWidget::setEnabled(v);
-    m_delayDrawing = false;
+    m_delayDrawing = wasDelayed;
     if (m.buttonStyle == GreyFramed && m.mode == CommandButton && m.buttonShape < OvalShaded) {
         m_delayDrawing = true;
         BuildRegion();
@@ -464,8 +515,10 @@ void kuButtons_H::setShowFocusRect(bool v)
             setState(IsDefault, false);
             RedrawButton();
         } else {
-            designMessage(QStringLiteral("The focus rectangle may appear on default buttons ONLY while in design mode, ") +
-                          CRLF + QStringLiteral("but will not appear when the form is running."));
+            designMessage(
+                QStringLiteral(
+                    "The focus rectangle may appear on default buttons ONLY while in design mode, ") +
+                CRLF + QStringLiteral("but will not appear when the form is running."));
         }
     } else {
         RedrawButton();
@@ -509,21 +562,51 @@ void kuButtons_H::applyMousePointer()
         else
             unsetCursor();
         break;
-    case 1: setCursor(Qt::ArrowCursor); break;
-    case 2: setCursor(Qt::CrossCursor); break;
-    case 3: setCursor(Qt::IBeamCursor); break;
-    case 5: setCursor(Qt::SizeAllCursor); break;
-    case 6: setCursor(Qt::SizeBDiagCursor); break;
-    case 7: setCursor(Qt::SizeVerCursor); break;
-    case 8: setCursor(Qt::SizeFDiagCursor); break;
-    case 9: setCursor(Qt::SizeHorCursor); break;
-    case 10: setCursor(Qt::UpArrowCursor); break;
-    case 11: setCursor(Qt::WaitCursor); break;
-    case 12: setCursor(Qt::ForbiddenCursor); break;
-    case 13: setCursor(Qt::BusyCursor); break;
-    case 14: setCursor(Qt::WhatsThisCursor); break;
-    case 15: setCursor(Qt::SizeAllCursor); break;
-    default: unsetCursor(); break;
+    case 1:
+        setCursor(Qt::ArrowCursor);
+        break;
+    case 2:
+        setCursor(Qt::CrossCursor);
+        break;
+    case 3:
+        setCursor(Qt::IBeamCursor);
+        break;
+    case 5:
+        setCursor(Qt::SizeAllCursor);
+        break;
+    case 6:
+        setCursor(Qt::SizeBDiagCursor);
+        break;
+    case 7:
+        setCursor(Qt::SizeVerCursor);
+        break;
+    case 8:
+        setCursor(Qt::SizeFDiagCursor);
+        break;
+    case 9:
+        setCursor(Qt::SizeHorCursor);
+        break;
+    case 10:
+        setCursor(Qt::UpArrowCursor);
+        break;
+    case 11:
+        setCursor(Qt::WaitCursor);
+        break;
+    case 12:
+        setCursor(Qt::ForbiddenCursor);
+        break;
+    case 13:
+        setCursor(Qt::BusyCursor);
+        break;
+    case 14:
+        setCursor(Qt::WhatsThisCursor);
+        break;
+    case 15:
+        setCursor(Qt::SizeAllCursor);
+        break;
+    default:
+        unsetCursor();
+        break;
     }
 }
 
@@ -543,7 +626,8 @@ void kuButtons_H::setMouseIcon(const ButtonPicture& v)
     }
     if (v.kind != ButtonPicture::Icon) {
         // Only icons and cursors make pointer shapes.
-        designMessage(QStringLiteral("Invalid property value"), QStringLiteral("Select .ico Or .cur Files Only"));
+        designMessage(QStringLiteral("Invalid property value"),
+                      QStringLiteral("Select .ico Or .cur Files Only"));
         return;
     }
     m_mouseIcon = v;
@@ -753,7 +837,8 @@ void kuButtons_H::LayoutContent(bool rebuildCache)
     }
     const QSize want = isCustomShape(m.buttonShape) ? size() : m.layout.picture.size();
     // A cache of the wrong size (e.g. after restoring saved data) is rebuilt as well.
-    if (rebuildCache || m.layout.rebuildCache || m.pictureCache.isNull() || m.pictureCache.image().size() != want)
+    if (rebuildCache || m.layout.rebuildCache || m.pictureCache.isNull() ||
+        m.pictureCache.image().size() != want)
         m.pictureCache.build(m.picture.image, want);
 }
 
@@ -845,13 +930,9 @@ void kuButtons_H::RedrawButton()
 
 void kuButtons_H::paintEvent(QPaintEvent*)
 {
-    if (m_window.size() != size() && !m_delayDrawing) {
-        // Geometry changed behind our back (e.g. a layout); render before showing.
-        m.width = -1;
-        const bool blocked = signalsBlocked();
+    // Geometry changed behind our back (e.g. by a layout): render at the new size first.
+    if (m_window.size() != size() && !m_delayDrawing)
         ResizeHandling();
-        blockSignals(blocked);
-    }
     QPainter p(this);
     p.drawImage(0, 0, m_window);
 }
@@ -927,8 +1008,9 @@ void kuButtons_H::onMouseMove(short Button, short Shift, float X, float Y)
         } else if (m.hovering && m.has(IsPressed)) {
             // While the button is held, IsOver follows the pointer so the face shows
             // whether releasing will click.
-            const bool over = rect().contains(int(X), int(Y)) && (m.geometry.window.isEmpty() ||
-                                                                  m.geometry.window.contains(QPoint(int(X), int(Y))));
+            const bool over =
+                rect().contains(int(X), int(Y)) &&
+                (m.geometry.window.isEmpty() || m.geometry.window.contains(QPoint(int(X), int(Y))));
             if (over != m.has(IsOver)) {
                 setState(IsOver, over);
                 RedrawButton();
@@ -998,8 +1080,9 @@ void kuButtons_H::onKeyDown(short& KeyCode, short Shift)
         KeyCode = 0;
         // Arrow keys belong to the container (moving between buttons), never to us.
         if (QWidget* target = m_container ? m_container.data() : parentWidget())
-            QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, a.key, Qt::NoModifier, a.scanCode,
-                                                              quint32(a.vk), 0, QString(), false, 1));
+            QCoreApplication::postEvent(target,
+                                        new QKeyEvent(QEvent::KeyPress, a.key, Qt::NoModifier, a.scanCode,
+                                                      quint32(a.vk), 0, QString(), false, 1));
         break;
     }
     if (KeyCode == 32 && !m.has(IsPressed)) {
@@ -1014,7 +1097,10 @@ void kuButtons_H::onKeyDown(short& KeyCode, short Shift)
         emit KeyDown(KeyCode, Shift);
 }
 
-void kuButtons_H::onKeyPress(short KeyAscii) { emit KeyPress(KeyAscii); }
+void kuButtons_H::onKeyPress(short KeyAscii)
+{
+    emit KeyPress(KeyAscii);
+}
 
 void kuButtons_H::onKeyUp(short& KeyCode, short Shift)
 {

@@ -13,8 +13,9 @@ namespace {
 
 const char* const StyleNames[] = {"Bevel3D",  "SoftBevel", "BrightRounded", "GreyFramed",
                                   "FlatLine", "HotTrack",  "LightBevel",    "ShadedRounded"};
-const char* const ShapeNames[] = {"Rectangular", "DiagonalLeft", "DiagonalRight", "DiagonalBoth", "OvalShaded",
-                                  "OvalShaded2", "OvalOutlined", "CustomShape1",  "CustomShape2"};
+const char* const ShapeNames[] = {"Rectangular",  "DiagonalLeft", "DiagonalRight",
+                                  "DiagonalBoth", "OvalShaded",   "OvalShaded2",
+                                  "OvalOutlined", "CustomShape1", "CustomShape2"};
 
 // An icon with its own transparency: a blue ring with a white dot.
 ButtonPicture ringIcon(int size = 32)
@@ -96,8 +97,9 @@ GalleryWindow::GalleryWindow() : m_dialogs(this)
 {
     setWindowTitle(QStringLiteral("Button gallery"));
     setFixedSize(1250, 760);
-    m_font = QFont(QFontDatabase::families().contains(QStringLiteral("Verdana")) ? QStringLiteral("Verdana")
-                                                                                  : QStringLiteral("DejaVu Sans"));
+    m_font =
+        QFont(QFontDatabase::families().contains(QStringLiteral("Verdana")) ? QStringLiteral("Verdana")
+                                                                            : QStringLiteral("DejaVu Sans"));
     m_font.setPointSizeF(8);
     setFont(m_font);
 
@@ -130,7 +132,8 @@ QWidget* GalleryWindow::section(const QString& title, QRect geometry)
     return box;
 }
 
-kuButtons_H* GalleryWindow::add(QWidget* container, const QString& name, QRect geometry, const QString& caption)
+kuButtons_H* GalleryWindow::add(QWidget* container, const QString& name, QRect geometry,
+                                const QString& caption)
 {
     m_hosts.push_back(std::make_unique<WidgetContainerHost>(container, m_dialogs, name));
     auto* b = new kuButtons_H(*m_hosts.back(), container);
@@ -138,13 +141,13 @@ kuButtons_H* GalleryWindow::add(QWidget* container, const QString& name, QRect g
     b->InitProperties();
     b->setCaption(caption);
     connect(b, &kuButtons_H::Click, this, [this, name, b] {
-        logEvent(b->Mode() == CommandButton ? name + QStringLiteral(": Click")
-                                            : name + QStringLiteral(": Click, value ") +
-                                                  (b->value() ? QStringLiteral("on") : QStringLiteral("off")));
+        logEvent(b->Mode() == CommandButton
+                     ? name + QStringLiteral(": Click")
+                     : name + QStringLiteral(": Click, value ") +
+                           (b->value() ? QStringLiteral("on") : QStringLiteral("off")));
     });
-    connect(b, &kuButtons_H::DoubleClick, this, [this, name](short& button) {
-        logEvent(name + QStringLiteral(": DoubleClick %1").arg(button));
-    });
+    connect(b, &kuButtons_H::DoubleClick, this,
+            [this, name](short& button) { logEvent(name + QStringLiteral(": DoubleClick %1").arg(button)); });
     return b;
 }
 
@@ -159,7 +162,8 @@ void GalleryWindow::logEvent(const QString& text)
 void GalleryWindow::buildStyles()
 {
     QWidget* box = section(QStringLiteral("Styles and modes"), QRect(10, 10, 830, 420));
-    const QStringList heads{"Command", "Default look", "Gradient", "Check box", "Option A", "Option B", "Disabled"};
+    const QStringList heads{"Command",  "Default look", "Gradient", "Check box",
+                            "Option A", "Option B",     "Disabled"};
     for (int c = 0; c < heads.size(); ++c)
         label(box, heads[c], QRect(110 + c * 102, 24, 100, 16));
     for (int style = 0; style < 8; ++style) {
@@ -194,8 +198,9 @@ void GalleryWindow::buildStyles()
 
 void GalleryWindow::buildShapes()
 {
-    QWidget* box = section(QStringLiteral("Shapes (second row: check boxes; shapes 5 to 8 show captions when on)"),
-                           QRect(10, 440, 830, 265));
+    QWidget* box =
+        section(QStringLiteral("Shapes (second row: check boxes; shapes 5 to 8 show captions when on)"),
+                QRect(10, 440, 830, 265));
     for (int shape = 0; shape <= CustomShape2; ++shape) {
         label(box, QString::fromLatin1(ShapeNames[shape]), QRect(8 + shape * 91, 24, 90, 16))
             ->setFont(QFont(m_font.family(), 6));
@@ -218,8 +223,8 @@ void GalleryWindow::buildShapes()
 void GalleryWindow::buildPictures()
 {
     QWidget* box = section(QStringLiteral("Pictures"), QRect(850, 10, 390, 420));
-    const char* aligns[] = {"Left edge", "Left of caption", "Right edge", "Right of caption", "Top centre",
-                            "Bottom centre"};
+    const char* aligns[] = {"Left edge",        "Left of caption", "Right edge",
+                            "Right of caption", "Top centre",      "Bottom centre"};
     for (int a = 0; a <= PicBottomCenter; ++a) {
         const bool tall = a >= PicTopCenter;
         kuButtons_H* b = add(box, QString::fromLatin1(aligns[a]),
@@ -242,13 +247,14 @@ void GalleryWindow::buildPictures()
                            QStringLiteral("Disabled picture"));
     off->setPicture(discBitmap());
     off->setenabled(false);
-    kuButtons_H* offIcon = add(box, QStringLiteral("Disabled icon"), QRect(196, 290, 182, 40),
-                               QStringLiteral("Disabled icon"));
+    kuButtons_H* offIcon =
+        add(box, QStringLiteral("Disabled icon"), QRect(196, 290, 182, 40), QStringLiteral("Disabled icon"));
     offIcon->setPicture(ringIcon());
     offIcon->setButtonStyle(ShadedRounded);
     offIcon->setenabled(false);
     // The popup look of the editor: FlatLine, caption right, 16-pixel swatch at the left edge.
-    kuButtons_H* popup = add(box, QStringLiteral("Popup look"), QRect(8, 344, 130, 21), QStringLiteral("RGB(255,255,255)"));
+    kuButtons_H* popup =
+        add(box, QStringLiteral("Popup look"), QRect(8, 344, 130, 21), QStringLiteral("RGB(255,255,255)"));
     popup->setButtonStyle(FlatLine);
     popup->setCaptionAlign(AlignRight);
     popup->setForeColor(SystemColour(17));
@@ -267,24 +273,30 @@ void GalleryWindow::buildPictures()
 void GalleryWindow::buildExtras()
 {
     QWidget* box = section(QStringLiteral("Captions, colours and behaviour"), QRect(850, 440, 390, 265));
-    kuButtons_H* two = add(box, QStringLiteral("Two lines"), QRect(8, 26, 120, 44), QStringLiteral("First line||second line"));
+    kuButtons_H* two = add(box, QStringLiteral("Two lines"), QRect(8, 26, 120, 44),
+                           QStringLiteral("First line||second line"));
     two->setButtonStyle(SoftBevel);
-    kuButtons_H* emb = add(box, QStringLiteral("Embossed"), QRect(134, 26, 120, 44), QStringLiteral("Embossed"));
+    kuButtons_H* emb =
+        add(box, QStringLiteral("Embossed"), QRect(134, 26, 120, 44), QStringLiteral("Embossed"));
     emb->setCaptionStyle(Embossed);
     emb->setFontStyle(2);
     emb->setBackColor(RGBColour(150, 170, 200));
-    kuButtons_H* eng = add(box, QStringLiteral("Engraved"), QRect(260, 26, 120, 44), QStringLiteral("Engraved"));
+    kuButtons_H* eng =
+        add(box, QStringLiteral("Engraved"), QRect(260, 26, 120, 44), QStringLiteral("Engraved"));
     eng->setCaptionStyle(Engraved);
     eng->setFontStyle(2);
     eng->setBackColor(RGBColour(150, 170, 200));
 
-    kuButtons_H* hover = add(box, QStringLiteral("Hover colours"), QRect(8, 78, 120, 34), QStringLiteral("Hover me"));
+    kuButtons_H* hover =
+        add(box, QStringLiteral("Hover colours"), QRect(8, 78, 120, 34), QStringLiteral("Hover me"));
     hover->setButtonStyle(HotTrack);
     hover->setHoverBackColor(RGBColour(255, 230, 120));
     hover->setHoverForeColor(RGBColour(160, 0, 0));
-    kuButtons_H* key = add(box, QStringLiteral("Access key"), QRect(134, 78, 120, 34), QStringLiteral("&Access key"));
+    kuButtons_H* key =
+        add(box, QStringLiteral("Access key"), QRect(134, 78, 120, 34), QStringLiteral("&Access key"));
     key->setButtonStyle(LightBevel);
-    kuButtons_H* left = add(box, QStringLiteral("Left aligned"), QRect(260, 78, 120, 34), QStringLiteral("Left aligned"));
+    kuButtons_H* left =
+        add(box, QStringLiteral("Left aligned"), QRect(260, 78, 120, 34), QStringLiteral("Left aligned"));
     left->setCaptionAlign(AlignLeft);
     left->setButtonStyle(GreyFramed);
 
@@ -300,7 +312,8 @@ void GalleryWindow::buildExtras()
     bright->setGradientColor(RGBColour(250, 200, 120));
     bright->setGradientMode(BottomToTop);
 
-    kuButtons_H* design = add(box, QStringLiteral("Design mode"), QRect(8, 168, 180, 30), QStringLiteral("&Design mode"));
+    kuButtons_H* design =
+        add(box, QStringLiteral("Design mode"), QRect(8, 168, 180, 30), QStringLiteral("&Design mode"));
     design->setMode(CheckBox);
     design->setButtonStyle(Bevel3D);
     connect(design, &kuButtons_H::Click, this, [this, design] {

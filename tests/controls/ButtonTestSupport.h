@@ -15,18 +15,22 @@
 
 namespace ButtonTests {
 
-inline uint TestSupportPixel(const QImage& img, int x, int y) { return uint(fromQRgb(img.pixel(x, y))); }
+inline uint TestSupportPixel(const QImage& img, int x, int y)
+{
+    return uint(fromQRgb(img.pixel(x, y)));
+}
 
 inline QFont captionFont(int pixelSize = 11)
 {
     QFont f(QFontDatabase::families().contains(QStringLiteral("Verdana")) ? QStringLiteral("Verdana")
-                                                                           : QStringLiteral("DejaVu Sans"));
+                                                                          : QStringLiteral("DejaVu Sans"));
     f.setPixelSize(pixelSize);
     return f;
 }
 
 // A state with explicit RGB colours, so that renders do not depend on the palette.
-inline ButtonState makeState(int style, int shape, int w, int h, const QString& caption = QStringLiteral("OK"))
+inline ButtonState makeState(int style, int shape, int w, int h,
+                             const QString& caption = QStringLiteral("OK"))
 {
     ButtonState s;
     s.width = w;
@@ -102,7 +106,8 @@ inline bool matchesReference(const QImage& actual, const QString& name, const QR
             ++textDiffs;
         }
     // Glyphs may move by a pixel between font versions, not turn into something else.
-    const int textPixels = std::max(1, int(textArea.boundingRect().width() * textArea.boundingRect().height()));
+    const int textPixels =
+        std::max(1, int(textArea.boundingRect().width() * textArea.boundingRect().height()));
     if (textDiffs * 3 > textPixels) {
         *why = QStringLiteral("%1 of %2 caption pixels differ").arg(textDiffs).arg(textPixels);
         return false;

@@ -51,11 +51,15 @@ struct Recorder {
             if (events.isEmpty() || events.last() != "MouseMove")
                 events << QStringLiteral("MouseMove");
         });
-        QObject::connect(&b, &kuButtons_H::KeyDown, [this](short& k, short) { events << QStringLiteral("KeyDown%1").arg(k); });
-        QObject::connect(&b, &kuButtons_H::KeyUp, [this](short& k, short) { events << QStringLiteral("KeyUp%1").arg(k); });
-        QObject::connect(&b, &kuButtons_H::KeyPress, [this](short k) { events << QStringLiteral("KeyPress%1").arg(k); });
+        QObject::connect(&b, &kuButtons_H::KeyDown,
+                         [this](short& k, short) { events << QStringLiteral("KeyDown%1").arg(k); });
+        QObject::connect(&b, &kuButtons_H::KeyUp,
+                         [this](short& k, short) { events << QStringLiteral("KeyUp%1").arg(k); });
+        QObject::connect(&b, &kuButtons_H::KeyPress,
+                         [this](short k) { events << QStringLiteral("KeyPress%1").arg(k); });
         QObject::connect(&b, &kuButtons_H::Click, [this] { events << QStringLiteral("Click"); });
-        QObject::connect(&b, &kuButtons_H::DoubleClick, [this](short& bt) { events << QStringLiteral("DoubleClick%1").arg(bt); });
+        QObject::connect(&b, &kuButtons_H::DoubleClick,
+                         [this](short& bt) { events << QStringLiteral("DoubleClick%1").arg(bt); });
         QObject::connect(&b, &kuButtons_H::MouseOnButton, [this](bool on) {
             events << (on ? QStringLiteral("Enter") : QStringLiteral("Leave"));
         });
@@ -163,7 +167,8 @@ void ButtonInputTest::doubleClickOrder()
     QCOMPARE(b.lastMouseButton(), short(-1));
     b.onMouseUp(1, 0, 5, 5);
     QCOMPARE(b.lastMouseButton(), short(1));
-    QCOMPARE(r.events, (QStringList{"MouseDown1", "MouseUp1", "Click", "DoubleClick1", "MouseDown1", "MouseUp1"}));
+    QCOMPARE(r.events,
+             (QStringList{"MouseDown1", "MouseUp1", "Click", "DoubleClick1", "MouseDown1", "MouseUp1"}));
 }
 
 void ButtonInputTest::doubleClickThroughQt()

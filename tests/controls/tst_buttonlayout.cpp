@@ -32,8 +32,9 @@ QImage noisyWhiteBitmap(int w, int h, int maxOff)
     QRandomGenerator rng(7);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgb(255 - rng.bounded(maxOff + 1), 255 - rng.bounded(maxOff + 1),
-                                    255 - rng.bounded(maxOff + 1)));
+            img.setPixel(x, y,
+                         qRgb(255 - rng.bounded(maxOff + 1), 255 - rng.bounded(maxOff + 1),
+                              255 - rng.bounded(maxOff + 1)));
     img.setPixel(0, 0, qRgb(255, 255, 255));
     for (int y = 8; y < h - 8; ++y)
         for (int x = 10; x < w - 10; ++x)
@@ -139,8 +140,8 @@ void ButtonLayoutTest::pictureAlignment()
     QFETCH(int, align);
     const int W = 140;
     const int H = 64;
-    ButtonState s = withPicture(makeState(Bevel3D, Rectangular, W, H, QStringLiteral("Caption")), discBitmap(), 16,
-                                align);
+    ButtonState s = withPicture(makeState(Bevel3D, Rectangular, W, H, QStringLiteral("Caption")),
+                                discBitmap(), 16, align);
     const QRect p = s.layout.picture;
     const QRect t = s.layout.text;
     QCOMPARE(p.size(), QSize(16, 16));
@@ -195,8 +196,8 @@ void ButtonLayoutTest::fitKeepsProportions()
     QImage img(picture, QImage::Format_RGB32);
     img.fill(Qt::white); // the key, from the top-left pixel
     QPainter(&img).fillRect(img.rect().adjusted(1, 1, -1, -1), Qt::blue);
-    const ButtonState s = withPicture(makeState(Bevel3D, Rectangular, button.width(), button.height(), QString()),
-                                      img, 48, PicLeftEdge);
+    const ButtonState s = withPicture(
+        makeState(Bevel3D, Rectangular, button.width(), button.height(), QString()), img, 48, PicLeftEdge);
     QCOMPARE(s.layout.picture, expected);
     QVERIFY(s.layout.rebuildCache);
     QCOMPARE(s.pictureCache.image().size(), expected.size());
@@ -207,7 +208,8 @@ void ButtonLayoutTest::fitKeepsProportions()
 
 void ButtonLayoutTest::stretchFillsTheFace()
 {
-    ButtonState s = withPicture(makeState(Bevel3D, Rectangular, 50, 40, QString()), discBitmap(), 40, PicLeftEdge);
+    ButtonState s =
+        withPicture(makeState(Bevel3D, Rectangular, 50, 40, QString()), discBitmap(), 40, PicLeftEdge);
     QCOMPARE(s.layout.picture, QRect(3, 3, 44, 34));
     s.buttonShape = OvalOutlined;
     s.prepare();
@@ -292,7 +294,7 @@ void ButtonLayoutTest::pictureCacheKey()
 {
     QImage img(4, 1, QImage::Format_RGB32);
     img.setPixel(0, 0, qRgb(100, 100, 100));
-    img.setPixel(1, 0, qRgb(103, 97, 102)); // within 3: becomes the key
+    img.setPixel(1, 0, qRgb(103, 97, 102));  // within 3: becomes the key
     img.setPixel(2, 0, qRgb(104, 100, 100)); // 4 off in red: kept
     img.setPixel(3, 0, qRgb(0, 0, 0));
     PictureCache cache;
@@ -341,7 +343,8 @@ void ButtonLayoutTest::customShapeWidgetTakesThePictureOutline()
 
 void ButtonLayoutTest::disabledPictureIsAGreySilhouette()
 {
-    ButtonState s = withPicture(makeState(FlatLine, Rectangular, 60, 24, QString()), discBitmap(16), 16, PicLeftEdge);
+    ButtonState s =
+        withPicture(makeState(FlatLine, Rectangular, 60, 24, QString()), discBitmap(16), 16, PicLeftEdge);
     s.enabled = false;
     const QImage img = ButtonPainter::RedrawButton(s).buffer;
     const QRect p = s.layout.picture;
@@ -393,7 +396,8 @@ void ButtonLayoutTest::disabledCaptionIsEtched()
 
 void ButtonLayoutTest::pressedContentShifts()
 {
-    ButtonState s = withPicture(makeState(Bevel3D, Rectangular, 60, 24, QString()), discBitmap(16), 16, PicLeftEdge);
+    ButtonState s =
+        withPicture(makeState(Bevel3D, Rectangular, 60, 24, QString()), discBitmap(16), 16, PicLeftEdge);
     const QPoint c = s.layout.picture.topLeft() + QPoint(8, 1);
     const QImage up = ButtonPainter::RedrawButton(s).buffer;
     s.stateBits = IsPressed | IsOver;
@@ -421,7 +425,8 @@ void ButtonLayoutTest::shapesMatchReference()
     QImage picture = discBitmap(32);
     for (int row = 0; row < 2; ++row)
         for (int shape = 0; shape <= CustomShape2; ++shape) {
-            ButtonState s = makeState(row == 0 ? Bevel3D : BrightRounded, shape, W, H, QStringLiteral("Shape"));
+            ButtonState s =
+                makeState(row == 0 ? Bevel3D : BrightRounded, shape, W, H, QStringLiteral("Shape"));
             s.value = false;
             if (isCustomShape(shape)) {
                 s.picture = {picture, ButtonPicture::Bitmap};

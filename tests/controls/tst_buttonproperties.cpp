@@ -42,7 +42,10 @@ ButtonPicture icon16()
     return {img, ButtonPicture::Icon};
 }
 
-ButtonPicture bitmap16() { return {ButtonTests::discBitmap(16), ButtonPicture::Bitmap}; }
+ButtonPicture bitmap16()
+{
+    return {ButtonTests::discBitmap(16), ButtonPicture::Bitmap};
+}
 
 } // namespace
 
@@ -86,14 +89,22 @@ void ButtonPropertiesTest::accessKey_data()
 {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("key");
-    QTest::newRow("single before A") << "&Apply" << "A";
-    QTest::newRow("only a doubled pair") << "Save && Exit" << "";
-    QTest::newRow("doubled then single before C") << "R&&D &Centre" << "C";
-    QTest::newRow("ends in single") << "Trail&" << "";
-    QTest::newRow("last single wins") << "&First &Second" << "S";
-    QTest::newRow("last single ends the caption") << "&First&" << "";
-    QTest::newRow("triple") << "&&&X" << "X";
-    QTest::newRow("none") << "Plain" << "";
+    QTest::newRow("single before A") << "&Apply"
+                                     << "A";
+    QTest::newRow("only a doubled pair") << "Save && Exit"
+                                         << "";
+    QTest::newRow("doubled then single before C") << "R&&D &Centre"
+                                                  << "C";
+    QTest::newRow("ends in single") << "Trail&"
+                                    << "";
+    QTest::newRow("last single wins") << "&First &Second"
+                                      << "S";
+    QTest::newRow("last single ends the caption") << "&First&"
+                                                  << "";
+    QTest::newRow("triple") << "&&&X"
+                            << "X";
+    QTest::newRow("none") << "Plain"
+                          << "";
 }
 
 void ButtonPropertiesTest::accessKey()
@@ -290,10 +301,11 @@ void ButtonPropertiesTest::saveWritesKeysInOrderWithTheirTypes()
     b.setMouseIcon(icon16());
     PropertyBag bag;
     b.WriteProperties(bag);
-    QCOMPARE(bag.keys(), (QStringList{"Caption", "CapAlign", "BackStyle", "Font", "cFore", "cFHover", "cBhover",
-                                      "Focus", "LockHover", "cGradient", "Gradient", "CapStyle", "Mode", "Value",
-                                      "CustomClick", "ImgAlign", "Image", "ImgSize", "Enabled", "cBack",
-                                      "mPointer", "mIcon"}));
+    QCOMPARE(bag.keys(),
+             (QStringList{"Caption", "CapAlign", "BackStyle",   "Font",      "cFore",    "cFHover",
+                          "cBhover", "Focus",    "LockHover",   "cGradient", "Gradient", "CapStyle",
+                          "Mode",    "Value",    "CustomClick", "ImgAlign",  "Image",    "ImgSize",
+                          "Enabled", "cBack",    "mPointer",    "mIcon"}));
     QCOMPARE(bag.storedValue("ImgSize").metaType(), QMetaType::fromType<qint16>());
     QCOMPARE(bag.storedValue("mPointer").metaType(), QMetaType::fromType<qint16>());
     QCOMPARE(bag.storedValue("mPointer").toInt(), 99);
@@ -442,8 +454,8 @@ void ButtonPropertiesTest::hoverLocks_data()
     QTest::newRow("hover back equal to back keeps 0") << 0 << 0 << "hoverBackSame" << 0 << sysBack << sysFore;
     QTest::newRow("gradient colour moves hover back with locks 0")
         << 0 << 1 << "gradient" << 0 << uint(RGBColour(7, 7, 7)) << sysFore;
-    QTest::newRow("gradient mode 0 brings back the back colour") << 0 << 1 << "noGradient" << 0 << sysBack
-                                                                 << sysFore;
+    QTest::newRow("gradient mode 0 brings back the back colour")
+        << 0 << 1 << "noGradient" << 0 << sysBack << sysFore;
 }
 
 void ButtonPropertiesTest::hoverLocks()
@@ -491,10 +503,16 @@ void ButtonPropertiesTest::outOfRangeIsIgnoredSilently_data()
 {
     QTest::addColumn<QString>("property");
     QTest::addColumn<int>("bad");
-    for (auto [name, bad] : std::initializer_list<std::pair<const char*, int>>{
-             {"ButtonStyle", 8}, {"ButtonStyle", -1}, {"Mode", 3}, {"CaptionAlign", 3}, {"CaptionStyle", 3},
-             {"CustomClick", 9}, {"ButtonShape", 9}, {"PictureAlign", 6}, {"GradientMode", 5},
-             {"PictureSize", 5}})
+    for (auto [name, bad] : std::initializer_list<std::pair<const char*, int>>{{"ButtonStyle", 8},
+                                                                               {"ButtonStyle", -1},
+                                                                               {"Mode", 3},
+                                                                               {"CaptionAlign", 3},
+                                                                               {"CaptionStyle", 3},
+                                                                               {"CustomClick", 9},
+                                                                               {"ButtonShape", 9},
+                                                                               {"PictureAlign", 6},
+                                                                               {"GradientMode", 5},
+                                                                               {"PictureSize", 5}})
         QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(name).arg(bad))) << QString(name) << bad;
 }
 
@@ -507,15 +525,24 @@ void ButtonPropertiesTest::outOfRangeIsIgnoredSilently()
     PropertyBag before;
     b.WriteProperties(before);
     const int redraws = b.redrawCount();
-    if (property == "ButtonStyle") b.setButtonStyle(bad);
-    else if (property == "Mode") b.setMode(bad);
-    else if (property == "CaptionAlign") b.setCaptionAlign(bad);
-    else if (property == "CaptionStyle") b.setCaptionStyle(bad);
-    else if (property == "CustomClick") b.setCustomClick(bad);
-    else if (property == "ButtonShape") b.setButtonShape(bad);
-    else if (property == "PictureAlign") b.setPictureAlign(bad);
-    else if (property == "GradientMode") b.setGradientMode(bad);
-    else if (property == "PictureSize") b.setPictureSize(bad);
+    if (property == "ButtonStyle")
+        b.setButtonStyle(bad);
+    else if (property == "Mode")
+        b.setMode(bad);
+    else if (property == "CaptionAlign")
+        b.setCaptionAlign(bad);
+    else if (property == "CaptionStyle")
+        b.setCaptionStyle(bad);
+    else if (property == "CustomClick")
+        b.setCustomClick(bad);
+    else if (property == "ButtonShape")
+        b.setButtonShape(bad);
+    else if (property == "PictureAlign")
+        b.setPictureAlign(bad);
+    else if (property == "GradientMode")
+        b.setGradientMode(bad);
+    else if (property == "PictureSize")
+        b.setPictureSize(bad);
     PropertyBag after;
     b.WriteProperties(after);
     QCOMPARE(after.toByteArray(), before.toByteArray());
@@ -528,16 +555,24 @@ void ButtonPropertiesTest::designMessages_data()
 {
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("text");
-    QTest::newRow("value on a command button") << "value" << "This property is not applicable for command button modes.";
+    QTest::newRow("value on a command button") << "value"
+                                               << "This property is not applicable for command button modes.";
     QTest::newRow("caption alignment with a top picture")
-        << "align" << "When button images are aligned top/bottom center, \r\nbutton captions can only be center aligned";
+        << "align"
+        << "When button images are aligned top/bottom center, \r\nbutton captions can only be center aligned";
     QTest::newRow("custom click on a plain shape")
-        << "customClick" << "This property has no effect unless the Button Shape is a custom shape.";
+        << "customClick"
+        << "This property has no effect unless the Button Shape is a custom shape.";
     QTest::newRow("custom shape without a picture")
-        << "shape" << "The Picture Property must be assigned first and must be a bitmap or JPEG.";
-    QTest::newRow("picture size of a shaped button") << "shapedSize" << "The picture size cannot be changed for Shaped buttons";
+        << "shape"
+        << "The Picture Property must be assigned first and must be a bitmap or JPEG.";
+    QTest::newRow("picture size of a shaped button")
+        << "shapedSize"
+        << "The picture size cannot be changed for Shaped buttons";
     QTest::newRow("focus rectangle on a default button")
-        << "focus" << "The focus rectangle may appear on default buttons ONLY while in design mode, \r\nbut will not appear when the form is running.";
+        << "focus"
+        << "The focus rectangle may appear on default buttons ONLY while in design mode, \r\nbut will not "
+           "appear when the form is running.";
 }
 
 void ButtonPropertiesTest::designMessages()
@@ -598,8 +633,9 @@ void ButtonPropertiesTest::iconOnCustomShapeTurnsRectangular()
     b.setPicture(icon16());
     QCOMPARE(b.ButtonShape(), int(Rectangular));
     QCOMPARE(f.dialogs.messages.size(), 1);
-    QCOMPARE(f.dialogs.messages[0].text, QStringLiteral("Icons cannot be used for custom buttons. Only use bitmaps "
-                                                        "or JPEGs.\r\nButton was changed to Rectangular shaped."));
+    QCOMPARE(f.dialogs.messages[0].text,
+             QStringLiteral("Icons cannot be used for custom buttons. Only use bitmaps "
+                            "or JPEGs.\r\nButton was changed to Rectangular shaped."));
     // Removing the picture of a shaped button also makes it rectangular.
     b.setPicture(bitmap16());
     b.setButtonShape(CustomShape2);

@@ -40,18 +40,21 @@ void ButtonRenderingTest::shadeColor_data()
     QTest::addColumn<bool>("avoid");
     QTest::addColumn<bool>("invert");
     QTest::addColumn<uint>("expected");
-    QTest::newRow("black -10 avoiding black") << 0u << -10 << false << true << false << uint(RGBColour(10, 10, 10));
+    QTest::newRow("black -10 avoiding black")
+        << 0u << -10 << false << true << false << uint(RGBColour(10, 10, 10));
     QTest::newRow("grey +12") << 0x808080u << 12 << false << false << false << uint(RGBColour(140, 140, 140));
-    QTest::newRow("white -32") << 0xFFFFFFu << -32 << false << false << false << uint(RGBColour(223, 223, 223));
+    QTest::newRow("white -32") << 0xFFFFFFu << -32 << false << false << false
+                               << uint(RGBColour(223, 223, 223));
     QTest::newRow("clamped high") << uint(RGBColour(250, 10, 128)) << 20 << false << false << false
                                   << uint(RGBColour(255, 30, 148));
-    QTest::newRow("white +10 avoiding white") << 0xFFFFFFu << 10 << false << true << false
-                                              << uint(RGBColour(245, 245, 245));
-    QTest::newRow("black by 0 avoiding black") << 0u << 0 << false << true << false << uint(RGBColour(64, 64, 64));
+    QTest::newRow("white +10 avoiding white")
+        << 0xFFFFFFu << 10 << false << true << false << uint(RGBColour(245, 245, 245));
+    QTest::newRow("black by 0 avoiding black")
+        << 0u << 0 << false << true << false << uint(RGBColour(64, 64, 64));
     QTest::newRow("blue scaled up") << uint(RGBColour(0, 0, 192)) << 48 << true << false << false
                                     << uint(RGBColour(48, 48, 240));
-    QTest::newRow("blue scaled down truncates to zero") << uint(RGBColour(100, 100, 100)) << -25 << true << false
-                                                        << false << uint(RGBColour(75, 75, 87));
+    QTest::newRow("blue scaled down truncates to zero")
+        << uint(RGBColour(100, 100, 100)) << -25 << true << false << false << uint(RGBColour(75, 75, 87));
     QTest::newRow("inverted") << 0x808080u << 0 << false << false << true << uint(RGBColour(127, 127, 127));
     QTest::newRow("inverted after clamp") << 0xFFFFFFu << 10 << false << false << true << 0u;
 }
@@ -77,13 +80,14 @@ void ButtonRenderingTest::derivedColours_data()
     const Colour back = RGBColour(100, 110, 120);
     QTest::newRow("bevel") << int(Bevel3D) << uint(back) << uint(back) << uint(back)
                            << uint(RGBColour(223, 223, 223));
-    QTest::newRow("grey framed") << int(GreyFramed) << uint(back) << uint(back) << uint(RGBColour(140, 140, 140))
-                                 << uint(RGBColour(171, 171, 171));
+    QTest::newRow("grey framed") << int(GreyFramed) << uint(back) << uint(back)
+                                 << uint(RGBColour(140, 140, 140)) << uint(RGBColour(171, 171, 171));
     QTest::newRow("shaded rounded") << int(ShadedRounded) << uint(back) << uint(RGBColour(131, 141, 151))
                                     << uint(RGBColour(112, 112, 112)) << uint(ShadeColor(0x808080, 16, true));
     const Colour brightFace = ShadeColor(back, 48, true);
     QTest::newRow("bright rounded") << int(BrightRounded) << uint(back) << uint(brightFace)
-                                    << uint(ShadeColor(brightFace, -32, true)) << uint(ShadeColor(0xFFFFFF, -32, true));
+                                    << uint(ShadeColor(brightFace, -32, true))
+                                    << uint(ShadeColor(0xFFFFFF, -32, true));
 }
 
 void ButtonRenderingTest::derivedColours()
@@ -121,7 +125,8 @@ void ButtonRenderingTest::gradientTableEnds()
     QCOMPARE(uint(t.last()), end);
     // Every channel moves monotonically from start to end.
     for (int k = 1; k < count; ++k) {
-        QVERIFY((redOf(end) >= redOf(start)) ? redOf(t[k]) >= redOf(t[k - 1]) : redOf(t[k]) <= redOf(t[k - 1]));
+        QVERIFY((redOf(end) >= redOf(start)) ? redOf(t[k]) >= redOf(t[k - 1])
+                                             : redOf(t[k]) <= redOf(t[k - 1]));
         QVERIFY((blueOf(end) >= blueOf(start)) ? blueOf(t[k]) >= blueOf(t[k - 1])
                                                : blueOf(t[k]) <= blueOf(t[k - 1]));
     }
@@ -314,12 +319,15 @@ void ButtonRenderingTest::stylesMatchReferences()
             s.hovering = true;
             s.stateBits = IsOver | IsPressed;
             break;
-        case 3: s.stateBits = IsDefault; break;
+        case 3:
+            s.stateBits = IsDefault;
+            break;
         case 4:
             s.mode = CheckBox;
             s.value = true;
             break;
-        default: break;
+        default:
+            break;
         }
         const QImage img = ButtonPainter::RedrawButton(s).window;
         QPainter p(&sheet);
