@@ -1005,16 +1005,6 @@ void kuButtons_H::onMouseMove(short Button, short Shift, float X, float Y)
             if (Button == 1)
                 m.buttonDown = true;
             RedrawButton();
-        } else if (m.hovering && m.has(IsPressed)) {
-            // While the button is held, IsOver follows the pointer so the face shows
-            // whether releasing will click.
-            const bool over =
-                rect().contains(int(X), int(Y)) &&
-                (m.geometry.window.isEmpty() || m.geometry.window.contains(QPoint(int(X), int(Y))));
-            if (over != m.has(IsOver)) {
-                setState(IsOver, over);
-                RedrawButton();
-            }
         }
     } catch (...) {
     }

@@ -413,34 +413,44 @@ void ButtonLayoutTest::pressedContentShifts()
     QCOMPARE(gDown.pixel(c), gUp.pixel(c));
 }
 
-// All nine shapes (in the default style and in the rounded bright style) against a
-// reference; pixels outside the window's shape are painted magenta.
+// All nine shapes in four looks against a reference: the default style at rest, the
+// bright rounded style shown as default, the default style hovered and pressed, and a
+// shaded rounded check box that is on. Pixels outside the window's shape are magenta.
 void ButtonLayoutTest::shapesMatchReference()
 {
     const int W = 70;
     const int H = 30;
-    QImage sheet(W * 9, H * 2, QImage::Format_RGB32);
+    const int rows = 4;
+    QImage sheet(W * 9, H * rows, QImage::Format_RGB32);
     sheet.fill(Qt::magenta);
     QRegion text;
     QImage picture = discBitmap(32);
-    for (int row = 0; row < 2; ++row)
+    const int styles[rows] = {Bevel3D, BrightRounded, Bevel3D, ShadedRounded};
+    for (int row = 0; row < rows; ++row)
         for (int shape = 0; shape <= CustomShape2; ++shape) {
-            ButtonState s =
-                makeState(row == 0 ? Bevel3D : BrightRounded, shape, W, H, QStringLiteral("Shape"));
-            s.value = false;
+            ButtonState s = makeState(styles[row], shape, W, H, QStringLiteral("Shape"));
             if (isCustomShape(shape)) {
                 s.picture = {picture, ButtonPicture::Bitmap};
                 s.pictureSize = 48;
                 s.width = s.height = H;
             }
-            s.stateBits = row == 1 ? unsigned(IsDefault) : 0u;
+            if (row == 1)
+                s.stateBits = IsDefault;
+            if (row == 2) {
+                s.hovering = true;
+                s.stateBits = IsOver | IsPressed;
+            }
+            if (row == 3) {
+                s.mode = CheckBox;
+                s.value = true;
+            }
             s.prepare();
             const QImage img = ButtonPainter::RedrawButton(s).window;
             for (int y = 0; y < s.height; ++y)
                 for (int x = 0; x < s.width; ++x)
                     if (s.geometry.window.isEmpty() || s.geometry.window.contains(QPoint(x, y)))
                         sheet.setPixel(shape * W + x, row * H + y, img.pixel(x, y));
-            text += s.layout.text.adjusted(-2, -2, 3, 3).translated(shape * W, row * H);
+            text += s.layout.text.adjusted(-2, -2, 3, 4).translated(shape * W, row * H);
         }
     QString why;
     QVERIFY2(matchesReference(sheet, QStringLiteral("shapes"), text, &why), qPrintable(why));
