@@ -958,6 +958,14 @@ void kuButtons_H::changeEvent(QEvent* e)
             RedrawButton();
     } else if (e->type() == QEvent::PaletteChange) {
         AmbientChanged(QStringLiteral("BackColor"));
+    } else if (e->type() == QEvent::FontChange) {
+        // A font inherited from the form (not set through Font) still reaches the caption.
+        const QFont before = m.font;
+        RefreshDerived(QStringLiteral("Font"));
+        if (!(m.font == before)) {
+            LayoutContent(false);
+            RedrawButton();
+        }
     }
     QWidget::changeEvent(e);
 }

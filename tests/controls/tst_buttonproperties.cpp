@@ -81,6 +81,7 @@ private slots:
     void modeChangesClearValue();
     void delayDrawingSuspendsRedraws();
     void fontStyleBits();
+    void inheritedFontReachesTheCaption();
     void hiddenPopupRenderer();
     void popupFaceRendersWhileHidden();
 };
@@ -723,6 +724,18 @@ void ButtonPropertiesTest::fontStyleBits()
     QCOMPARE(f.button->FontStyle(), 14);
     f.button->setFontStyle(0);
     QCOMPARE(f.button->FontStyle(), 0);
+}
+
+void ButtonPropertiesTest::inheritedFontReachesTheCaption()
+{
+    Fixture f;
+    f.button->setCaption(QStringLiteral("Text"));
+    const int before = f.button->state().layout.text.height();
+    QFont big(QStringLiteral("DejaVu Sans"));
+    big.setPointSize(18);
+    f.form.setFont(big);
+    QCOMPARE(f.button->state().font.pixelSize(), 24); // 18 pt at 15 twips a pixel
+    QVERIFY(f.button->state().layout.text.height() > before);
 }
 
 // The main window's popup renders through a hidden button restored from saved data.
