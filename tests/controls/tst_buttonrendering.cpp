@@ -1,0 +1,342 @@
+#include "ButtonTestSupport.h"
+
+#include "controls/ButtonCanvas.h"
+#include "controls/ButtonColours.h"
+#include "controls/ButtonPainter.h"
+
+#include <QApplication>
+#include <QtTest>
+
+using namespace kuButtons;
+using namespace ButtonTests;
+
+class ButtonRenderingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void shadeColor_data();
+    void shadeColor();
+    void derivedColours_data();
+    void derivedColours();
+    void gradientTableEnds_data();
+    void gradientTableEnds();
+    void gradientBandRule_data();
+    void gradientBandRule();
+    void gradientFillsBands_data();
+    void gradientFillsBands();
+    void newButtonEdges();
+    void defaultButtonEdges();
+    void pressedButtonEdges();
+    void edgeLinesLeaveEndPoint();
+    void suspendedStateStillRendersNothingWhenEmpty();
+    void stylesMatchReferences_data();
+    void stylesMatchReferences();
+};
+
+void ButtonRenderingTest::shadeColor_data()
+{
+    QTest::addColumn<uint>("colour");
+    QTest::addColumn<int>("amount");
+    QTest::addColumn<bool>("scaleBlue");
+    QTest::addColumn<bool>("avoid");
+    QTest::addColumn<bool>("invert");
+    QTest::addColumn<uint>("expected");
+    QTest::newRow("black -10 avoiding black")
+        << 0u << -10 << false << true << false << uint(RGBColour(10, 10, 10));
+    QTest::newRow("grey +12") << 0x808080u << 12 << false << false << false << uint(RGBColour(140, 140, 140));
+    QTest::newRow("white -32") << 0xFFFFFFu << -32 << false << false << false
+                               << uint(RGBColour(223, 223, 223));
+    QTest::newRow("clamped high") << uint(RGBColour(250, 10, 128)) << 20 << false << false << false
+                                  << uint(RGBColour(255, 30, 148));
+    QTest::newRow("white +10 avoiding white")
+        << 0xFFFFFFu << 10 << false << true << false << uint(RGBColour(245, 245, 245));
+    QTest::newRow("black by 0 avoiding black")
+        << 0u << 0 << false << true << false << uint(RGBColour(64, 64, 64));
+    QTest::newRow("blue scaled up") << uint(RGBColour(0, 0, 192)) << 48 << true << false << false
+                                    << uint(RGBColour(48, 48, 240));
+    QTest::newRow("blue scaled down truncates to zero")
+        << uint(RGBColour(100, 100, 100)) << -25 << true << false << false << uint(RGBColour(75, 75, 87));
+    QTest::newRow("inverted") << 0x808080u << 0 << false << false << true << uint(RGBColour(127, 127, 127));
+    QTest::newRow("inverted after clamp") << 0xFFFFFFu << 10 << false << false << true << 0u;
+}
+
+void ButtonRenderingTest::shadeColor()
+{
+    QFETCH(uint, colour);
+    QFETCH(int, amount);
+    QFETCH(bool, scaleBlue);
+    QFETCH(bool, avoid);
+    QFETCH(bool, invert);
+    QFETCH(uint, expected);
+    QCOMPARE(uint(ShadeColor(colour, amount, scaleBlue, avoid, invert)), expected);
+}
+
+void ButtonRenderingTest::derivedColours_data()
+{
+    QTest::addColumn<int>("style");
+    QTest::addColumn<uint>("back");
+    QTest::addColumn<uint>("face");
+    QTest::addColumn<uint>("shadow");
+    QTest::addColumn<uint>("light");
+    const Colour back = RGBColour(100, 110, 120);
+    QTest::newRow("bevel") << int(Bevel3D) << uint(back) << uint(back) << uint(back)
+                           << uint(RGBColour(223, 223, 223));
+    QTest::newRow("grey framed") << int(GreyFramed) << uint(back) << uint(back)
+                                 << uint(RGBColour(140, 140, 140)) << uint(RGBColour(171, 171, 171));
+    QTest::newRow("shaded rounded") << int(ShadedRounded) << uint(back) << uint(RGBColour(131, 141, 151))
+                                    << uint(RGBColour(112, 112, 112)) << uint(ShadeColor(0x808080, 16, true));
+    const Colour brightFace = ShadeColor(back, 48, true);
+    QTest::newRow("bright rounded") << int(BrightRounded) << uint(back) << uint(brightFace)
+                                    << uint(ShadeColor(brightFace, -32, true))
+                                    << uint(ShadeColor(0xFFFFFF, -32, true));
+}
+
+void ButtonRenderingTest::derivedColours()
+{
+    QFETCH(int, style);
+    QFETCH(uint, back);
+    QFETCH(uint, face);
+    QFETCH(uint, shadow);
+    QFETCH(uint, light);
+    const DerivedColours d = deriveColours(style, back, RGBColour(1, 2, 3));
+    QCOMPARE(uint(d.face), face);
+    QCOMPARE(uint(d.shadow), shadow);
+    QCOMPARE(uint(d.light), light);
+}
+
+void ButtonRenderingTest::gradientTableEnds_data()
+{
+    QTest::addColumn<uint>("start");
+    QTest::addColumn<uint>("end");
+    QTest::addColumn<int>("count");
+    QTest::newRow("black to white, 100") << 0u << 0xFFFFFFu << 100;
+    QTest::newRow("white to black, 100") << 0xFFFFFFu << 0u << 100;
+    QTest::newRow("odd steps") << uint(RGBColour(10, 200, 33)) << uint(RGBColour(250, 3, 140)) << 37;
+    QTest::newRow("two") << uint(RGBColour(1, 2, 3)) << uint(RGBColour(4, 5, 6)) << 2;
+}
+
+void ButtonRenderingTest::gradientTableEnds()
+{
+    QFETCH(uint, start);
+    QFETCH(uint, end);
+    QFETCH(int, count);
+    const QList<Colour> t = gradientTable(start, end, count);
+    QCOMPARE(t.size(), count);
+    QCOMPARE(uint(t.first()), start);
+    QCOMPARE(uint(t.last()), end);
+    // Every channel moves monotonically from start to end.
+    for (int k = 1; k < count; ++k) {
+        QVERIFY((redOf(end) >= redOf(start)) ? redOf(t[k]) >= redOf(t[k - 1])
+                                             : redOf(t[k]) <= redOf(t[k - 1]));
+        QVERIFY((blueOf(end) >= blueOf(start)) ? blueOf(t[k]) >= blueOf(t[k - 1])
+                                               : blueOf(t[k]) <= blueOf(t[k - 1]));
+    }
+}
+
+void ButtonRenderingTest::gradientBandRule_data()
+{
+    QTest::addColumn<int>("span");
+    QTest::addColumn<int>("screen");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("size");
+    QTest::newRow("100 on 1280") << 100 << 1280 << 100 << 1;
+    QTest::newRow("exactly a quarter") << 320 << 1280 << 320 << 1;
+    QTest::newRow("more than a quarter") << 321 << 1280 << 160 << 2;
+    QTest::newRow("half the screen") << 640 << 1280 << 320 << 2;
+}
+
+void ButtonRenderingTest::gradientBandRule()
+{
+    QFETCH(int, span);
+    QFETCH(int, screen);
+    QFETCH(int, count);
+    QFETCH(int, size);
+    const GradientBands b = gradientBands(span, screen);
+    QCOMPARE(b.count, count);
+    QCOMPARE(b.size, size);
+}
+
+void ButtonRenderingTest::gradientFillsBands_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("left to right") << int(LeftToRight);
+    QTest::newRow("right to left") << int(RightToLeft);
+    QTest::newRow("top to bottom") << int(TopToBottom);
+    QTest::newRow("bottom to top") << int(BottomToTop);
+}
+
+void ButtonRenderingTest::gradientFillsBands()
+{
+    QFETCH(int, mode);
+    const Colour back = RGBColour(0, 0, 255);
+    const Colour grad = RGBColour(255, 0, 0);
+    ButtonState s = makeState(FlatLine, Rectangular, 100, 100, QString());
+    s.backColor = back;
+    s.gradientColor = grad;
+    s.gradientMode = mode;
+    s.deriveColours();
+    const QImage img = ButtonPainter::RedrawButton(s).buffer;
+    const bool across = mode == LeftToRight || mode == RightToLeft;
+    const bool reversed = mode == RightToLeft || mode == BottomToTop;
+    // Inside the one-pixel edge: band k sits at pixel k.
+    QSet<QRgb> bands;
+    for (int k = 1; k < 99; ++k)
+        bands.insert(across ? img.pixel(k, 50) : img.pixel(50, k));
+    QCOMPARE(bands.size(), 98);
+    const QList<Colour> table = gradientTable(back, grad, 100);
+    for (int k : {1, 2, 50, 98}) {
+        const Colour expected = table[reversed ? 99 - k : k];
+        const Colour got = fromQRgb(across ? img.pixel(k, 50) : img.pixel(50, k));
+        QCOMPARE(uint(got), uint(expected));
+    }
+    // The whole run ends in the two colours (the outermost band is under the edge).
+    QCOMPARE(uint(table.first()), uint(back));
+    QCOMPARE(uint(table.last()), uint(grad));
+
+    // A button wider than a quarter of the screen uses 2-pixel bands.
+    s.screenSize = QSize(300, 300);
+    const QImage wide = ButtonPainter::RedrawButton(s).buffer;
+    const QPoint a = across ? QPoint(10, 50) : QPoint(50, 10);
+    const QPoint b = across ? QPoint(11, 50) : QPoint(50, 11);
+    QCOMPARE(wide.pixel(a), wide.pixel(b));
+}
+
+void ButtonRenderingTest::newButtonEdges()
+{
+    const ButtonState s = makeState(Bevel3D, Rectangular, 60, 24, QString());
+    const QImage img = ButtonPainter::RedrawButton(s).buffer;
+    const int W = 60;
+    const int H = 24;
+    const Colour face = RGBColour(212, 208, 200);
+    QCOMPARE(TestSupportPixel(img, 0, 10), 0xFFFFFFu);     // outer left
+    QCOMPARE(TestSupportPixel(img, 20, 0), 0xFFFFFFu);     // outer top
+    QCOMPARE(TestSupportPixel(img, W - 1, 10), 0x000000u); // outer right
+    QCOMPARE(TestSupportPixel(img, 20, H - 1), 0x000000u); // outer bottom
+    QCOMPARE(TestSupportPixel(img, 1, 10), uint(RGBColour(233, 233, 233)));
+    QCOMPARE(TestSupportPixel(img, 20, 1), uint(RGBColour(233, 233, 233)));
+    QCOMPARE(TestSupportPixel(img, W - 2, 10), 0x808080u);
+    QCOMPARE(TestSupportPixel(img, 20, H - 2), 0x808080u);
+    QCOMPARE(TestSupportPixel(img, 2, 10), uint(face)); // no inner ring
+    QCOMPARE(TestSupportPixel(img, W - 3, 10), uint(face));
+}
+
+void ButtonRenderingTest::defaultButtonEdges()
+{
+    ButtonState s = makeState(Bevel3D, Rectangular, 60, 24, QString());
+    s.stateBits = IsDefault;
+    const QImage img = ButtonPainter::RedrawButton(s).buffer;
+    const int W = 60;
+    const int H = 24;
+    // Outer ring black all round, middle white/black, inner light grey/grey.
+    for (QPoint p : {QPoint(0, 10), QPoint(20, 0), QPoint(W - 1, 10), QPoint(20, H - 1)})
+        QCOMPARE(TestSupportPixel(img, p.x(), p.y()), 0u);
+    QCOMPARE(TestSupportPixel(img, 1, 10), 0xFFFFFFu);
+    QCOMPARE(TestSupportPixel(img, 20, 1), 0xFFFFFFu);
+    QCOMPARE(TestSupportPixel(img, W - 2, 10), 0u);
+    QCOMPARE(TestSupportPixel(img, 20, H - 2), 0u);
+    QCOMPARE(TestSupportPixel(img, 2, 10), uint(RGBColour(233, 233, 233)));
+    QCOMPARE(TestSupportPixel(img, W - 3, 10), 0x808080u);
+    QCOMPARE(TestSupportPixel(img, 20, H - 3), 0x808080u);
+    // The dotted focus rectangle inverts every other pixel of (4, 4) .. (W - 5, H - 5).
+    const Colour face = RGBColour(212, 208, 200);
+    const Colour inverted = face ^ 0xFFFFFFu;
+    QCOMPARE(TestSupportPixel(img, 4, 4), uint(inverted));
+    QCOMPARE(TestSupportPixel(img, 5, 4), uint(face));
+    QCOMPARE(TestSupportPixel(img, 6, 4), uint(inverted));
+}
+
+void ButtonRenderingTest::pressedButtonEdges()
+{
+    ButtonState s = makeState(Bevel3D, Rectangular, 60, 24, QString());
+    s.stateBits = IsPressed | IsOver;
+    const QImage img = ButtonPainter::RedrawButton(s).buffer;
+    QCOMPARE(TestSupportPixel(img, 0, 10), 0xFFFFFFu);
+    QCOMPARE(TestSupportPixel(img, 59, 10), 0u);
+    QCOMPARE(TestSupportPixel(img, 58, 10), 0x808080u);
+    QCOMPARE(TestSupportPixel(img, 1, 10), uint(RGBColour(212, 208, 200))); // middle left/top not drawn
+    // A check box that is on sinks: black outer left/top, white outer right/bottom.
+    ButtonState on = makeState(Bevel3D, Rectangular, 60, 24, QString());
+    on.mode = CheckBox;
+    on.value = true;
+    const QImage onImg = ButtonPainter::RedrawButton(on).buffer;
+    QCOMPARE(TestSupportPixel(onImg, 0, 10), 0u);
+    QCOMPARE(TestSupportPixel(onImg, 59, 10), 0xFFFFFFu);
+    QCOMPARE(TestSupportPixel(onImg, 58, 10), uint(RGBColour(233, 233, 233)));
+    QCOMPARE(TestSupportPixel(onImg, 30, 12), uint(RGBColour(223, 223, 223))); // light face when on
+}
+
+void ButtonRenderingTest::edgeLinesLeaveEndPoint()
+{
+    QImage img(10, 10, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    ButtonCanvas cv(img);
+    cv.line(QPoint(1, 1), QPoint(5, 1), 0xFFFFFF);
+    QCOMPARE(TestSupportPixel(img, 1, 1), 0xFFFFFFu);
+    QCOMPARE(TestSupportPixel(img, 4, 1), 0xFFFFFFu);
+    QCOMPARE(TestSupportPixel(img, 5, 1), 0u);
+    // The clip keeps lines out.
+    cv.setClip(QRegion(0, 0, 3, 10));
+    cv.line(QPoint(0, 3), QPoint(9, 3), 0xFFFFFF);
+    QCOMPARE(TestSupportPixel(img, 2, 3), 0xFFFFFFu);
+    QCOMPARE(TestSupportPixel(img, 3, 3), 0u);
+}
+
+void ButtonRenderingTest::suspendedStateStillRendersNothingWhenEmpty()
+{
+    ButtonState s;
+    QVERIFY(!ButtonPainter::RedrawButton(s).drawn);
+}
+
+void ButtonRenderingTest::stylesMatchReferences_data()
+{
+    QTest::addColumn<int>("style");
+    const char* names[] = {"Bevel3D",  "SoftBevel", "BrightRounded", "GreyFramed",
+                           "FlatLine", "HotTrack",  "LightBevel",    "ShadedRounded"};
+    for (int i = 0; i < 8; ++i)
+        QTest::newRow(names[i]) << i;
+}
+
+// Each style in five looks (normal, hovering, pressed, default, check box on), side by
+// side, against a reference image.
+void ButtonRenderingTest::stylesMatchReferences()
+{
+    QFETCH(int, style);
+    const int W = 72;
+    const int H = 26;
+    QImage sheet(W * 5, H, QImage::Format_RGB32);
+    sheet.fill(Qt::magenta);
+    QRegion text;
+    for (int look = 0; look < 5; ++look) {
+        ButtonState s = makeState(style, Rectangular, W, H, QStringLiteral("Button"));
+        s.hoverBackColor = RGBColour(230, 236, 250);
+        s.hoverForeColor = RGBColour(0, 0, 160);
+        s.deriveColours();
+        switch (look) {
+        case 1:
+            s.hovering = true;
+            s.stateBits = IsOver;
+            break;
+        case 2:
+            s.hovering = true;
+            s.stateBits = IsOver | IsPressed;
+            break;
+        case 3:
+            s.stateBits = IsDefault;
+            break;
+        case 4:
+            s.mode = CheckBox;
+            s.value = true;
+            break;
+        default:
+            break;
+        }
+        const QImage img = ButtonPainter::RedrawButton(s).window;
+        QPainter p(&sheet);
+        p.drawImage(look * W, 0, img);
+        text += s.layout.text.adjusted(-2, -2, 3, 4).translated(look * W, 0);
+    }
+    QString why;
+    QVERIFY2(matchesReference(sheet, QStringLiteral("style%1").arg(style), text, &why), qPrintable(why));
+}
+
+QTEST_MAIN(ButtonRenderingTest)
+#include "tst_buttonrendering.moc"
