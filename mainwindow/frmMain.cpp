@@ -2,6 +2,8 @@
 
 #include "about/frmAbout.h"
 #include "canvas/PaintingTools.h"
+#include "canvas/RgbPopup.h"
+#include "controls/ButtonPopupFace.h"
 #include "files/PortraitFiles.h"
 #include "import/FreeImageLibrary.h"
 #include "import/ImportCommand.h"
@@ -19,6 +21,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QScreen>
 
 namespace {
@@ -74,8 +77,15 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     m_import = std::make_unique<ImportCommand>(this, *m_dialogs, m_canvas, *m_statusBar,
                                                [this] { return m_panel->picBG->fill(); });
     m_toolEnvironment = std::make_unique<MainToolEnvironment>(m_state, *m_panel, *m_statusBar, *m_faceBox);
-    m_toolEnvironment->setPopup(nullptr, [this] { RedrawRGB(); });
     m_tools = std::make_unique<PaintingTools>(m_canvas, m_state, *m_toolEnvironment);
+    m_popupFace = std::make_unique<ButtonPopupFace>(this, *m_dialogs);
+    m_popup = std::make_unique<RgbPopup>(m_canvas, m_state, *m_tools, *m_popupFace, [this] {
+        if (m_panel->optRGBN->isChecked())
+            return RgbPopup::Option::Never;
+        return m_panel->optRGBS->isChecked() ? RgbPopup::Option::OnlyWithCtrl : RgbPopup::Option::Always;
+    });
+    m_toolEnvironment->setPopup([this](int shift, float x, float y) { m_popup->popupStep(shift, x, y); },
+                                [this] { RedrawRGB(); });
     m_options = new ColourWellsAndOptions(*m_panel, m_state, *m_dialogs, this);
 
     connect(m_faceBox, &PictureBox::mouseDown, this, &frmMain::picFace_MouseDown);
@@ -186,12 +196,7 @@ void frmMain::picFace_MouseUp(int Button, int Shift, float X, float Y)
 
 void frmMain::picFace_KeyDown(int KeyCode, int Shift) { m_tools->picFace_KeyDown(KeyCode, Shift); }
 
-void frmMain::RedrawRGB()
-{
-    m_canvas.clearView();
-    m_canvas.RedrawFace();
-    m_canvas.picFace().present();
-}
+void frmMain::RedrawRGB() { m_popup->RedrawRGB(); }
 
 void frmMain::tlbMain_ButtonClick(const QString& tag)
 {

@@ -6,7 +6,9 @@
 #include <QWidget>
 #include <memory>
 
+class ButtonPopupFace;
 class ColourWellsAndOptions;
+class RgbPopup;
 class ControlPanel;
 class ImportCommand;
 class Dialogs;
@@ -63,6 +65,7 @@ public:
     void picFace_KeyDown(int KeyCode, int Shift);
     PaintingTools& tools() { return *m_tools; }
     ColourWellsAndOptions& options() { return *m_options; }
+    ButtonPopupFace& popupFace() { return *m_popupFace; }
 
     // The toolbar's click handler, run after the button's pressed state changed.
     void tlbMain_ButtonClick(const QString& tag);
@@ -96,6 +99,8 @@ private:
     std::unique_ptr<ImportCommand> m_import;
     std::unique_ptr<MainToolEnvironment> m_toolEnvironment;
     std::unique_ptr<PaintingTools> m_tools;
+    std::unique_ptr<ButtonPopupFace> m_popupFace;
+    std::unique_ptr<RgbPopup> m_popup;
     ColourWellsAndOptions* m_options;
     std::unique_ptr<PortraitFiles> m_files;
     int m_layoutPasses = 0;
