@@ -1,0 +1,38 @@
+# `cpack -G DEB` (from the build folder) turns the install rules into a Debian package.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME pictoria)
+set(CPACK_PACKAGE_VERSION ${PICTORIA_RELEASE})
+set(CPACK_PACKAGE_VENDOR "The Pictoria developers")
+set(CPACK_PACKAGE_CONTACT "The Pictoria developers <pictoria@localhost>" CACHE STRING
+    "Maintainer written into the Debian package")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "pixel editor for 48 x 56 character portraits")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Pictoria shows a 48 x 56 pixel portrait magnified eight times under an optional cell grid\n"
+    "and lets you paint it cell by cell, pick and replace colours, step the brightness, save\n"
+    "it as JPEG at one of four quality levels and import a region of any larger picture.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The shared libraries (Qt 6 Core/Gui/Widgets, FreeImage, the C++ runtime) come from
+# dpkg-shlibdeps. Qt's plugins are not linked, so they are named here: on Debian the xcb
+# platform plugin and the JPEG, GIF and ICO readers ship in libqt6gui6 itself (which
+# shlibdeps lists, and the package test checks it); the reader plugins for TIFF, WebP, TGA and the like are only
+# needed for pictures FreeImage cannot read, and a readable font is needed for the
+# design font's fallback.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-image-formats-plugins, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+include(CPack)
+
+if(BUILD_TESTING OR TRUE)
+  add_test(NAME desktop/debian-package
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/desktop/check_package.sh ${CMAKE_BINARY_DIR}
+                   ${PICTORIA_APP_ID})
+  set_tests_properties(desktop/debian-package PROPERTIES LABELS desktop TIMEOUT 180 RUN_SERIAL TRUE)
+endif()
