@@ -6,10 +6,10 @@ set(CPACK_PACKAGE_VENDOR "The Pictoria developers")
 set(CPACK_PACKAGE_CONTACT "The Pictoria developers <pictoria@localhost>" CACHE STRING
     "Maintainer written into the Debian package")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "pixel editor for 48 x 56 character portraits")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Pictoria shows a 48 x 56 pixel portrait magnified eight times under an optional cell grid\n"
-    "and lets you paint it cell by cell, pick and replace colours, step the brightness, save\n"
-    "it as JPEG at one of four quality levels and import a region of any larger picture.")
+set(CPACK_PACKAGE_DESCRIPTION "Pictoria shows a 48 x 56 pixel portrait magnified eight times under an\n\
+optional cell grid and lets you paint it cell by cell, pick and replace colours, step the\n\
+brightness, save it as JPEG at one of four quality levels and import a region of any larger\n\
+picture.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
@@ -18,13 +18,14 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The shared libraries (Qt 6 Core/Gui/Widgets, FreeImage, the C++ runtime) come from
-# dpkg-shlibdeps. Qt's plugins are not linked, so they are named here: on Debian the xcb
+# dpkg-shlibdeps. Qt's plugins are not linked, so no tool finds them: on Debian the xcb
 # platform plugin and the JPEG, GIF and ICO readers ship in libqt6gui6 itself (which
-# shlibdeps lists, and the package test checks it); the reader plugins for TIFF, WebP, TGA and the like are only
-# needed for pictures FreeImage cannot read, and a readable font is needed for the
-# design font's fallback.
+# shlibdeps lists; the package test checks it), and the program loads every image reader
+# it finds, so the TIFF, WebP, TGA, MNG and ICNS readers are named here for pictures
+# FreeImage leaves to Qt. SVG reading and the design font's fallback are nice to have.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-image-formats-plugins, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6svg6, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
