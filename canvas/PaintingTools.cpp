@@ -18,7 +18,11 @@ PaintingTools::PaintingTools(PortraitCanvas& canvas, EditingState& state, ToolEn
 
 void PaintingTools::picFace_MouseDown(int Button, int Shift, float X, float Y)
 {
+    // A whole stroke, press to release, is one change of the portrait.
+    if (m_mouseIsDown != -1)
+        m_canvas.beginChange();
     m_mouseIsDown = -1;
+    m_strokeCell.reset();
     // A click without movement already paints: the press runs the move steps.
     m_pressing = true;
     picFace_MouseMove(Button, Shift, X, Y);
@@ -27,8 +31,12 @@ void PaintingTools::picFace_MouseDown(int Button, int Shift, float X, float Y)
 
 void PaintingTools::picFace_MouseUp(int, int, float, float)
 {
+    const bool stroke = m_mouseIsDown == -1;
     m_mouseIsDown = 0;
     m_lastGamma.reset();
+    m_strokeCell.reset();
+    if (stroke)
+        m_canvas.endChange();
 }
 
 void PaintingTools::picFace_KeyDown(int, int Shift)
@@ -72,35 +80,73 @@ void PaintingTools::trackPointer(float X, float Y)
                      QStringLiteral("RGB(%1,%2,%3)").arg(m_cursorRGB.R).arg(m_cursorRGB.G).arg(m_cursorRGB.B));
 }
 
+QList<QPoint> PaintingTools::segmentCells(QPoint from, QPoint to)
+{
+    // Bresenham over cells; the start cell was painted by the previous step.
+    QList<QPoint> cells;
+    const int dx = std::abs(to.x() - from.x()), sx = from.x() < to.x() ? 1 : -1;
+    const int dy = -std::abs(to.y() - from.y()), sy = from.y() < to.y() ? 1 : -1;
+    int err = dx + dy;
+    QPoint p = from;
+    while (p != to) {
+        const int e2 = 2 * err;
+        if (e2 >= dy) { err += dy; p.rx() += sx; }
+        if (e2 <= dx) { err += dx; p.ry() += sy; }
+        cells << p;
+    }
+    return cells;
+}
+
 void PaintingTools::paintStep(int Button, int Shift)
 {
-    const int px = cellOf(m_lastX);
-    const int py = cellOf(m_lastY);
-    if (!isCell(px, py))
-        return;
+    const QPoint cell(cellOf(m_lastX), cellOf(m_lastY));
+    // A fast drag paints every cell on the line from the previous position's cell, so
+    // strokes have no gaps; a move within one cell paints that cell again.
+    QList<QPoint> cells{cell};
+    if (m_strokeCell && *m_strokeCell != cell)
+        cells = segmentCells(*m_strokeCell, cell);
+    m_strokeCell = cell;
+    if (!isCell(cell.x(), cell.y())) {
+        cells.removeIf([](QPoint c) { return !isCell(c.x(), c.y()); });
+        if (cells.isEmpty())
+            return;
+    }
     m_env.setViewCursor(ToolEnvironment::ViewCursor::Crosshair);
     const QString& tool = m_state.CurrentTool;
-    if (tool == QLatin1String("Brush"))
-        brush(Button);
-    else if (tool == QLatin1String("Replace"))
-        replace(Button);
-    else if (tool == QLatin1String("Gamma"))
-        gamma(Button, px, py);
-    else if (tool == QLatin1String("Selector"))
-        grabColour(Button, Shift);
-    else if (tool == QLatin1String("Fill") && m_pressing)
-        fill(Button, px, py);
+    if (tool == QLatin1String("Selector")) {
+        if (isCell(cell.x(), cell.y()))
+            grabColour(Button, Shift);
+        return;
+    }
+    if (tool == QLatin1String("Fill")) {
+        if (m_pressing && isCell(cell.x(), cell.y()))
+            fill(Button, cell.x(), cell.y());
+        return;
+    }
+    for (const QPoint c : cells) {
+        if (!isCell(c.x(), c.y()))
+            continue;
+        // The pointer's own cell uses the colour read under the pointer; the cells
+        // passed over use their own.
+        const Colour under = c == cell ? m_cursorColor : m_canvas.picPreview().pixel(c.x(), c.y());
+        if (tool == QLatin1String("Brush"))
+            brush(Button, c);
+        else if (tool == QLatin1String("Replace"))
+            replace(Button, c, under);
+        else if (tool == QLatin1String("Gamma"))
+            gamma(Button, c, under);
+    }
 }
 
-void PaintingTools::brush(int Button)
+void PaintingTools::brush(int Button, QPoint cell)
 {
     if (Button == MouseButton::Left)
-        m_canvas.commitCell(cellOf(m_lastX), cellOf(m_lastY), m_state.FGColor);
+        m_canvas.commitCell(cell.x(), cell.y(), m_state.FGColor);
     else if (Button == MouseButton::Right)
-        m_canvas.commitCell(cellOf(m_lastX), cellOf(m_lastY), m_state.BGColor);
+        m_canvas.commitCell(cell.x(), cell.y(), m_state.BGColor);
 }
 
-void PaintingTools::replace(int Button)
+void PaintingTools::replace(int Button, QPoint cell, Colour under)
 {
     const bool left = Button == MouseButton::Left;
     Colour find, put;
@@ -111,20 +157,21 @@ void PaintingTools::replace(int Button)
         find = left ? m_state.R2Color : m_state.R1Color;
         put = left ? m_state.R1Color : m_state.R2Color;
     }
-    if (m_cursorColor == find)
-        m_canvas.commitCell(cellOf(m_lastX), cellOf(m_lastY), put);
+    if (under == find)
+        m_canvas.commitCell(cell.x(), cell.y(), put);
 }
 
-void PaintingTools::gamma(int Button, int px, int py)
+void PaintingTools::gamma(int Button, QPoint cell, Colour under)
 {
-    if (m_lastGamma == QPoint(px, py))
+    if (m_lastGamma == cell)
         return;
+    const ColorParts parts = SplitColor(under);
     const int d = Button == MouseButton::Left ? m_state.GammaStep : Button == MouseButton::Right ? -m_state.GammaStep : 0;
-    const int r = std::clamp(m_cursorRGB.R + d, 0, 255);
-    const int g = std::clamp(m_cursorRGB.G + d, 0, 255);
-    const int b = std::clamp(m_cursorRGB.B + d, 0, 255);
-    m_canvas.commitCell(px, py, RGBColour(r, g, b));
-    m_lastGamma = QPoint(px, py);
+    const int r = std::clamp(parts.R + d, 0, 255);
+    const int g = std::clamp(parts.G + d, 0, 255);
+    const int b = std::clamp(parts.B + d, 0, 255);
+    m_canvas.commitCell(cell.x(), cell.y(), RGBColour(r, g, b));
+    m_lastGamma = cell;
 }
 
 void PaintingTools::grabColour(int Button, int Shift)

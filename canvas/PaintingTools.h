@@ -3,6 +3,7 @@
 #include "platform/Colour.h"
 
 #include <QImage>
+#include <QList>
 #include <QPoint>
 #include <cstdint>
 #include <optional>
@@ -33,13 +34,15 @@ public:
 
     // The cells Fill changes from (x, y): the 4-connected cells of exactly its colour.
     static QList<QPoint> fillRegion(const class Surface& store, int x, int y);
+    // The cells of the line from one cell to another, the first one left out.
+    static QList<QPoint> segmentCells(QPoint from, QPoint to);
 
 private:
     void trackPointer(float X, float Y);
     void paintStep(int Button, int Shift);
-    void brush(int Button);
-    void replace(int Button);
-    void gamma(int Button, int px, int py);
+    void brush(int Button, QPoint cell);
+    void replace(int Button, QPoint cell, Colour under);
+    void gamma(int Button, QPoint cell, Colour under);
     void grabColour(int Button, int Shift);
     void fill(int Button, int px, int py);
 
@@ -55,5 +58,6 @@ private:
     float m_lastX = 0;
     float m_lastY = 0;
     std::optional<QPoint> m_lastGamma;
+    std::optional<QPoint> m_strokeCell; // the cell of the stroke's previous position
     QImage m_swatch;
 };

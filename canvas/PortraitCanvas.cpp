@@ -1,5 +1,6 @@
 #include "canvas/PortraitCanvas.h"
 
+#include "canvas/PortraitChange.h"
 #include "platform/SystemColor.h"
 
 using namespace Portrait;
@@ -12,6 +13,43 @@ PortraitCanvas::PortraitCanvas(QObject* parent)
       m_grid(ViewWidth, ViewHeight, GridKeyColour),
       m_rgb(16, 16, SystemColorToRgb(SystemColour(SystemColourIndex::ButtonFace)))
 {
+    m_history.setUndoLimit(HistoryLimit);
+    m_recorded = m_preview.image().copy();
+}
+
+void PortraitCanvas::changed()
+{
+    if (m_changeDepth == 0 && !m_restoring)
+        recordStep();
+    emit portraitChanged();
+}
+
+void PortraitCanvas::recordStep()
+{
+    const QImage& now = m_preview.image();
+    if (now == m_recorded)
+        return; // nothing really changed: no empty step
+    QImage after = now.copy();
+    m_history.push(new PortraitChange(*this, m_recorded, after));
+    m_recorded = std::move(after);
+}
+
+void PortraitCanvas::beginChange() { ++m_changeDepth; }
+
+void PortraitCanvas::endChange()
+{
+    if (m_changeDepth == 0)
+        return;
+    if (--m_changeDepth == 0)
+        recordStep();
+}
+
+void PortraitCanvas::restoreFromHistory(const QImage& portrait)
+{
+    m_restoring = true;
+    restorePortrait(portrait);
+    m_restoring = false;
+    m_recorded = portrait;
 }
 
 void PortraitCanvas::layoutSurfaces()
@@ -76,7 +114,7 @@ void PortraitCanvas::commitCell(int x, int y, Colour c)
         m_face.present();
     m_preview.setPixel(x, y, c);
     m_preview.present(QRect(x, y, 1, 1));
-    emit portraitChanged();
+    changed();
 }
 
 void PortraitCanvas::commitCells(const QList<QPoint>& cells, Colour c)
@@ -91,7 +129,7 @@ void PortraitCanvas::commitCells(const QList<QPoint>& cells, Colour c)
     RedrawFace();
     m_face.present();
     m_preview.present();
-    emit portraitChanged();
+    changed();
 }
 
 void PortraitCanvas::loadPortrait(const QImage& picture)
@@ -100,7 +138,7 @@ void PortraitCanvas::loadPortrait(const QImage& picture)
     m_preview.copyFrom(picture, 0, 0, Width, Height, 0, 0);
     m_preview.present();
     DrawtoBB();
-    emit portraitChanged();
+    changed();
 }
 
 void PortraitCanvas::newPortrait(Colour background)
@@ -111,7 +149,7 @@ void PortraitCanvas::newPortrait(Colour background)
     m_preview.present();
     RedrawFace();
     m_face.present();
-    emit portraitChanged();
+    changed();
 }
 
 void PortraitCanvas::importRegion(const QImage& source, int rx, int ry, Colour background)
@@ -128,7 +166,7 @@ void PortraitCanvas::setBackBuffer(const Surface& magnified)
     clearView();
     RedrawFace();
     m_face.present();
-    emit portraitChanged();
+    changed();
 }
 
 void PortraitCanvas::restorePortrait(const QImage& portrait)
@@ -136,5 +174,5 @@ void PortraitCanvas::restorePortrait(const QImage& portrait)
     m_preview.copyFrom(portrait, 0, 0, Width, Height, 0, 0);
     m_preview.present();
     DrawtoBB();
-    emit portraitChanged();
+    changed();
 }

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QPoint>
+#include <QUndoStack>
 #include <functional>
 
 // Where the portrait lives and how it is shown: the 1:1 pixel store (picPreview), the
@@ -13,7 +14,9 @@
 // (picFace), the grid overlay (picGrid) and the one-colour swatch (picRGB).
 //
 // Every change to the portrait's pixels passes through commitCell, commitCells or one
-// of the whole-portrait replacements, and each ends with portraitChanged().
+// of the whole-portrait replacements, and each ends with portraitChanged(). That is
+// also where the history is kept: each change outside a transaction is one undo step,
+// and a transaction (a stroke, an import) is one step however many changes it holds.
 class PortraitCanvas : public QObject {
     Q_OBJECT
 public:
@@ -63,17 +66,33 @@ public:
     void importRegion(const QImage& source, int rx, int ry, Colour background);
     // Replace the back buffer with an already magnified rendering and redraw the view.
     void setBackBuffer(const Surface& magnified);
-    // Undo and friends: the store's whole image, back buffer and view rebuilt from it.
+    // The store's whole image, back buffer and view rebuilt from it.
     void restorePortrait(const QImage& portrait);
+
+    QUndoStack& history() { return m_history; }
+    static constexpr int HistoryLimit = 1000;
+    // Changes between begin and end become one undo step (nesting is counted).
+    void beginChange();
+    void endChange();
+    bool inChange() const { return m_changeDepth > 0; }
+    // Used by the history itself: restores without recording a new step.
+    void restoreFromHistory(const QImage& portrait);
 
 signals:
     void portraitChanged();
 
 private:
+    void changed();
+    void recordStep();
+
     std::function<bool()> m_gridOn;
     Surface m_preview;
     Surface m_backBuffer;
     Surface m_face;
     Surface m_grid;
     Surface m_rgb;
+    QUndoStack m_history;
+    QImage m_recorded; // the portrait as the top of the history has it
+    int m_changeDepth = 0;
+    bool m_restoring = false;
 };

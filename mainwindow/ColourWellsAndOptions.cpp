@@ -108,32 +108,29 @@ void ColourWellsAndOptions::optMed_Click() { m_state.OutputQuality = 70; }
 void ColourWellsAndOptions::optHigh_Click() { m_state.OutputQuality = 85; }
 void ColourWellsAndOptions::optPerfect_Click() { m_state.OutputQuality = 100; }
 
-void ColourWellsAndOptions::txtGamma_Change()
+double ColourWellsAndOptions::validateBox(QLineEdit* box, BoxValidation::Result (*validate)(const QString&))
 {
     // Replacing the text raises the change again; the nested run would find the same
-    // valid text, so it is skipped.
-    if (m_validating)
-        return;
-    const BoxValidation::Result r = BoxValidation::gammaText(m_panel.txtGamma->text());
-    if (r.text != m_panel.txtGamma->text()) {
+    // valid text, so it is not run.
+    const BoxValidation::Result r = validate(box->text());
+    if (r.text != box->text()) {
         m_validating = true;
-        m_panel.txtGamma->setText(r.text);
+        box->setText(r.text);
         m_validating = false;
     }
-    m_state.GammaStep = BoxValidation::gammaStep(r.value);
+    return r.value;
+}
+
+void ColourWellsAndOptions::txtGamma_Change()
+{
+    if (!m_validating)
+        m_state.GammaStep = BoxValidation::gammaStep(validateBox(m_panel.txtGamma, &BoxValidation::gammaText));
 }
 
 void ColourWellsAndOptions::txtGamma_Click() { m_panel.txtGamma->setSelection(0, 3); }
 
 void ColourWellsAndOptions::txtRLevel_Change()
 {
-    if (m_validating)
-        return;
-    const BoxValidation::Result r = BoxValidation::levelText(m_panel.txtRLevel->text());
-    if (r.text != m_panel.txtRLevel->text()) {
-        m_validating = true;
-        m_panel.txtRLevel->setText(r.text);
-        m_validating = false;
-    }
-    m_state.PopupAlpha = BoxValidation::popupAlpha(r.value);
+    if (!m_validating)
+        m_state.PopupAlpha = BoxValidation::popupAlpha(validateBox(m_panel.txtRLevel, &BoxValidation::levelText));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mainwindow/BoxValidation.h"
 #include "platform/Colour.h"
 
 #include <QObject>
@@ -7,6 +8,7 @@
 class ControlPanel;
 class ColourWell;
 class Dialogs;
+class QLineEdit;
 struct EditingState;
 
 // Turns the options panel's input into editing state: the four colour wells with
@@ -37,6 +39,8 @@ private:
     enum class Stacking { Front, Back };
     void chooseWellColour(ColourWell* well, Colour EditingState::*value, Stacking stacking);
     void connectControls();
+    // Puts the box's corrected text back and returns its value.
+    double validateBox(QLineEdit* box, BoxValidation::Result (*validate)(const QString&));
 
     ControlPanel& m_panel;
     EditingState& m_state;

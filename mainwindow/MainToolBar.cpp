@@ -6,6 +6,7 @@
 #include <QActionGroup>
 #include <QLayout>
 #include <QToolButton>
+#include <utility>
 
 namespace {
 const char* const TagProperty = "tag";
@@ -46,6 +47,16 @@ MainToolBar::MainToolBar(QWidget* parent) : QToolBar(parent), m_tools(new QActio
     grid->setChecked(true);
     addFixedSeparator();
     addTaggedButton("About", "About Pictoria..", "about");
+
+    // Keyboard shortcuts reach the same buttons, so their pressed states follow.
+    const std::pair<const char*, QKeySequence> shortcuts[] = {
+        {"New", QKeySequence(Qt::CTRL | Qt::Key_N)},    {"Open", QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {"Save", QKeySequence(Qt::CTRL | Qt::Key_S)},   {"Import", QKeySequence(Qt::CTRL | Qt::Key_I)},
+        {"Brush", QKeySequence(Qt::Key_B)},             {"Selector", QKeySequence(Qt::Key_I)},
+        {"Fill", QKeySequence(Qt::Key_F)},              {"Replace", QKeySequence(Qt::Key_R)},
+        {"Gamma", QKeySequence(Qt::Key_G)},             {"Grid", QKeySequence(Qt::CTRL | Qt::Key_G)}};
+    for (const auto& [tag, keys] : shortcuts)
+        buttonByTag(tag)->setShortcut(keys);
 
     connect(this, &QToolBar::actionTriggered, this, [this](QAction* action) {
         const QString tag = tagOf(action);

@@ -12,6 +12,7 @@
 #include "platform/QtDialogs.h"
 #include "platform/StatusBar.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -78,6 +79,12 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     connect(m_faceBox, &PictureBox::keyDown, this, &frmMain::picFace_KeyDown);
     connect(m_toolbar, &MainToolBar::buttonClick, this, &frmMain::tlbMain_ButtonClick);
 
+    QAction* undo = m_canvas.history().createUndoAction(this);
+    undo->setShortcuts(QKeySequence::Undo);
+    QAction* redo = m_canvas.history().createRedoAction(this);
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    addActions({undo, redo});
+
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
         move(available.center() - QPoint(ClientWidth / 2, ClientHeight / 2));
@@ -87,6 +94,8 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
 
 frmMain::~frmMain()
 {
+    // The panel's handlers watch its controls: they go before the panel does.
+    delete m_options;
     if (m_libraryStarted)
         FreeImageLibrary::deinitialise();
 }

@@ -1,10 +1,19 @@
 #!/usr/bin/env bash
 # Builds Pictoria and its tests (installing missing Debian packages first) and runs
 # every test: unit and widget tests on the offscreen platform, end-to-end tests
-# against the real binary under Xvfb.
+# against the real binary under Xvfb. The whole suite then runs a second time in a
+# build with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2
 ctest --test-dir build --output-on-failure --timeout 600
+
+if [ "${PICTORIA_SKIP_SANITIZERS:-0}" != "1" ]; then
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPICTORIA_SANITIZE=ON -DPICTORIA_BUILD_BENCH=OFF
+  cmake --build build-asan -j2
+  ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+    ctest --test-dir build-asan --output-on-failure --timeout 900
+fi

@@ -60,6 +60,10 @@ private slots:
     void ctrlAloneRedrawsPopup_data();
     void ctrlAloneRedrawsPopup();
     void offViewDragPaintsNothing();
+    void fastDragPaintsConnectedLine_data();
+    void fastDragPaintsConnectedLine();
+    void gammaStepsEachCellOncePerSegment();
+    void dragOffTheEdgePaintsUpToIt();
 
 private:
     void cellAt(int x, int y, Colour c) { canvas->commitCell(x, y, c); }
@@ -365,11 +369,83 @@ void PaintingToolsTest::ctrlAloneRedrawsPopup()
 void PaintingToolsTest::offViewDragPaintsNothing()
 {
     tools->picFace_MouseDown(1, 0, 383, 100);
-    tools->picFace_MouseMove(1, 0, 385, 100);
-    tools->picFace_MouseMove(1, 0, 100, -2);
-    tools->picFace_MouseUp(1, 0, 100, -2);
+    tools->picFace_MouseMove(1, 0, 390, 100);
+    tools->picFace_MouseMove(1, 0, 390, 300); // along the outside: no cell lies on the way
+    tools->picFace_MouseMove(1, 0, 100, -20);
+    QCOMPARE(env.cell, QStringLiteral("(12, -3)"));
+    tools->picFace_MouseUp(1, 0, 100, -20);
+    int painted = 0;
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 48; ++x)
+            painted += canvas->picPreview().pixel(x, y) == White;
     QCOMPARE(canvas->picPreview().pixel(47, 12), White);
-    QCOMPARE(canvas->picPreview().pixel(12, 0), Colour(0));
+    // Only the press's cell and the cells on the way back in from (48, 37) to (12, -3).
+    const QList<QPoint> way = PaintingTools::segmentCells({48, 37}, {12, -3});
+    QCOMPARE(painted, 1 + int(std::count_if(way.begin(), way.end(),
+                                            [](QPoint c) { return c.x() >= 0 && c.x() < 48 && c.y() >= 0; })));
+}
+
+void PaintingToolsTest::fastDragPaintsConnectedLine_data()
+{
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    QTest::newRow("diagonal") << QPoint(1, 1) << QPoint(30, 20);
+    QTest::newRow("steep") << QPoint(40, 2) << QPoint(35, 50);
+    QTest::newRow("horizontal") << QPoint(2, 40) << QPoint(45, 40);
+    QTest::newRow("backwards") << QPoint(45, 50) << QPoint(3, 44);
+}
+
+void PaintingToolsTest::fastDragPaintsConnectedLine()
+{
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    tools->picFace_MouseDown(1, 0, from.x() * 8 + 4, from.y() * 8 + 4);
+    tools->picFace_MouseMove(1, 0, to.x() * 8 + 4, to.y() * 8 + 4); // one big jump
+    tools->picFace_MouseUp(1, 0, to.x() * 8 + 4, to.y() * 8 + 4);
+    // Walk the painted cells from one end: each has a painted 8-neighbour closer to the other.
+    int painted = 0;
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 48; ++x)
+            painted += canvas->picPreview().pixel(x, y) == White;
+    const int expected = std::max(std::abs(to.x() - from.x()), std::abs(to.y() - from.y())) + 1;
+    QCOMPARE(painted, expected);
+    QPoint p = from;
+    while (p != to) {
+        QPoint next = p;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                const QPoint n = p + QPoint(dx, dy);
+                if (canvas->picPreview().pixel(n.x(), n.y()) == White
+                    && (to - n).manhattanLength() < (to - next).manhattanLength())
+                    next = n;
+            }
+        QVERIFY2(next != p, "the line is broken");
+        p = next;
+    }
+}
+
+void PaintingToolsTest::gammaStepsEachCellOncePerSegment()
+{
+    state.CurrentTool = "Gamma";
+    tools->picFace_MouseDown(1, 0, 4, 4);
+    tools->picFace_MouseMove(1, 0, 5 * 8 + 4, 4);
+    for (int x = 0; x <= 5; ++x)
+        QCOMPARE(canvas->picPreview().pixel(x, 0), RGBColour(15, 15, 15));
+    tools->picFace_MouseMove(1, 0, 4, 4); // back again: a new segment steps them again
+    tools->picFace_MouseUp(1, 0, 4, 4);
+    for (int x = 0; x <= 4; ++x)
+        QCOMPARE(canvas->picPreview().pixel(x, 0), RGBColour(30, 30, 30));
+    QCOMPARE(canvas->picPreview().pixel(5, 0), RGBColour(15, 15, 15));
+}
+
+void PaintingToolsTest::dragOffTheEdgePaintsUpToIt()
+{
+    tools->picFace_MouseDown(1, 0, 40 * 8 + 4, 4);
+    tools->picFace_MouseMove(1, 0, 60 * 8, 4);
+    tools->picFace_MouseUp(1, 0, 60 * 8, 4);
+    for (int x = 40; x < 48; ++x)
+        QCOMPARE(canvas->picPreview().pixel(x, 0), White);
+    QCOMPARE(canvas->picPreview().pixel(39, 0), Colour(0));
 }
 
 QTEST_MAIN(PaintingToolsTest)

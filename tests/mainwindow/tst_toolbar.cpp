@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
+#include <QTimer>
 #include <QtTest>
 
 class ToolbarTest : public QObject {
@@ -23,8 +24,20 @@ private slots:
     void tagsMatchCaseSensitively();
     void gridToggle();
     void realClicksGoThroughTheToolbar();
+    void aboutOpensModallyOverTheWindow();
+    void shortcutsReachTheToolbarHandler_data();
+    void shortcutsReachTheToolbarHandler();
+    void undoAndRedoKeys();
 
 private:
+    // Modal windows (About) block the handler until closed; close them from the loop.
+    static void closeModalSoon()
+    {
+        QTimer::singleShot(50, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+    }
     bool eyedropper() const { return window->picFaceBox()->cursor().shape() == Qt::BitmapCursor; }
     std::shared_ptr<ScriptedDialogs> dialogs;
     std::unique_ptr<frmMain> window;
@@ -77,6 +90,8 @@ void ToolbarTest::everyClickRestoresCrosshairAndDisablesGamma()
     QFETCH(QString, tag);
     window->tlbMain_ButtonClick("Gamma");
     window->picFaceBox()->setCursor(Qt::BitmapCursor);
+    if (tag == "About")
+        closeModalSoon();
     window->tlbMain_ButtonClick(tag);
     QCOMPARE(window->picFaceBox()->cursor().shape(), Qt::CrossCursor);
     QVERIFY(!window->panel().txtGamma->isEnabled());
@@ -144,6 +159,76 @@ void ToolbarTest::realClicksGoThroughTheToolbar()
     clickTool("New");
     QVERIFY(!window->panel().txtGamma->isEnabled());
     QCOMPARE(window->state().CurrentTool, QStringLiteral("Gamma"));
+}
+
+void ToolbarTest::aboutOpensModallyOverTheWindow()
+{
+    QString title;
+    QWidget* owner = nullptr;
+    QTimer::singleShot(50, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        QVERIFY(modal);
+        title = modal->windowTitle();
+        owner = modal->parentWidget();
+        modal->close();
+    });
+    window->tlbMain_ButtonClick("About");
+    QCOMPARE(title, QStringLiteral("About Pictoria"));
+    QCOMPARE(owner, window.get());
+}
+
+void ToolbarTest::shortcutsReachTheToolbarHandler_data()
+{
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("tag");
+    QTest::newRow("Ctrl+N") << QKeySequence("Ctrl+N") << "New";
+    QTest::newRow("Ctrl+O") << QKeySequence("Ctrl+O") << "Open";
+    QTest::newRow("Ctrl+S") << QKeySequence("Ctrl+S") << "Save";
+    QTest::newRow("Ctrl+I") << QKeySequence("Ctrl+I") << "Import";
+    QTest::newRow("B") << QKeySequence("B") << "Brush";
+    QTest::newRow("I") << QKeySequence("I") << "Selector";
+    QTest::newRow("F") << QKeySequence("F") << "Fill";
+    QTest::newRow("R") << QKeySequence("R") << "Replace";
+    QTest::newRow("G") << QKeySequence("G") << "Gamma";
+    QTest::newRow("Ctrl+G") << QKeySequence("Ctrl+G") << "Grid";
+}
+
+void ToolbarTest::shortcutsReachTheToolbarHandler()
+{
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, tag);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    window->picFaceBox()->setFocus();
+    QSignalSpy clicks(window->tlbMain(), &MainToolBar::buttonClick);
+    // The file commands would open dialogs: the scripted double cancels them.
+    QTest::keySequence(window.get(), keys);
+    QCOMPARE(clicks.count(), 1);
+    QCOMPARE(clicks.at(0).at(0).toString(), tag);
+    QAction* button = window->tlbMain()->buttonByTag(tag);
+    if (button->isCheckable() && tag != "Grid") {
+        QVERIFY(button->isChecked());
+        QCOMPARE(window->state().CurrentTool, tag);
+    }
+    if (tag == "Grid")
+        QVERIFY(!button->isChecked());
+}
+
+void ToolbarTest::undoAndRedoKeys()
+{
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    window->picFace_MouseDown(1, 0, 4, 4);
+    window->picFace_MouseUp(1, 0, 4, 4);
+    QCOMPARE(window->canvas().picPreview().pixel(0, 0), RGBColour(255, 255, 255));
+    QTest::keySequence(window.get(), QKeySequence("Ctrl+Z"));
+    QCOMPARE(window->canvas().picPreview().pixel(0, 0), Colour(0));
+    QTest::keySequence(window.get(), QKeySequence("Ctrl+Y"));
+    QCOMPARE(window->canvas().picPreview().pixel(0, 0), RGBColour(255, 255, 255));
+    QTest::keySequence(window.get(), QKeySequence("Ctrl+Z"));
+    QTest::keySequence(window.get(), QKeySequence("Ctrl+Shift+Z"));
+    QCOMPARE(window->canvas().picPreview().pixel(0, 0), RGBColour(255, 255, 255));
+    QCOMPARE(window->canvas().picFace().pixel(3, 3), RGBColour(255, 255, 255));
 }
 
 QTEST_MAIN(ToolbarTest)

@@ -1,0 +1,164 @@
+#include "canvas/PaintingTools.h"
+#include "canvas/PortraitCanvas.h"
+#include "canvas/ToolEnvironment.h"
+#include "mainwindow/EditingState.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QtTest>
+
+namespace {
+class QuietEnvironment : public ToolEnvironment {
+public:
+    void showCell(const QString&) override {}
+    void showColour(const QIcon&, const QString&) override {}
+    bool useForegroundBackgroundForReplace() const override { return false; }
+    void setViewCursor(ViewCursor) override {}
+    void pickColour(Well, Colour) override {}
+    void popupStep(int, float, float) override {}
+    void redrawPopup() override {}
+};
+constexpr Colour White = RGBColour(255, 255, 255);
+} // namespace
+
+class HistoryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void strokeIsOneStep();
+    void everyKindOfChangeUndoesAndRedoes_data();
+    void everyKindOfChangeUndoesAndRedoes();
+    void unchangedPortraitRecordsNothing();
+    void historyKeepsTheNewestThousandSteps();
+    void newChangeAfterUndoDropsTheRedo();
+
+private:
+    void verifyInStep()
+    {
+        for (int y = 0; y < 56; ++y)
+            for (int x = 0; x < 48; ++x) {
+                const Colour c = canvas->picPreview().pixel(x, y);
+                QCOMPARE(canvas->picBackBuffer().pixel(x * 8 + 3, y * 8 + 5), c);
+                QCOMPARE(canvas->picFace().pixel(x * 8 + 3, y * 8 + 5), c);
+            }
+    }
+
+    std::unique_ptr<PortraitCanvas> canvas;
+    EditingState state;
+    QuietEnvironment env;
+    std::unique_ptr<PaintingTools> tools;
+};
+
+void HistoryTest::init()
+{
+    canvas = std::make_unique<PortraitCanvas>();
+    canvas->setGridSource([] { return true; });
+    canvas->DrawGrid();
+    state = EditingState{};
+    tools = std::make_unique<PaintingTools>(*canvas, state, env);
+}
+
+void HistoryTest::strokeIsOneStep()
+{
+    tools->picFace_MouseDown(1, 0, 4, 4);
+    tools->picFace_MouseMove(1, 0, 60, 4);
+    tools->picFace_MouseMove(1, 0, 60, 100);
+    QCOMPARE(canvas->history().count(), 0); // nothing recorded until the release
+    tools->picFace_MouseUp(1, 0, 60, 100);
+    QCOMPARE(canvas->history().count(), 1);
+    QCOMPARE(canvas->picPreview().pixel(7, 12), White);
+    canvas->history().undo();
+    QCOMPARE(canvas->picPreview().pixel(0, 0), Colour(0));
+    QCOMPARE(canvas->picPreview().pixel(7, 12), Colour(0));
+    verifyInStep();
+    canvas->history().redo();
+    QCOMPARE(canvas->picPreview().pixel(0, 0), White);
+    QCOMPARE(canvas->picPreview().pixel(7, 12), White);
+    verifyInStep();
+}
+
+void HistoryTest::everyKindOfChangeUndoesAndRedoes_data()
+{
+    QTest::addColumn<QString>("kind");
+    for (const char* kind : {"fill", "new", "open", "import", "gamma stroke"})
+        QTest::newRow(kind) << QString(kind);
+}
+
+void HistoryTest::everyKindOfChangeUndoesAndRedoes()
+{
+    QFETCH(QString, kind);
+    canvas->commitCell(3, 3, RGBColour(9, 9, 9));
+    const QImage before = canvas->picPreview().image().copy();
+    const int steps = canvas->history().count();
+    if (kind == "fill") {
+        state.CurrentTool = "Fill";
+        tools->picFace_MouseDown(1, 0, 100, 100);
+        tools->picFace_MouseUp(1, 0, 100, 100);
+    } else if (kind == "new") {
+        canvas->newPortrait(RGBColour(0, 0, 200));
+    } else if (kind == "open") {
+        canvas->loadPortrait(TestSupport::patternImage(48, 56));
+    } else if (kind == "import") {
+        // A whole import, however many drag steps, is one change.
+        canvas->beginChange();
+        for (int dx = 0; dx < 5; ++dx) {
+            canvas->importRegion(TestSupport::patternImage(200, 150), dx, 0, 0);
+            canvas->DrawtoBB();
+            canvas->setBackBuffer(canvas->picBackBuffer());
+        }
+        canvas->endChange();
+    } else {
+        state.CurrentTool = "Gamma";
+        tools->picFace_MouseDown(1, 0, 26, 26);
+        tools->picFace_MouseMove(1, 0, 90, 26);
+        tools->picFace_MouseUp(1, 0, 90, 26);
+    }
+    QCOMPARE(canvas->history().count(), steps + 1);
+    const QImage after = canvas->picPreview().image().copy();
+    QVERIFY(after != before);
+    canvas->history().undo();
+    QCOMPARE(canvas->picPreview().image(), before);
+    verifyInStep();
+    canvas->history().redo();
+    QCOMPARE(canvas->picPreview().image(), after);
+    verifyInStep();
+}
+
+void HistoryTest::unchangedPortraitRecordsNothing()
+{
+    state.FGColor = 0; // painting black on black
+    tools->picFace_MouseDown(1, 0, 4, 4);
+    tools->picFace_MouseUp(1, 0, 4, 4);
+    canvas->newPortrait(0);
+    QCOMPARE(canvas->history().count(), 0);
+}
+
+void HistoryTest::historyKeepsTheNewestThousandSteps()
+{
+    for (int i = 0; i < PortraitCanvas::HistoryLimit + 5; ++i)
+        canvas->commitCell(i % 48, (i / 48) % 56, RGBColour(i & 255, (i >> 8) & 255, 1));
+    QCOMPARE(canvas->history().count(), PortraitCanvas::HistoryLimit);
+    while (canvas->history().canUndo())
+        canvas->history().undo();
+    // The five oldest steps are gone: their cells keep the colours they were given.
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(canvas->picPreview().pixel(i, 0), RGBColour(i, 0, 1));
+    QCOMPARE(canvas->picPreview().pixel(5, 0), Colour(0));
+    verifyInStep();
+}
+
+void HistoryTest::newChangeAfterUndoDropsTheRedo()
+{
+    canvas->commitCell(0, 0, White);
+    canvas->commitCell(1, 0, White);
+    canvas->history().undo();
+    canvas->commitCell(2, 0, White);
+    QVERIFY(!canvas->history().canRedo());
+    QCOMPARE(canvas->picPreview().pixel(1, 0), Colour(0));
+    canvas->history().undo();
+    QCOMPARE(canvas->picPreview().pixel(2, 0), Colour(0));
+    QCOMPARE(canvas->picPreview().pixel(0, 0), White);
+}
+
+QTEST_MAIN(HistoryTest)
+#include "tst_history.moc"
