@@ -12,11 +12,17 @@ install(TARGETS pictoria RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # running binary both in the build tree and once installed. A program that should ship
 # adds itself to this list (or to PICTORIA_INSTALLED_PROGRAMS in its programs.cmake).
 list(APPEND PICTORIA_INSTALLED_PROGRAMS pictoria-import-helper)
+list(REMOVE_DUPLICATES PICTORIA_INSTALLED_PROGRAMS)
+set(installed_programs pictoria)
 foreach(program IN LISTS PICTORIA_INSTALLED_PROGRAMS)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    list(APPEND installed_programs ${program})
   endif()
 endforeach()
+# The install and package tests check that each of these lands in bin/.
+list(JOIN installed_programs "\n" installed_programs)
+file(WRITE ${CMAKE_BINARY_DIR}/dist/installed-programs.txt "${installed_programs}\n")
 
 set(PICTORIA_DIST ${CMAKE_CURRENT_LIST_DIR}/../dist)
 cmake_path(NORMAL_PATH PICTORIA_DIST)

@@ -13,7 +13,9 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
 prefix=$root/usr
 
-[ -x "$prefix/bin/pictoria" ] || fail "no executable usr/bin/pictoria"
+while read -r program; do
+  [ -x "$prefix/bin/$program" ] || fail "no executable usr/bin/$program"
+done <"$build/dist/installed-programs.txt"
 
 desktop=$prefix/share/applications/$app_id.desktop
 metainfo=$prefix/share/metainfo/$app_id.metainfo.xml

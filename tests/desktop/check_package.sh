@@ -87,6 +87,9 @@ audit=$(dpkg --root="$root" --audit)
 echo "== files"
 dpkg --root="$root" -L pictoria | sort >"$work/files"
 cat "$work/files"
+while read -r program; do
+  grep -qx "/usr/bin/$program" "$work/files" || fail "package lacks /usr/bin/$program"
+done <"$build/dist/installed-programs.txt"
 for f in /usr/bin/pictoria /usr/share/applications/$app_id.desktop /usr/share/metainfo/$app_id.metainfo.xml \
          /usr/share/man/man1/pictoria.1.gz; do
   grep -qx "$f" "$work/files" || fail "package lacks $f"
