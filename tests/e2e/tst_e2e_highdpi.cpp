@@ -103,6 +103,7 @@ void HighDpiE2E::paintedCellIsAnExactBlock()
     // Under the grid: the first two device rows and columns are grid, the rest white,
     // and the next cell starts with grid again; nothing in between.
     QImage s = shot();
+    s.copy(client).save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-highdpi-painted.png"));
     for (int y = -2; y < 18; ++y)
         for (int x = -2; x < 18; ++x) {
             const bool inside = x >= 0 && x < 16 && y >= 0 && y < 16;
