@@ -6,7 +6,10 @@
 
 namespace {
 
-int wholeFactor(qreal ratio) { return std::max(1, int(std::lround(ratio))); }
+int wholeFactor(qreal ratio)
+{
+    return std::max(1, int(std::lround(ratio)));
+}
 
 QPixmap enlarged(const QImage& image, int factor)
 {

@@ -65,7 +65,10 @@ void HighDpiE2E::initTestCase()
     X11Session::settle(500);
 }
 
-void HighDpiE2E::cleanupTestCase() { session.stop(); }
+void HighDpiE2E::cleanupTestCase()
+{
+    session.stop();
+}
 
 void HighDpiE2E::windowIsTheDesignLayoutDoubled()
 {
@@ -140,10 +143,10 @@ void HighDpiE2E::paintedCellIsAnExactBlock()
 void HighDpiE2E::toolbarPicturesArePixelDoubled()
 {
     const QImage s = shot();
-    for (auto [n, name] : {std::pair{1, "new"}, std::pair{3, "save"}, std::pair{11, "grid"},
-                           std::pair{13, "about"}}) {
-        const QImage picture = QImage(QStringLiteral(":/toolbar/%1.png").arg(name))
-                                   .convertToFormat(QImage::Format_ARGB32);
+    for (auto [n, name] :
+         {std::pair{1, "new"}, std::pair{3, "save"}, std::pair{11, "grid"}, std::pair{13, "about"}}) {
+        const QImage picture =
+            QImage(QStringLiteral(":/toolbar/%1.png").arg(name)).convertToFormat(QImage::Format_ARGB32);
         QVERIFY(!picture.isNull());
         // Somewhere in the button the picture must sit with each opaque pixel an exact
         // 2 x 2 block of its own colour.
@@ -160,7 +163,8 @@ void HighDpiE2E::toolbarPicturesArePixelDoubled()
                     }
                 found = match;
             }
-        QVERIFY2(found, qPrintable(QStringLiteral("toolbar picture %1 is not drawn pixel-doubled").arg(name)));
+        QVERIFY2(found,
+                 qPrintable(QStringLiteral("toolbar picture %1 is not drawn pixel-doubled").arg(name)));
     }
 }
 
