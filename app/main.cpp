@@ -6,6 +6,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pictoria"));
+    // Ties the window to its desktop entry (taskbar icon and name on Wayland desktops).
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pictoria.Pictoria"));
     frmMain window;
     window.show();
     return app.exec();

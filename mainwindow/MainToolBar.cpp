@@ -1,5 +1,7 @@
 #include "mainwindow/MainToolBar.h"
 
+#include "platform/PixelArt.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QLayout>
@@ -65,7 +67,7 @@ MainToolBar::MainToolBar(QWidget* parent) : QToolBar(parent), m_tools(new QActio
 
 QAction* MainToolBar::addTaggedButton(const QString& tag, const QString& tooltip, const QString& image)
 {
-    QAction* action = addAction(QIcon(QStringLiteral(":/toolbar/%1.png").arg(image)), QString());
+    QAction* action = addAction(PixelArt::icon(QStringLiteral(":/toolbar/%1.png").arg(image)), QString());
     action->setToolTip(tooltip);
     action->setProperty(TagProperty, tag);
     if (auto* button = qobject_cast<QToolButton*>(widgetForAction(action)))

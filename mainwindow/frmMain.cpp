@@ -13,6 +13,7 @@
 #include "mainwindow/MainToolEnvironment.h"
 #include "mainwindow/MainToolBar.h"
 #include "platform/PictureBox.h"
+#include "platform/PixelArt.h"
 #include "platform/QtDialogs.h"
 #include "platform/StatusBar.h"
 
@@ -43,7 +44,7 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Pictoria"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/pictoria-32.png")));
+    setWindowIcon(PixelArt::applicationIcon());
     setFont(designFont());
     setFixedSize(ClientWidth, ClientHeight);
     setMouseTracking(true);
