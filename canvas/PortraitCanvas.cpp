@@ -6,11 +6,8 @@
 using namespace Portrait;
 
 PortraitCanvas::PortraitCanvas(QObject* parent)
-    : QObject(parent),
-      m_preview(Width, Height, 0),
-      m_backBuffer(ViewWidth, ViewHeight, 0),
-      m_face(ViewWidth, ViewHeight, 0),
-      m_grid(ViewWidth, ViewHeight, GridKeyColour),
+    : QObject(parent), m_preview(Width, Height, 0), m_backBuffer(ViewWidth, ViewHeight, 0),
+      m_face(ViewWidth, ViewHeight, 0), m_grid(ViewWidth, ViewHeight, GridKeyColour),
       m_rgb(16, 16, SystemColorToRgb(SystemColour(SystemColourIndex::ButtonFace)))
 {
     m_history.setUndoLimit(HistoryLimit);
@@ -34,7 +31,10 @@ void PortraitCanvas::recordStep()
     m_recorded = std::move(after);
 }
 
-void PortraitCanvas::beginChange() { ++m_changeDepth; }
+void PortraitCanvas::beginChange()
+{
+    ++m_changeDepth;
+}
 
 void PortraitCanvas::endChange()
 {
@@ -84,7 +84,22 @@ void PortraitCanvas::DrawGrid()
         m_grid.line(0, Zoom * k, ViewWidth, Zoom * k, GridLineColour);
 }
 
-void PortraitCanvas::clearView() { m_face.clear(); }
+void PortraitCanvas::clearView()
+{
+    m_face.clear();
+}
+
+void PortraitCanvas::showPreview(const QImage& picture)
+{
+    m_face.clear();
+    for (int y = 0; y < Height && y < picture.height(); ++y)
+        for (int x = 0; x < Width && x < picture.width(); ++x)
+            m_face.fillRect(QRect(Zoom * x, Zoom * y, Zoom, Zoom), fromQRgb(picture.pixel(x, y)));
+    if (gridOn())
+        BltGrid();
+    else
+        m_face.present();
+}
 
 void PortraitCanvas::DrawtoBB()
 {

@@ -47,6 +47,10 @@ public:
     void DrawGrid();
     void DrawtoBB();
     void clearView();
+    // Another 48 x 56 picture magnified in the view, under the grid as usual; the
+    // portrait, the back buffer and the history stay as they are, and the next
+    // RedrawFace shows the portrait again.
+    void showPreview(const QImage& picture);
 
     // One cell of the back buffer as a solid 8 x 8 block, through the swatch.
     void blockFill(int x, int y, Colour c);

@@ -83,31 +83,26 @@ void PortraitFiles::SavePortrait()
 
 void PortraitFiles::OpenPortrait()
 {
-    try {
+    guarded([this] {
         startCommand();
         const QString name = m_dialogs.openFileName({QStringLiteral("Load Portrait"), DialogFilter});
-        if (rejectedName(name))
-            return;
-        const QImage picture = m_gdip->FilenameToIPicture(name);
-        if (picture.isNull()) {
-            // The portrait stays as it was.
-            showCodecFailure(QStringLiteral("Load Portrait"),
-                             QStringLiteral("%1 was not loaded.").arg(QDir::toNativeSeparators(name)));
-            return;
-        }
-        if (picture.height() != Portrait::Height || picture.width() != Portrait::Width) {
-            const MessageResult answer = m_dialogs.message(
-                QStringLiteral(
-                    "Image is not 48x56. Continuing load will crop the image by the top-left corner.") +
-                    QStringLiteral("\r\n") +
-                    QStringLiteral("(It is suggested you use Import Bitmap instead.)"),
-                QStringLiteral("Non-Standard Dimensions"), MessageButtons::RetryCancel, MessageIcon::Warning);
-            if (answer != MessageResult::Retry)
-                return;
-        }
-        m_canvas.loadPortrait(picture);
-        m_gdip.reset();
-        m_status.setPanelText(1, name + QStringLiteral(" loaded successfully."));
+        if (!rejectedName(name))
+            load(name);
+    });
+}
+
+void PortraitFiles::openFile(const QString& name)
+{
+    guarded([&] {
+        startCommand();
+        load(name);
+    });
+}
+
+void PortraitFiles::guarded(const std::function<void()>& command)
+{
+    try {
+        command();
     } catch (const CommandError& e) {
         showCommandError(e.number(), e.description());
     } catch (const std::bad_alloc&) {
@@ -115,6 +110,29 @@ void PortraitFiles::OpenPortrait()
     } catch (const std::exception& e) {
         showCommandError(InternalError, QString::fromLocal8Bit(e.what()));
     }
+}
+
+void PortraitFiles::load(const QString& name)
+{
+    const QImage picture = m_gdip->FilenameToIPicture(name);
+    if (picture.isNull()) {
+        // The portrait stays as it was.
+        showCodecFailure(QStringLiteral("Load Portrait"),
+                         QStringLiteral("%1 was not loaded.").arg(QDir::toNativeSeparators(name)));
+        return;
+    }
+    if (picture.height() != Portrait::Height || picture.width() != Portrait::Width) {
+        const MessageResult answer = m_dialogs.message(
+            QStringLiteral(
+                "Image is not 48x56. Continuing load will crop the image by the top-left corner.") +
+                QStringLiteral("\r\n") + QStringLiteral("(It is suggested you use Import Bitmap instead.)"),
+            QStringLiteral("Non-Standard Dimensions"), MessageButtons::RetryCancel, MessageIcon::Warning);
+        if (answer != MessageResult::Retry)
+            return;
+    }
+    m_canvas.loadPortrait(picture);
+    m_gdip.reset();
+    m_status.setPanelText(1, name + QStringLiteral(" loaded successfully."));
 }
 
 void PortraitFiles::NewPortrait()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 class Dialogs;
@@ -19,6 +20,8 @@ public:
 
     void SavePortrait();
     void OpenPortrait();
+    // Open without the dialog: the named file, as if chosen in it.
+    void openFile(const QString& name);
     void NewPortrait();
 
     // The codec service of the last Save or Open; it stays when a command ends early.
@@ -26,6 +29,9 @@ public:
 
 private:
     void startCommand();
+    // Runs a command, turning what it throws into the one error box.
+    void guarded(const std::function<void()>& command);
+    void load(const QString& name);
     void showCommandError(int number, const QString& description);
     void showCodecFailure(const QString& title, const QString& what);
 

@@ -309,7 +309,8 @@ void cGdiPlus::fail(int status, const QString& detail)
     emit Error(status, GdiErrorString(status));
 }
 
-bool cGdiPlus::PictureBoxToFile(const Surface& pic, const QString& sFileName, const std::int32_t& lQuality)
+bool cGdiPlus::EncodePicture(const QImage& bitmap, const QString& sFileName, const std::int32_t& lQuality,
+                             QByteArray& bytes)
 {
     m_lastStatus = Ok;
     m_lastDetail.clear();
@@ -324,7 +325,6 @@ bool cGdiPlus::PictureBoxToFile(const Surface& pic, const QString& sFileName, co
                 : QStringLiteral("No image encoder writes .%1 files.").arg(ext);
         return false;
     }
-    const QImage bitmap = pic.image();
     if (bitmap.isNull()) {
         fail(InvalidParameter, QStringLiteral("There is no picture to save."));
         return false;
@@ -333,7 +333,6 @@ bool cGdiPlus::PictureBoxToFile(const Surface& pic, const QString& sFileName, co
     if (ext.front() == u'J' || ext.front() == u'j')
         parameters << EncoderParameter{EncoderQuality, 1, 4, std::uint32_t(lQuality)};
 
-    QByteArray bytes;
     QString detail;
     const ImageCodecInfo& encoder = m_encoders[index];
     const int status =
@@ -344,6 +343,14 @@ bool cGdiPlus::PictureBoxToFile(const Surface& pic, const QString& sFileName, co
                          : detail);
         return false;
     }
+    return true;
+}
+
+bool cGdiPlus::PictureBoxToFile(const Surface& pic, const QString& sFileName, const std::int32_t& lQuality)
+{
+    QByteArray bytes;
+    if (!EncodePicture(pic.image(), sFileName, lQuality, bytes))
+        return false;
 
     // Written beside the target, flushed to disk and renamed over it: a failed save
     // leaves any existing file as it was. Unbuffered, because Qt 6.4's QSaveFile
@@ -399,6 +406,17 @@ QImage cGdiPlus::FilenameToIPicture(const QString& sFileName)
     }
     if (data.isEmpty()) {
         fail(UnknownImageFormat, QStringLiteral("The file is empty."));
+        return {};
+    }
+    return decode(data);
+}
+
+QImage cGdiPlus::BytesToIPicture(const QByteArray& data)
+{
+    m_lastStatus = Ok;
+    m_lastDetail.clear();
+    if (data.isEmpty()) {
+        fail(UnknownImageFormat, QStringLiteral("There are no bytes to decode."));
         return {};
     }
     return decode(data);

@@ -77,6 +77,12 @@ public:
     // The decoded picture as RGB32 (transparent pixels black), or a null image.
     QImage FilenameToIPicture(const QString& sFileName);
     bool PictureBoxToFile(const Surface& pic, const QString& sFileName, const std::int32_t& lQuality);
+    // The bytes PictureBoxToFile would write for the name and quality, without touching
+    // the disk: the encoder is chosen the same way and gets the same parameters.
+    bool EncodePicture(const QImage& bitmap, const QString& sFileName, const std::int32_t& lQuality,
+                       QByteArray& bytes);
+    // Decodes file bytes as FilenameToIPicture decodes a file's contents.
+    QImage BytesToIPicture(const QByteArray& data);
     static QString GdiErrorString(int lError);
 
     quintptr GdipToken() const { return m_token; }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+class cGdiPlus;
+
+// How a portrait will look once saved: encoded in memory through the codec service
+// exactly as Save encodes a .jpg at the quality, and decoded back from those bytes.
+class SavedLook {
+public:
+    struct Result {
+        QImage picture;    // the decoded picture; null when encoding or decoding failed
+        qint64 bytes = -1; // the encoded size; -1 on failure
+        QString error;
+        bool ok() const { return !picture.isNull() && bytes >= 0; }
+    };
+
+    // The name handed to the encoder: portraits are saved as .jpg.
+    static const QString EncodedName;
+
+    SavedLook();
+    ~SavedLook();
+
+    Result look(const QImage& portrait, std::int32_t quality);
+    // Only the size, without decoding.
+    qint64 size(const QImage& portrait, std::int32_t quality);
+
+private:
+    std::unique_ptr<cGdiPlus> m_gdip;
+};

@@ -1,0 +1,122 @@
+#include "mainwindow/AsSavedPreview.h"
+
+#include "canvas/PortraitCanvas.h"
+#include "mainwindow/ControlPanel.h"
+#include "mainwindow/EditingState.h"
+#include "platform/PictureBox.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTimer>
+
+AsSavedPreview::AsSavedPreview(PortraitCanvas& canvas, const EditingState& state, PictureBox& view,
+                               ControlPanel& panel, QObject* parent)
+    : QObject(parent), m_canvas(canvas), m_state(state), m_view(view), m_panel(panel),
+      m_sizeTimer(new QTimer(this))
+{
+    m_sizeTimer->setSingleShot(true);
+    m_sizeTimer->setInterval(SizeDelayMs);
+    connect(m_sizeTimer, &QTimer::timeout, this, &AsSavedPreview::refreshSizes);
+    connect(&m_canvas, &PortraitCanvas::portraitChanged, this, [this] {
+        m_sizeTimer->start();
+        if (m_showing)
+            render(); // painting while the key is held shows the stored look at once
+    });
+    // The painting tools redraw the view on every move; the preview goes back on top.
+    connect(&m_view, &PictureBox::mouseMove, this, [this] {
+        if (m_showing)
+            render();
+    });
+    qApp->installEventFilter(this);
+    refreshSizes();
+}
+
+QString AsSavedPreview::sizeTip(int quality, qint64 bytes)
+{
+    if (bytes < 0)
+        return tr("Saved at %1%: size unknown").arg(quality);
+    return tr("Saved at %1%: %2 bytes").arg(quality).arg(bytes);
+}
+
+void AsSavedPreview::refreshSizes()
+{
+    m_sizeTimer->stop();
+    // The qualities the four options select.
+    const std::pair<QRadioButton*, int> levels[] = {
+        {m_panel.optPerfect, 100}, {m_panel.optHigh, 85}, {m_panel.optMed, 70}, {m_panel.optLow, 55}};
+    const QImage portrait = m_canvas.picPreview().image();
+    for (const auto& [option, quality] : levels)
+        option->setToolTip(sizeTip(quality, m_look.size(portrait, quality)));
+}
+
+void AsSavedPreview::render()
+{
+    const SavedLook::Result r = m_look.look(m_canvas.picPreview().image(), m_state.OutputQuality);
+    if (r.ok())
+        m_canvas.showPreview(r.picture);
+}
+
+void AsSavedPreview::show()
+{
+    m_showing = true;
+    render();
+}
+
+void AsSavedPreview::hide()
+{
+    if (!m_showing)
+        return;
+    m_showing = false;
+    m_canvas.clearView();
+    m_canvas.RedrawFace();
+    m_canvas.picFace().present();
+}
+
+bool AsSavedPreview::keyIsForUs(QObject* receiver) const
+{
+    auto* widget = qobject_cast<QWidget*>(receiver);
+    if (!widget || widget->window() != m_view.window())
+        return false;
+    if (widget == &m_view)
+        return true;
+    // Elsewhere in the window only with the pointer over the view, and never where P is typed.
+    if (qobject_cast<QLineEdit*>(widget))
+        return false;
+    return m_view.isVisible() && m_view.rect().contains(m_view.mapFromGlobal(QCursor::pos()));
+}
+
+bool AsSavedPreview::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == HoldKey && !key->isAutoRepeat() && key->modifiers() == Qt::NoModifier &&
+            !m_showing && keyIsForUs(watched)) {
+            show();
+            return true;
+        }
+        if (key->key() == HoldKey && key->isAutoRepeat() && m_showing)
+            return true;
+        break;
+    }
+    case QEvent::KeyRelease: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == HoldKey && !key->isAutoRepeat() && m_showing) {
+            hide();
+            return true;
+        }
+        break;
+    }
+    case QEvent::WindowDeactivate:
+        // The release may go to another window: the preview never sticks.
+        if (watched == m_view.window())
+            hide();
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
