@@ -32,8 +32,18 @@ frmImport* ImportCommand::window() const
 
 void ImportCommand::ImportBitmap()
 {
+    guarded([this] { run(); });
+}
+
+void ImportCommand::importFile(const QString& file)
+{
+    guarded([&] { pick(file); });
+}
+
+void ImportCommand::guarded(const std::function<void()>& command)
+{
     try {
-        run();
+        command();
     } catch (const CommandError& e) {
         if (e.number() == CommandError::Cancelled)
             return;
@@ -55,7 +65,11 @@ void ImportCommand::run()
         m_dialogs.openFileName({QString::fromLatin1(DialogTitle), QString::fromLatin1(DialogFilter), 1});
     if (file.isEmpty() || file.contains('*'))
         return;
+    pick(file);
+}
 
+void ImportCommand::pick(const QString& file)
+{
     if (!m_window)
         m_window = new frmImport(m_canvas, m_status, m_background, m_owner);
 

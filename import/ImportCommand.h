@@ -25,13 +25,17 @@ public:
     static const char* const DialogFilter;
 
     void ImportBitmap();
+    // The import without the dialog: the named file, as if chosen in it.
+    void importFile(const QString& file);
 
     // The one import window, created on the first import that gets past the dialog.
     frmImport* window() const;
     ImageLoader& loader() { return m_loader; }
 
 private:
+    void guarded(const std::function<void()>& command);
     void run();
+    void pick(const QString& file);
 
     QWidget* m_owner;
     Dialogs& m_dialogs;

@@ -2,11 +2,19 @@
 
 #include "canvas/PortraitCanvas.h"
 #include "import/OutlineShape.h"
+#include "import/PictureScale.h"
 #include "platform/PictureBox.h"
 #include "platform/StatusBar.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
+#include <QWheelEvent>
+#include <cmath>
 
 using namespace Portrait;
 
@@ -27,11 +35,22 @@ frmImport::frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Co
 
     picContainer = new PictureBox(this, true);
     picContainer->setObjectName(QStringLiteral("picContainer"));
-    picImage = new PictureBox(picContainer, false);
+    // The container's inside scrolls when the picture is larger than the window can be;
+    // otherwise it is exactly the picture and nothing scrolls.
+    m_scroll = new QScrollArea(picContainer);
+    m_scroll->setObjectName(QStringLiteral("scrImage"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_scroll->setWidgetResizable(false);
+    m_scroll->move(picContainer->clientOrigin());
+    m_scroll->viewport()->setMouseTracking(true);
+    m_scroll->viewport()->installEventFilter(this);
+    picImage = new PictureBox(nullptr, false);
     picImage->setObjectName(QStringLiteral("picImage"));
     picImage->setSurface(&m_picture);
     picImage->setCursor(Qt::CrossCursor);
-    picImage->move(picContainer->clientOrigin());
+    m_scroll->setWidget(picImage);
+    picImage->installEventFilter(this);
 
     shpCursor = new OutlineShape(ImportRegion::OutlineWidth, ImportRegion::OutlineHeight, picImage);
     shpCursor->setObjectName(QStringLiteral("shpCursor"));
@@ -40,6 +59,7 @@ frmImport::frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Co
     connect(picImage, &PictureBox::mouseDown, this, &frmImport::picImage_MouseDown);
     connect(picImage, &PictureBox::mouseMove, this, &frmImport::picImage_MouseMove);
     connect(picImage, &PictureBox::mouseUp, this, &frmImport::picImage_MouseUp);
+    connect(picImage, &PictureBox::keyDown, this, &frmImport::picImage_KeyDown);
 
     // The pulse runs from creation on, whether or not the window is shown.
     tmrFader = new QTimer(this);
@@ -52,15 +72,58 @@ frmImport::frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Co
 
 void frmImport::fitToPicture()
 {
+    // A newly loaded picture starts at 1:1.
+    m_loaded = m_picture.image();
+    m_zoomStep = 0;
+    m_wheelRemainder = 0;
+    m_nudge = {};
+    m_outlinePlaced = false;
+
     const QSize picture = m_picture.size();
     picImage->setFixedSize(picture);
-    picContainer->setClientSize(picture);
+    // The container's inside as large as the screen allows; a scroll bar along one side
+    // takes room from the other.
+    const QSize room = availableClientSize() - 2 * QSize(ContainerMargin, ContainerMargin) -
+                       (picContainer->size() - picContainer->clientSize());
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
+    bool across = picture.width() > room.width();
+    bool down = picture.height() > room.height();
+    if (across && !down && picture.height() + bar > room.height())
+        down = true;
+    if (down && !across && picture.width() + bar > room.width())
+        across = true;
+    const QSize client(qMin(room.width(), picture.width() + (down ? bar : 0)),
+                       qMin(room.height(), picture.height() + (across ? bar : 0)));
+    picContainer->setClientSize(client);
     picContainer->move(ContainerMargin, ContainerMargin);
+    m_scroll->setGeometry(QRect(picContainer->clientOrigin(), client));
+    m_scroll->horizontalScrollBar()->setValue(0);
+    m_scroll->verticalScrollBar()->setValue(0);
     // The design's outer size is the container plus 14 by plus 32: a 3-pixel frame and an
     // 18-pixel caption around a client of the container plus 8 each way. The window
     // system draws its own frame around that client.
     setFixedSize(picContainer->width() + 2 * ContainerMargin, picContainer->height() + 2 * ContainerMargin);
     m_picture.present();
+}
+
+QSize frmImport::availableClientSize() const
+{
+    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    QScreen* on = owner ? owner->screen() : screen();
+    if (!on)
+        return {16384, 16384};
+    // The frame is known once a window is shown; before, the owner's is the best guess.
+    QSize frame(0, 0);
+    if (testAttribute(Qt::WA_WState_Created) && frameGeometry().size() != size())
+        frame = frameGeometry().size() - size();
+    else if (owner)
+        frame = owner->frameGeometry().size() - owner->size();
+    return on->availableGeometry().size() - frame;
+}
+
+QPoint frmImport::scrollOffset() const
+{
+    return {m_scroll->horizontalScrollBar()->value(), m_scroll->verticalScrollBar()->value()};
 }
 
 void frmImport::picImage_MouseDown(int, int, float, float)
@@ -70,20 +133,132 @@ void frmImport::picImage_MouseDown(int, int, float, float)
 
 void frmImport::picImage_MouseMove(int, int, float X, float Y)
 {
-    const ImportRegion region = ImportRegion::at(X, Y);
+    followPointer(QPointF(X, Y));
+}
+
+void frmImport::followPointer(QPointF at)
+{
+    m_pointer = at;
+    m_nudge = {};
+    m_outlinePlaced = true;
+    const ImportRegion region = ImportRegion::at(float(at.x()), float(at.y()));
     shpCursor->move(region.outline);
     shpCursor->show();
     shpCursor->raise();
     if (!bMouseDown)
         return;
+    copyRegion(region);
+}
 
+void frmImport::copyRegion(const ImportRegion& region)
+{
     m_canvas.importRegion(m_picture.image(), region.origin.x(), region.origin.y(), m_background());
     DrawtoBB();
     m_status.setPanelText(1, region.statusText());
 }
 
+ImportRegion frmImport::nudgedRegion() const
+{
+    return ImportRegion::at(float(m_pointer.x() + m_nudge.x()), float(m_pointer.y() + m_nudge.y()));
+}
+
+void frmImport::picImage_KeyDown(int KeyCode, int)
+{
+    if (!m_outlinePlaced)
+        return;
+    QPoint step;
+    switch (KeyCode) {
+    case Qt::Key_Left:
+        step = {-1, 0};
+        break;
+    case Qt::Key_Right:
+        step = {1, 0};
+        break;
+    case Qt::Key_Up:
+        step = {0, -1};
+        break;
+    case Qt::Key_Down:
+        step = {0, 1};
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        // Enter takes the region under the outline and ends the pick, as a release does.
+        copyRegion(nudgedRegion());
+        bMouseDown = false;
+        hide();
+        return;
+    }
+    default:
+        return;
+    }
+    m_nudge += step;
+    const ImportRegion region = nudgedRegion();
+    shpCursor->move(region.outline);
+    shpCursor->show();
+    shpCursor->raise();
+    m_scroll->ensureWidgetVisible(shpCursor, 0, 0);
+    if (bMouseDown)
+        copyRegion(region);
+}
+
+void frmImport::zoom(int notches, QPointF at)
+{
+    const int step =
+        qBound(PictureScale::minimumStep(m_loaded.size()), m_zoomStep + notches, PictureScale::MaxStep);
+    if (step == m_zoomStep || m_loaded.isNull())
+        return;
+    const QPointF inView = at - QPointF(scrollOffset());
+    const QSizeF before = m_picture.size();
+    m_zoomStep = step;
+    showZoomed();
+    const QSizeF after = m_picture.size();
+    const QPointF now(at.x() * after.width() / before.width(), at.y() * after.height() / before.height());
+    m_scroll->horizontalScrollBar()->setValue(int(std::lround(now.x() - inView.x())));
+    m_scroll->verticalScrollBar()->setValue(int(std::lround(now.y() - inView.y())));
+    // The outline follows the same picture point; a held button copies the zoomed region.
+    if (m_outlinePlaced)
+        followPointer(now);
+}
+
+void frmImport::showZoomed()
+{
+    m_picture.image() = PictureScale::scaled(m_loaded, m_zoomStep);
+    picImage->setFixedSize(m_picture.size());
+    m_picture.present();
+}
+
+bool frmImport::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != picImage && watched != m_scroll->viewport())
+        return QDialog::eventFilter(watched, event);
+    if (event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        m_wheelRemainder += wheel->angleDelta().y();
+        const int notches = m_wheelRemainder / QWheelEvent::DefaultDeltasPerStep;
+        m_wheelRemainder -= notches * QWheelEvent::DefaultDeltasPerStep;
+        if (notches != 0) {
+            const QPoint at = picImage->mapFrom(static_cast<QWidget*>(watched), wheel->position().toPoint());
+            zoom(notches, at);
+        }
+        return true; // the wheel zooms; the scroll bars scroll
+    }
+    // Beside a picture smaller than the view: as over the window's background.
+    if (watched == m_scroll->viewport() && event->type() == QEvent::MouseMove)
+        Form_MouseMove();
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmImport::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    picImage->setFocus(); // the arrow keys nudge the outline
+}
+
 void frmImport::picImage_MouseUp(int, int, float, float)
 {
+    // A click after the outline was nudged takes the region under it.
+    if (bMouseDown && !m_nudge.isNull())
+        copyRegion(nudgedRegion());
     bMouseDown = false;
     hide();
 }

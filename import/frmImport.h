@@ -9,6 +9,7 @@
 class OutlineShape;
 class PictureBox;
 class PortraitCanvas;
+class QScrollArea;
 class QTimer;
 class StatusBar;
 
@@ -16,6 +17,11 @@ class StatusBar;
 // follows the pointer and pulses grey. Dragging copies the region inside the outline
 // into the portrait on every move; releasing (or the close box) ends the import.
 // Created once and hidden after each pick; its state and its pulse carry on.
+//
+// A picture whose window would not fit the screen scrolls under a window that does.
+// The wheel zooms the picture (the outline stays 50 x 58 screen pixels, so the region
+// is the zoomed picture's pixels), and the arrow keys nudge the outline by a pixel: a
+// nudged outline is copied by Enter or by a click, and at once while a button is held.
 class frmImport : public QDialog {
     Q_OBJECT
 public:
@@ -42,20 +48,48 @@ public:
     void Form_MouseMove();
     void tmrFader_Timer();
     void DrawtoBB();
+    void picImage_KeyDown(int KeyCode, int Shift);
+    // One wheel notch; positive enlarges. The picture point under (x, y), in shown
+    // picture pixels, stays under the pointer.
+    void zoom(int notches, QPointF at);
 
     // Lays the window out around the picture as it now is: the container's border
     // hugs the picture, 4 pixels of window around the container.
     void fitToPicture();
 
+    QScrollArea* scroller() const { return m_scroll; }
+    // The picture as loaded, whatever the zoom.
+    const QImage& loadedPicture() const { return m_loaded; }
+    int zoomStep() const { return m_zoomStep; }
+    // Where the scrolled view shows the picture: the shown picture's pixel at the view's
+    // top-left corner.
+    QPoint scrollOffset() const;
+    // Pixels the window may be wide and high on its screen, frame excluded.
+    QSize availableClientSize() const;
+
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void followPointer(QPointF at);
+    ImportRegion nudgedRegion() const;
+    void copyRegion(const ImportRegion& region);
+    void showZoomed();
+
     PortraitCanvas& m_canvas;
     StatusBar& m_status;
     std::function<Colour()> m_background;
     Surface m_picture;
     Surface m_importBuffer;
     Surface m_rgb;
+    QScrollArea* m_scroll;
+    QImage m_loaded;
+    int m_zoomStep = 0;
+    int m_wheelRemainder = 0;
+    QPointF m_pointer; // the last pointer position over the shown picture
+    QPoint m_nudge;    // arrow-key moves since then
+    bool m_outlinePlaced = false;
 };

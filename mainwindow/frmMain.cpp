@@ -7,11 +7,13 @@
 #include "files/PortraitFiles.h"
 #include "import/FreeImageLibrary.h"
 #include "import/ImportCommand.h"
+#include "mainwindow/AsSavedPreview.h"
 #include "mainwindow/ColourWell.h"
 #include "mainwindow/ColourWellsAndOptions.h"
 #include "mainwindow/ControlPanel.h"
-#include "mainwindow/MainToolEnvironment.h"
 #include "mainwindow/MainToolBar.h"
+#include "mainwindow/MainToolEnvironment.h"
+#include "mainwindow/PictureDrop.h"
 #include "platform/PictureBox.h"
 #include "platform/PixelArt.h"
 #include "platform/QtDialogs.h"
@@ -38,8 +40,8 @@ QFont designFont()
 } // namespace
 
 frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_dialogs(dialogs ? std::move(dialogs) : std::make_shared<QtDialogs>(this))
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -68,10 +70,8 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     m_version->setGeometry(248, 484, 385, 13);
     m_version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    m_statusBar = new StatusBar({{420, tr("Ready.")},
-                                 {120, QStringLiteral("RGB(0,0,0)")},
-                                 {96, QStringLiteral("(0, 0)")}},
-                                this);
+    m_statusBar = new StatusBar(
+        {{420, tr("Ready.")}, {120, QStringLiteral("RGB(0,0,0)")}, {96, QStringLiteral("(0, 0)")}}, this);
     m_statusBar->setGeometry(0, 504, ClientWidth, 16);
     m_files = std::make_unique<PortraitFiles>(m_canvas, m_state, *m_dialogs, *m_statusBar);
 
@@ -88,12 +88,17 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     m_toolEnvironment->setPopup([this](int shift, float x, float y) { m_popup->popupStep(shift, x, y); },
                                 [this] { RedrawRGB(); });
     m_options = new ColourWellsAndOptions(*m_panel, m_state, *m_dialogs, this);
+    m_drop = new PictureDrop(
+        *this, [this](const QString& path) { m_files->openFile(path); },
+        [this](const QString& path) { m_import->importFile(path); });
 
     connect(m_faceBox, &PictureBox::mouseDown, this, &frmMain::picFace_MouseDown);
     connect(m_faceBox, &PictureBox::mouseMove, this, &frmMain::picFace_MouseMove);
     connect(m_faceBox, &PictureBox::mouseUp, this, &frmMain::picFace_MouseUp);
     connect(m_faceBox, &PictureBox::keyDown, this, &frmMain::picFace_KeyDown);
     connect(m_toolbar, &MainToolBar::buttonClick, this, &frmMain::tlbMain_ButtonClick);
+    // After the view's own handlers, so that the held preview stays on top of their redraws.
+    m_asSaved = std::make_unique<AsSavedPreview>(m_canvas, m_state, *m_faceBox, *m_panel);
 
     QAction* undo = m_canvas.history().createUndoAction(this);
     undo->setShortcuts(QKeySequence::Undo);
@@ -116,13 +121,25 @@ frmMain::~frmMain()
         FreeImageLibrary::deinitialise();
 }
 
-void frmMain::ImportBitmap() { m_import->ImportBitmap(); }
+void frmMain::ImportBitmap()
+{
+    m_import->ImportBitmap();
+}
 
-void frmMain::SavePortrait() { m_files->SavePortrait(); }
+void frmMain::SavePortrait()
+{
+    m_files->SavePortrait();
+}
 
-void frmMain::OpenPortrait() { m_files->OpenPortrait(); }
+void frmMain::OpenPortrait()
+{
+    m_files->OpenPortrait();
+}
 
-void frmMain::NewPortrait() { m_files->NewPortrait(); }
+void frmMain::NewPortrait()
+{
+    m_files->NewPortrait();
+}
 
 void frmMain::showEvent(QShowEvent* event)
 {
@@ -195,9 +212,15 @@ void frmMain::picFace_MouseUp(int Button, int Shift, float X, float Y)
     m_tools->picFace_MouseUp(Button, Shift, X, Y);
 }
 
-void frmMain::picFace_KeyDown(int KeyCode, int Shift) { m_tools->picFace_KeyDown(KeyCode, Shift); }
+void frmMain::picFace_KeyDown(int KeyCode, int Shift)
+{
+    m_tools->picFace_KeyDown(KeyCode, Shift);
+}
 
-void frmMain::RedrawRGB() { m_popup->RedrawRGB(); }
+void frmMain::RedrawRGB()
+{
+    m_popup->RedrawRGB();
+}
 
 void frmMain::tlbMain_ButtonClick(const QString& tag)
 {
@@ -210,7 +233,8 @@ void frmMain::tlbMain_ButtonClick(const QString& tag)
     } else if (tag == QLatin1String("Grid")) {
         m_canvas.RedrawFace();
         m_canvas.picFace().present();
-    } else if (tag == QLatin1String("Brush") || tag == QLatin1String("Fill") || tag == QLatin1String("Replace")) {
+    } else if (tag == QLatin1String("Brush") || tag == QLatin1String("Fill") ||
+               tag == QLatin1String("Replace")) {
         m_state.CurrentTool = tag;
     } else if (tag == QLatin1String("Selector")) {
         m_state.CurrentTool = tag;

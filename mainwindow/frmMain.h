@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <memory>
 
+class AsSavedPreview;
 class ButtonPopupFace;
 class ColourWellsAndOptions;
 class RgbPopup;
@@ -16,6 +17,7 @@ class MainToolEnvironment;
 class PaintingTools;
 class MainToolBar;
 class PictureBox;
+class PictureDrop;
 class PortraitFiles;
 class QLabel;
 class StatusBar;
@@ -78,6 +80,8 @@ public:
     void ShowAbout();
 
     ImportCommand& importCommand() { return *m_import; }
+    PortraitFiles& files() { return *m_files; }
+    AsSavedPreview& asSaved() { return *m_asSaved; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -103,6 +107,8 @@ private:
     std::unique_ptr<RgbPopup> m_popup;
     ColourWellsAndOptions* m_options;
     std::unique_ptr<PortraitFiles> m_files;
+    std::unique_ptr<AsSavedPreview> m_asSaved;
+    PictureDrop* m_drop;
     int m_layoutPasses = 0;
     bool m_libraryStarted = false;
 };

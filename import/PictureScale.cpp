@@ -1,0 +1,121 @@
+#include "import/PictureScale.h"
+
+#include <QtMath>
+#include <vector>
+
+namespace PictureScale {
+
+namespace {
+
+// Which source pixels an output pixel covers, and how much of each.
+struct Span {
+    int first = 0;
+    std::vector<double> weights; // sum to the output pixel's width in source pixels
+};
+
+std::vector<Span> spans(int sourceLength, int targetLength)
+{
+    std::vector<Span> result(static_cast<std::size_t>(targetLength));
+    const double step = double(sourceLength) / targetLength;
+    for (int o = 0; o < targetLength; ++o) {
+        const double a = o * step;
+        const double b = o + 1 == targetLength ? double(sourceLength) : (o + 1) * step;
+        Span& s = result[std::size_t(o)];
+        s.first = int(std::floor(a));
+        const int last = qMin(sourceLength - 1, int(std::ceil(b)) - 1);
+        for (int i = s.first; i <= last; ++i) {
+            const double w = qMin(b, double(i + 1)) - qMax(a, double(i));
+            s.weights.push_back(qMax(0.0, w));
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+double factor(int step)
+{
+    return std::pow(2.0, step / 4.0);
+}
+
+QSize scaledSize(QSize picture, int step)
+{
+    if (step == 0)
+        return picture;
+    const double f = factor(step);
+    return {qMax(1, int(std::lround(picture.width() * f))), qMax(1, int(std::lround(picture.height() * f)))};
+}
+
+int minimumStep(QSize picture)
+{
+    int step = 0;
+    while (step > MinStep) {
+        const double f = factor(step - 1);
+        if (picture.width() * f < 1.0 || picture.height() * f < 1.0)
+            break;
+        --step;
+    }
+    return step;
+}
+
+QImage areaAverage(const QImage& picture, QSize size)
+{
+    const QImage src = picture.convertToFormat(QImage::Format_RGB32);
+    const int w = size.width(), h = size.height();
+    QImage out(size, QImage::Format_RGB32);
+    if (out.isNull() || src.isNull())
+        return {};
+    const std::vector<Span> columns = spans(src.width(), w);
+    const std::vector<Span> rows = spans(src.height(), h);
+    const double area = double(src.width()) / w * (double(src.height()) / h);
+
+    // One output row at a time: the source rows it covers are reduced across and
+    // added up with their vertical weights.
+    std::vector<double> sum(std::size_t(w) * 3);
+    for (int oy = 0; oy < h; ++oy) {
+        std::fill(sum.begin(), sum.end(), 0.0);
+        const Span& row = rows[std::size_t(oy)];
+        for (std::size_t k = 0; k < row.weights.size(); ++k) {
+            const double wy = row.weights[k];
+            if (wy <= 0.0)
+                continue;
+            const auto* line = reinterpret_cast<const QRgb*>(src.constScanLine(row.first + int(k)));
+            for (int ox = 0; ox < w; ++ox) {
+                const Span& col = columns[std::size_t(ox)];
+                double r = 0, g = 0, b = 0;
+                for (std::size_t j = 0; j < col.weights.size(); ++j) {
+                    const QRgb p = line[col.first + int(j)];
+                    const double wx = col.weights[j];
+                    r += qRed(p) * wx;
+                    g += qGreen(p) * wx;
+                    b += qBlue(p) * wx;
+                }
+                sum[3 * std::size_t(ox)] += r * wy;
+                sum[3 * std::size_t(ox) + 1] += g * wy;
+                sum[3 * std::size_t(ox) + 2] += b * wy;
+            }
+        }
+        auto* dst = reinterpret_cast<QRgb*>(out.scanLine(oy));
+        for (int ox = 0; ox < w; ++ox) {
+            auto channel = [&](int c) {
+                return qBound(0, int(std::lround(sum[3 * std::size_t(ox) + c] / area)), 255);
+            };
+            dst[ox] = qRgb(channel(0), channel(1), channel(2));
+        }
+    }
+    return out;
+}
+
+QImage scaled(const QImage& picture, int step)
+{
+    if (step == 0 || picture.isNull())
+        return picture;
+    const QSize size = scaledSize(picture.size(), step);
+    if (step < 0)
+        return areaAverage(picture, size);
+    // Enlarging: every shown pixel is the picture pixel it lies in.
+    return picture.convertToFormat(QImage::Format_RGB32)
+        .scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
+} // namespace PictureScale

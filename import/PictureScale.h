@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+
+// The import window's zoom: a picture shown at 2^(step / 4) of its size, from 1/1024 up
+// to 8 times. Shrinking averages areas exactly (each shown pixel is the mean of the
+// picture's pixels it covers, fractions of pixels weighted by the part covered), so a
+// photograph shrinks into a clean portrait; enlarging repeats pixels, so they stay
+// sharp for picking.
+namespace PictureScale {
+inline constexpr int MinStep = -40;
+inline constexpr int MaxStep = 12;
+
+double factor(int step);
+// The shown size at a step: each side rounded, never below one pixel.
+QSize scaledSize(QSize picture, int step);
+// The smallest step whose shown picture still has both sides of at least one pixel.
+int minimumStep(QSize picture);
+
+// The picture at a step (step 0 is the picture itself).
+QImage scaled(const QImage& picture, int step);
+// Area-averaging reduction to a size no larger than the picture's on either side.
+QImage areaAverage(const QImage& picture, QSize size);
+} // namespace PictureScale

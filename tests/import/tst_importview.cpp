@@ -1,0 +1,285 @@
+#include "canvas/PortraitCanvas.h"
+#include "import/ImportRegion.h"
+#include "import/OutlineShape.h"
+#include "import/PictureScale.h"
+#include "import/frmImport.h"
+#include "platform/PictureBox.h"
+#include "platform/StatusBar.h"
+#include "support/TestSupport.h"
+
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QtTest>
+
+using TestSupport::patternImage;
+using TestSupport::pixelAt;
+
+namespace {
+
+// Blocks of one colour each, side pixels wide.
+QImage blocks(int columns, int rows, int side)
+{
+    QImage image(columns * side, rows * side, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const int bx = x / side, by = y / side;
+            image.setPixel(x, y, qRgb(bx * 37 % 256, by * 53 % 256, (bx * 11 + by * 7) % 256));
+        }
+    return image;
+}
+
+} // namespace
+
+// The import window beyond 1:1 pictures that fit: scrolling a picture larger than the
+// screen, zooming with the wheel, and nudging the outline with the arrow keys.
+class ImportViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void fittingPictureDoesNotScroll();
+    void largePictureScrollsInWindowThatFits_data();
+    void largePictureScrollsInWindowThatFits();
+    void wheelShrinksAndRegionIsScaledPixels();
+    void wheelKeepsPointAndOutlineSize();
+    void newPictureStartsAtOneToOne();
+    void arrowsNudgeOutline_data();
+    void arrowsNudgeOutline();
+    void arrowsWithButtonHeldCopyAtOnce();
+
+private:
+    void loadPicture(const QImage& picture);
+    void wheel(QPoint at, int notches);
+    QImage expectedPortrait(const QImage& picture, QPoint origin) const;
+    void comparePortrait(const QImage& picture, QPoint origin) const;
+
+    std::unique_ptr<PortraitCanvas> canvas;
+    std::unique_ptr<StatusBar> status;
+    std::unique_ptr<frmImport> window;
+    Colour background = RGBColour(12, 200, 34);
+};
+
+void ImportViewTest::init()
+{
+    canvas = std::make_unique<PortraitCanvas>();
+    canvas->setGridSource([] { return false; });
+    status = std::make_unique<StatusBar>(QList<StatusBar::PanelSpec>{{420, "Ready."}, {120, "x"}, {96, "y"}});
+    window = std::make_unique<frmImport>(*canvas, *status, [this] { return background; });
+    window->tmrFader->stop();
+}
+
+void ImportViewTest::cleanup()
+{
+    window.reset();
+    status.reset();
+    canvas.reset();
+}
+
+void ImportViewTest::loadPicture(const QImage& picture)
+{
+    Surface& s = window->pictureSurface();
+    s.resize(picture.width(), picture.height());
+    s.copyFrom(picture, 0, 0, picture.width(), picture.height());
+    window->fitToPicture();
+}
+
+void ImportViewTest::wheel(QPoint at, int notches)
+{
+    QWheelEvent event(at, window->picImage->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(window->picImage, &event);
+}
+
+QImage ImportViewTest::expectedPortrait(const QImage& picture, QPoint origin) const
+{
+    QImage out(48, 56, QImage::Format_RGB32);
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 48; ++x) {
+            const QPoint p = origin + QPoint(x, y);
+            out.setPixel(x, y, picture.rect().contains(p) ? picture.pixel(p) : toQRgb(background));
+        }
+    return out;
+}
+
+void ImportViewTest::comparePortrait(const QImage& picture, QPoint origin) const
+{
+    const QImage expected = expectedPortrait(picture, origin);
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 48; ++x)
+            QCOMPARE(canvas->picPreview().pixel(x, y), pixelAt(expected, x, y));
+}
+
+void ImportViewTest::fittingPictureDoesNotScroll()
+{
+    loadPicture(patternImage(300, 200));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QCOMPARE(window->size(), QSize(312, 212));
+    QCOMPARE(window->scroller()->viewport()->size(), QSize(300, 200));
+    QVERIFY(!window->scroller()->horizontalScrollBar()->isVisible());
+    QVERIFY(!window->scroller()->verticalScrollBar()->isVisible());
+    // The picture sits exactly inside the container's border.
+    QCOMPARE(window->picImage->mapTo(window.get(), QPoint(0, 0)), QPoint(6, 6));
+}
+
+void ImportViewTest::largePictureScrollsInWindowThatFits_data()
+{
+    QTest::addColumn<QSize>("extra"); // beyond the room the screen gives
+    QTest::newRow("wider and taller") << QSize(900, 700);
+    QTest::newRow("only wider") << QSize(600, -300);
+    QTest::newRow("only taller") << QSize(-300, 500);
+}
+
+void ImportViewTest::largePictureScrollsInWindowThatFits()
+{
+    QFETCH(QSize, extra);
+    const QSize room = window->availableClientSize();
+    const QImage picture = patternImage(room.width() + extra.width(), room.height() + extra.height());
+    loadPicture(picture);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+
+    QVERIFY(window->width() <= room.width());
+    QVERIFY(window->height() <= room.height());
+    QCOMPARE(window->picImage->size(), picture.size());
+    QScrollBar* across = window->scroller()->horizontalScrollBar();
+    QScrollBar* down = window->scroller()->verticalScrollBar();
+    // Every region can be reached: the scroll ranges cover what the view leaves out.
+    const QSize view = window->scroller()->viewport()->size();
+    QCOMPARE(across->maximum(), qMax(0, picture.width() - view.width()));
+    QCOMPARE(down->maximum(), qMax(0, picture.height() - view.height()));
+    QVERIFY(across->maximum() > 0 || down->maximum() > 0);
+
+    across->setValue(across->maximum() / 2);
+    down->setValue(down->maximum() / 2);
+    const QPoint offset = window->scrollOffset();
+    QCOMPARE(offset, QPoint(across->maximum() / 2, down->maximum() / 2));
+    // A point of the view lies over the picture pixel the scroll offset further on.
+    const QPoint inView(40, 50);
+    const QPoint onPicture = window->picImage->mapFrom(window->scroller()->viewport(), inView);
+    QCOMPARE(onPicture, inView + offset);
+
+    // A drag there copies the picture's own pixels, in picture coordinates.
+    QTest::mousePress(window->picImage, Qt::LeftButton, {}, onPicture);
+    QTest::mouseMove(window->picImage, onPicture + QPoint(1, 0));
+    const ImportRegion r = ImportRegion::at(float(onPicture.x() + 1), float(onPicture.y()));
+    comparePortrait(picture, r.origin);
+    QCOMPARE(status->panelText(1), r.statusText());
+    QTest::mouseRelease(window->picImage, Qt::LeftButton, {}, onPicture + QPoint(1, 0));
+    QVERIFY(window->isHidden());
+}
+
+void ImportViewTest::wheelShrinksAndRegionIsScaledPixels()
+{
+    // 4 x 4 blocks: shrunk to a quarter, the shown picture is one pixel a block.
+    const QImage picture = blocks(60, 50, 4);
+    loadPicture(picture);
+    wheel(QPoint(0, 0), -8);
+    QCOMPARE(window->zoomStep(), -8);
+    QCOMPARE(window->pictureSurface().size(), QSize(60, 50));
+    QCOMPARE(window->picImage->size(), QSize(60, 50));
+    QCOMPARE(window->pictureSurface().image(), blocks(60, 50, 1));
+
+    window->picImage_MouseDown(1, 0, 30, 30);
+    window->picImage_MouseMove(1, 0, 30, 30);
+    const ImportRegion r = ImportRegion::at(30, 30);
+    comparePortrait(blocks(60, 50, 1), r.origin);
+    QCOMPARE(status->panelText(1), r.statusText());
+    // The loaded picture is kept as it was.
+    QCOMPARE(window->loadedPicture(), picture);
+}
+
+void ImportViewTest::wheelKeepsPointAndOutlineSize()
+{
+    const QImage picture = patternImage(400, 300);
+    loadPicture(picture);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    window->picImage_MouseMove(0, 0, 200, 150);
+    wheel(QPoint(200, 150), -4); // half size, around the pointer
+    QCOMPARE(window->pictureSurface().size(), QSize(200, 150));
+    // The point under the pointer is now at (100, 75); the outline is still 50 x 58 there.
+    QCOMPARE(window->shpCursor->size(), QSize(50, 58));
+    QCOMPARE(window->shpCursor->geometry().topLeft(), ImportRegion::at(100, 75).outline);
+    // Back to 1:1: the picture is the loaded one again, pixel for pixel.
+    wheel(QPoint(100, 75), 4);
+    QCOMPARE(window->zoomStep(), 0);
+    QCOMPARE(window->pictureSurface().image(), picture);
+    QCOMPARE(window->shpCursor->geometry().topLeft(), ImportRegion::at(200, 150).outline);
+    // The window keeps its size while zooming.
+    QCOMPARE(window->size(), QSize(412, 312));
+    // Half a notch does nothing yet; the other half completes it.
+    QWheelEvent half(QPointF(10, 10), window->picImage->mapToGlobal(QPointF(10, 10)), QPoint(),
+                     QPoint(0, -60), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(window->picImage, &half);
+    QCOMPARE(window->zoomStep(), 0);
+    QApplication::sendEvent(window->picImage, &half);
+    QCOMPARE(window->zoomStep(), -1);
+}
+
+void ImportViewTest::newPictureStartsAtOneToOne()
+{
+    loadPicture(patternImage(400, 300));
+    wheel(QPoint(5, 5), -3);
+    QVERIFY(window->zoomStep() != 0);
+    const QImage second = patternImage(120, 90);
+    loadPicture(second);
+    QCOMPARE(window->zoomStep(), 0);
+    QCOMPARE(window->pictureSurface().image(), second);
+    QCOMPARE(window->size(), QSize(132, 102));
+}
+
+void ImportViewTest::arrowsNudgeOutline_data()
+{
+    QTest::addColumn<QString>("finish");
+    QTest::newRow("click") << "click";
+    QTest::newRow("Enter") << "enter";
+}
+
+void ImportViewTest::arrowsNudgeOutline()
+{
+    QFETCH(QString, finish);
+    const QImage picture = patternImage(300, 200);
+    loadPicture(picture);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(window->picImage->hasFocus() || QApplication::focusWidget() == window->picImage);
+    window->picImage_MouseMove(0, 0, 100, 80);
+    const QImage before = canvas->picPreview().image().copy();
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Up, Qt::Key_Left})
+        QTest::keyClick(window->picImage, key);
+    const ImportRegion nudged = ImportRegion::at(102, 79);
+    QCOMPARE(window->shpCursor->geometry(), QRect(nudged.outline, QSize(50, 58)));
+    // Only the outline moved.
+    QCOMPARE(canvas->picPreview().image(), before);
+
+    if (finish == "click") {
+        window->picImage_MouseDown(1, 0, 100, 80);
+        window->picImage_MouseUp(1, 0, 100, 80);
+    } else {
+        QTest::keyClick(window->picImage, Qt::Key_Return);
+    }
+    QVERIFY(window->isHidden());
+    QVERIFY(!window->bMouseDown);
+    comparePortrait(picture, nudged.origin);
+    QCOMPARE(status->panelText(1), nudged.statusText());
+}
+
+void ImportViewTest::arrowsWithButtonHeldCopyAtOnce()
+{
+    const QImage picture = patternImage(300, 200);
+    loadPicture(picture);
+    window->show();
+    window->picImage_MouseDown(1, 0, 100, 80);
+    window->picImage_MouseMove(1, 0, 100, 80);
+    window->picImage_KeyDown(Qt::Key_Down, 0);
+    comparePortrait(picture, ImportRegion::at(100, 81).origin);
+    // A move of the pointer takes over again from where the pointer is.
+    window->picImage_MouseMove(1, 0, 150, 120);
+    comparePortrait(picture, ImportRegion::at(150, 120).origin);
+    window->picImage_MouseUp(1, 0, 150, 120);
+    comparePortrait(picture, ImportRegion::at(150, 120).origin);
+}
+
+QTEST_MAIN(ImportViewTest)
+#include "tst_importview.moc"

@@ -1,0 +1,199 @@
+#include "import/ImportCommand.h"
+#include "import/ImportRegion.h"
+#include "import/frmImport.h"
+#include "mainwindow/PictureDrop.h"
+#include "mainwindow/frmMain.h"
+#include "platform/PictureBox.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/StatusBar.h"
+#include "support/TestSupport.h"
+
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+#include <QtTest>
+
+using TestSupport::patternImage;
+using TestSupport::pixelAt;
+using TestSupport::tempPath;
+
+// Files dropped on the main window: a portrait opens, any other picture is imported
+// through the import window, and what is not one local file is refused at the door.
+class PictureDropTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void onlyOneLocalFileIsAccepted_data();
+    void onlyOneLocalFileIsAccepted();
+    void portraitOpens_data();
+    void portraitOpens();
+    void otherPictureIsImported_data();
+    void otherPictureIsImported();
+    void unreadableFileGoesToImportAndChangesNothing();
+
+private:
+    // Drags the data over the window and drops it; whether the drop was taken.
+    bool drop(const QMimeData& data);
+    static QMimeData* files(const QStringList& paths);
+
+    std::shared_ptr<ScriptedDialogs> dialogs;
+    std::unique_ptr<frmMain> window;
+};
+
+void PictureDropTest::init()
+{
+    dialogs = std::make_shared<ScriptedDialogs>();
+    window = std::make_unique<frmMain>(dialogs);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void PictureDropTest::cleanup()
+{
+    window.reset();
+}
+
+QMimeData* PictureDropTest::files(const QStringList& paths)
+{
+    auto* data = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString& p : paths)
+        urls << (p.contains(u':') ? QUrl(p) : QUrl::fromLocalFile(p));
+    data->setUrls(urls);
+    return data;
+}
+
+bool PictureDropTest::drop(const QMimeData& data)
+{
+    const QPoint at(300, 200);
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent dropped(QPointF(at), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &dropped);
+    return dropped.isAccepted() && dropped.dropAction() == Qt::CopyAction;
+}
+
+void PictureDropTest::onlyOneLocalFileIsAccepted_data()
+{
+    const QString a = tempPath("a.png"), b = tempPath("b.png");
+    patternImage(48, 56).save(a);
+    patternImage(48, 56).save(b);
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("one file") << QStringList{a} << true;
+    QTest::newRow("two files") << QStringList{a, b} << false;
+    QTest::newRow("a folder") << QStringList{TestSupport::tempDir()} << false;
+    QTest::newRow("missing") << QStringList{tempPath("nowhere.png")} << false;
+    QTest::newRow("web address") << QStringList{"https://example.com/a.png"} << false;
+}
+
+void PictureDropTest::onlyOneLocalFileIsAccepted()
+{
+    QFETCH(QStringList, paths);
+    QFETCH(bool, accepted);
+    QVERIFY(window->acceptDrops());
+    std::unique_ptr<QMimeData> data(files(paths));
+    const QImage before = window->canvas().picPreview().image().copy();
+    QCOMPARE(drop(*data), accepted);
+    if (!accepted) {
+        QCoreApplication::processEvents();
+        QCOMPARE(window->canvas().picPreview().image(), before);
+    }
+    // Plain text is not a file.
+    QMimeData text;
+    text.setText(paths.front());
+    QVERIFY(!drop(text));
+}
+
+void PictureDropTest::portraitOpens_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("format");
+    QTest::newRow("PNG") << "drop.png" << QByteArray("PNG");
+    QTest::newRow("bitmap") << "drop.bmp" << QByteArray("BMP");
+}
+
+void PictureDropTest::portraitOpens()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, format);
+    const QImage portrait = patternImage(48, 56);
+    const QString path = tempPath(name);
+    QVERIFY(portrait.save(path, format.constData()));
+    std::unique_ptr<QMimeData> data(files({path}));
+    QVERIFY(drop(*data));
+    // The command runs once the drop has been answered.
+    QTRY_COMPARE(window->stbMain()->panelText(1), path + QStringLiteral(" loaded successfully."));
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 48; ++x)
+            QCOMPARE(window->canvas().picPreview().pixel(x, y), pixelAt(portrait, x, y));
+    QVERIFY(dialogs->fileRequests.isEmpty());
+    QVERIFY(dialogs->messages.isEmpty()); // no size question
+    QVERIFY(!window->importCommand().window());
+    window->canvas().history().undo();
+    QVERIFY(window->canvas().picPreview().pixel(5, 5) != pixelAt(portrait, 5, 5));
+}
+
+void PictureDropTest::otherPictureIsImported_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("larger") << QSize(200, 150);
+    QTest::newRow("one pixel wider than a portrait") << QSize(49, 56);
+    QTest::newRow("smaller") << QSize(20, 30);
+}
+
+void PictureDropTest::otherPictureIsImported()
+{
+    QFETCH(QSize, size);
+    const QImage picture = patternImage(size.width(), size.height());
+    const QString path = tempPath(QStringLiteral("import-%1x%2.bmp").arg(size.width()).arg(size.height()));
+    QVERIFY(picture.save(path, "BMP"));
+    std::unique_ptr<QMimeData> data(files({path}));
+    bool picked = false;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this, [&] {
+        frmImport* w = window->importCommand().window();
+        if (!w || !w->isVisible() || picked)
+            return;
+        picked = true;
+        QCOMPARE(w->picImage->size(), size);
+        w->picImage_MouseDown(1, 0, 10, 12);
+        w->picImage_MouseMove(1, 0, 10, 12);
+        w->picImage_MouseUp(1, 0, 10, 12);
+    });
+    watcher.start(20);
+    QTimer::singleShot(5000, window.get(), [&] {
+        if (frmImport* w = window->importCommand().window())
+            w->hide(); // never hang the suite
+    });
+    QVERIFY(drop(*data));
+    QTRY_VERIFY(picked);
+    const ImportRegion r = ImportRegion::at(10, 12);
+    QCOMPARE(window->stbMain()->panelText(1), r.statusText());
+    QCOMPARE(window->canvas().picPreview().pixel(30, 30),
+             pixelAt(picture, r.origin.x() + 30, r.origin.y() + 30));
+    QVERIFY(dialogs->fileRequests.isEmpty());
+    QVERIFY(dialogs->messages.isEmpty());
+}
+
+void PictureDropTest::unreadableFileGoesToImportAndChangesNothing()
+{
+    const QString path = tempPath("notes.txt");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("not a picture at all\n");
+    f.close();
+    const QImage before = window->canvas().picPreview().image().copy();
+    std::unique_ptr<QMimeData> data(files({path}));
+    QVERIFY(drop(*data));
+    QTest::qWait(100);
+    QCOMPARE(window->canvas().picPreview().image(), before);
+    QVERIFY(!window->importCommand().window() || window->importCommand().window()->isHidden());
+    QCOMPARE(window->stbMain()->panelText(1), QStringLiteral("Ready."));
+}
+
+QTEST_MAIN(PictureDropTest)
+#include "tst_picturedrop.moc"
