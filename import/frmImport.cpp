@@ -215,9 +215,10 @@ void frmImport::zoom(int notches, QPointF at)
     const QPointF now(at.x() * after.width() / before.width(), at.y() * after.height() / before.height());
     m_scroll->horizontalScrollBar()->setValue(int(std::lround(now.x() - inView.x())));
     m_scroll->verticalScrollBar()->setValue(int(std::lround(now.y() - inView.y())));
-    // The outline follows the same picture point; a held button copies the zoomed region.
+    // The outline stays under the pointer (where the picture could not be scrolled to
+    // keep the point there, it is another point); a held button copies the zoomed region.
     if (m_outlinePlaced)
-        followPointer(now);
+        followPointer(inView + QPointF(scrollOffset()));
 }
 
 void frmImport::showZoomed()

@@ -42,6 +42,7 @@ private slots:
     void largePictureScrollsInWindowThatFits();
     void wheelShrinksAndRegionIsScaledPixels();
     void wheelKeepsPointAndOutlineSize();
+    void zoomedOutPictureSmallerThanView();
     void newPictureStartsAtOneToOne();
     void arrowsNudgeOutline_data();
     void arrowsNudgeOutline();
@@ -191,30 +192,60 @@ void ImportViewTest::wheelShrinksAndRegionIsScaledPixels()
 
 void ImportViewTest::wheelKeepsPointAndOutlineSize()
 {
+    // Large enough to scroll even at half size.
+    const QSize room = window->availableClientSize();
+    const QImage picture = patternImage(4 * room.width(), 4 * room.height()); // even sides
+    loadPicture(picture);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    const QSize windowSize = window->size();
+    window->scroller()->horizontalScrollBar()->setValue(600);
+    window->scroller()->verticalScrollBar()->setValue(500);
+    const QPoint inView(100, 120);
+    const QPoint onPicture = inView + window->scrollOffset();
+    window->picImage_MouseMove(0, 0, float(onPicture.x()), float(onPicture.y()));
+
+    wheel(onPicture, -4); // half size, around the pointer
+    QCOMPARE(window->pictureSurface().size(), picture.size() / 2);
+    // The same picture point, now at half its coordinates, is still under the pointer,
+    // and the outline is still 50 x 58 there.
+    QCOMPARE(window->scrollOffset(), onPicture / 2 - inView);
+    QCOMPARE(window->shpCursor->size(), QSize(50, 58));
+    QCOMPARE(window->shpCursor->geometry().topLeft(),
+             ImportRegion::at(onPicture.x() / 2, onPicture.y() / 2).outline);
+
+    // Back to 1:1: the picture is the loaded one again, pixel for pixel, the point in place.
+    wheel(onPicture / 2, 4);
+    QCOMPARE(window->zoomStep(), 0);
+    QCOMPARE(window->pictureSurface().image(), picture);
+    QCOMPARE(window->scrollOffset(), onPicture - inView);
+    QCOMPARE(window->shpCursor->geometry().topLeft(), ImportRegion::at(onPicture.x(), onPicture.y()).outline);
+    // The window keeps its size while zooming.
+    QCOMPARE(window->size(), windowSize);
+
+    // Half a notch does nothing yet; the other half completes it.
+    const QPointF at(onPicture);
+    QWheelEvent half(at, window->picImage->mapToGlobal(at), QPoint(), QPoint(0, -60), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(window->picImage, &half);
+    QCOMPARE(window->zoomStep(), 0);
+    QApplication::sendEvent(window->picImage, &half);
+    QCOMPARE(window->zoomStep(), -1);
+}
+
+void ImportViewTest::zoomedOutPictureSmallerThanView()
+{
     const QImage picture = patternImage(400, 300);
     loadPicture(picture);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     window->picImage_MouseMove(0, 0, 200, 150);
-    wheel(QPoint(200, 150), -4); // half size, around the pointer
+    wheel(QPoint(200, 150), -4);
     QCOMPARE(window->pictureSurface().size(), QSize(200, 150));
-    // The point under the pointer is now at (100, 75); the outline is still 50 x 58 there.
-    QCOMPARE(window->shpCursor->size(), QSize(50, 58));
-    QCOMPARE(window->shpCursor->geometry().topLeft(), ImportRegion::at(100, 75).outline);
-    // Back to 1:1: the picture is the loaded one again, pixel for pixel.
-    wheel(QPoint(100, 75), 4);
-    QCOMPARE(window->zoomStep(), 0);
-    QCOMPARE(window->pictureSurface().image(), picture);
+    QCOMPARE(window->scrollOffset(), QPoint(0, 0));
+    // The picture cannot move under the pointer; the outline stays where the pointer is.
     QCOMPARE(window->shpCursor->geometry().topLeft(), ImportRegion::at(200, 150).outline);
-    // The window keeps its size while zooming.
     QCOMPARE(window->size(), QSize(412, 312));
-    // Half a notch does nothing yet; the other half completes it.
-    QWheelEvent half(QPointF(10, 10), window->picImage->mapToGlobal(QPointF(10, 10)), QPoint(),
-                     QPoint(0, -60), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(window->picImage, &half);
-    QCOMPARE(window->zoomStep(), 0);
-    QApplication::sendEvent(window->picImage, &half);
-    QCOMPARE(window->zoomStep(), -1);
 }
 
 void ImportViewTest::newPictureStartsAtOneToOne()
