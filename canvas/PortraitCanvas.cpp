@@ -6,8 +6,11 @@
 using namespace Portrait;
 
 PortraitCanvas::PortraitCanvas(QObject* parent)
-    : QObject(parent), m_preview(Width, Height, 0), m_backBuffer(ViewWidth, ViewHeight, 0),
-      m_face(ViewWidth, ViewHeight, 0), m_grid(ViewWidth, ViewHeight, GridKeyColour),
+    : QObject(parent),
+      m_preview(Width, Height, 0),
+      m_backBuffer(ViewWidth, ViewHeight, 0),
+      m_face(ViewWidth, ViewHeight, 0),
+      m_grid(ViewWidth, ViewHeight, GridKeyColour),
       m_rgb(16, 16, SystemColorToRgb(SystemColour(SystemColourIndex::ButtonFace)))
 {
     m_history.setUndoLimit(HistoryLimit);
@@ -31,10 +34,7 @@ void PortraitCanvas::recordStep()
     m_recorded = std::move(after);
 }
 
-void PortraitCanvas::beginChange()
-{
-    ++m_changeDepth;
-}
+void PortraitCanvas::beginChange() { ++m_changeDepth; }
 
 void PortraitCanvas::endChange()
 {
@@ -84,10 +84,7 @@ void PortraitCanvas::DrawGrid()
         m_grid.line(0, Zoom * k, ViewWidth, Zoom * k, GridLineColour);
 }
 
-void PortraitCanvas::clearView()
-{
-    m_face.clear();
-}
+void PortraitCanvas::clearView() { m_face.clear(); }
 
 void PortraitCanvas::showPreview(const QImage& picture)
 {

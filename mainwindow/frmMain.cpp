@@ -11,8 +11,8 @@
 #include "mainwindow/ColourWell.h"
 #include "mainwindow/ColourWellsAndOptions.h"
 #include "mainwindow/ControlPanel.h"
-#include "mainwindow/MainToolBar.h"
 #include "mainwindow/MainToolEnvironment.h"
+#include "mainwindow/MainToolBar.h"
 #include "mainwindow/PictureDrop.h"
 #include "platform/PictureBox.h"
 #include "platform/PixelArt.h"
@@ -40,8 +40,8 @@ QFont designFont()
 } // namespace
 
 frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_dialogs(dialogs ? std::move(dialogs) : std::make_shared<QtDialogs>(this))
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -70,8 +70,10 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     m_version->setGeometry(248, 484, 385, 13);
     m_version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    m_statusBar = new StatusBar(
-        {{420, tr("Ready.")}, {120, QStringLiteral("RGB(0,0,0)")}, {96, QStringLiteral("(0, 0)")}}, this);
+    m_statusBar = new StatusBar({{420, tr("Ready.")},
+                                 {120, QStringLiteral("RGB(0,0,0)")},
+                                 {96, QStringLiteral("(0, 0)")}},
+                                this);
     m_statusBar->setGeometry(0, 504, ClientWidth, 16);
     m_files = std::make_unique<PortraitFiles>(m_canvas, m_state, *m_dialogs, *m_statusBar);
 
@@ -121,25 +123,13 @@ frmMain::~frmMain()
         FreeImageLibrary::deinitialise();
 }
 
-void frmMain::ImportBitmap()
-{
-    m_import->ImportBitmap();
-}
+void frmMain::ImportBitmap() { m_import->ImportBitmap(); }
 
-void frmMain::SavePortrait()
-{
-    m_files->SavePortrait();
-}
+void frmMain::SavePortrait() { m_files->SavePortrait(); }
 
-void frmMain::OpenPortrait()
-{
-    m_files->OpenPortrait();
-}
+void frmMain::OpenPortrait() { m_files->OpenPortrait(); }
 
-void frmMain::NewPortrait()
-{
-    m_files->NewPortrait();
-}
+void frmMain::NewPortrait() { m_files->NewPortrait(); }
 
 void frmMain::showEvent(QShowEvent* event)
 {
@@ -212,15 +202,9 @@ void frmMain::picFace_MouseUp(int Button, int Shift, float X, float Y)
     m_tools->picFace_MouseUp(Button, Shift, X, Y);
 }
 
-void frmMain::picFace_KeyDown(int KeyCode, int Shift)
-{
-    m_tools->picFace_KeyDown(KeyCode, Shift);
-}
+void frmMain::picFace_KeyDown(int KeyCode, int Shift) { m_tools->picFace_KeyDown(KeyCode, Shift); }
 
-void frmMain::RedrawRGB()
-{
-    m_popup->RedrawRGB();
-}
+void frmMain::RedrawRGB() { m_popup->RedrawRGB(); }
 
 void frmMain::tlbMain_ButtonClick(const QString& tag)
 {
@@ -233,8 +217,7 @@ void frmMain::tlbMain_ButtonClick(const QString& tag)
     } else if (tag == QLatin1String("Grid")) {
         m_canvas.RedrawFace();
         m_canvas.picFace().present();
-    } else if (tag == QLatin1String("Brush") || tag == QLatin1String("Fill") ||
-               tag == QLatin1String("Replace")) {
+    } else if (tag == QLatin1String("Brush") || tag == QLatin1String("Fill") || tag == QLatin1String("Replace")) {
         m_state.CurrentTool = tag;
     } else if (tag == QLatin1String("Selector")) {
         m_state.CurrentTool = tag;
