@@ -39,13 +39,15 @@ for t in "${targets[@]}"; do
   [ "$t" = fuzz_freeimage ] && regressions=tests/regressions/import
   extra=()
   [ -d "$regressions" ] && extra+=("$regressions")
-  opts=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 -max_len=65536
+  # A single allocation beyond 2 GB fails as it would under the editor's memory: the
+  # code must survive the refusal, which libFuzzer's own malloc limit would not let it.
+  opts=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 -malloc_limit_mb=100000 -max_len=65536
         -artifact_prefix="$findings/" -print_final_stats=1)
-  asan="detect_leaks=1:allocator_may_return_null=1"
+  asan="detect_leaks=1:allocator_may_return_null=1:max_allocation_size_mb=2048"
   if [ "$t" = fuzz_freeimage ]; then
     # The library's own leaks and crashes are known; carry on past them.
     opts+=(-fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1)
-    asan="detect_leaks=0:allocator_may_return_null=1"
+    asan="detect_leaks=0:allocator_may_return_null=1:max_allocation_size_mb=2048"
   elif [ "$t" = fuzz_import ]; then
     # Each input costs a helper process; a few hundred runs a second at best.
     opts+=(-timeout=15)
