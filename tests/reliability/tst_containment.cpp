@@ -97,7 +97,7 @@ void ContainmentTest::importCrashersAreContained()
     clock.start();
     window->ImportBitmap();
     QCoreApplication::processEvents();
-    QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
 
     QVERIFY(window->isVisible());
     QCOMPARE(window->canvas().picPreview().image(), store);
