@@ -120,10 +120,10 @@ BitmapHeader bitmapHeader(const QByteArray& d)
     }
     h.valid = width > 0 && height > 0;
     h.size = QSize(int(qMin<qint64>(width, INT_MAX)), int(qMin<qint64>(height, INT_MAX)));
-    if (compression == 0 || compression == 3 || compression == 6) {
+    if (h.valid && (compression == 0 || compression == 3 || compression == 6)) {
         // A forged header overflows the product; saturate, the file is short of it anyway.
         const qint64 rowBytes = (width * bits + 31) / 32 * 4;
-        h.bytesNeeded = h.valid && rowBytes > (std::numeric_limits<qint64>::max() - qint64(offset)) / height
+        h.bytesNeeded = rowBytes > (std::numeric_limits<qint64>::max() - qint64(offset)) / height
                             ? std::numeric_limits<qint64>::max()
                             : qint64(offset) + rowBytes * height;
     }

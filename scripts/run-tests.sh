@@ -20,5 +20,5 @@ fi
 
 # A short run of each fuzzer (clang, libFuzzer) on the project's seed corpora.
 if [ "${PICTORIA_SKIP_FUZZ:-0}" != "1" ]; then
-  bash scripts/run-fuzzers.sh "${PICTORIA_FUZZ_SECONDS:-60}"
+  bash scripts/run-fuzzers.sh "${PICTORIA_FUZZ_SECONDS:-50}"
 fi

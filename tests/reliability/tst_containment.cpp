@@ -158,12 +158,16 @@ void ContainmentTest::propertyBagRegressionsLoadOrRefuse()
     if (path.isEmpty())
         QSKIP("no regression files kept");
     ++replayed;
+    // Each of these once crashed the loader or the save that follows it, or asked for
+    // gigabytes: now a bag that loads writes itself back, and a refused one is empty.
     PropertyBag bag;
-    if (!bag.loadFromFile(path))
+    if (!bag.loadFromFile(path)) {
         QVERIFY(bag.keys().isEmpty());
-    else
-        for (const QString& key : bag.keys())
-            QVERIFY(bag.storedValue(key).isValid());
+        return;
+    }
+    PropertyBag again;
+    QVERIFY(again.fromByteArray(bag.toByteArray()));
+    QCOMPARE(again.keys(), bag.keys());
 }
 
 QTEST_MAIN(ContainmentTest)
