@@ -14,7 +14,7 @@ frmAbout::frmAbout(const QString& version, QWidget* parent)
       m_version(version),
       m_background(QStringLiteral(":/about/background.png"))
 {
-    setWindowTitle(QStringLiteral("About Pictoria"));
+    setWindowTitle(tr("About Pictoria"));
     setModal(true);
     setFixedSize(ClientWidth, ClientHeight);
     QFont font;
@@ -37,9 +37,8 @@ frmAbout::frmAbout(const QString& version, QWidget* parent)
 
 void frmAbout::Form_Load()
 {
-    m_text->setText(QStringLiteral("Pictoria - Emberfall Portrait Maker\r\n\r\n"
-                                   "Written by the Pictoria developers\r\n\r\n")
-                    + m_version);
+    m_text->setText(tr("Pictoria - Emberfall Portrait Maker") + QStringLiteral("\r\n\r\n")
+                    + tr("Written by the Pictoria developers") + QStringLiteral("\r\n\r\n") + m_version);
     m_topTwips = StartTopTwips;
     m_scrollStep = 0;
     m_grey = 255;

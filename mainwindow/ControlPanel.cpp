@@ -89,48 +89,48 @@ ControlPanel::ControlPanel(QWidget* window, Surface& preview)
 
     auto* frameStyle = new BlueCaptionStyle;
     frameStyle->setParent(window);
-    frameBGFG = makeFrame(window, "Foreground / Background Colors", {4, 24, 237, 101}, frameStyle);
+    frameBGFG = makeFrame(window, tr("Foreground / Background Colors"), {4, 24, 237, 101}, frameStyle);
     picFG = new ColourWell(RGBColour(255, 255, 255), frameBGFG);
     picFG->move(16, 18);
     picBG = new ColourWell(0, frameBGFG);
     picBG->move(16 + 28, 18 + 28);
     picFG->raise();
-    picSwap = makeSwapButton(frameBGFG, m_swapIcon, {104, 22}, "Swap Colors");
+    picSwap = makeSwapButton(frameBGFG, m_swapIcon, {104, 22}, tr("Swap Colors"));
 
-    frameReplace = makeFrame(window, "Replace Colors", {4, 128, 237, 101}, frameStyle);
+    frameReplace = makeFrame(window, tr("Replace Colors"), {4, 128, 237, 101}, frameStyle);
     picR1 = new ColourWell(RGBColour(255, 255, 255), frameReplace);
     picR1->move(16, 18);
     picR2 = new ColourWell(0, frameReplace);
     picR2->move(16 + 28, 18 + 28);
     picR1->raise();
-    picSwapReplace = makeSwapButton(frameReplace, m_swapIcon, {104, 22}, "Swap Colors");
-    chkUseFGBG = new QCheckBox("Use FG/BG Colors", frameReplace);
+    picSwapReplace = makeSwapButton(frameReplace, m_swapIcon, {104, 22}, tr("Swap Colors"));
+    chkUseFGBG = new QCheckBox(tr("Use FG/BG Colors"), frameReplace);
     chkUseFGBG->setGeometry(104, 60, 126, 17);
-    chkUseFGBG->setToolTip("Use Foreground/Background Colors with Replace");
+    chkUseFGBG->setToolTip(tr("Use Foreground/Background Colors with Replace"));
 
-    frameGamma = makeFrame(window, "Gamma Adjustment", {4, 232, 237, 45}, frameStyle);
-    lblGamma = makeLabel(frameGamma, "Gamma Step :", {12, 20, 72, 15}, false);
+    frameGamma = makeFrame(window, tr("Gamma Adjustment"), {4, 232, 237, 45}, frameStyle);
+    lblGamma = makeLabel(frameGamma, tr("Gamma Step :"), {12, 20, 72, 15}, false);
     txtGamma = makeTextBox(frameGamma, "15", {86, 17, 33, 20});
     txtGamma->setEnabled(false);
-    lblGammaNote = makeLabel(frameGamma, "(Must be 0-255)", {126, 20, 100, 15}, false);
+    lblGammaNote = makeLabel(frameGamma, tr("(Must be 0-255)"), {126, 20, 100, 15}, false);
 
-    frameOutput = makeFrame(window, "Image Output", {4, 280, 237, 105}, frameStyle);
-    lblQuality = makeLabel(frameOutput, "Quality:", {12, 16, 80, 15}, false);
-    optPerfect = makeOption(frameOutput, "Perfect  (100%)", {12, 32, 116, 16}, true);
-    optHigh = makeOption(frameOutput, "High       (85%)", {12, 49, 116, 16});
-    optMed = makeOption(frameOutput, "Medium  (70%)", {12, 66, 116, 16});
-    optLow = makeOption(frameOutput, "Low         (55%)", {12, 83, 116, 16});
-    lblPreview = makeLabel(frameOutput, "Preview:", {150, 16, 60, 15}, false);
+    frameOutput = makeFrame(window, tr("Image Output"), {4, 280, 237, 105}, frameStyle);
+    lblQuality = makeLabel(frameOutput, tr("Quality:"), {12, 16, 80, 15}, false);
+    optPerfect = makeOption(frameOutput, tr("Perfect  (100%)"), {12, 32, 116, 16}, true);
+    optHigh = makeOption(frameOutput, tr("High       (85%)"), {12, 49, 116, 16});
+    optMed = makeOption(frameOutput, tr("Medium  (70%)"), {12, 66, 116, 16});
+    optLow = makeOption(frameOutput, tr("Low         (55%)"), {12, 83, 116, 16});
+    lblPreview = makeLabel(frameOutput, tr("Preview:"), {150, 16, 60, 15}, false);
     picPreview = new PictureBox(frameOutput);
     picPreview->setSurface(&preview);
     picPreview->setClientSize(preview.size());
     picPreview->move(158, 34);
 
-    frameOptions = makeFrame(window, "Misc. Options", {4, 388, 237, 109}, frameStyle);
-    optRGBA = makeOption(frameOptions, "Show RGB Popup Always", {12, 18, 215, 16}, true);
-    optRGBS = makeOption(frameOptions, "Show RGB Popup Only With CTRL", {12, 36, 215, 16});
-    optRGBN = makeOption(frameOptions, "Do not Show RGB Popup", {12, 54, 215, 16});
-    lblRLevel = makeLabel(frameOptions, "Popup Transparency:", {12, 81, 110, 15});
+    frameOptions = makeFrame(window, tr("Misc. Options"), {4, 388, 237, 109}, frameStyle);
+    optRGBA = makeOption(frameOptions, tr("Show RGB Popup Always"), {12, 18, 215, 16}, true);
+    optRGBS = makeOption(frameOptions, tr("Show RGB Popup Only With CTRL"), {12, 36, 215, 16});
+    optRGBN = makeOption(frameOptions, tr("Do not Show RGB Popup"), {12, 54, 215, 16});
+    lblRLevel = makeLabel(frameOptions, tr("Popup Transparency:"), {12, 81, 110, 15});
     txtRLevel = makeTextBox(frameOptions, "80", {124, 78, 33, 20});
-    lblPercent = makeLabel(frameOptions, "%", {161, 81, 16, 15});
+    lblPercent = makeLabel(frameOptions, tr("%"), {161, 81, 16, 15});
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QWidget>
 
 class ColourWell;
@@ -15,6 +16,8 @@ class QRadioButton;
 // replace options, the gamma step, the output quality with the preview, and the
 // popup options. The controls keep the design's names; the window wires them.
 class ControlPanel {
+    Q_DECLARE_TR_FUNCTIONS(ControlPanel)
+
 public:
     ControlPanel(QWidget* window, Surface& preview);
 

@@ -1,5 +1,7 @@
 #include "mainwindow/MainToolBar.h"
 
+#include "platform/PixelArt.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QLayout>
@@ -25,26 +27,26 @@ MainToolBar::MainToolBar(QWidget* parent) : QToolBar(parent), m_tools(new QActio
                       .arg(SeparatorWidth));
     m_tools->setExclusive(true);
 
-    addTaggedButton("New", "New Portrait", "new");
-    addTaggedButton("Open", "Open Portrait", "open");
-    addTaggedButton("Save", "Save Portrait", "save");
-    addTaggedButton("Import", "Import Bitmap", "import");
+    addTaggedButton("New", tr("New Portrait"), "new");
+    addTaggedButton("Open", tr("Open Portrait"), "open");
+    addTaggedButton("Save", tr("Save Portrait"), "save");
+    addTaggedButton("Import", tr("Import Bitmap"), "import");
     addFixedSeparator();
-    for (auto [tag, tip, image] : {std::tuple{"Brush", "Brush Tool", "brush"},
-                                   std::tuple{"Selector", "Grab Color", "selector"},
-                                   std::tuple{"Fill", "Fill Tool", "fill"},
-                                   std::tuple{"Replace", "Replace Colors", "replace"},
-                                   std::tuple{"Gamma", "Adjust Gamma", "gamma"}}) {
-        QAction* tool = addTaggedButton(tag, tip, image);
+    for (auto [tag, tip, image] : {std::tuple{"Brush", QT_TR_NOOP("Brush Tool"), "brush"},
+                                   std::tuple{"Selector", QT_TR_NOOP("Grab Color"), "selector"},
+                                   std::tuple{"Fill", QT_TR_NOOP("Fill Tool"), "fill"},
+                                   std::tuple{"Replace", QT_TR_NOOP("Replace Colors"), "replace"},
+                                   std::tuple{"Gamma", QT_TR_NOOP("Adjust Gamma"), "gamma"}}) {
+        QAction* tool = addTaggedButton(tag, tr(tip), image);
         tool->setCheckable(true);
         m_tools->addAction(tool);
     }
     buttonByTag("Brush")->setChecked(true);
-    QAction* grid = addTaggedButton("Grid", "Toggle Grid", "grid");
+    QAction* grid = addTaggedButton("Grid", tr("Toggle Grid"), "grid");
     grid->setCheckable(true);
     grid->setChecked(true);
     addFixedSeparator();
-    addTaggedButton("About", "About Pictoria..", "about");
+    addTaggedButton("About", tr("About Pictoria.."), "about");
 
     // Keyboard shortcuts reach the same buttons, so their pressed states follow.
     const std::pair<const char*, QKeySequence> shortcuts[] = {
@@ -65,7 +67,7 @@ MainToolBar::MainToolBar(QWidget* parent) : QToolBar(parent), m_tools(new QActio
 
 QAction* MainToolBar::addTaggedButton(const QString& tag, const QString& tooltip, const QString& image)
 {
-    QAction* action = addAction(QIcon(QStringLiteral(":/toolbar/%1.png").arg(image)), QString());
+    QAction* action = addAction(PixelArt::icon(QStringLiteral(":/toolbar/%1.png").arg(image)), QString());
     action->setToolTip(tooltip);
     action->setProperty(TagProperty, tag);
     if (auto* button = qobject_cast<QToolButton*>(widgetForAction(action)))

@@ -4,11 +4,10 @@
 #include "mainwindow/ControlPanel.h"
 #include "mainwindow/EditingState.h"
 #include "platform/PictureBox.h"
+#include "platform/PixelArt.h"
 #include "platform/StatusBar.h"
 
 #include <QCheckBox>
-#include <QCursor>
-#include <QPixmap>
 
 MainToolEnvironment::MainToolEnvironment(EditingState& state, ControlPanel& panel, StatusBar& statusBar,
                                          PictureBox& view)
@@ -29,8 +28,8 @@ bool MainToolEnvironment::useForegroundBackgroundForReplace() const { return m_p
 void MainToolEnvironment::setViewCursor(ViewCursor cursor)
 {
     if (cursor == ViewCursor::Eyedropper) {
-        static const QCursor eyedropper(QPixmap(QStringLiteral(":/cursors/eyedropper.png")), 9, 23);
-        m_view.setCursor(eyedropper);
+        m_view.setCursor(PixelArt::cursor(QStringLiteral(":/cursors/eyedropper.png"), 9, 23,
+                                          m_view.devicePixelRatioF()));
     } else {
         m_view.setCursor(Qt::CrossCursor);
     }

@@ -13,6 +13,7 @@
 #include "mainwindow/MainToolEnvironment.h"
 #include "mainwindow/MainToolBar.h"
 #include "platform/PictureBox.h"
+#include "platform/PixelArt.h"
 #include "platform/QtDialogs.h"
 #include "platform/StatusBar.h"
 
@@ -42,8 +43,8 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
       m_dialogs(dialogs ? std::move(dialogs) : std::make_shared<QtDialogs>(this))
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Pictoria"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/pictoria-32.png")));
+    setWindowTitle(tr("Pictoria"));
+    setWindowIcon(PixelArt::applicationIcon());
     setFont(designFont());
     setFixedSize(ClientWidth, ClientHeight);
     setMouseTracking(true);
@@ -67,7 +68,7 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     m_version->setGeometry(248, 484, 385, 13);
     m_version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    m_statusBar = new StatusBar({{420, QStringLiteral("Ready.")},
+    m_statusBar = new StatusBar({{420, tr("Ready.")},
                                  {120, QStringLiteral("RGB(0,0,0)")},
                                  {96, QStringLiteral("(0, 0)")}},
                                 this);

@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <qdrawutil.h>
 
 int buttonsToMask(Qt::MouseButtons buttons)
 {
@@ -30,6 +29,29 @@ int modifiersToMask(Qt::KeyboardModifiers modifiers)
         mask |= ShiftMask::Alt;
     return mask;
 }
+
+namespace {
+
+// The 2-pixel sunken border, filled as rectangles in widget pixels. qDrawWinPanel draws
+// its lines one device pixel wide, which on a high-density screen leaves a thinner
+// border and an unpainted ring inside it.
+void drawSunkenBorder(QPainter& p, const QRect& r, const QPalette& pal)
+{
+    const int x = r.x(), y = r.y(), w = r.width(), h = r.height();
+    auto line = [&p](int x0, int y0, int x1, int y1, const QColor& c) {
+        p.fillRect(QRect(QPoint(x0, y0), QPoint(x1, y1)), c);
+    };
+    line(x, y, x + w - 2, y, pal.dark().color()); // outer top and left
+    line(x, y, x, y + h - 2, pal.dark().color());
+    line(x, y + h - 1, x + w - 1, y + h - 1, pal.light().color()); // outer bottom and right
+    line(x + w - 1, y, x + w - 1, y + h - 1, pal.light().color());
+    line(x + 1, y + 1, x + w - 3, y + 1, pal.shadow().color()); // inner top and left
+    line(x + 1, y + 1, x + 1, y + h - 3, pal.shadow().color());
+    line(x + 1, y + h - 2, x + w - 2, y + h - 2, pal.midlight().color()); // inner bottom and right
+    line(x + w - 2, y + 1, x + w - 2, y + h - 2, pal.midlight().color());
+}
+
+} // namespace
 
 PictureBox::PictureBox(QWidget* parent, bool sunkenBorder) : QWidget(parent), m_border(sunkenBorder)
 {
@@ -69,7 +91,7 @@ void PictureBox::paintEvent(QPaintEvent* event)
     QPainter p(this);
     const QRect client(clientOrigin(), clientSize());
     if (m_border && !client.contains(event->rect()))
-        qDrawWinPanel(&p, rect(), palette(), true);
+        drawSunkenBorder(p, rect(), palette());
     const QRect dirty = event->rect().intersected(client);
     if (dirty.isEmpty())
         return;

@@ -12,6 +12,7 @@ PACKAGES=(
   fonts-dejavu-core
   libbenchmark-dev
   clang libclang-rt-14-dev
+  desktop-file-utils appstream man-db groff-base dpkg-dev fakeroot libxfixes3
 )
 
 missing=()

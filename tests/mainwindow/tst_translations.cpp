@@ -1,0 +1,79 @@
+#include "about/frmAbout.h"
+#include "mainwindow/MainToolBar.h"
+#include "mainwindow/frmMain.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/StatusBar.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTranslator>
+#include <QtTest>
+
+namespace {
+// Marks every text it is asked for, so a text that bypasses translation shows up.
+class MarkingTranslator : public QTranslator {
+public:
+    QString translate(const char*, const char* source, const char* = nullptr, int = -1) const override
+    {
+        return QStringLiteral("<%1>").arg(QString::fromUtf8(source));
+    }
+    bool isEmpty() const override { return false; }
+};
+
+bool marked(const QString& text) { return text.startsWith('<') && text.endsWith('>'); }
+} // namespace
+
+class TranslationsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void mainWindowTextsGoThroughTranslation();
+    void aboutTextsGoThroughTranslation();
+
+private:
+    MarkingTranslator translator;
+};
+
+void TranslationsTest::initTestCase() { QCoreApplication::installTranslator(&translator); }
+
+void TranslationsTest::cleanupTestCase() { QCoreApplication::removeTranslator(&translator); }
+
+void TranslationsTest::mainWindowTextsGoThroughTranslation()
+{
+    frmMain window(std::make_shared<ScriptedDialogs>());
+    QVERIFY(marked(window.windowTitle()));
+    QCOMPARE(window.stbMain()->panelText(1), QStringLiteral("<Ready.>"));
+    for (QAction* action : window.tlbMain()->actions())
+        if (!action->isSeparator())
+            QVERIFY2(marked(action->toolTip()), qPrintable(action->toolTip()));
+    for (QGroupBox* frame : window.findChildren<QGroupBox*>())
+        QVERIFY2(marked(frame->title()), qPrintable(frame->title()));
+    for (QAbstractButton* button : window.findChildren<QAbstractButton*>())
+        if (!button->text().isEmpty())
+            QVERIFY2(marked(button->text()), qPrintable(button->text()));
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        const QString text = label->text();
+        // Panels 2 and 3 show values, and the version label shows the version string.
+        if (text.isEmpty() || text.startsWith("RGB(") || text.startsWith("(0,") || text.startsWith("Version"))
+            continue;
+        QVERIFY2(marked(text), qPrintable(text));
+    }
+    // Dispatch uses the tags, which are never translated.
+    QCOMPARE(window.tlbMain()->tagOf(window.tlbMain()->button(6)), QStringLiteral("Brush"));
+}
+
+void TranslationsTest::aboutTextsGoThroughTranslation()
+{
+    frmAbout about("Version 1.1a");
+    QVERIFY(marked(about.windowTitle()));
+    const QStringList lines = about.lblText()->text().split("\r\n");
+    QVERIFY(marked(lines[0]));
+    QVERIFY(marked(lines[2]));
+    QCOMPARE(lines[4], QStringLiteral("Version 1.1a"));
+}
+
+QTEST_MAIN(TranslationsTest)
+#include "tst_translations.moc"
