@@ -5,6 +5,9 @@
 #include <QFont>
 #include <QImage>
 #include <QSaveFile>
+#include <QtEndian>
+#include <algorithm>
+#include <new>
 
 namespace {
 
@@ -39,6 +42,91 @@ bool sameValue(const QVariant& a, const QVariant& b)
     if (okA && okB)
         return ia == ib;
     return a == b;
+}
+
+// The value types a control saves. Anything else in a bag did not come from a control;
+// refusing it keeps hostile data away from the deserialisers of every other Qt type.
+bool storableType(int id)
+{
+    static const int ids[] = {
+        QMetaType::fromType<bool>().id(),        QMetaType::fromType<qint32>().id(),
+        QMetaType::fromType<quint32>().id(),     QMetaType::fromType<qint64>().id(),
+        QMetaType::fromType<quint64>().id(),     QMetaType::fromType<double>().id(),
+        QMetaType::fromType<qint16>().id(),      QMetaType::fromType<quint16>().id(),
+        QMetaType::fromType<QString>().id(),     QMetaType::fromType<QByteArray>().id(),
+        QMetaType::fromType<QVariantMap>().id(), QMetaType::fromType<QVariantList>().id(),
+        QMetaType::fromType<QFont>().id(),       QMetaType::fromType<QImage>().id(),
+    };
+    return std::find(std::begin(ids), std::end(ids), id) != std::end(ids);
+}
+
+// A value that read without a stream error can still be one Qt cannot handle: a font
+// without a family crashes when it is written back.
+bool soundValue(const QVariant& v, int depth = 0)
+{
+    if (!v.isValid())
+        return true;
+    if (depth > 8 || !storableType(v.metaType().id()))
+        return false;
+    if (v.metaType() == QMetaType::fromType<QFont>())
+        return !v.value<QFont>().families().isEmpty();
+    if (v.metaType() == QMetaType::fromType<QVariantMap>()) {
+        const QVariantMap map = v.toMap();
+        return std::all_of(map.cbegin(), map.cend(), [&](const QVariant& x) { return soundValue(x, depth + 1); });
+    }
+    if (v.metaType() == QMetaType::fromType<QVariantList>()) {
+        const QVariantList list = v.toList();
+        return std::all_of(list.cbegin(), list.cend(), [&](const QVariant& x) { return soundValue(x, depth + 1); });
+    }
+    return true;
+}
+
+// QVariant's own reader builds whatever type the data names and reads maps and lists
+// through it again, so a forged bag could reach any registered type's reader. This reads
+// the same format (type id, null flag, value) but only for the storable types, walking
+// maps and lists itself.
+bool readValue(QDataStream& in, QVariant& value, int depth)
+{
+    quint32 typeId = 0;
+    qint8 isNullFlag = 0;
+    in >> typeId >> isNullFlag;
+    if (in.status() != QDataStream::Ok)
+        return false;
+    if (typeId == QMetaType::UnknownType) {
+        value = QVariant();
+        return true;
+    }
+    if (depth > 8 || !storableType(int(typeId)))
+        return false;
+    if (typeId == quint32(QMetaType::fromType<QVariantMap>().id()) ||
+        typeId == quint32(QMetaType::fromType<QVariantList>().id())) {
+        const bool isMap = typeId == quint32(QMetaType::fromType<QVariantMap>().id());
+        quint32 count = 0;
+        in >> count;
+        QVariantMap map;
+        QVariantList list;
+        // No reservation from the count: the data runs out long before a forged one does.
+        for (quint32 i = 0; i < count; ++i) {
+            QString key;
+            if (isMap)
+                in >> key;
+            QVariant item;
+            if (in.status() != QDataStream::Ok || !readValue(in, item, depth + 1))
+                return false;
+            if (isMap)
+                map.insert(key, item);
+            else
+                list.append(item);
+        }
+        value = isMap ? QVariant(map) : QVariant(list);
+        return true;
+    }
+    const QMetaType type = QMetaType(int(typeId));
+    QVariant v(type);
+    if (!type.load(in, v.data()) || in.status() != QDataStream::Ok)
+        return false;
+    value = v;
+    return true;
 }
 
 } // namespace
@@ -105,6 +193,18 @@ QByteArray PropertyBag::toByteArray() const
 bool PropertyBag::fromByteArray(const QByteArray& bytes)
 {
     m_entries.clear();
+    // Qt's readers size their lists from the counts in the data; a forged count asks
+    // for gigabytes, and a refused allocation is a refused bag.
+    try {
+        return readEntries(bytes);
+    } catch (const std::bad_alloc&) {
+        m_entries.clear();
+        return false;
+    }
+}
+
+bool PropertyBag::readEntries(const QByteArray& bytes)
+{
     QDataStream in(bytes);
     in.setVersion(QDataStream::Qt_6_0);
     quint32 magic = 0;
@@ -116,8 +216,8 @@ bool PropertyBag::fromByteArray(const QByteArray& bytes)
     QList<Entry> entries;
     for (qint32 i = 0; i < count; ++i) {
         Entry e;
-        in >> e.key >> e.value;
-        if (in.status() != QDataStream::Ok)
+        in >> e.key;
+        if (in.status() != QDataStream::Ok || !readValue(in, e.value, 0) || !soundValue(e.value))
             return false;
         entries.append(e);
     }

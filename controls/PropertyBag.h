@@ -36,5 +36,6 @@ private:
         QVariant value;
     };
     int indexOf(const QString& name) const;
+    bool readEntries(const QByteArray& bytes);
     QList<Entry> m_entries;
 };

@@ -5,6 +5,8 @@
 #include "platform/CommandError.h"
 #include "platform/Surface.h"
 
+#include <algorithm>
+#include <limits>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -118,8 +120,13 @@ BitmapHeader bitmapHeader(const QByteArray& d)
     }
     h.valid = width > 0 && height > 0;
     h.size = QSize(int(qMin<qint64>(width, INT_MAX)), int(qMin<qint64>(height, INT_MAX)));
-    if (compression == 0 || compression == 3 || compression == 6)
-        h.bytesNeeded = qint64(offset) + (width * bits + 31) / 32 * 4 * height;
+    if (h.valid && (compression == 0 || compression == 3 || compression == 6)) {
+        // A forged header overflows the product; saturate, the file is short of it anyway.
+        const qint64 rowBytes = (width * bits + 31) / 32 * 4;
+        h.bytesNeeded = rowBytes > (std::numeric_limits<qint64>::max() - qint64(offset)) / height
+                            ? std::numeric_limits<qint64>::max()
+                            : qint64(offset) + rowBytes * height;
+    }
     return h;
 }
 
@@ -399,7 +406,9 @@ QImage cGdiPlus::FilenameToIPicture(const QString& sFileName)
         fail(info.isReadable() ? Win32Error : AccessDenied, file.errorString());
         return {};
     }
-    const QByteArray data = file.read(MaxFileBytes + 1);
+    // QIODevice::read sizes its buffer from the request: ask for what the file holds
+    // (one byte more shows a file that grew past the limit), not for the limit.
+    const QByteArray data = file.read(std::min<qint64>(file.size(), MaxFileBytes) + 1);
     if (file.error() != QFileDevice::NoError) {
         fail(Win32Error, file.errorString());
         return {};

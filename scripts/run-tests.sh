@@ -17,3 +17,8 @@ if [ "${PICTORIA_SKIP_SANITIZERS:-0}" != "1" ]; then
   ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
     ctest --test-dir build-asan --output-on-failure --timeout 900
 fi
+
+# A short run of each fuzzer (clang, libFuzzer) on the project's seed corpora.
+if [ "${PICTORIA_SKIP_FUZZ:-0}" != "1" ]; then
+  bash scripts/run-fuzzers.sh "${PICTORIA_FUZZ_SECONDS:-50}"
+fi

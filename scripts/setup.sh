@@ -11,6 +11,7 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils x11-apps
   fonts-dejavu-core
   libbenchmark-dev
+  clang libclang-rt-14-dev
   desktop-file-utils appstream man-db groff-base dpkg-dev fakeroot libxfixes3
 )
 

@@ -1,0 +1,44 @@
+// The portrait open path: the file through the codec service's decoder and, when it
+// decodes, the top-left crop into the portrait's surfaces. Any result is fine as long
+// as nothing crashes, leaks or misbehaves, and a loaded portrait is always 48 x 56.
+#include "FuzzSupport.h"
+#include "canvas/PortraitCanvas.h"
+#include "files/cGdiPlus.h"
+#include "platform/Surface.h"
+
+#include <cstdio>
+
+namespace {
+PortraitCanvas* canvas = nullptr;
+cGdiPlus* gdip = nullptr;
+QString path;
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    FuzzSupport::startApplication(argc, argv);
+    canvas = new PortraitCanvas;
+    gdip = new cGdiPlus;
+    path = FuzzSupport::scratchPath("jpg");
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (!FuzzSupport::writeScratch(path, data, size))
+        return 0;
+    const QImage picture = gdip->FilenameToIPicture(path);
+    if (picture.isNull()) {
+        if (gdip->lastErrorDetail().isEmpty()) {
+            std::fprintf(stderr, "a refused file came without a reason\n");
+            std::abort();
+        }
+        return 0;
+    }
+    if (picture.width() > cGdiPlus::MaxSide || picture.height() > cGdiPlus::MaxSide)
+        std::abort();
+    canvas->loadPortrait(picture);
+    if (canvas->picPreview().width() != 48 || canvas->picPreview().height() != 56)
+        std::abort();
+    return 0;
+}

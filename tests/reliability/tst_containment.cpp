@@ -1,0 +1,174 @@
+#include "import/ImportCommand.h"
+#include "import/ImportHelper.h"
+#include "import/frmImport.h"
+#include "controls/PropertyBag.h"
+#include "mainwindow/frmMain.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/StatusBar.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QtTest>
+
+using TestSupport::patternImage;
+
+// Replays the kept regression files (tests/regressions/): inputs that crashed or ran away
+// in a decoder, found by the fuzzers or by the mutation tests. The import's are replayed
+// through the real Import command and its helper process: the editor must stay up, show
+// one error box and keep the portrait. The open path's and the property store's must be
+// refused cleanly.
+class ContainmentTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+    void importCrashersAreContained_data();
+    void importCrashersAreContained();
+    void openRegressionsAreRefused_data();
+    void openRegressionsAreRefused();
+    void propertyBagRegressionsLoadOrRefuse_data();
+    void propertyBagRegressionsLoadOrRefuse();
+
+private:
+    static void regressions(const char* folder);
+    std::shared_ptr<ScriptedDialogs> dialogs;
+    std::unique_ptr<frmMain> window;
+    int replayed = 0;
+    int helperDied = 0;
+};
+
+void ContainmentTest::regressions(const char* folder)
+{
+    QTest::addColumn<QString>("path");
+    const QDir dir(QStringLiteral(PICTORIA_SOURCE_DIR "/tests/regressions/") + QLatin1String(folder));
+    const QStringList names = dir.entryList(QDir::Files, QDir::Name);
+    for (const QString& name : names)
+        QTest::newRow(qPrintable(name)) << dir.filePath(name);
+    if (names.isEmpty())
+        QTest::newRow("none kept") << QString();
+}
+
+void ContainmentTest::init()
+{
+    dialogs = std::make_shared<ScriptedDialogs>();
+    window = std::make_unique<frmMain>(dialogs);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    window->canvas().loadPortrait(patternImage(48, 56));
+}
+
+void ContainmentTest::cleanup() { window.reset(); }
+
+void ContainmentTest::cleanupTestCase()
+{
+    qInfo("regression files replayed: %d; the import helper died on %d of them, every time contained", replayed,
+          helperDied);
+}
+
+void ContainmentTest::importCrashersAreContained_data() { regressions("import"); }
+
+void ContainmentTest::importCrashersAreContained()
+{
+    QFETCH(QString, path);
+    if (path.isEmpty())
+        QSKIP("no regression files kept");
+    ++replayed;
+    // Still hostile? A FreeImage that no longer crashes on it is good news, not a failure.
+    const ImportHelper::Run run = ImportHelper::decode(path, {});
+    QVERIFY(run.status != ImportHelper::Status::BadAnswer);
+    const bool died = run.status == ImportHelper::Status::Crashed || run.status == ImportHelper::Status::TimedOut;
+    if (died)
+        ++helperDied;
+
+    const QImage store = window->canvas().picPreview().image().copy();
+    const QImage backBuffer = window->canvas().picBackBuffer().image().copy();
+    dialogs->fileAnswers.enqueue(path);
+    bool shown = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        if (frmImport* w = window->importCommand().window(); w && w->isVisible()) {
+            shown = true;
+            w->close();
+        }
+    });
+    QElapsedTimer clock;
+    clock.start();
+    window->ImportBitmap();
+    QCoreApplication::processEvents();
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->canvas().picPreview().image(), store);
+    QCOMPARE(window->canvas().picBackBuffer().image(), backBuffer);
+    if (died) {
+        QVERIFY(!shown);
+        QCOMPARE(dialogs->messages.size(), 1);
+        const ScriptedDialogs::Message& m = dialogs->messages[0];
+        QVERIFY2(m.text.startsWith(QLatin1String("Error occured: ")), qPrintable(m.text));
+        QVERIFY2(m.text.size() > 30, qPrintable(m.text));
+        QVERIFY(m.title.startsWith(QLatin1String("Error Code ")));
+        QCOMPARE(m.icon, MessageIcon::Critical);
+    }
+    // The editor goes on importing.
+    dialogs->messages.clear();
+    const QString good = TestSupport::tempPath(QStringLiteral("good.bmp"));
+    patternImage(64, 64).save(good, "BMP");
+    dialogs->fileAnswers.enqueue(good);
+    shown = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        if (frmImport* w = window->importCommand().window(); w && w->isVisible()) {
+            shown = true;
+            w->close();
+        }
+    });
+    window->ImportBitmap();
+    QVERIFY(shown);
+    QVERIFY(dialogs->messages.isEmpty());
+}
+
+void ContainmentTest::openRegressionsAreRefused_data() { regressions("open"); }
+
+void ContainmentTest::openRegressionsAreRefused()
+{
+    QFETCH(QString, path);
+    if (path.isEmpty())
+        QSKIP("no regression files kept");
+    ++replayed;
+    const QImage store = window->canvas().picPreview().image().copy();
+    const QImage backBuffer = window->canvas().picBackBuffer().image().copy();
+    dialogs->fileAnswers.enqueue(path);
+    dialogs->messageAnswers.enqueue(MessageResult::Cancel);
+    QElapsedTimer clock;
+    clock.start();
+    window->OpenPortrait();
+    QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(window->isVisible());
+    QCOMPARE(dialogs->messages.size(), 1);
+    QCOMPARE(window->canvas().picPreview().image(), store);
+    QCOMPARE(window->canvas().picBackBuffer().image(), backBuffer);
+}
+
+void ContainmentTest::propertyBagRegressionsLoadOrRefuse_data() { regressions("propertybag"); }
+
+void ContainmentTest::propertyBagRegressionsLoadOrRefuse()
+{
+    QFETCH(QString, path);
+    if (path.isEmpty())
+        QSKIP("no regression files kept");
+    ++replayed;
+    // Each of these once crashed the loader or the save that follows it, or asked for
+    // gigabytes: now a bag that loads writes itself back, and a refused one is empty.
+    PropertyBag bag;
+    if (!bag.loadFromFile(path)) {
+        QVERIFY(bag.keys().isEmpty());
+        return;
+    }
+    PropertyBag again;
+    QVERIFY(again.fromByteArray(bag.toByteArray()));
+    QCOMPARE(again.keys(), bag.keys());
+}
+
+QTEST_MAIN(ContainmentTest)
+#include "tst_containment.moc"
