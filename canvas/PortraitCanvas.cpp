@@ -3,6 +3,8 @@
 #include "canvas/PortraitChange.h"
 #include "platform/SystemColor.h"
 
+#include <algorithm>
+
 using namespace Portrait;
 
 PortraitCanvas::PortraitCanvas(QObject* parent)
@@ -61,12 +63,91 @@ void PortraitCanvas::layoutSurfaces()
     m_preview.resize(Width, Height);
 }
 
+bool PortraitCanvas::standardSizes() const
+{
+    const QSize view(ViewWidth, ViewHeight);
+    return m_face.size() == view && m_backBuffer.size() == view && m_grid.size() == view &&
+           m_rgb.width() >= Zoom && m_rgb.height() >= Zoom;
+}
+
+bool PortraitCanvas::viewTracked() const
+{
+    // A QImage's cache key changes on every write access, so a key that still matches
+    // means no one drew into the surface since the canvas last composed it.
+    return m_viewKnown && m_face.image().cacheKey() == m_faceKey &&
+           m_backBuffer.image().cacheKey() == m_backKey && m_grid.image().cacheKey() == m_gridKey &&
+           gridOn() == m_viewGrid && standardSizes();
+}
+
+void PortraitCanvas::markViewTracked()
+{
+    m_viewKnown = true;
+    m_viewGrid = gridOn();
+    m_faceKey = m_face.image().cacheKey();
+    m_backKey = m_backBuffer.image().cacheKey();
+    m_gridKey = m_grid.image().cacheKey();
+}
+
+void PortraitCanvas::composeView(const QRect& area)
+{
+    // The same pixels as a copy of the back buffer followed by the grid's colour-keyed
+    // copy, in one pass.
+    const QRect r = area.intersected(m_face.rect());
+    if (r.isEmpty())
+        return;
+    const bool grid = gridOn();
+    const QRgb key = toQRgb(GridKeyColour);
+    QImage& face = m_face.image();
+    const QImage& back = m_backBuffer.image();
+    const QImage& lines = m_grid.image();
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const auto* s = reinterpret_cast<const QRgb*>(back.constScanLine(y));
+        auto* d = reinterpret_cast<QRgb*>(face.scanLine(y));
+        if (grid) {
+            const auto* g = reinterpret_cast<const QRgb*>(lines.constScanLine(y));
+            for (int x = r.left(); x <= r.right(); ++x)
+                d[x] = g[x] != key ? g[x] : (s[x] | 0xFF000000u);
+        } else {
+            for (int x = r.left(); x <= r.right(); ++x)
+                d[x] = s[x] | 0xFF000000u;
+        }
+    }
+}
+
 void PortraitCanvas::RedrawFace()
 {
-    // The whole drawing area is replaced; the caller or BltGrid presents it.
-    m_face.copyFrom(m_backBuffer, 0, 0, ViewWidth + 4, ViewHeight + 4, 0, 0);
-    if (gridOn())
-        BltGrid();
+    if (!standardSizes()) {
+        // The whole drawing area is replaced; the caller or BltGrid presents it.
+        m_viewKnown = false;
+        m_face.copyFrom(m_backBuffer, 0, 0, ViewWidth + 4, ViewHeight + 4, 0, 0);
+        if (gridOn())
+            BltGrid();
+        return;
+    }
+    if (viewTracked()) {
+        for (const QRect& r : std::as_const(m_viewStale)) {
+            composeView(r);
+            m_face.present(r);
+        }
+    } else {
+        composeView(m_face.rect());
+        m_face.present();
+    }
+    m_viewStale.clear();
+    markViewTracked();
+}
+
+void PortraitCanvas::blendOverView(const QImage& source, int dx, int dy, int w, int h, int sx, int sy, int alpha)
+{
+    const bool tracked = viewTracked();
+    m_face.blendFrom(source, dx, dy, w, h, sx, sy, alpha);
+    const QRect r = QRect(dx, dy, w, h).intersected(m_face.rect());
+    if (tracked) {
+        if (!r.isEmpty())
+            m_viewStale.append(r);
+        m_faceKey = m_face.image().cacheKey();
+    }
+    m_face.present(r);
 }
 
 void PortraitCanvas::BltGrid()
@@ -88,30 +169,68 @@ void PortraitCanvas::clearView() { m_face.clear(); }
 
 void PortraitCanvas::DrawtoBB()
 {
-    for (int y = 0; y < Height; ++y)
-        for (int x = 0; x < Width; ++x)
-            blockFill(x, y, m_preview.pixel(x, y));
-    clearView();
-    RedrawFace();
+    if (!standardSizes()) {
+        for (int y = 0; y < Height; ++y)
+            for (int x = 0; x < Width; ++x)
+                blockFill(x, y, m_preview.pixel(x, y));
+        clearView();
+        RedrawFace();
+        m_face.present();
+        return;
+    }
+    // The same pixels as a block fill per cell followed by a redraw, written row by row:
+    // each back buffer row once and the view's row from it while it is still in cache.
+    const bool grid = gridOn();
+    const QRgb key = toQRgb(GridKeyColour);
+    QRgb row[ViewWidth];
+    Colour last = m_rgb.backColor();
+    for (int y = 0; y < Height; ++y) {
+        for (int x = 0; x < Width; ++x) {
+            last = m_preview.pixel(x, y);
+            std::fill(row + Zoom * x, row + Zoom * (x + 1), toQRgb(last) | 0xFF000000u);
+        }
+        for (int k = 0; k < Zoom; ++k) {
+            const int py = Zoom * y + k;
+            std::copy(row, row + ViewWidth, reinterpret_cast<QRgb*>(m_backBuffer.image().scanLine(py)));
+            auto* d = reinterpret_cast<QRgb*>(m_face.image().scanLine(py));
+            if (grid) {
+                const auto* g = reinterpret_cast<const QRgb*>(m_grid.image().constScanLine(py));
+                for (int x = 0; x < ViewWidth; ++x)
+                    d[x] = g[x] != key ? g[x] : row[x];
+            } else {
+                std::copy(row, row + ViewWidth, d);
+            }
+        }
+    }
+    // The swatch ends as the last block fill leaves it.
+    m_rgb.setBackColor(last);
+    m_backBuffer.present();
+    m_viewStale.clear();
+    markViewTracked();
     m_face.present();
 }
 
 void PortraitCanvas::blockFill(int x, int y, Colour c)
 {
+    const bool tracked = viewTracked();
     m_rgb.setBackColor(c);
-    m_backBuffer.copyFrom(m_rgb, Zoom * x, Zoom * y, Zoom, Zoom, 0, 0);
-    m_backBuffer.present(QRect(Zoom * x, Zoom * y, Zoom, Zoom));
+    const QRect cell(Zoom * x, Zoom * y, Zoom, Zoom);
+    m_backBuffer.copyFrom(m_rgb, cell.x(), cell.y(), Zoom, Zoom, 0, 0);
+    if (tracked) {
+        m_backKey = m_backBuffer.image().cacheKey();
+        const QRect r = cell.intersected(m_face.rect());
+        if (!r.isEmpty())
+            m_viewStale.append(r);
+    }
+    m_backBuffer.present(cell);
 }
 
 void PortraitCanvas::commitCell(int x, int y, Colour c)
 {
+    // The view ends as a clear and full redraw would leave it; only the cell and
+    // whatever was drawn over the view since are copied and presented.
     blockFill(x, y, c);
-    clearView();
-    m_face.copyFrom(m_backBuffer, 0, 0, ViewWidth, ViewHeight, 0, 0);
-    if (gridOn())
-        BltGrid();
-    else
-        m_face.present();
+    RedrawFace();
     m_preview.setPixel(x, y, c);
     m_preview.present(QRect(x, y, 1, 1));
     changed();
@@ -125,9 +244,7 @@ void PortraitCanvas::commitCells(const QList<QPoint>& cells, Colour c)
         blockFill(cell.x(), cell.y(), c);
         m_preview.setPixel(cell.x(), cell.y(), c);
     }
-    clearView();
     RedrawFace();
-    m_face.present();
     m_preview.present();
     changed();
 }
@@ -163,9 +280,8 @@ void PortraitCanvas::setBackBuffer(const Surface& magnified)
 {
     m_backBuffer.copyFrom(magnified, 0, 0, ViewWidth, ViewHeight, 0, 0);
     m_backBuffer.present();
-    clearView();
+    // The redraw replaces the whole view, so no clear first.
     RedrawFace();
-    m_face.present();
     changed();
 }
 

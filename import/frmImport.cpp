@@ -7,6 +7,7 @@
 
 #include <QCloseEvent>
 #include <QTimer>
+#include <algorithm>
 
 using namespace Portrait;
 
@@ -41,10 +42,17 @@ frmImport::frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Co
     connect(picImage, &PictureBox::mouseMove, this, &frmImport::picImage_MouseMove);
     connect(picImage, &PictureBox::mouseUp, this, &frmImport::picImage_MouseUp);
 
-    // The pulse runs from creation on, whether or not the window is shown.
+    // The pulse runs from creation on, but rests while the window is hidden: no wake-ups
+    // for a window no one sees. Showing the window again continues from the same step.
     tmrFader = new QTimer(this);
     tmrFader->setInterval(10);
-    connect(tmrFader, &QTimer::timeout, this, &frmImport::tmrFader_Timer);
+    connect(tmrFader, &QTimer::timeout, this, [this] {
+        if (isHidden()) {
+            restPulse();
+            return;
+        }
+        tmrFader_Timer();
+    });
     tmrFader->start();
 
     fitToPicture();
@@ -109,9 +117,49 @@ void frmImport::tmrFader_Timer()
     }
 }
 
+void frmImport::restPulse()
+{
+    if (!tmrFader->isActive())
+        return;
+    tmrFader->stop();
+    m_pulseResting = true;
+}
+
+void frmImport::showEvent(QShowEvent* event)
+{
+    if (m_pulseResting) {
+        m_pulseResting = false;
+        tmrFader->start();
+    }
+    QDialog::showEvent(event);
+}
+
+void frmImport::hideEvent(QHideEvent* event)
+{
+    restPulse();
+    QDialog::hideEvent(event);
+}
+
 void frmImport::DrawtoBB()
 {
     const Surface& preview = m_canvas.picPreview();
+    if (m_importBuffer.size() == QSize(ViewWidth, ViewHeight) && m_rgb.width() >= Zoom && m_rgb.height() >= Zoom) {
+        // The same pixels as a block copy from the swatch per cell, a row of blocks at a time.
+        QRgb row[ViewWidth];
+        Colour last = m_rgb.backColor();
+        for (int i = 0; i < Height; ++i) {
+            for (int j = 0; j < Width; ++j) {
+                last = preview.pixel(j, i);
+                std::fill(row + Zoom * j, row + Zoom * (j + 1), toQRgb(last) | 0xFF000000u);
+            }
+            for (int k = 0; k < Zoom; ++k)
+                std::copy(row, row + ViewWidth, reinterpret_cast<QRgb*>(m_importBuffer.image().scanLine(Zoom * i + k)));
+        }
+        m_rgb.setBackColor(last); // the swatch ends as the last cell left it
+        m_importBuffer.present();
+        m_canvas.setBackBuffer(m_importBuffer);
+        return;
+    }
     for (int i = 0; i < Height; ++i) {
         for (int j = 0; j < Width; ++j) {
             m_rgb.setBackColor(preview.pixel(j, i));

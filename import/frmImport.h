@@ -50,8 +50,13 @@ public:
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    void restPulse();
+
+    bool m_pulseResting = false;
     PortraitCanvas& m_canvas;
     StatusBar& m_status;
     std::function<Colour()> m_background;
