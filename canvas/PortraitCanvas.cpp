@@ -4,8 +4,53 @@
 #include "platform/SystemColor.h"
 
 #include <algorithm>
+#include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 using namespace Portrait;
+
+namespace {
+
+// One row of the view: the grid's pixel where it is not the key colour, else the back
+// buffer's (made opaque, as a plain copy does). Four pixels at a time where SSE2 is.
+void composeRow(QRgb* d, const QRgb* s, const QRgb* g, int n, QRgb key)
+{
+    int x = 0;
+#ifdef __SSE2__
+    const __m128i k = _mm_set1_epi32(int(key));
+    const __m128i opaque = _mm_set1_epi32(int(0xFF000000u));
+    for (; x + 4 <= n; x += 4) {
+        const __m128i gv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(g + x));
+        const __m128i sv = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x)), opaque);
+        const __m128i isKey = _mm_cmpeq_epi32(gv, k);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x),
+                         _mm_or_si128(_mm_and_si128(isKey, sv), _mm_andnot_si128(isKey, gv)));
+    }
+#endif
+    for (; x < n; ++x)
+        d[x] = g[x] != key ? g[x] : (s[x] | 0xFF000000u);
+}
+
+void opaqueCopyRow(QRgb* d, const QRgb* s, int n)
+{
+    int x = 0;
+#ifdef __SSE2__
+    const __m128i opaque = _mm_set1_epi32(int(0xFF000000u));
+    for (; x + 4 <= n; x += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x),
+                         _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x)), opaque));
+#endif
+    for (; x < n; ++x)
+        d[x] = s[x] | 0xFF000000u;
+}
+
+// A plain row copy through the C library's memcpy (the widest stores the machine has):
+// kept opaque to the optimiser so the constant size does not become a slow inlined string move.
+[[gnu::noipa]] void copyRow(QRgb* d, const QRgb* s, int n) { std::memcpy(d, s, std::size_t(n) * sizeof(QRgb)); }
+
+} // namespace
 
 PortraitCanvas::PortraitCanvas(QObject* parent)
     : QObject(parent),
@@ -88,6 +133,11 @@ void PortraitCanvas::markViewTracked()
     m_gridKey = m_grid.image().cacheKey();
 }
 
+bool PortraitCanvas::gridIsStandard() const
+{
+    return m_grid.image().cacheKey() == m_standardGridKey && m_grid.size() == QSize(ViewWidth, ViewHeight);
+}
+
 void PortraitCanvas::composeView(const QRect& area)
 {
     // The same pixels as a copy of the back buffer followed by the grid's colour-keyed
@@ -100,17 +150,27 @@ void PortraitCanvas::composeView(const QRect& area)
     QImage& face = m_face.image();
     const QImage& back = m_backBuffer.image();
     const QImage& lines = m_grid.image();
+    const QRgb line = toQRgb(GridLineColour);
+    const bool standard = grid && gridIsStandard();
     for (int y = r.top(); y <= r.bottom(); ++y) {
-        const auto* s = reinterpret_cast<const QRgb*>(back.constScanLine(y));
-        auto* d = reinterpret_cast<QRgb*>(face.scanLine(y));
-        if (grid) {
-            const auto* g = reinterpret_cast<const QRgb*>(lines.constScanLine(y));
-            for (int x = r.left(); x <= r.right(); ++x)
-                d[x] = g[x] != key ? g[x] : (s[x] | 0xFF000000u);
-        } else {
-            for (int x = r.left(); x <= r.right(); ++x)
-                d[x] = s[x] | 0xFF000000u;
+        if (standard) {
+            auto* d = reinterpret_cast<QRgb*>(face.scanLine(y));
+            if (y % Zoom == 0) {
+                std::fill(d + r.left(), d + r.right() + 1, line);
+                continue;
+            }
+            const auto* s = reinterpret_cast<const QRgb*>(back.constScanLine(y));
+            opaqueCopyRow(d + r.left(), s + r.left(), r.width());
+            for (int x = (r.left() + Zoom - 1) / Zoom * Zoom; x <= r.right(); x += Zoom)
+                d[x] = line;
+            continue;
         }
+        const auto* s = reinterpret_cast<const QRgb*>(back.constScanLine(y)) + r.left();
+        auto* d = reinterpret_cast<QRgb*>(face.scanLine(y)) + r.left();
+        if (grid)
+            composeRow(d, s, reinterpret_cast<const QRgb*>(lines.constScanLine(y)) + r.left(), r.width(), key);
+        else
+            opaqueCopyRow(d, s, r.width());
     }
 }
 
@@ -163,13 +223,15 @@ void PortraitCanvas::DrawGrid()
         m_grid.line(Zoom * k, 0, Zoom * k, ViewHeight, GridLineColour);
     for (int k = 0; k < Height; ++k)
         m_grid.line(0, Zoom * k, ViewWidth, Zoom * k, GridLineColour);
+    const bool standard = m_grid.size() == QSize(ViewWidth, ViewHeight) && m_grid.backColor() == GridKeyColour;
+    m_standardGridKey = standard ? m_grid.image().cacheKey() : -1;
 }
 
 void PortraitCanvas::clearView() { m_face.clear(); }
 
 void PortraitCanvas::DrawtoBB()
 {
-    if (!standardSizes()) {
+    if (!standardSizes() || m_preview.size() != QSize(Width, Height)) {
         for (int y = 0; y < Height; ++y)
             for (int x = 0; x < Width; ++x)
                 blockFill(x, y, m_preview.pixel(x, y));
@@ -181,24 +243,36 @@ void PortraitCanvas::DrawtoBB()
     // The same pixels as a block fill per cell followed by a redraw, written row by row:
     // each back buffer row once and the view's row from it while it is still in cache.
     const bool grid = gridOn();
+    const bool standard = grid && gridIsStandard();
     const QRgb key = toQRgb(GridKeyColour);
+    const QRgb line = toQRgb(GridLineColour);
     QRgb row[ViewWidth];
+    QRgb lined[ViewWidth]; // the row with the standard grid's columns over it
     Colour last = m_rgb.backColor();
     for (int y = 0; y < Height; ++y) {
-        for (int x = 0; x < Width; ++x) {
-            last = m_preview.pixel(x, y);
-            std::fill(row + Zoom * x, row + Zoom * (x + 1), toQRgb(last) | 0xFF000000u);
+        const auto* store = reinterpret_cast<const QRgb*>(m_preview.image().constScanLine(y));
+        for (int x = 0; x < Width; ++x)
+            std::fill(row + Zoom * x, row + Zoom * (x + 1), toQRgb(fromQRgb(store[x])) | 0xFF000000u);
+        if (y == Height - 1)
+            last = fromQRgb(store[Width - 1]);
+        if (standard) {
+            copyRow(lined, row, ViewWidth);
+            for (int x = 0; x < ViewWidth; x += Zoom)
+                lined[x] = line;
         }
         for (int k = 0; k < Zoom; ++k) {
             const int py = Zoom * y + k;
-            std::copy(row, row + ViewWidth, reinterpret_cast<QRgb*>(m_backBuffer.image().scanLine(py)));
+            copyRow(reinterpret_cast<QRgb*>(m_backBuffer.image().scanLine(py)), row, ViewWidth);
             auto* d = reinterpret_cast<QRgb*>(m_face.image().scanLine(py));
-            if (grid) {
-                const auto* g = reinterpret_cast<const QRgb*>(m_grid.image().constScanLine(py));
-                for (int x = 0; x < ViewWidth; ++x)
-                    d[x] = g[x] != key ? g[x] : row[x];
+            if (standard) {
+                if (k == 0)
+                    std::fill(d, d + ViewWidth, line);
+                else
+                    copyRow(d, lined, ViewWidth);
+            } else if (grid) {
+                composeRow(d, row, reinterpret_cast<const QRgb*>(m_grid.image().constScanLine(py)), ViewWidth, key);
             } else {
-                std::copy(row, row + ViewWidth, d);
+                copyRow(d, row, ViewWidth);
             }
         }
     }

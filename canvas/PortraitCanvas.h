@@ -97,6 +97,9 @@ private:
     bool viewTracked() const;
     void markViewTracked();
     void composeView(const QRect& area);
+    // Whether the grid is exactly what DrawGrid draws: lines on every eighth row and
+    // column, the key colour elsewhere. The view's rows then come from the back buffer alone.
+    bool gridIsStandard() const;
 
     QList<QRect> m_viewStale;
     bool m_viewKnown = false;
@@ -104,6 +107,7 @@ private:
     qint64 m_faceKey = 0;
     qint64 m_backKey = 0;
     qint64 m_gridKey = 0;
+    qint64 m_standardGridKey = -1;
 
     std::function<bool()> m_gridOn;
     Surface m_preview;
