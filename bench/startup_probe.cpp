@@ -4,7 +4,7 @@
 // idle seconds from /proc. The same probe measures the editor and the floor program.
 //
 //   startup_probe IDLE_SECONDS PROGRAM [ARGS...]
-// prints: mapped_ms=... painted_ms=... rss_kb=... idle_cpu_ms=... idle_s=...
+// prints: mapped_ms=... painted_ms=... startup_cpu_ms=... rss_kb=... idle_cpu_ms=... idle_s=...
 #include <X11/Xlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -115,7 +115,7 @@ int main(int argc, char** argv)
     }
 
     Window target = 0;
-    double mappedMs = -1, paintedMs = -1;
+    double mappedMs = -1, paintedMs = -1, startupCpuMs = -1;
     int width = 0, height = 0;
     while (msSince(t0) < 20000 && paintedMs < 0) {
         while (XPending(d)) {
@@ -132,8 +132,10 @@ int main(int argc, char** argv)
                 }
             }
         }
-        if (target && painted(d, target, width, height))
+        if (target && painted(d, target, width, height)) {
             paintedMs = msSince(t0);
+            startupCpuMs = cpuMs(pid);
+        }
         else
             std::this_thread::sleep_for(std::chrono::microseconds(500));
         int status;
@@ -152,8 +154,8 @@ int main(int argc, char** argv)
     const double cpu0 = cpuMs(pid);
     std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
     const double cpu1 = cpuMs(pid);
-    std::printf("mapped_ms=%.1f painted_ms=%.1f rss_kb=%ld idle_cpu_ms=%.0f idle_s=%d\n", mappedMs, paintedMs, rss,
-                cpu1 - cpu0, idleSeconds);
+    std::printf("mapped_ms=%.1f painted_ms=%.1f startup_cpu_ms=%.0f rss_kb=%ld idle_cpu_ms=%.0f idle_s=%d\n", mappedMs,
+                paintedMs, startupCpuMs, rss, cpu1 - cpu0, idleSeconds);
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
     XCloseDisplay(d);

@@ -16,7 +16,7 @@ import subprocess
 import sys
 import tempfile
 
-FIELDS = ("mapped_ms", "painted_ms", "rss_kb", "idle_cpu_ms")
+FIELDS = ("mapped_ms", "painted_ms", "startup_cpu_ms", "rss_kb", "idle_cpu_ms")
 
 
 def probe(build, idle, program):

@@ -21,6 +21,8 @@ private slots:
     void viewEqualsFullRedraw_data();
     void viewEqualsFullRedraw();
     void directDrawingIntoTheViewIsRedrawnWhole();
+    void drawtoBBMatchesCellByCellRendering_data();
+    void drawtoBBMatchesCellByCellRendering();
 
 private:
     PictureBox* box() const { return window->picFaceBox(); }
@@ -139,6 +141,44 @@ void ViewRepaintTest::directDrawingIntoTheViewIsRedrawnWhole()
     QTest::mouseMove(box(), at(QPoint(60, 60)));
     QCOMPARE(canvas.picFace().pixel(310, 310), canvas.picBackBuffer().pixel(310, 310));
     QCOMPARE(canvas.picFace().pixel(3, 403), RGBColour(4, 5, 6));
+}
+
+void ViewRepaintTest::drawtoBBMatchesCellByCellRendering_data()
+{
+    QTest::addColumn<bool>("grid");
+    QTest::addColumn<bool>("gridTouched");
+    QTest::newRow("grid on") << true << false;
+    QTest::newRow("grid off") << false << false;
+    QTest::newRow("grid drawn over by hand") << true << true;
+}
+
+void ViewRepaintTest::drawtoBBMatchesCellByCellRendering()
+{
+    QFETCH(bool, grid);
+    QFETCH(bool, gridTouched);
+    PortraitCanvas canvas;
+    canvas.setGridSource([grid] { return grid; });
+    canvas.DrawGrid();
+    if (gridTouched)
+        canvas.picGrid().fillRect(QRect(3, 3, 2, 2), RGBColour(7, 8, 9));
+    QImage store(Width, Height, QImage::Format_RGB32);
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x)
+            store.setPixel(x, y, qRgb(x * 5, y * 4, (x * y) & 255));
+    store.setPixel(5, 5, toQRgb(PortraitCanvas::GridKeyColour)); // the key colour as a portrait colour
+    canvas.picPreview().copyFrom(store, 0, 0, Width, Height);
+    canvas.DrawtoBB();
+    const QRgb key = toQRgb(PortraitCanvas::GridKeyColour);
+    for (int y = 0; y < ViewHeight; ++y)
+        for (int x = 0; x < ViewWidth; ++x) {
+            const QRgb cell = store.pixel(x / Zoom, y / Zoom) | 0xFF000000u;
+            const QRgb line = canvas.picGrid().image().pixel(x, y);
+            const QRgb expected = grid && line != key ? line : cell;
+            if (canvas.picBackBuffer().image().pixel(x, y) != cell || canvas.picFace().image().pixel(x, y) != expected)
+                QFAIL(qPrintable(QString("pixel %1,%2 differs").arg(x).arg(y)));
+        }
+    // The swatch is left as the last cell's fill left it.
+    QCOMPARE(canvas.picRGB().backColor(), fromQRgb(store.pixel(Width - 1, Height - 1)));
 }
 
 QTEST_MAIN(ViewRepaintTest)
