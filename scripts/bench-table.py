@@ -18,17 +18,27 @@ import sys
 UNIT = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}
 
 
-def run_bench(build, reps):
+def run_bench(build, reps, reuse):
+    saved = os.path.join(build, "bench-results.json")
+    if reuse:
+        with open(saved) as f:
+            return medians_of(f.read())
     out = subprocess.run([os.path.join(build, "bench", "bench_hotpaths"), "--benchmark_format=json",
                           f"--benchmark_repetitions={reps}", "--benchmark_report_aggregates_only=true",
                           "--benchmark_min_time=0.2"],
                          check=True, capture_output=True, text=True,
                          env=os.environ | {"QT_QPA_PLATFORM": "offscreen"}).stdout
+    with open(saved, "w") as f:
+        f.write(out)
+    return medians_of(out)
+
+
+def medians_of(out):
     medians = {}
     for b in json.loads(out)["benchmarks"]:
         if b.get("aggregate_name") != "median":
             continue
-        name = b["run_name"]
+        name = b["run_name"].removesuffix("/real_time")
         medians[name] = dict(us=b["real_time"] * UNIT[b["time_unit"]],
                              counters={k: v for k, v in b.items() if k in ("painted_px", "view_px", "cell_px")})
     return medians
@@ -44,12 +54,15 @@ def main():
     ap.add_argument("--reps", type=int, default=7)
     ap.add_argument("--runs", type=int, default=7)
     ap.add_argument("--idle", type=int, default=5)
+    ap.add_argument("--reuse-bench", action="store_true", help="table from the last saved benchmark run")
     args = ap.parse_args()
     here = os.path.dirname(os.path.abspath(__file__))
-    m = run_bench(args.build, args.reps)
+    m = run_bench(args.build, args.reps, args.reuse_bench)
     start = json.loads(subprocess.run([sys.executable, os.path.join(here, "measure-startup.py"), args.build,
                                        "--runs", str(args.runs), "--idle", str(args.idle)],
-                                      check=True, capture_output=True, text=True).stdout)
+                                      check=True, stdout=subprocess.PIPE, text=True).stdout)
+    with open(os.path.join(args.build, "startup-results.json"), "w") as f:
+        json.dump(start, f, indent=1)
 
     rows = []
     A = m["BM_FloorA_Memcpy"]["us"]

@@ -20,9 +20,14 @@ FIELDS = ("mapped_ms", "painted_ms", "startup_cpu_ms", "rss_kb", "idle_cpu_ms")
 
 
 def probe(build, idle, program):
-    out = subprocess.run([os.path.join(build, "bench", "startup_probe"), str(idle), program],
-                         check=True, capture_output=True, text=True, timeout=120).stdout
-    return {k: float(v) for k, v in (p.split("=") for p in out.split())}
+    # A run the probe could not read (the window never painted in time) is tried again.
+    for attempt in range(3):
+        r = subprocess.run([os.path.join(build, "bench", "startup_probe"), str(idle), program],
+                           capture_output=True, text=True, timeout=120)
+        if r.returncode == 0:
+            return {k: float(v) for k, v in (p.split("=") for p in r.stdout.split())}
+        print(f"{os.path.basename(program)}: {r.stderr.strip()} (attempt {attempt + 1})", file=sys.stderr)
+    raise SystemExit(f"{program}: no reading after 3 attempts")
 
 
 def main():
