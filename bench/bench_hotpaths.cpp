@@ -3,8 +3,8 @@
 //   floor B: libjpeg-turbo's own decode (and encode) of the same file the paths use.
 // scripts/bench-table.py turns the JSON output into the ratios table of the README.
 #include "canvas/PortraitCanvas.h"
-#include "files/cGdiPlus.h"
 #include "files/JpegCodec.h"
+#include "files/cGdiPlus.h"
 #include "import/FreeImageLibrary.h"
 #include "import/ImportHelper.h"
 #include "import/frmImport.h"
@@ -191,7 +191,10 @@ BENCHMARK(BM_ImportDragStep)->Unit(benchmark::kMicrosecond);
 
 // ---- Files: the portrait at each quality, and the large import pictures ----
 
-QString tempPath(const QString& name) { return QDir::temp().filePath(QStringLiteral("pictoria-bench-") + name); }
+QString tempPath(const QString& name)
+{
+    return QDir::temp().filePath(QStringLiteral("pictoria-bench-") + name);
+}
 
 QString portraitJpeg(int quality)
 {

@@ -5,8 +5,8 @@
 //
 //   startup_probe IDLE_SECONDS PROGRAM [ARGS...]
 // prints: mapped_ms=... painted_ms=... startup_cpu_ms=... rss_kb=... idle_cpu_ms=... idle_s=...
-#include <X11/Xlib.h>
 #include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <chrono>
@@ -25,7 +25,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double msSince(Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); }
+double msSince(Clock::time_point t0)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
 
 long windowPid(Display* d, Window w)
 {
@@ -35,7 +38,8 @@ long windowPid(Display* d, Window w)
     unsigned long n, after;
     unsigned char* data = nullptr;
     long pid = -1;
-    if (XGetWindowProperty(d, w, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &n, &after, &data) == Success &&
+    if (XGetWindowProperty(d, w, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &n, &after, &data) ==
+            Success &&
         data && n == 1)
         pid = long(*reinterpret_cast<unsigned long*>(data));
     if (data)
@@ -135,8 +139,7 @@ int main(int argc, char** argv)
         if (target && painted(d, target, width, height)) {
             paintedMs = msSince(t0);
             startupCpuMs = cpuMs(pid);
-        }
-        else
+        } else
             std::this_thread::sleep_for(std::chrono::microseconds(500));
         int status;
         if (waitpid(pid, &status, WNOHANG) == pid) {
@@ -154,8 +157,8 @@ int main(int argc, char** argv)
     const double cpu0 = cpuMs(pid);
     std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
     const double cpu1 = cpuMs(pid);
-    std::printf("mapped_ms=%.1f painted_ms=%.1f startup_cpu_ms=%.0f rss_kb=%ld idle_cpu_ms=%.0f idle_s=%d\n", mappedMs,
-                paintedMs, startupCpuMs, rss, cpu1 - cpu0, idleSeconds);
+    std::printf("mapped_ms=%.1f painted_ms=%.1f startup_cpu_ms=%.0f rss_kb=%ld idle_cpu_ms=%.0f idle_s=%d\n",
+                mappedMs, paintedMs, startupCpuMs, rss, cpu1 - cpu0, idleSeconds);
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
     XCloseDisplay(d);

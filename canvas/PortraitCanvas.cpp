@@ -48,7 +48,10 @@ void opaqueCopyRow(QRgb* d, const QRgb* s, int n)
 
 // A plain row copy through the C library's memcpy (the widest stores the machine has):
 // kept opaque to the optimiser so the constant size does not become a slow inlined string move.
-[[gnu::noipa]] void copyRow(QRgb* d, const QRgb* s, int n) { std::memcpy(d, s, std::size_t(n) * sizeof(QRgb)); }
+[[gnu::noipa]] void copyRow(QRgb* d, const QRgb* s, int n)
+{
+    std::memcpy(d, s, std::size_t(n) * sizeof(QRgb));
+}
 
 } // namespace
 
@@ -168,7 +171,8 @@ void PortraitCanvas::composeView(const QRect& area)
         const auto* s = reinterpret_cast<const QRgb*>(back.constScanLine(y)) + r.left();
         auto* d = reinterpret_cast<QRgb*>(face.scanLine(y)) + r.left();
         if (grid)
-            composeRow(d, s, reinterpret_cast<const QRgb*>(lines.constScanLine(y)) + r.left(), r.width(), key);
+            composeRow(d, s, reinterpret_cast<const QRgb*>(lines.constScanLine(y)) + r.left(), r.width(),
+                       key);
         else
             opaqueCopyRow(d, s, r.width());
     }
@@ -197,7 +201,8 @@ void PortraitCanvas::RedrawFace()
     markViewTracked();
 }
 
-void PortraitCanvas::blendOverView(const QImage& source, int dx, int dy, int w, int h, int sx, int sy, int alpha)
+void PortraitCanvas::blendOverView(const QImage& source, int dx, int dy, int w, int h, int sx, int sy,
+                                   int alpha)
 {
     const bool tracked = viewTracked();
     m_face.blendFrom(source, dx, dy, w, h, sx, sy, alpha);
@@ -223,7 +228,8 @@ void PortraitCanvas::DrawGrid()
         m_grid.line(Zoom * k, 0, Zoom * k, ViewHeight, GridLineColour);
     for (int k = 0; k < Height; ++k)
         m_grid.line(0, Zoom * k, ViewWidth, Zoom * k, GridLineColour);
-    const bool standard = m_grid.size() == QSize(ViewWidth, ViewHeight) && m_grid.backColor() == GridKeyColour;
+    const bool standard =
+        m_grid.size() == QSize(ViewWidth, ViewHeight) && m_grid.backColor() == GridKeyColour;
     m_standardGridKey = standard ? m_grid.image().cacheKey() : -1;
 }
 
@@ -270,7 +276,8 @@ void PortraitCanvas::DrawtoBB()
                 else
                     copyRow(d, lined, ViewWidth);
             } else if (grid) {
-                composeRow(d, row, reinterpret_cast<const QRgb*>(m_grid.image().constScanLine(py)), ViewWidth, key);
+                const auto* g = reinterpret_cast<const QRgb*>(m_grid.image().constScanLine(py));
+                composeRow(d, row, g, ViewWidth, key);
             } else {
                 copyRow(d, row, ViewWidth);
             }

@@ -17,7 +17,10 @@ constexpr int ContainerMargin = 4;
 
 // Through the C library's memcpy, opaque to the optimiser, so the constant size does not become a
 // slow inlined string move.
-[[gnu::noipa]] void copyRow(QRgb* d, const QRgb* s, int n) { std::memcpy(d, s, std::size_t(n) * sizeof(QRgb)); }
+[[gnu::noipa]] void copyRow(QRgb* d, const QRgb* s, int n)
+{
+    std::memcpy(d, s, std::size_t(n) * sizeof(QRgb));
+}
 } // namespace
 
 frmImport::frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Colour()> background,
@@ -148,8 +151,8 @@ void frmImport::hideEvent(QHideEvent* event)
 void frmImport::DrawtoBB()
 {
     const Surface& preview = m_canvas.picPreview();
-    if (m_importBuffer.size() == QSize(ViewWidth, ViewHeight) && m_rgb.width() >= Zoom && m_rgb.height() >= Zoom &&
-        preview.size() == QSize(Width, Height)) {
+    if (m_importBuffer.size() == QSize(ViewWidth, ViewHeight) && m_rgb.width() >= Zoom &&
+        m_rgb.height() >= Zoom && preview.size() == QSize(Width, Height)) {
         // The same pixels as a block copy from the swatch per cell, a row of blocks at a time.
         QRgb row[ViewWidth];
         Colour last = m_rgb.backColor();
@@ -160,7 +163,8 @@ void frmImport::DrawtoBB()
             if (i == Height - 1)
                 last = fromQRgb(store[Width - 1]);
             for (int k = 0; k < Zoom; ++k)
-                copyRow(reinterpret_cast<QRgb*>(m_importBuffer.image().scanLine(Zoom * i + k)), row, ViewWidth);
+                copyRow(reinterpret_cast<QRgb*>(m_importBuffer.image().scanLine(Zoom * i + k)), row,
+                        ViewWidth);
         }
         m_rgb.setBackColor(last); // the swatch ends as the last cell left it
         m_importBuffer.present();

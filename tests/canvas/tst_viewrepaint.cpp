@@ -43,7 +43,10 @@ void ViewRepaintTest::init()
     window->state().FGColor = RGBColour(250, 20, 20);
 }
 
-void ViewRepaintTest::cleanup() { window.reset(); }
+void ViewRepaintTest::cleanup()
+{
+    window.reset();
+}
 
 QImage ViewRepaintTest::fullRedraw()
 {
@@ -91,7 +94,8 @@ void ViewRepaintTest::moveRepaintsOnlyChanges()
     const QRegion painted = box()->paintedRegion();
     QVERIFY2((painted - allowed).isEmpty(), "painted outside the cell and the popups");
     if (press)
-        QVERIFY2((QRegion(cell.translated(box()->clientOrigin())) - painted).isEmpty(), "the cell was not painted");
+        QVERIFY2((QRegion(cell.translated(box()->clientOrigin())) - painted).isEmpty(),
+                 "the cell was not painted");
     QVERIFY(box()->paintedArea() <= Zoom * Zoom + 2 * popupWidth * 21);
     QVERIFY(box()->paintedArea() < ViewWidth * ViewHeight / 10);
     if (press)
@@ -174,7 +178,8 @@ void ViewRepaintTest::drawtoBBMatchesCellByCellRendering()
             const QRgb cell = store.pixel(x / Zoom, y / Zoom) | 0xFF000000u;
             const QRgb line = canvas.picGrid().image().pixel(x, y);
             const QRgb expected = grid && line != key ? line : cell;
-            if (canvas.picBackBuffer().image().pixel(x, y) != cell || canvas.picFace().image().pixel(x, y) != expected)
+            if (canvas.picBackBuffer().image().pixel(x, y) != cell ||
+                canvas.picFace().image().pixel(x, y) != expected)
                 QFAIL(qPrintable(QString("pixel %1,%2 differs").arg(x).arg(y)));
         }
     // The swatch is left as the last cell's fill left it.
