@@ -80,7 +80,7 @@ def main():
     row("Brush move committing a cell (+ repaint)", "BM_MoveCommittingCell/1", "A", A, 4)
     row("DrawtoBB (whole rebuild)", "BM_DrawtoBB", "A", A, 2)
     row("Import drag step", "BM_ImportDragStep", "A", A, 4)
-    for q in (0, 25, 50, 75, 90, 100):
+    for q in (100, 85, 70, 55):
         row(f"Save portrait, quality {q}", f"BM_SavePortrait/{q}", "B enc", m[f"BM_FloorB_EncodePortrait/{q}"]["us"])
         row(f"Open portrait, quality {q}", f"BM_OpenPortrait/{q}", "B", m[f"BM_FloorB_DecodePortrait/{q}"]["us"])
     B = m["BM_FloorB_DecodeLargeJpeg"]["us"]
