@@ -48,9 +48,8 @@ void PaintingTools::picFace_KeyDown(int, int Shift)
 void PaintingTools::picFace_MouseMove(int Button, int Shift, float X, float Y)
 {
     trackPointer(X, Y);
-    m_canvas.clearView();
+    // A full redraw's pixels; only the last popup's rectangle is actually restored.
     m_canvas.RedrawFace();
-    m_canvas.picFace().present();
     m_env.popupStep(Shift, X, Y);
     if (m_mouseIsDown == -1)
         paintStep(Button, Shift);

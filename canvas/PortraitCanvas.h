@@ -42,6 +42,9 @@ public:
     // Sizes the surfaces (idempotent) as the window's layout pass does.
     void layoutSurfaces();
 
+    // The view rebuilt from the back buffer with the grid over it. When the view's state
+    // is known only what differs from that (the popup, changed cells) is copied and
+    // presented; otherwise all of it.
     void RedrawFace();
     void BltGrid();
     void DrawGrid();
@@ -51,6 +54,9 @@ public:
     // portrait, the back buffer and the history stay as they are, and the next
     // RedrawFace shows the portrait again.
     void showPreview(const QImage& picture);
+    // A constant-alpha blend over the view (the RGB popup), remembered so the next redraw
+    // restores just that rectangle; presents the rectangle.
+    void blendOverView(const QImage& source, int dx, int dy, int w, int h, int sx, int sy, int alpha);
 
     // One cell of the back buffer as a solid 8 x 8 block, through the swatch.
     void blockFill(int x, int y, Colour c);
@@ -88,6 +94,24 @@ signals:
 private:
     void changed();
     void recordStep();
+    // The surfaces as the fast paths expect them (the layout pass keeps them so).
+    bool standardSizes() const;
+    // Whether the view is the composition of the back buffer and the grid except for
+    // m_viewStale: nothing wrote into the surfaces behind the canvas's back since.
+    bool viewTracked() const;
+    void markViewTracked();
+    void composeView(const QRect& area);
+    // Whether the grid is exactly what DrawGrid draws: lines on every eighth row and
+    // column, the key colour elsewhere. The view's rows then come from the back buffer alone.
+    bool gridIsStandard() const;
+
+    QList<QRect> m_viewStale;
+    bool m_viewKnown = false;
+    bool m_viewGrid = false;
+    qint64 m_faceKey = 0;
+    qint64 m_backKey = 0;
+    qint64 m_gridKey = 0;
+    qint64 m_standardGridKey = -1;
 
     std::function<bool()> m_gridOn;
     Surface m_preview;

@@ -25,7 +25,7 @@ void RgbPopup::popupStep(int shift, float x, float y)
 
 void RgbPopup::RedrawRGB()
 {
-    m_canvas.clearView();
+    // The redraw replaces the whole view (restoring only what changed), so no clear first.
     m_canvas.RedrawFace();
     draw(m_tools.LastX(), m_tools.LastY());
 }
@@ -39,12 +39,12 @@ void RgbPopup::draw(float x, float y)
     m_face.setPosition(int(std::nearbyint(x + 8)), int(std::nearbyint(y + 8)));
     BlendBlt(short(m_face.width()), short(m_face.height()), m_face.image(), 0, 0, m_canvas, short(m_face.left()),
              short(m_face.top()), m_state.PopupAlpha);
-    m_canvas.picFace().present();
 }
 
 void RgbPopup::BlendBlt(short width, short height, const QImage& source, short sourceX, short sourceY,
                         PortraitCanvas& destination, short destinationX, short destinationY, unsigned char alpha)
 {
     // Same-sized rectangles: nothing is stretched; the view clips what falls outside.
-    destination.picFace().blendFrom(source, destinationX, destinationY, width, height, sourceX, sourceY, alpha);
+    // The canvas presents just this rectangle and restores it on the next redraw.
+    destination.blendOverView(source, destinationX, destinationY, width, height, sourceX, sourceY, alpha);
 }

@@ -14,13 +14,22 @@
 #include <QStyle>
 #include <QTimer>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 using namespace Portrait;
 
 namespace {
 constexpr int ContainerMargin = 4;
+
+// Through the C library's memcpy, opaque to the optimiser, so the constant size does not become a
+// slow inlined string move.
+[[gnu::noipa]] void copyRow(QRgb* d, const QRgb* s, int n)
+{
+    std::memcpy(d, s, std::size_t(n) * sizeof(QRgb));
 }
+} // namespace
 
 frmImport::frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Colour()> background,
                      QWidget* owner)
@@ -61,10 +70,17 @@ frmImport::frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Co
     connect(picImage, &PictureBox::mouseUp, this, &frmImport::picImage_MouseUp);
     connect(picImage, &PictureBox::keyDown, this, &frmImport::picImage_KeyDown);
 
-    // The pulse runs from creation on, whether or not the window is shown.
+    // The pulse runs from creation on, but rests while the window is hidden: no wake-ups
+    // for a window no one sees. Showing the window again continues from the same step.
     tmrFader = new QTimer(this);
     tmrFader->setInterval(10);
-    connect(tmrFader, &QTimer::timeout, this, &frmImport::tmrFader_Timer);
+    connect(tmrFader, &QTimer::timeout, this, [this] {
+        if (isHidden()) {
+            restPulse();
+            return;
+        }
+        tmrFader_Timer();
+    });
     tmrFader->start();
 
     fitToPicture();
@@ -249,12 +265,6 @@ bool frmImport::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void frmImport::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    picImage->setFocus(); // the arrow keys nudge the outline
-}
-
 void frmImport::picImage_MouseUp(int, int, float, float)
 {
     // A click after the outline was nudged takes the region under it.
@@ -285,9 +295,54 @@ void frmImport::tmrFader_Timer()
     }
 }
 
+void frmImport::restPulse()
+{
+    if (!tmrFader->isActive())
+        return;
+    tmrFader->stop();
+    m_pulseResting = true;
+}
+
+void frmImport::showEvent(QShowEvent* event)
+{
+    // The pulse carries on from where it rested.
+    if (m_pulseResting) {
+        m_pulseResting = false;
+        tmrFader->start();
+    }
+    QDialog::showEvent(event);
+    picImage->setFocus(); // the arrow keys nudge the outline
+}
+
+void frmImport::hideEvent(QHideEvent* event)
+{
+    restPulse();
+    QDialog::hideEvent(event);
+}
+
 void frmImport::DrawtoBB()
 {
     const Surface& preview = m_canvas.picPreview();
+    if (m_importBuffer.size() == QSize(ViewWidth, ViewHeight) && m_rgb.width() >= Zoom &&
+        m_rgb.height() >= Zoom && preview.size() == QSize(Width, Height)) {
+        // The same pixels as a block copy from the swatch per cell, a row of blocks at a time.
+        QRgb row[ViewWidth];
+        Colour last = m_rgb.backColor();
+        for (int i = 0; i < Height; ++i) {
+            const auto* store = reinterpret_cast<const QRgb*>(preview.image().constScanLine(i));
+            for (int j = 0; j < Width; ++j)
+                std::fill(row + Zoom * j, row + Zoom * (j + 1), toQRgb(fromQRgb(store[j])) | 0xFF000000u);
+            if (i == Height - 1)
+                last = fromQRgb(store[Width - 1]);
+            for (int k = 0; k < Zoom; ++k)
+                copyRow(reinterpret_cast<QRgb*>(m_importBuffer.image().scanLine(Zoom * i + k)), row,
+                        ViewWidth);
+        }
+        m_rgb.setBackColor(last); // the swatch ends as the last cell left it
+        m_importBuffer.present();
+        m_canvas.setBackBuffer(m_importBuffer);
+        return;
+    }
     for (int i = 0; i < Height; ++i) {
         for (int j = 0; j < Width; ++j) {
             m_rgb.setBackColor(preview.pixel(j, i));

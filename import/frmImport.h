@@ -72,13 +72,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void followPointer(QPointF at);
     ImportRegion nudgedRegion() const;
     void copyRegion(const ImportRegion& region);
     void showZoomed();
+    void restPulse();
 
+    bool m_pulseResting = false;
     PortraitCanvas& m_canvas;
     StatusBar& m_status;
     std::function<Colour()> m_background;

@@ -86,15 +86,34 @@ void PictureBox::surfacePresented(const QRect& changed)
     update(changed.translated(clientOrigin()));
 }
 
+void PictureBox::resetPaintStats()
+{
+    m_paintedArea = 0;
+    m_paintedRegion = QRegion();
+    m_paintEvents = 0;
+}
+
 void PictureBox::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
     const QRect client(clientOrigin(), clientSize());
     if (m_border && !client.contains(event->rect()))
         drawSunkenBorder(p, rect(), palette());
-    const QRect dirty = event->rect().intersected(client);
-    if (dirty.isEmpty())
-        return;
+    ++m_paintEvents;
+    // Rectangle by rectangle: a cell and a popup far apart are two small areas, not the
+    // rectangle around both.
+    for (const QRect& r : event->region()) {
+        const QRect dirty = r.intersected(client);
+        if (dirty.isEmpty())
+            continue;
+        m_paintedArea += qint64(dirty.width()) * dirty.height();
+        m_paintedRegion += dirty;
+        paintArea(p, dirty);
+    }
+}
+
+void PictureBox::paintArea(QPainter& p, const QRect& dirty)
+{
     if (!m_surface) {
         p.fillRect(dirty, palette().color(QPalette::Button));
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
 
 class Surface;
@@ -39,6 +40,13 @@ public:
     QSize clientSize() const;
     QPoint clientOrigin() const { return {borderWidth(), borderWidth()}; }
 
+    // What the paint events covered since the last reset, rectangle by rectangle: the
+    // repaint cost a change causes on screen.
+    qint64 paintedArea() const { return m_paintedArea; }
+    const QRegion& paintedRegion() const { return m_paintedRegion; }
+    int paintEvents() const { return m_paintEvents; }
+    void resetPaintStats();
+
 signals:
     void mouseDown(int button, int shift, float x, float y);
     void mouseMove(int button, int shift, float x, float y);
@@ -61,6 +69,11 @@ private:
     void surfacePresented(const QRect& changed);
     QPointF clientPos(const QMouseEvent* event) const;
 
+    void paintArea(QPainter& p, const QRect& dirty);
+
     QPointer<Surface> m_surface;
     bool m_border;
+    qint64 m_paintedArea = 0;
+    QRegion m_paintedRegion;
+    int m_paintEvents = 0;
 };

@@ -105,11 +105,6 @@ void Surface::transparentCopyFrom(const Surface& src, int dx, int dy, int w, int
     }
 }
 
-int Surface::blendChannel(int source, int destination, int alpha)
-{
-    return (source * alpha + destination * (255 - alpha) + 127) / 255;
-}
-
 void Surface::blendFrom(const QImage& srcImage, int dx, int dy, int w, int h, int sx, int sy, int alpha)
 {
     alpha = std::clamp(alpha, 0, 255);

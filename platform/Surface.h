@@ -51,7 +51,10 @@ public:
     void present();
     void present(const QRect& changed);
 
-    static int blendChannel(int source, int destination, int alpha);
+    static int blendChannel(int source, int destination, int alpha)
+    {
+        return (source * alpha + destination * (255 - alpha) + 127) / 255;
+    }
 
 signals:
     void presented(const QRect& changed);

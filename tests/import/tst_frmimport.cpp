@@ -31,7 +31,8 @@ private slots:
     void closeBoxEndsWithoutFurtherCopy();
     void leavingPictureHidesOutline();
     void pulseRamps();
-    void pulseRunsWhileHidden();
+    void pulseRestsWhileHiddenAndContinuesWhenShown();
+    void pulseStoppedByHandStaysStoppedWhenShown();
     void importRenderingEqualsCanvasRendering();
 
 private:
@@ -283,16 +284,37 @@ void FrmImportTest::pulseRamps()
     QCOMPARE(redOf(window->shpCursor->borderColor()), 5);
 }
 
-void FrmImportTest::pulseRunsWhileHidden()
+void FrmImportTest::pulseRestsWhileHiddenAndContinuesWhenShown()
 {
     frmImport fresh(*canvas, *status, [this] { return background; });
     QCOMPARE(fresh.tmrFader->interval(), 10);
-    QVERIFY(fresh.tmrFader->isActive());
     QVERIFY(fresh.isHidden());
-    QTRY_VERIFY_WITH_TIMEOUT(fresh.FadeStep >= 5 || fresh.FadeDirection != 0, 2000);
+    // Hidden: at most the first tick arrives and puts the pulse to rest, unchanged.
+    QTRY_VERIFY_WITH_TIMEOUT(!fresh.tmrFader->isActive(), 2000);
+    QCOMPARE(fresh.FadeStep, 0);
+    QCOMPARE(fresh.FadeDirection, 0);
     fresh.show();
-    fresh.hide();
     QVERIFY(fresh.tmrFader->isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(fresh.FadeStep >= 5 || fresh.FadeDirection != 0, 2000);
+    fresh.hide();
+    QVERIFY(!fresh.tmrFader->isActive());
+    const int step = fresh.FadeStep, direction = fresh.FadeDirection;
+    QTest::qWait(50);
+    QCOMPARE(fresh.FadeStep, step);
+    fresh.show();
+    QVERIFY(fresh.tmrFader->isActive());
+    QCOMPARE(fresh.FadeStep, step); // continues from where it rested
+    QCOMPARE(fresh.FadeDirection, direction);
+}
+
+void FrmImportTest::pulseStoppedByHandStaysStoppedWhenShown()
+{
+    // The tests drive ticks by hand; a shown window must not start the timer again.
+    window->show();
+    QVERIFY(!window->tmrFader->isActive());
+    window->hide();
+    window->show();
+    QVERIFY(!window->tmrFader->isActive());
 }
 
 void FrmImportTest::importRenderingEqualsCanvasRendering()

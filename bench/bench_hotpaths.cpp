@@ -1,0 +1,430 @@
+// The editor's hot paths beside the physical floor of the same work, all in one run:
+//   floor A: one memcpy of the magnified image (384 x 448 x 4 bytes);
+//   floor B: libjpeg-turbo's own decode (and encode) of the same file the paths use.
+// scripts/bench-table.py turns the JSON output into the ratios table of the README.
+#include "canvas/PortraitCanvas.h"
+#include "files/JpegCodec.h"
+#include "files/cGdiPlus.h"
+#include "import/FreeImageLibrary.h"
+#include "import/ImportHelper.h"
+#include "import/frmImport.h"
+#include "mainwindow/EditingState.h"
+#include "mainwindow/frmMain.h"
+#include "platform/PictureBox.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/StatusBar.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <jpeglib.h>
+#include <vector>
+
+using namespace Portrait;
+
+namespace {
+
+constexpr std::size_t MagnifiedBytes = std::size_t(ViewWidth) * ViewHeight * 4;
+
+// Every figure's case reads and writes the same sizes; the floor copies into a fresh
+// destination each time the way a redraw writes the view, both buffers warm.
+void BM_FloorA_Memcpy(benchmark::State& state)
+{
+    std::vector<unsigned char> src(MagnifiedBytes, 0x5a), dst(MagnifiedBytes);
+    for (auto _ : state) {
+        std::memcpy(dst.data(), src.data(), MagnifiedBytes);
+        benchmark::DoNotOptimize(dst.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(qint64(state.iterations()) * qint64(MagnifiedBytes));
+}
+BENCHMARK(BM_FloorA_Memcpy)->Unit(benchmark::kMicrosecond);
+
+// The real main window on the offscreen platform: the handlers the view's signals reach.
+struct Editor {
+    std::shared_ptr<ScriptedDialogs> dialogs = std::make_shared<ScriptedDialogs>();
+    frmMain window{dialogs};
+    Editor()
+    {
+        window.show();
+        QCoreApplication::processEvents();
+        window.state().CurrentTool = QStringLiteral("Brush");
+    }
+    // Delivers the repaint the last handler asked for, so its cost is in the figure.
+    static void paint()
+    {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+};
+
+// Tracking, swatch, status text, view redraw and popup, then the widget's repaint.
+void BM_MoveWithoutCommit(benchmark::State& state)
+{
+    Editor e;
+    const bool painted = state.range(0) != 0;
+    int i = 0;
+    for (auto _ : state) {
+        const float x = float(40 + (i * 37) % 300), y = float(40 + (i * 23) % 380);
+        e.window.picFace_MouseMove(0, 0, x, y);
+        if (painted)
+            Editor::paint();
+        ++i;
+    }
+    state.SetLabel(painted ? "handler + repaint" : "handler");
+}
+BENCHMARK(BM_MoveWithoutCommit)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// A brush stroke going back and forth between two neighbouring cells: every move
+// commits one cell (back buffer, view, store, change signal).
+void BM_MoveCommittingCell(benchmark::State& state)
+{
+    Editor e;
+    const bool painted = state.range(0) != 0;
+    e.window.picFace_MouseDown(MouseButton::Left, 0, 100, 100);
+    int i = 0;
+    for (auto _ : state) {
+        e.window.state().FGColor = (i & 2) ? RGBColour(250, 10, 10) : RGBColour(10, 250, 10);
+        e.window.picFace_MouseMove(MouseButton::Left, 0, (i & 1) ? 108.f : 100.f, 100.f);
+        if (painted)
+            Editor::paint();
+        ++i;
+    }
+    e.window.picFace_MouseUp(MouseButton::Left, 0, 100, 100);
+    state.SetLabel(painted ? "handler + repaint" : "handler");
+}
+BENCHMARK(BM_MoveCommittingCell)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The area the view repaints per committed move, from its paint events.
+void BM_RepaintAreaPerCommit(benchmark::State& state)
+{
+    Editor e;
+    PictureBox* box = e.window.picFaceBox();
+    e.window.picFace_MouseDown(MouseButton::Left, 0, 100, 100);
+    Editor::paint();
+    box->resetPaintStats();
+    qint64 moves = 0;
+    int i = 0;
+    for (auto _ : state) {
+        e.window.state().FGColor = (i & 2) ? RGBColour(250, 10, 10) : RGBColour(10, 250, 10);
+        e.window.picFace_MouseMove(MouseButton::Left, 0, (i & 1) ? 108.f : 100.f, 100.f);
+        Editor::paint();
+        ++moves;
+        ++i;
+    }
+    e.window.picFace_MouseUp(MouseButton::Left, 0, 100, 100);
+    state.counters["painted_px"] = double(box->paintedArea()) / double(moves);
+    state.counters["view_px"] = double(ViewWidth * ViewHeight);
+    state.counters["cell_px"] = double(Zoom * Zoom);
+}
+BENCHMARK(BM_RepaintAreaPerCommit)->Unit(benchmark::kMicrosecond);
+
+QImage pattern(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            row[x] = qRgb(x * 5 & 255, y * 4 & 255, (x + y) * 3 & 255);
+    }
+    return image;
+}
+
+// A photograph-like picture: smooth gradients with a little noise, so the JPEG and PNG
+// sizes are those of real photos rather than of flat colour.
+QImage photoLike(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    QRandomGenerator rng(42);
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const int n = int(rng.bounded(24u));
+            row[x] = qRgb((x * 255 / w + n) & 255, (y * 255 / h + n) & 255, ((x + y) / 40 + n) & 255);
+        }
+    }
+    return image;
+}
+
+void BM_DrawtoBB(benchmark::State& state)
+{
+    PortraitCanvas canvas;
+    canvas.setGridSource([] { return true; });
+    canvas.DrawGrid();
+    canvas.picPreview().copyFrom(pattern(Width, Height), 0, 0, Width, Height);
+    for (auto _ : state) {
+        canvas.DrawtoBB();
+        benchmark::DoNotOptimize(canvas.picFace().image().constBits());
+    }
+}
+BENCHMARK(BM_DrawtoBB)->Unit(benchmark::kMicrosecond);
+
+// Region copy, re-render of the magnified buffer, redraw of the main view.
+void BM_ImportDragStep(benchmark::State& state)
+{
+    PortraitCanvas canvas;
+    canvas.setGridSource([] { return true; });
+    canvas.DrawGrid();
+    StatusBar status({{420, "Ready."}, {120, ""}, {96, ""}});
+    frmImport window(canvas, status, [] { return Colour(0); });
+    window.tmrFader->stop();
+    const QImage picture = pattern(1000, 800);
+    window.pictureSurface().resize(1000, 800);
+    window.pictureSurface().copyFrom(picture, 0, 0, 1000, 800);
+    window.fitToPicture();
+    window.picImage_MouseDown(1, 0, 100, 100);
+    int i = 0;
+    for (auto _ : state) {
+        window.picImage_MouseMove(1, 0, float(100 + (i % 400)), float(100 + (i % 300)));
+        benchmark::DoNotOptimize(canvas.picFace().image().constBits());
+        ++i;
+    }
+}
+BENCHMARK(BM_ImportDragStep)->Unit(benchmark::kMicrosecond);
+
+// ---- Files: the portrait at each quality, and the large import pictures ----
+
+QString tempPath(const QString& name)
+{
+    return QDir::temp().filePath(QStringLiteral("pictoria-bench-") + name);
+}
+
+QString portraitJpeg(int quality)
+{
+    const QString path = tempPath(QStringLiteral("portrait-q%1.jpg").arg(quality));
+    if (!QFile::exists(path)) {
+        QByteArray bytes;
+        QString error;
+        JpegCodec::encode(photoLike(Width, Height), quality, bytes, error);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+    }
+    return path;
+}
+
+QString largePicture(const char* format)
+{
+    const QString path = tempPath(QStringLiteral("6000x4000.%1").arg(QLatin1String(format)));
+    if (!QFile::exists(path)) {
+        const QImage image = photoLike(6000, 4000);
+        if (qstrcmp(format, "jpg") == 0) {
+            QByteArray bytes;
+            QString error;
+            JpegCodec::encode(image, 90, bytes, error);
+            QFile f(path);
+            f.open(QIODevice::WriteOnly);
+            f.write(bytes);
+        } else {
+            image.save(path, format);
+        }
+    }
+    return path;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+struct JpegError {
+    jpeg_error_mgr mgr;
+    std::jmp_buf jump;
+};
+
+void onJpegError(j_common_ptr info)
+{
+    std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
+}
+
+// libjpeg-turbo's decode of the file, read from disk each time as the paths do, into
+// one RGB buffer: nothing but the library's own work.
+bool libjpegDecode(const QString& path, std::vector<unsigned char>& pixels)
+{
+    const QByteArray data = readAll(path);
+    jpeg_decompress_struct info;
+    JpegError error;
+    info.err = jpeg_std_error(&error.mgr);
+    error.mgr.error_exit = onJpegError;
+    if (setjmp(error.jump)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.constData()), (unsigned long)data.size());
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_EXT_BGRX;
+    jpeg_start_decompress(&info);
+    const std::size_t stride = std::size_t(info.output_width) * 4;
+    pixels.resize(stride * info.output_height);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = pixels.data() + stride * info.output_scanline;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+
+bool libjpegEncode(const QImage& image, int quality, const QString& path)
+{
+    jpeg_compress_struct info;
+    JpegError error;
+    info.err = jpeg_std_error(&error.mgr);
+    error.mgr.error_exit = onJpegError;
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    if (setjmp(error.jump)) {
+        jpeg_destroy_compress(&info);
+        std::free(out);
+        return false;
+    }
+    jpeg_create_compress(&info);
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = JDIMENSION(image.width());
+    info.image_height = JDIMENSION(image.height());
+    info.input_components = 4;
+    info.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<unsigned char*>(image.constScanLine(int(info.next_scanline)));
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(reinterpret_cast<const char*>(out), qint64(size));
+    std::free(out);
+    return true;
+}
+
+// The output qualities the control panel offers: Perfect, High, Medium, Low.
+const int Qualities[] = {100, 85, 70, 55};
+
+void qualities(benchmark::internal::Benchmark* b)
+{
+    for (int q : Qualities)
+        b->Arg(q);
+}
+
+void BM_FloorB_DecodePortrait(benchmark::State& state)
+{
+    const QString path = portraitJpeg(int(state.range(0)));
+    std::vector<unsigned char> pixels;
+    for (auto _ : state) {
+        if (!libjpegDecode(path, pixels))
+            state.SkipWithError("libjpeg failed");
+        benchmark::DoNotOptimize(pixels.data());
+    }
+}
+BENCHMARK(BM_FloorB_DecodePortrait)->Apply(qualities)->Unit(benchmark::kMicrosecond);
+
+void BM_FloorB_EncodePortrait(benchmark::State& state)
+{
+    const QImage image = photoLike(Width, Height);
+    const QString path = tempPath(QStringLiteral("floor-save.jpg"));
+    for (auto _ : state)
+        if (!libjpegEncode(image, int(state.range(0)), path))
+            state.SkipWithError("libjpeg failed");
+}
+BENCHMARK(BM_FloorB_EncodePortrait)->Apply(qualities)->Unit(benchmark::kMicrosecond);
+
+// Save: the codec service writes the pixel store at the quality.
+void BM_SavePortrait(benchmark::State& state)
+{
+    PortraitCanvas canvas;
+    canvas.picPreview().copyFrom(photoLike(Width, Height), 0, 0, Width, Height);
+    cGdiPlus gdip;
+    const QString path = tempPath(QStringLiteral("save.jpg"));
+    const std::int32_t quality = std::int32_t(state.range(0));
+    for (auto _ : state)
+        if (!gdip.PictureBoxToFile(canvas.picPreview(), path, quality))
+            state.SkipWithError("save failed");
+}
+BENCHMARK(BM_SavePortrait)->Apply(qualities)->Unit(benchmark::kMicrosecond);
+
+// Open: decode through the codec service, then the portrait replaced and drawn.
+void BM_OpenPortrait(benchmark::State& state)
+{
+    PortraitCanvas canvas;
+    canvas.setGridSource([] { return true; });
+    canvas.DrawGrid();
+    cGdiPlus gdip;
+    const QString path = portraitJpeg(int(state.range(0)));
+    for (auto _ : state) {
+        const QImage picture = gdip.FilenameToIPicture(path);
+        if (picture.isNull())
+            state.SkipWithError("open failed");
+        canvas.loadPortrait(picture);
+        benchmark::DoNotOptimize(canvas.picFace().image().constBits());
+    }
+}
+BENCHMARK(BM_OpenPortrait)->Apply(qualities)->Unit(benchmark::kMicrosecond);
+
+void BM_FloorB_DecodeLargeJpeg(benchmark::State& state)
+{
+    const QString path = largePicture("jpg");
+    std::vector<unsigned char> pixels;
+    for (auto _ : state) {
+        if (!libjpegDecode(path, pixels))
+            state.SkipWithError("libjpeg failed");
+        benchmark::DoNotOptimize(pixels.data());
+    }
+}
+BENCHMARK(BM_FloorB_DecodeLargeJpeg)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The import's real path: FreeImage in the helper process, pixels back over the pipe.
+void BM_ImportDecodeHelper(benchmark::State& state)
+{
+    const QString path = largePicture(state.range(0) ? "png" : "jpg");
+    ImportHelper::Settings settings;
+    settings.timeoutMs = 60000;
+    settings.cpuSeconds = 60;
+    for (auto _ : state) {
+        ImportHelper::Run run = ImportHelper::decode(path, settings);
+        if (run.status != ImportHelper::Status::Finished) {
+            state.SkipWithError(qPrintable(run.detail));
+            break;
+        }
+        benchmark::DoNotOptimize(run.picture.pixels.data());
+    }
+    state.SetLabel(state.range(0) ? "6000x4000 PNG" : "6000x4000 JPEG");
+}
+BENCHMARK(BM_ImportDecodeHelper)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same FreeImage decode in this process: what the helper's isolation costs on top.
+void BM_ImportDecodeInProcess(benchmark::State& state)
+{
+    const QByteArray path = largePicture(state.range(0) ? "png" : "jpg").toLocal8Bit();
+    for (auto _ : state) {
+        FreeImageLibrary::DecodedPicture p = FreeImageLibrary::decodeFile(path.constData(), {});
+        benchmark::DoNotOptimize(p.pixels.data());
+    }
+    state.SetLabel(state.range(0) ? "6000x4000 PNG" : "6000x4000 JPEG");
+}
+BENCHMARK(BM_ImportDecodeInProcess)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,117 @@
+#!/usr/bin/env python3
+"""Runs the benchmarks and the start-up probe once and prints the README's figures table.
+
+Every figure is the median of REPS repetitions (the machine is shared, so single runs are
+noisy) and is shown beside its floor from the same run of the same binary:
+  A  one memcpy of the magnified image (384 x 448 x 4 bytes)
+  B  libjpeg-turbo's own decode (encode for Save) of the same file
+  C  a bare Qt Widgets window of the editor's shape (start-up, memory)
+
+  scripts/bench-table.py [BUILD_DIR] [--reps 7] [--runs 7] [--idle 5]
+"""
+import argparse
+import json
+import os
+import subprocess
+import sys
+
+UNIT = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}
+
+
+def run_bench(build, reps, reuse):
+    saved = os.path.join(build, "bench-results.json")
+    if reuse:
+        with open(saved) as f:
+            return medians_of(f.read())
+    out = subprocess.run([os.path.join(build, "bench", "bench_hotpaths"), "--benchmark_format=json",
+                          f"--benchmark_repetitions={reps}", "--benchmark_report_aggregates_only=true",
+                          "--benchmark_min_time=0.2"],
+                         check=True, capture_output=True, text=True,
+                         env=os.environ | {"QT_QPA_PLATFORM": "offscreen"}).stdout
+    with open(saved, "w") as f:
+        f.write(out)
+    return medians_of(out)
+
+
+def medians_of(out):
+    medians = {}
+    for b in json.loads(out)["benchmarks"]:
+        if b.get("aggregate_name") != "median":
+            continue
+        name = b["run_name"].removesuffix("/real_time")
+        medians[name] = dict(us=b["real_time"] * UNIT[b["time_unit"]],
+                             counters={k: v for k, v in b.items() if k in ("painted_px", "view_px", "cell_px")})
+    return medians
+
+
+def fmt_us(us):
+    return f"{us / 1000:.1f} ms" if us >= 1000 else f"{us:.1f} µs"
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("build", nargs="?", default="build-bench")
+    ap.add_argument("--reps", type=int, default=7)
+    ap.add_argument("--runs", type=int, default=7)
+    ap.add_argument("--idle", type=int, default=5)
+    ap.add_argument("--reuse-bench", action="store_true", help="table from the last saved benchmark run")
+    args = ap.parse_args()
+    here = os.path.dirname(os.path.abspath(__file__))
+    m = run_bench(args.build, args.reps, args.reuse_bench)
+    start = json.loads(subprocess.run([sys.executable, os.path.join(here, "measure-startup.py"), args.build,
+                                       "--runs", str(args.runs), "--idle", str(args.idle)],
+                                      check=True, stdout=subprocess.PIPE, text=True).stdout)
+    with open(os.path.join(args.build, "startup-results.json"), "w") as f:
+        json.dump(start, f, indent=1)
+
+    rows = []
+    A = m["BM_FloorA_Memcpy"]["us"]
+
+    def row(case, name, floor_name, floor_us, target=None):
+        us = m[name]["us"]
+        ratio = us / floor_us
+        verdict = "" if target is None else ("met" if ratio <= target else f"missed by {ratio / target:.2f} x")
+        rows.append((case, fmt_us(us), f"{floor_name} {fmt_us(floor_us)}", f"{ratio:.2f}",
+                     "" if target is None else f"<= {target}", verdict))
+
+    row("Pointer move, no commit (handler)", "BM_MoveWithoutCommit/0", "A", A, 3)
+    row("Pointer move, no commit (+ repaint)", "BM_MoveWithoutCommit/1", "A", A, 3)
+    row("Brush move committing a cell (handler)", "BM_MoveCommittingCell/0", "A", A, 4)
+    row("Brush move committing a cell (+ repaint)", "BM_MoveCommittingCell/1", "A", A, 4)
+    row("DrawtoBB (whole rebuild)", "BM_DrawtoBB", "A", A, 2)
+    row("Import drag step", "BM_ImportDragStep", "A", A, 4)
+    for q in (100, 85, 70, 55):
+        row(f"Save portrait, quality {q}", f"BM_SavePortrait/{q}", "B enc", m[f"BM_FloorB_EncodePortrait/{q}"]["us"])
+        row(f"Open portrait, quality {q}", f"BM_OpenPortrait/{q}", "B", m[f"BM_FloorB_DecodePortrait/{q}"]["us"])
+    B = m["BM_FloorB_DecodeLargeJpeg"]["us"]
+    row("Import decode 6000x4000 JPEG (helper)", "BM_ImportDecodeHelper/0", "B", B, 1.15)
+    row("Import decode 6000x4000 JPEG (in-process FreeImage)", "BM_ImportDecodeInProcess/0", "B", B)
+    row("Import decode 6000x4000 PNG (helper)", "BM_ImportDecodeHelper/1", "B (JPEG)", B)
+    row("Import decode 6000x4000 PNG (in-process FreeImage)", "BM_ImportDecodeInProcess/1", "B (JPEG)", B)
+
+    c = m["BM_RepaintAreaPerCommit"]["counters"]
+    e, f = start["editor"], start["floor_c"]
+    print(f"Floors: A = {fmt_us(A)} (memcpy of 688,128 bytes), B = {fmt_us(B)} (libjpeg-turbo, 6000x4000 JPEG), "
+          f"C = bare Qt window. Medians of {args.reps} repetitions; start-up medians of {args.runs} runs.\n")
+    print("| Case | Median | Floor | Ratio | Target | |")
+    print("|---|---:|---:|---:|---:|---|")
+    for r in rows:
+        print("| " + " | ".join(r) + " |")
+    painted = c.get("painted_px", 0)
+    print(f"| Area repainted per committed move | {painted:.0f} px | view {c.get('view_px', 0):.0f} px "
+          f"| {painted / c.get('view_px', 1):.3f} | cell + popups | "
+          f"{'met' if painted <= 64 + 2 * 130 * 21 else 'missed'} |")
+    ratio_t = e["painted_ms"] / f["painted_ms"]
+    ratio_m = e["rss_kb"] / f["rss_kb"]
+    print(f"| Start-up to first painted frame | {e['painted_ms']:.0f} ms | C {f['painted_ms']:.0f} ms | {ratio_t:.2f} "
+          f"| <= 1.3 | {'met' if ratio_t <= 1.3 else f'missed by {ratio_t / 1.3:.2f} x'} |")
+    print(f"| CPU time spent up to the first frame | {e['startup_cpu_ms']:.0f} ms | C {f['startup_cpu_ms']:.0f} ms "
+          f"| {e['startup_cpu_ms'] / max(f['startup_cpu_ms'], 1):.2f} | | |")
+    print(f"| Resident memory 1 s after | {e['rss_kb'] / 1024:.1f} MB | C {f['rss_kb'] / 1024:.1f} MB | {ratio_m:.2f} "
+          f"| <= 1.2 | {'met' if ratio_m <= 1.2 else f'missed by {ratio_m / 1.2:.2f} x'} |")
+    print(f"| CPU while idle ({e['idle_s']} s) | {e['idle_cpu_ms']:.0f} ms | C {f['idle_cpu_ms']:.0f} ms | | 0 | "
+          f"{'met' if e['idle_cpu_ms'] <= f['idle_cpu_ms'] + 10 else 'missed'} |")
+
+
+if __name__ == "__main__":
+    main()
