@@ -402,8 +402,8 @@ void kuButtons_H::setCaptionAlign(int v)
         RedrawButton();
         notify(QStringLiteral("CapAlign"));
     } else {
-        designMessage(QStringLiteral("When button images are aligned top/bottom center, ") + CRLF +
-                      QStringLiteral("button captions can only be center aligned"));
+        designMessage(tr("When button images are aligned top/bottom center, ") + CRLF +
+                      tr("button captions can only be center aligned"));
     }
 }
 
@@ -426,7 +426,7 @@ void kuButtons_H::setCustomClick(int v)
     m_customClick = v;
     if (m.buttonShape < CustomShape1 && v > 0)
         designMessage(
-            QStringLiteral("This property has no effect unless the Button Shape is a custom shape."));
+            tr("This property has no effect unless the Button Shape is a custom shape."));
     notify(QStringLiteral("CustomClick"));
 }
 
@@ -437,7 +437,7 @@ void kuButtons_H::setButtonShape(int v)
     if (isCustomShape(v)) {
         if (!m.hasPicture() || m.picture.kind == ButtonPicture::Icon) {
             designMessage(
-                QStringLiteral("The Picture Property must be assigned first and must be a bitmap or JPEG."));
+                tr("The Picture Property must be assigned first and must be a bitmap or JPEG."));
             return;
         }
         if (PictureSize() != SizeFit) {
@@ -468,8 +468,8 @@ void kuButtons_H::setPicture(const ButtonPicture& v)
         } else if (m.picture.kind == ButtonPicture::Icon) {
             m.buttonShape = Rectangular;
             designMessage(
-                QStringLiteral("Icons cannot be used for custom buttons. Only use bitmaps or JPEGs.") + CRLF +
-                QStringLiteral("Button was changed to Rectangular shaped."));
+                tr("Icons cannot be used for custom buttons. Only use bitmaps or JPEGs.") + CRLF +
+                tr("Button was changed to Rectangular shaped."));
         }
         ResizeHandling();
     }
@@ -516,9 +516,8 @@ void kuButtons_H::setShowFocusRect(bool v)
             RedrawButton();
         } else {
             designMessage(
-                QStringLiteral(
-                    "The focus rectangle may appear on default buttons ONLY while in design mode, ") +
-                CRLF + QStringLiteral("but will not appear when the form is running."));
+                tr("The focus rectangle may appear on default buttons ONLY while in design mode, ") +
+                CRLF + tr("but will not appear when the form is running."));
         }
     } else {
         RedrawButton();
@@ -529,7 +528,7 @@ void kuButtons_H::setShowFocusRect(bool v)
 void kuButtons_H::setvalue(bool v)
 {
     if (v && m.mode == CommandButton) {
-        designMessage(QStringLiteral("This property is not applicable for command button modes."));
+        designMessage(tr("This property is not applicable for command button modes."));
         return;
     }
     m.value = v;
@@ -549,7 +548,7 @@ void kuButtons_H::setPictureSize(int option)
         RedrawButton();
         notify(QStringLiteral("ImgSize"));
     } else {
-        designMessage(QStringLiteral("The picture size cannot be changed for Shaped buttons"));
+        designMessage(tr("The picture size cannot be changed for Shaped buttons"));
     }
 }
 
@@ -626,8 +625,8 @@ void kuButtons_H::setMouseIcon(const ButtonPicture& v)
     }
     if (v.kind != ButtonPicture::Icon) {
         // Only icons and cursors make pointer shapes.
-        designMessage(QStringLiteral("Invalid property value"),
-                      QStringLiteral("Select .ico Or .cur Files Only"));
+        designMessage(tr("Invalid property value"),
+                      tr("Select .ico Or .cur Files Only"));
         return;
     }
     m_mouseIcon = v;

@@ -10,7 +10,7 @@
 #include <QDir>
 #include <new>
 
-const QString PortraitFiles::DialogFilter = QStringLiteral("JPEG Image (*.jpg)|*.jpg");
+QString PortraitFiles::dialogFilter() { return tr("JPEG Image (*.jpg)|*.jpg"); }
 
 namespace {
 
@@ -42,8 +42,8 @@ void PortraitFiles::showCommandError(int number, const QString& description)
 {
     if (number == CommandError::Cancelled)
         return;
-    m_dialogs.message(QStringLiteral("Error occured: ") + description,
-                      QStringLiteral("Error Code ") + QString::number(number), MessageButtons::Ok,
+    m_dialogs.message(tr("Error occured: ") + description,
+                      tr("Error Code ") + QString::number(number), MessageButtons::Ok,
                       MessageIcon::Critical);
 }
 
@@ -59,23 +59,23 @@ void PortraitFiles::SavePortrait()
 {
     try {
         startCommand();
-        const QString name = m_dialogs.saveFileName({QStringLiteral("Save Portrait"), DialogFilter});
+        const QString name = m_dialogs.saveFileName({tr("Save Portrait"), dialogFilter()});
         if (rejectedName(name))
             return;
         // The surface is the picture: every painted pixel is already in it.
         if (!m_gdip->PictureBoxToFile(m_canvas.picPreview(), name, m_state.OutputQuality)) {
             // Nothing claims success; the user learns why no file was written.
             showCodecFailure(
-                QStringLiteral("Save Portrait"),
-                QStringLiteral("The portrait was not saved to %1.").arg(QDir::toNativeSeparators(name)));
+                tr("Save Portrait"),
+                tr("The portrait was not saved to %1.").arg(QDir::toNativeSeparators(name)));
             return;
         }
         m_gdip.reset();
-        m_status.setPanelText(1, name + QStringLiteral(" saved successfully."));
+        m_status.setPanelText(1, name + tr(" saved successfully."));
     } catch (const CommandError& e) {
         showCommandError(e.number(), e.description());
     } catch (const std::bad_alloc&) {
-        showCommandError(OutOfMemoryError, QStringLiteral("Out of memory"));
+        showCommandError(OutOfMemoryError, tr("Out of memory"));
     } catch (const std::exception& e) {
         showCommandError(InternalError, QString::fromLocal8Bit(e.what()));
     }
@@ -85,7 +85,7 @@ void PortraitFiles::OpenPortrait()
 {
     guarded([this] {
         startCommand();
-        const QString name = m_dialogs.openFileName({QStringLiteral("Load Portrait"), DialogFilter});
+        const QString name = m_dialogs.openFileName({tr("Load Portrait"), dialogFilter()});
         if (!rejectedName(name))
             load(name);
     });
@@ -106,7 +106,7 @@ void PortraitFiles::guarded(const std::function<void()>& command)
     } catch (const CommandError& e) {
         showCommandError(e.number(), e.description());
     } catch (const std::bad_alloc&) {
-        showCommandError(OutOfMemoryError, QStringLiteral("Out of memory"));
+        showCommandError(OutOfMemoryError, tr("Out of memory"));
     } catch (const std::exception& e) {
         showCommandError(InternalError, QString::fromLocal8Bit(e.what()));
     }
@@ -117,22 +117,21 @@ void PortraitFiles::load(const QString& name)
     const QImage picture = m_gdip->FilenameToIPicture(name);
     if (picture.isNull()) {
         // The portrait stays as it was.
-        showCodecFailure(QStringLiteral("Load Portrait"),
-                         QStringLiteral("%1 was not loaded.").arg(QDir::toNativeSeparators(name)));
+        showCodecFailure(tr("Load Portrait"),
+                         tr("%1 was not loaded.").arg(QDir::toNativeSeparators(name)));
         return;
     }
     if (picture.height() != Portrait::Height || picture.width() != Portrait::Width) {
         const MessageResult answer = m_dialogs.message(
-            QStringLiteral(
-                "Image is not 48x56. Continuing load will crop the image by the top-left corner.") +
-                QStringLiteral("\r\n") + QStringLiteral("(It is suggested you use Import Bitmap instead.)"),
-            QStringLiteral("Non-Standard Dimensions"), MessageButtons::RetryCancel, MessageIcon::Warning);
+            tr("Image is not 48x56. Continuing load will crop the image by the top-left corner.") +
+                QStringLiteral("\r\n") + tr("(It is suggested you use Import Bitmap instead.)"),
+            tr("Non-Standard Dimensions"), MessageButtons::RetryCancel, MessageIcon::Warning);
         if (answer != MessageResult::Retry)
             return;
     }
     m_canvas.loadPortrait(picture);
     m_gdip.reset();
-    m_status.setPanelText(1, name + QStringLiteral(" loaded successfully."));
+    m_status.setPanelText(1, name + tr(" loaded successfully."));
 }
 
 void PortraitFiles::NewPortrait()

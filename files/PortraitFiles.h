@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+
 #include <QString>
 #include <functional>
 #include <memory>
@@ -12,8 +14,10 @@ struct EditingState;
 
 // The toolbar's New, Open and Save: the portrait as a JPEG file.
 class PortraitFiles {
+    Q_DECLARE_TR_FUNCTIONS(PortraitFiles)
+
 public:
-    static const QString DialogFilter;
+    static QString dialogFilter();
 
     PortraitFiles(PortraitCanvas& canvas, EditingState& state, Dialogs& dialogs, StatusBar& status);
     ~PortraitFiles();

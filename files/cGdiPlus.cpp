@@ -49,7 +49,7 @@ int jpegWriter(const QImage& image, const EncoderParameters& parameters, QByteAr
         if (p.Guid == cGdiPlus::EncoderQuality && p.NumberOfValues == 1 && p.Type == 4)
             quality = p.Value;
     if (quality > 100) {
-        detail = QStringLiteral("JPEG quality %1 is outside 0..100").arg(qint64(std::int32_t(quality)));
+        detail = cGdiPlus::tr("JPEG quality %1 is outside 0..100").arg(qint64(std::int32_t(quality)));
         return cGdiPlus::InvalidParameter;
     }
     return JpegCodec::encode(image, int(quality), out, detail) ? cGdiPlus::Ok : cGdiPlus::GenericError;
@@ -271,7 +271,7 @@ void cGdiPlus::IndexExtensions(const QString& text, const QString& separator, in
         const QString folded = key.toCaseFolded();
         if (m_encoderByExtension.contains(folded))
             throw CommandError(
-                457, QStringLiteral("This key is already associated with an element of this collection"));
+                457, tr("This key is already associated with an element of this collection"));
         m_encoderByExtension.insert(folded, index);
     };
     qsizetype start = 0;
@@ -329,11 +329,11 @@ bool cGdiPlus::EncodePicture(const QImage& bitmap, const QString& sFileName, con
             ext.isEmpty()
                 ? QStringLiteral(
                       "The name has no extension to tell the format by; end it in .jpg, for example.")
-                : QStringLiteral("No image encoder writes .%1 files.").arg(ext);
+                : tr("No image encoder writes .%1 files.").arg(ext);
         return false;
     }
     if (bitmap.isNull()) {
-        fail(InvalidParameter, QStringLiteral("There is no picture to save."));
+        fail(InvalidParameter, tr("There is no picture to save."));
         return false;
     }
     EncoderParameters parameters;
@@ -346,7 +346,7 @@ bool cGdiPlus::EncodePicture(const QImage& bitmap, const QString& sFileName, con
         encoder.Encode ? encoder.Encode(bitmap, parameters, bytes, detail) : int(NotImplemented);
     if (status != Ok) {
         fail(status, detail.isEmpty()
-                         ? QStringLiteral("The %1 encoder failed.").arg(encoder.FormatDescription)
+                         ? tr("The %1 encoder failed.").arg(encoder.FormatDescription)
                          : detail);
         return false;
     }
@@ -387,16 +387,16 @@ QImage cGdiPlus::FilenameToIPicture(const QString& sFileName)
     m_lastDetail.clear();
     const QFileInfo info(sFileName);
     if (!info.exists() || info.isDir()) {
-        fail(FileNotFound, QStringLiteral("There is no file %1.").arg(QDir::toNativeSeparators(sFileName)));
+        fail(FileNotFound, tr("There is no file %1.").arg(QDir::toNativeSeparators(sFileName)));
         return {};
     }
     // A pipe or device would block the reader or never end.
     if (!info.isFile()) {
-        fail(UnknownImageFormat, QStringLiteral("This is not a plain file."));
+        fail(UnknownImageFormat, tr("This is not a plain file."));
         return {};
     }
     if (info.size() > MaxFileBytes) {
-        fail(ValueOverflow, QStringLiteral("The file holds %1 MB; at most %2 MB are opened.")
+        fail(ValueOverflow, tr("The file holds %1 MB; at most %2 MB are opened.")
                                 .arg(info.size() / (1024 * 1024))
                                 .arg(MaxFileBytes / (1024 * 1024)));
         return {};
@@ -414,7 +414,7 @@ QImage cGdiPlus::FilenameToIPicture(const QString& sFileName)
         return {};
     }
     if (data.isEmpty()) {
-        fail(UnknownImageFormat, QStringLiteral("The file is empty."));
+        fail(UnknownImageFormat, tr("The file is empty."));
         return {};
     }
     return decode(data);
@@ -425,7 +425,7 @@ QImage cGdiPlus::BytesToIPicture(const QByteArray& data)
     m_lastStatus = Ok;
     m_lastDetail.clear();
     if (data.isEmpty()) {
-        fail(UnknownImageFormat, QStringLiteral("There are no bytes to decode."));
+        fail(UnknownImageFormat, tr("There are no bytes to decode."));
         return {};
     }
     return decode(data);
@@ -442,7 +442,7 @@ QImage cGdiPlus::decode(const QByteArray& data)
             fail(ValueOverflow, boundsText(jpeg.claimedSize));
             return {};
         default:
-            fail(GenericError, QStringLiteral("The file is damaged or incomplete (%1).").arg(jpeg.detail));
+            fail(GenericError, tr("The file is damaged or incomplete (%1).").arg(jpeg.detail));
             return {};
         }
     }
@@ -454,7 +454,7 @@ QImage cGdiPlus::decode(const QByteArray& data)
     reader.setAutoTransform(false);
     const QByteArray format = reader.format();
     if (format.isEmpty() || !decodableFormats().contains(format)) {
-        fail(UnknownImageFormat, QStringLiteral("The file is not a picture in a format this program reads."));
+        fail(UnknownImageFormat, tr("The file is not a picture in a format this program reads."));
         return {};
     }
     const BitmapHeader bitmap = format == "bmp" ? bitmapHeader(data) : BitmapHeader{};
@@ -471,7 +471,7 @@ QImage cGdiPlus::decode(const QByteArray& data)
     }
     if (format == "gif" && !gifFirstImageComplete(data)) {
         fail(GenericError,
-             QStringLiteral("The file is damaged or incomplete (the picture data ends early)."));
+             tr("The file is damaged or incomplete (the picture data ends early)."));
         return {};
     }
     QImage image;
@@ -485,7 +485,7 @@ QImage cGdiPlus::decode(const QByteArray& data)
             break;
         default:
             fail(GenericError,
-                 QStringLiteral("The file is damaged or incomplete (%1).").arg(reader.errorString()));
+                 tr("The file is damaged or incomplete (%1).").arg(reader.errorString()));
             break;
         }
         return {};
@@ -523,5 +523,5 @@ QString cGdiPlus::GdiErrorString(int lError)
     };
     if (lError >= 1 && lError <= 20)
         return QString::fromLatin1(texts[lError - 1]);
-    return QStringLiteral("Unknown GDI+ Error");
+    return tr("Unknown GDI+ Error");
 }

@@ -13,7 +13,7 @@ namespace {
 
 QString tooLargeText(quint64 width, quint64 height)
 {
-    return QStringLiteral("The picture is %1 x %2 pixels. Pictures of up to %3 pixels a side and %4 million "
+    return ImageLoader::tr("The picture is %1 x %2 pixels. Pictures of up to %3 pixels a side and %4 million "
                           "pixels can be imported.")
         .arg(width)
         .arg(height)
@@ -41,33 +41,33 @@ ImageLoader::ImageLoader(Dialogs& dialogs, ImportHelper::Settings settings)
 
 void ImageLoader::FreeImageErrorHandler(int /*format*/, const QString& message)
 {
-    m_dialogs.message(QStringLiteral("Error: ") + message, QStringLiteral("FreeImage Dll Error"),
+    m_dialogs.message(tr("Error: ") + message, tr("FreeImage Dll Error"),
                       MessageButtons::Ok, MessageIcon::None);
 }
 
 void ImageLoader::renderError(const QString& text)
 {
-    m_dialogs.message(text, QStringLiteral("RenderDIB Error"), MessageButtons::Ok, MessageIcon::None);
+    m_dialogs.message(text, tr("RenderDIB Error"), MessageButtons::Ok, MessageIcon::None);
 }
 
 bool ImageLoader::RenderDIB(const LibraryBitmap& bitmap, Surface& box)
 {
     if (bitmap.width < 1) {
-        renderError(QStringLiteral("RenderDIB: Could not get the bitmap's width"));
+        renderError(tr("RenderDIB: Could not get the bitmap's width"));
         return false;
     }
     box.resize(bitmap.width, box.height());
     if (bitmap.height < 1) {
-        renderError(QStringLiteral("RenderDIB: Could not get the bitmap's height"));
+        renderError(tr("RenderDIB: Could not get the bitmap's height"));
         return false;
     }
     box.resize(box.width(), bitmap.height);
     if (!bitmap.hasBits) {
-        renderError(QStringLiteral("RenderDIB: Could not get the DIB's bits"));
+        renderError(tr("RenderDIB: Could not get the DIB's bits"));
         return false;
     }
     if (!bitmap.hasInfo) {
-        renderError(QStringLiteral("RenderDIB: Could not get the DIB's information"));
+        renderError(tr("RenderDIB: Could not get the DIB's information"));
         return false;
     }
     const bool drawable = !bitmap.pixels.isNull() && bitmap.pixels.width() == bitmap.width &&
@@ -75,8 +75,8 @@ bool ImageLoader::RenderDIB(const LibraryBitmap& bitmap, Surface& box)
                           box.height() == bitmap.height;
     if (!drawable) {
         const int code = bitmap.renderError ? bitmap.renderError : ENOMEM;
-        renderError(QStringLiteral("RenderDIB: SetDIBitsToDevice failed to render the DIB to the specified") +
-                    QStringLiteral(" DC with error code ") + QString::number(code));
+        renderError(tr("RenderDIB: SetDIBitsToDevice failed to render the DIB to the specified") +
+                    tr(" DC with error code ") + QString::number(code));
         return false;
     }
     box.copyFrom(bitmap.pixels, 0, 0, bitmap.width, bitmap.height, 0, 0);
@@ -122,11 +122,11 @@ bool ImageLoader::LoadImageFile(const QString& path, Surface& box)
     case FreeImageLibrary::Failure::None:
         break;
     case FreeImageLibrary::Failure::OutOfMemory:
-        throw CommandError(ErrorOutOfMemory, QStringLiteral("Out of memory while decoding the picture (%1).")
+        throw CommandError(ErrorOutOfMemory, tr("Out of memory while decoding the picture (%1).")
                                                  .arg(QString::fromStdString(picture.failureText)));
     case FreeImageLibrary::Failure::Exception:
         throw CommandError(ErrorInvalidPicture,
-                           QStringLiteral("The image library failed on this picture (%1).")
+                           tr("The image library failed on this picture (%1).")
                                .arg(QString::fromStdString(picture.failureText)));
     }
     if (picture.format == -1)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+
 #include "import/ImportHelper.h"
 
 #include <QImage>
@@ -24,6 +26,8 @@ struct LibraryBitmap {
 // the result 1:1 into a picture box, the library's messages reach the user as message
 // boxes, and Qt's image readers take the files FreeImage does not identify.
 class ImageLoader {
+    Q_DECLARE_TR_FUNCTIONS(ImageLoader)
+
 public:
     explicit ImageLoader(Dialogs& dialogs, ImportHelper::Settings settings = {});
 

@@ -47,22 +47,22 @@ void ImportCommand::guarded(const std::function<void()>& command)
     } catch (const CommandError& e) {
         if (e.number() == CommandError::Cancelled)
             return;
-        m_dialogs.message(QStringLiteral("Error occured: ") + e.description(),
-                          QStringLiteral("Error Code ") + QString::number(e.number()), MessageButtons::Ok,
+        m_dialogs.message(tr("Error occured: ") + e.description(),
+                          tr("Error Code ") + QString::number(e.number()), MessageButtons::Ok,
                           MessageIcon::Critical);
     } catch (const std::bad_alloc&) {
-        m_dialogs.message(QStringLiteral("Error occured: Out of memory"), QStringLiteral("Error Code 7"),
+        m_dialogs.message(tr("Error occured: Out of memory"), tr("Error Code 7"),
                           MessageButtons::Ok, MessageIcon::Critical);
     } catch (const std::exception& e) {
-        m_dialogs.message(QStringLiteral("Error occured: ") + QString::fromLocal8Bit(e.what()),
-                          QStringLiteral("Error Code 51"), MessageButtons::Ok, MessageIcon::Critical);
+        m_dialogs.message(tr("Error occured: ") + QString::fromLocal8Bit(e.what()),
+                          tr("Error Code 51"), MessageButtons::Ok, MessageIcon::Critical);
     }
 }
 
 void ImportCommand::run()
 {
     const QString file =
-        m_dialogs.openFileName({QString::fromLatin1(DialogTitle), QString::fromLatin1(DialogFilter), 1});
+        m_dialogs.openFileName({tr(DialogTitle), tr(DialogFilter), 1});
     if (file.isEmpty() || file.contains('*'))
         return;
     pick(file);

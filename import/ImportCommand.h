@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+
 #include "import/ImageLoader.h"
 #include "platform/Colour.h"
 
@@ -16,6 +18,8 @@ class frmImport;
 // The Import command: asks for a picture, decodes it into the import window, sizes the
 // window around it and shows it modally until the user has picked a region.
 class ImportCommand {
+    Q_DECLARE_TR_FUNCTIONS(ImportCommand)
+
 public:
     ImportCommand(QWidget* owner, Dialogs& dialogs, PortraitCanvas& canvas, StatusBar& status,
                   std::function<Colour()> background);

@@ -55,7 +55,7 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
     if (!process.waitForStarted(settings.timeoutMs)) {
         run.status = Status::NotStarted;
         run.detail =
-            QStringLiteral("The import helper could not be started (%1).").arg(process.errorString());
+            tr("The import helper could not be started (%1).").arg(process.errorString());
         return run;
     }
     process.closeWriteChannel();
@@ -89,23 +89,23 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
     run.droppedMessages = reader.droppedMessages();
     if (timedOut) {
         run.status = Status::TimedOut;
-        run.detail = QStringLiteral("The picture took longer than %1 seconds to decode, so its import was "
+        run.detail = tr("The picture took longer than %1 seconds to decode, so its import was "
                                     "stopped.")
                          .arg(settings.timeoutMs / 1000.0);
     } else if (reader.failed()) {
         run.status = Status::BadAnswer;
-        run.detail = QStringLiteral("The import helper sent an invalid answer (%1).")
+        run.detail = tr("The import helper sent an invalid answer (%1).")
                          .arg(QString::fromStdString(reader.error()));
     } else if (process.exitStatus() == QProcess::CrashExit || process.exitCode() != 0) {
         run.status = Status::Crashed;
-        run.detail = QStringLiteral("The image library failed while decoding this picture (%1), so its "
+        run.detail = tr("The image library failed while decoding this picture (%1), so its "
                                     "import was stopped.")
                          .arg(process.exitStatus() == QProcess::CrashExit
-                                  ? QStringLiteral("the decoder crashed or ran out of its limits")
-                                  : QStringLiteral("exit code %1").arg(process.exitCode()));
+                                  ? tr("the decoder crashed or ran out of its limits")
+                                  : tr("exit code %1").arg(process.exitCode()));
     } else if (!reader.complete()) {
         run.status = Status::BadAnswer;
-        run.detail = QStringLiteral("The import helper ended without a complete answer.");
+        run.detail = tr("The import helper ended without a complete answer.");
     } else {
         run.status = Status::Finished;
         run.picture = std::move(reader.picture());

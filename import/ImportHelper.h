@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+
 #include "import/HelperProtocol.h"
 
 #include <QString>
@@ -9,6 +11,8 @@
 // address-space cap, a CPU limit, no core files and no file writes, and is killed when
 // its wall-clock time runs out; whatever it sends is checked by HelperProtocol::Reader.
 class ImportHelper {
+    Q_DECLARE_TR_FUNCTIONS(ImportHelper)
+
 public:
     struct Settings {
         QString program;                                // empty: the helper beside the editor

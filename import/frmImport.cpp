@@ -38,7 +38,7 @@ frmImport::frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Co
       m_importBuffer(ViewWidth, ViewHeight, 0), m_rgb(21, 21, 0)
 {
     setObjectName(QStringLiteral("frmImport"));
-    setWindowTitle(QStringLiteral("Import Picture"));
+    setWindowTitle(tr("Import Picture"));
     setModal(true);
     setMouseTracking(true);
 

@@ -32,6 +32,7 @@ private slots:
     void cleanupTestCase();
     void mainWindowTextsGoThroughTranslation();
     void aboutTextsGoThroughTranslation();
+    void commandDialogsGoThroughTranslation();
 
 private:
     MarkingTranslator translator;
@@ -73,6 +74,25 @@ void TranslationsTest::aboutTextsGoThroughTranslation()
     QVERIFY(marked(lines[0]));
     QVERIFY(marked(lines[2]));
     QCOMPARE(lines[4], QStringLiteral("Version 1.1a"));
+}
+
+void TranslationsTest::commandDialogsGoThroughTranslation()
+{
+    auto dialogs = std::make_shared<ScriptedDialogs>();
+    frmMain window(dialogs);
+    window.SavePortrait();  // the scripted dialogs cancel each one
+    window.OpenPortrait();
+    window.ImportBitmap();
+    QCOMPARE(dialogs->fileRequests.size(), 3);
+    for (const FileDialogRequest& request : dialogs->fileRequests) {
+        QVERIFY2(marked(request.title), qPrintable(request.title));
+        QVERIFY2(marked(request.filter), qPrintable(request.filter));
+    }
+    // A name without an extension: the failure is explained in translated words.
+    dialogs->fileAnswers.enqueue(QStringLiteral("/tmp/no-extension"));
+    window.SavePortrait();
+    QCOMPARE(dialogs->messages.size(), 1);
+    QVERIFY(marked(dialogs->messages[0].title));
 }
 
 QTEST_MAIN(TranslationsTest)
