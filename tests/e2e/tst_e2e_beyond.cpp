@@ -38,12 +38,7 @@ private:
 
 void BeyondE2E::initTestCase()
 {
-    QVERIFY(session.start());
-    id = session.waitForWindow("Pictoria");
-    QVERIFY(!id.isEmpty());
-    client = session.geometry(id);
-    session.focus(id);
-    X11Session::settle(400);
+    QVERIFY(session.startEditor(&id, &client));
 }
 
 void BeyondE2E::cleanupTestCase()

@@ -26,15 +26,7 @@ private:
     {
         return shot.pixel(client.x() + 250 + x, client.y() + 30 + y) & 0xFFFFFF;
     }
-    // Toolbar button n (1-based): 23 pixels each, 8 for the separators after 4 and 11.
-    void clickToolbar(int n) const
-    {
-        int x = 0;
-        for (int i = 1; i < n; ++i)
-            x += (i == 5 || i == 12) ? 8 : 23;
-        session.click(client.x() + x + 11, client.y() + 11);
-        X11Session::settle(200);
-    }
+    void clickToolbar(int n) const { session.clickToolbarButton(client, n); }
     QImage shot() const
     {
         session.moveTo(client.x() + 620, client.y() + 10); // off the view: no popup, no overlay
@@ -49,12 +41,7 @@ private:
 
 void EditingE2E::initTestCase()
 {
-    QVERIFY(session.start());
-    id = session.waitForWindow("Pictoria");
-    QVERIFY(!id.isEmpty());
-    client = session.geometry(id);
-    session.focus(id);
-    X11Session::settle(400);
+    QVERIFY(session.startEditor(&id, &client));
 }
 
 void EditingE2E::cleanupTestCase() { session.stop(); }

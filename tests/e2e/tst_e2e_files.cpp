@@ -28,11 +28,7 @@ private:
         return shot.pixel(cellCentre(x, y)) & 0xFFFFFF;
     }
     // Toolbar buttons 1 to 3 are New, Open and Save, 23 pixels each from x = 0.
-    void clickToolbar(int n) const
-    {
-        session.click(client.x() + 23 * (n - 1) + 11, client.y() + 11);
-        X11Session::settle(300);
-    }
+    void clickToolbar(int n) const { session.clickToolbarButton(client, n); }
     QImage shot() const
     {
         session.moveTo(client.x() + 620, client.y() + 10); // off the view: no popup
@@ -78,12 +74,7 @@ QString describe(QRgb c)
 void FilesE2E::initTestCase()
 {
     QVERIFY(dir.isValid());
-    QVERIFY(session.start());
-    id = session.waitForWindow("Pictoria");
-    QVERIFY(!id.isEmpty());
-    client = session.geometry(id);
-    session.focus(id);
-    X11Session::settle(400);
+    QVERIFY(session.startEditor(&id, &client));
 }
 
 void FilesE2E::cleanupTestCase()

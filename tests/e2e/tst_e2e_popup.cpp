@@ -42,12 +42,7 @@ private:
 
 void PopupE2E::initTestCase()
 {
-    QVERIFY(session.start());
-    id = session.waitForWindow("Pictoria");
-    QVERIFY(!id.isEmpty());
-    client = session.geometry(id);
-    session.focus(id);
-    X11Session::settle(400);
+    QVERIFY(session.startEditor(&id, &client));
 }
 
 void PopupE2E::cleanupTestCase() { session.stop(); }
@@ -94,10 +89,7 @@ void PopupE2E::ctrlOnlyOption()
 
 void PopupE2E::aboutWindowOpensAndCloses()
 {
-    int x = 0;
-    for (int i = 1; i < 13; ++i)
-        x += (i == 5 || i == 12) ? 8 : 23;
-    clickAt(client.topLeft() + QPoint(x + 11, 11));
+    session.clickToolbarButton(client, 13);
     const QString about = session.waitForWindow("About Pictoria");
     QVERIFY2(!about.isEmpty(), "the About window did not open");
     QCOMPARE(session.geometry(about).size(), QSize(312, 213));

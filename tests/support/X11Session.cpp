@@ -23,6 +23,29 @@ bool X11Session::start(const QStringList& arguments, const QStringList& extraEnv
     return m_process.waitForStarted(10000);
 }
 
+bool X11Session::startEditor(QString* windowId, QRect* client, const QStringList& extraEnvironment)
+{
+    if (!start({}, extraEnvironment))
+        return false;
+    *windowId = waitForWindow(QStringLiteral("Pictoria"));
+    if (windowId->isEmpty())
+        return false;
+    *client = geometry(*windowId);
+    focus(*windowId);
+    settle(400);
+    return true;
+}
+
+void X11Session::clickToolbarButton(const QRect& client, int n) const
+{
+    // 23 pixels a button, 8 for the separators after buttons 4 and 11.
+    int x = 0;
+    for (int i = 1; i < n; ++i)
+        x += (i == 5 || i == 12) ? 8 : 23;
+    click(client.x() + x + 11, client.y() + 11);
+    settle(200);
+}
+
 void X11Session::stop()
 {
     if (m_process.state() == QProcess::NotRunning)

@@ -15,6 +15,11 @@ public:
     ~X11Session();
 
     bool start(const QStringList& arguments = {}, const QStringList& extraEnvironment = {});
+    // Starts the editor and waits for its main window: its id and client area in root
+    // coordinates, focused and painted.
+    bool startEditor(QString* windowId, QRect* client, const QStringList& extraEnvironment = {});
+    // Toolbar button n (1-based, separators counted) of the main window at client.
+    void clickToolbarButton(const QRect& client, int n) const;
     void stop();
     bool isRunning() const { return m_process.state() == QProcess::Running; }
     QProcess& process() { return m_process; }
