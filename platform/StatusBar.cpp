@@ -4,23 +4,23 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
-StatusBar::StatusBar(const QList<PanelSpec>& panels, QWidget* parent) : QStatusBar(parent)
+StatusBar::StatusBar(const QList<PanelLayout>& panels, QWidget* parent) : QStatusBar(parent)
 {
     setSizeGripEnabled(false);
     setContentsMargins(0, 0, 0, 0);
-    for (const PanelSpec& spec : panels) {
+    for (const PanelLayout& panel : panels) {
         auto* frame = new QFrame(this);
         frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         frame->setLineWidth(1);
-        frame->setFixedWidth(spec.width);
-        frame->setToolTip(spec.text);
+        frame->setFixedWidth(panel.width);
+        frame->setToolTip(panel.text);
         auto* layout = new QHBoxLayout(frame);
         layout->setContentsMargins(2, 0, 2, 0);
         layout->setSpacing(2);
         auto* icon = new QLabel(frame);
         icon->setFixedSize(16, 16);
         icon->hide();
-        auto* text = new QLabel(spec.text, frame);
+        auto* text = new QLabel(panel.text, frame);
         layout->addWidget(icon);
         layout->addWidget(text, 1);
         addWidget(frame);

@@ -10,11 +10,11 @@ class QLabel;
 class StatusBar : public QStatusBar {
     Q_OBJECT
 public:
-    struct PanelSpec {
+    struct PanelLayout {
         int width;
         QString text;
     };
-    StatusBar(const QList<PanelSpec>& panels, QWidget* parent = nullptr);
+    StatusBar(const QList<PanelLayout>& panels, QWidget* parent = nullptr);
 
     int panelCount() const { return int(m_panels.size()); }
     QString panelText(int panel) const;

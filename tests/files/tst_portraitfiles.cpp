@@ -82,7 +82,7 @@ void PortraitFilesTest::init()
     state = EditingState{};
     dialogs = std::make_unique<ScriptedDialogs>();
     status = std::make_unique<StatusBar>(
-        QList<StatusBar::PanelSpec>{{420, QStringLiteral("Ready.")}, {120, QString()}, {96, QString()}});
+        QList<StatusBar::PanelLayout>{{420, QStringLiteral("Ready.")}, {120, QString()}, {96, QString()}});
     files = std::make_unique<PortraitFiles>(*canvas, state, *dialogs, *status);
 }
 

@@ -64,7 +64,7 @@ void ImportViewTest::init()
 {
     canvas = std::make_unique<PortraitCanvas>();
     canvas->setGridSource([] { return false; });
-    status = std::make_unique<StatusBar>(QList<StatusBar::PanelSpec>{{420, "Ready."}, {120, "x"}, {96, "y"}});
+    status = std::make_unique<StatusBar>(QList<StatusBar::PanelLayout>{{420, "Ready."}, {120, "x"}, {96, "y"}});
     window = std::make_unique<frmImport>(*canvas, *status, [this] { return background; });
     window->tmrFader->stop();
 }
