@@ -132,8 +132,19 @@ QPointF PictureBox::clientPos(const QMouseEvent* event) const
     return event->position() - QPointF(clientOrigin());
 }
 
+bool PictureBox::inClient(const QMouseEvent* event) const
+{
+    const QPointF pos = clientPos(event);
+    const QSize size = clientSize();
+    return pos.x() >= 0 && pos.y() >= 0 && pos.x() < size.width() && pos.y() < size.height();
+}
+
 void PictureBox::mousePressEvent(QMouseEvent* event)
 {
+    // The border is not drawing area: a press there is no event of the view.
+    if (!inClient(event))
+        return;
+    m_ownButtons |= event->button();
     const QPointF pos = clientPos(event);
     emit mouseDown(buttonsToMask(event->button()), modifiersToMask(event->modifiers()), float(pos.x()),
                    float(pos.y()));
@@ -141,13 +152,23 @@ void PictureBox::mousePressEvent(QMouseEvent* event)
 
 void PictureBox::mouseMoveEvent(QMouseEvent* event)
 {
+    m_ownButtons &= event->buttons();
+    m_pointerInClient = inClient(event);
+    // Hovering over the border is no event; a press that began inside follows the
+    // pointer anywhere.
+    if (!m_pointerInClient && !m_ownButtons)
+        return;
     const QPointF pos = clientPos(event);
-    emit mouseMove(buttonsToMask(event->buttons()), modifiersToMask(event->modifiers()), float(pos.x()),
-                   float(pos.y()));
+    emit mouseMove(buttonsToMask(event->buttons() & m_ownButtons), modifiersToMask(event->modifiers()),
+                   float(pos.x()), float(pos.y()));
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event)
 {
+    m_pointerInClient = inClient(event);
+    if (!(m_ownButtons & event->button()))
+        return;
+    m_ownButtons &= ~event->button();
     const QPointF pos = clientPos(event);
     emit mouseUp(buttonsToMask(event->button()), modifiersToMask(event->modifiers()), float(pos.x()),
                  float(pos.y()));
@@ -157,9 +178,17 @@ void PictureBox::mouseReleaseEvent(QMouseEvent* event)
 
 void PictureBox::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    if (!inClient(event))
+        return;
     if (event->button() == Qt::LeftButton)
         emit doubleClicked();
     mousePressEvent(event);
+}
+
+void PictureBox::leaveEvent(QEvent* event)
+{
+    m_pointerInClient = false;
+    QWidget::leaveEvent(event);
 }
 
 void PictureBox::keyPressEvent(QKeyEvent* event)

@@ -47,6 +47,10 @@ public:
     int paintEvents() const { return m_paintEvents; }
     void resetPaintStats();
 
+    // Whether the pointer was last seen over the drawing area (not the border, not
+    // outside the widget).
+    bool pointerInClient() const { return m_pointerInClient; }
+
 signals:
     void mouseDown(int button, int shift, float x, float y);
     void mouseMove(int button, int shift, float x, float y);
@@ -64,10 +68,12 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     void surfacePresented(const QRect& changed);
     QPointF clientPos(const QMouseEvent* event) const;
+    bool inClient(const QMouseEvent* event) const;
 
     void paintArea(QPainter& p, const QRect& dirty);
 
@@ -76,4 +82,8 @@ private:
     qint64 m_paintedArea = 0;
     QRegion m_paintedRegion;
     int m_paintEvents = 0;
+    // The buttons whose press began on the drawing area: their moves and releases are
+    // delivered wherever the pointer goes; a press on the border belongs to no one.
+    Qt::MouseButtons m_ownButtons;
+    bool m_pointerInClient = false;
 };
