@@ -94,6 +94,18 @@ void PortraitCanvas::endChange()
         recordStep();
 }
 
+void PortraitCanvas::undo()
+{
+    if (!inChange())
+        m_history.undo();
+}
+
+void PortraitCanvas::redo()
+{
+    if (!inChange())
+        m_history.redo();
+}
+
 void PortraitCanvas::restoreFromHistory(const QImage& portrait)
 {
     m_restoring = true;

@@ -85,6 +85,10 @@ public:
     void beginChange();
     void endChange();
     bool inChange() const { return m_changeDepth > 0; }
+    // Undo and redo as the user asks for them: refused while a change is under way (a
+    // held stroke, an import pick), whose end would otherwise record over the step.
+    void undo();
+    void redo();
     // Used by the history itself: restores without recording a new step.
     void restoreFromHistory(const QImage& portrait);
 
