@@ -47,12 +47,36 @@ void PaintingTools::picFace_KeyDown(int, int Shift)
 
 void PaintingTools::picFace_MouseMove(int Button, int Shift, float X, float Y)
 {
+    m_lastShift = Shift;
+    m_inMove = true;
+    m_changedInMove = false;
     trackPointer(X, Y);
     // A full redraw's pixels; only the last popup's rectangle is actually restored.
     m_canvas.RedrawFace();
     m_env.popupStep(Shift, X, Y);
     if (m_mouseIsDown == -1)
         paintStep(Button, Shift);
+    m_inMove = false;
+    // The cell under the pointer may have just changed: read it again.
+    if (m_changedInMove)
+        showReadout();
+}
+
+void PaintingTools::portraitChanged()
+{
+    if (m_inMove) {
+        m_changedInMove = true;
+        return;
+    }
+    if (m_env.pointerOverView())
+        showReadout();
+}
+
+void PaintingTools::showReadout()
+{
+    trackPointer(m_lastX, m_lastY);
+    m_canvas.RedrawFace();
+    m_env.popupStep(m_lastShift, m_lastX, m_lastY);
 }
 
 void PaintingTools::trackPointer(float X, float Y)

@@ -22,6 +22,9 @@ public:
     void picFace_MouseMove(int Button, int Shift, float X, float Y);
     void picFace_MouseUp(int Button, int Shift, float X, float Y);
     void picFace_KeyDown(int KeyCode, int Shift);
+    // The portrait changed: the readout (status panels, swatch, popup) shows the colour
+    // now under the pointer, as a move to the same place would, without painting.
+    void portraitChanged();
 
     std::int16_t MouseIsDown() const { return m_mouseIsDown; }
     Colour CursorColor() const { return m_cursorColor; }
@@ -39,6 +42,7 @@ public:
 
 private:
     void trackPointer(float X, float Y);
+    void showReadout();
     void paintStep(int Button, int Shift);
     void brush(int Button, QPoint cell);
     void replace(int Button, QPoint cell, Colour under);
@@ -52,6 +56,9 @@ private:
 
     std::int16_t m_mouseIsDown = 0;
     bool m_pressing = false; // inside the move run by a press
+    bool m_inMove = false;
+    bool m_changedInMove = false;
+    int m_lastShift = 0;
     Colour m_cursorColor = 0;
     ColorParts m_cursorRGB;
     Colour m_swatchColour = 0;

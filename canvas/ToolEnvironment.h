@@ -22,4 +22,6 @@ public:
     // The RGB popup's step of a pointer move, and its redraw at the last position.
     virtual void popupStep(int shift, float x, float y) = 0;
     virtual void redrawPopup() = 0;
+    // Whether the pointer is over the view's drawing area now.
+    virtual bool pointerOverView() const { return false; }
 };

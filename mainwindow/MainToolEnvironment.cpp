@@ -57,6 +57,8 @@ void MainToolEnvironment::redrawPopup()
         m_redrawPopup();
 }
 
+bool MainToolEnvironment::pointerOverView() const { return m_view.pointerInClient(); }
+
 void MainToolEnvironment::setPopup(std::function<void(int, float, float)> step, std::function<void()> redraw)
 {
     m_popupStep = std::move(step);

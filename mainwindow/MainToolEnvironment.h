@@ -22,6 +22,7 @@ public:
     void pickColour(Well well, Colour c) override;
     void popupStep(int shift, float x, float y) override;
     void redrawPopup() override;
+    bool pointerOverView() const override;
 
     void setPopup(std::function<void(int, float, float)> step, std::function<void()> redraw);
 

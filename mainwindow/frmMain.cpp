@@ -99,13 +99,20 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     connect(m_faceBox, &PictureBox::mouseUp, this, &frmMain::picFace_MouseUp);
     connect(m_faceBox, &PictureBox::keyDown, this, &frmMain::picFace_KeyDown);
     connect(m_toolbar, &MainToolBar::buttonClick, this, &frmMain::tlbMain_ButtonClick);
+    connect(&m_canvas, &PortraitCanvas::portraitChanged, this, [this] { m_tools->portraitChanged(); });
     // After the view's own handlers, so that the held preview stays on top of their redraws.
     m_asSaved = std::make_unique<AsSavedPreview>(m_canvas, m_state, *m_faceBox, *m_panel);
 
-    QAction* undo = m_canvas.history().createUndoAction(this);
+    QAction* undo = new QAction(tr("Undo"), this);
     undo->setShortcuts(QKeySequence::Undo);
-    QAction* redo = m_canvas.history().createRedoAction(this);
+    undo->setEnabled(m_canvas.history().canUndo());
+    connect(&m_canvas.history(), &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    connect(undo, &QAction::triggered, &m_canvas, &PortraitCanvas::undo);
+    QAction* redo = new QAction(tr("Redo"), this);
     redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    redo->setEnabled(m_canvas.history().canRedo());
+    connect(&m_canvas.history(), &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    connect(redo, &QAction::triggered, &m_canvas, &PortraitCanvas::redo);
     addActions({undo, redo});
 
     if (QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -29,7 +29,8 @@ private:
                 cells.setPixel(x, y, shot.pixel(cellCentre(x, y)) | 0xFF000000u);
         return cells;
     }
-    void offView() const { session.moveTo(client.x() + 620, client.y() + 10); }
+    // Over the window's own background, which also takes the RGB popup off the view.
+    void offView() const { session.moveTo(client.x() + 245, client.y() + 300); }
 
     X11Session session;
     QString id;
