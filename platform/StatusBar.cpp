@@ -4,10 +4,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
-StatusBar::StatusBar(const QList<PanelLayout>& panels, QWidget* parent) : QStatusBar(parent)
+StatusBar::StatusBar(const QList<PanelLayout>& panels, QWidget* parent) : QWidget(parent)
 {
-    setSizeGripEnabled(false);
-    setContentsMargins(0, 0, 0, 0);
     for (const PanelLayout& panel : panels) {
         auto* frame = new QFrame(this);
         frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -23,16 +21,35 @@ StatusBar::StatusBar(const QList<PanelLayout>& panels, QWidget* parent) : QStatu
         auto* text = new QLabel(panel.text, frame);
         layout->addWidget(icon);
         layout->addWidget(text, 1);
-        addWidget(frame);
         m_panels.append(Panel{frame, icon, text, {}});
     }
 }
 
-QString StatusBar::panelText(int panel) const { return m_panels.at(panel - 1).text->text(); }
+void StatusBar::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // Panels stand edge to edge from x = 0, each as tall as the bar.
+    int x = 0;
+    for (const Panel& p : std::as_const(m_panels)) {
+        p.frame->setGeometry(x, 0, p.frame->width(), height());
+        x += p.frame->width();
+    }
+}
 
-void StatusBar::setPanelText(int panel, const QString& text) { m_panels[panel - 1].text->setText(text); }
+QString StatusBar::panelText(int panel) const
+{
+    return m_panels.at(panel - 1).text->text();
+}
 
-QIcon StatusBar::panelIcon(int panel) const { return m_panels.at(panel - 1).iconValue; }
+void StatusBar::setPanelText(int panel, const QString& text)
+{
+    m_panels[panel - 1].text->setText(text);
+}
+
+QIcon StatusBar::panelIcon(int panel) const
+{
+    return m_panels.at(panel - 1).iconValue;
+}
 
 void StatusBar::setPanelIcon(int panel, const QIcon& icon)
 {
@@ -42,4 +59,7 @@ void StatusBar::setPanelIcon(int panel, const QIcon& icon)
     p.icon->setVisible(!icon.isNull());
 }
 
-QWidget* StatusBar::panelWidget(int panel) const { return m_panels.at(panel - 1).frame; }
+QWidget* StatusBar::panelWidget(int panel) const
+{
+    return m_panels.at(panel - 1).frame;
+}

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <QIcon>
-#include <QStatusBar>
+#include <QWidget>
 
 class QLabel;
 
-// A status bar of fixed-width panels, numbered from 1, each with text and an
-// optional icon; a panel's tooltip is its initial text.
-class StatusBar : public QStatusBar {
+// A status bar of fixed-width sunken panels laid side by side from its left edge,
+// numbered from 1, each with text and an optional icon; a panel's tooltip is its
+// initial text.
+class StatusBar : public QWidget {
     Q_OBJECT
 public:
     struct PanelLayout {
@@ -22,6 +23,9 @@ public:
     QIcon panelIcon(int panel) const;
     void setPanelIcon(int panel, const QIcon& icon);
     QWidget* panelWidget(int panel) const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     struct Panel {

@@ -36,6 +36,22 @@ void StartupE2E::windowShowsCanvasUnderGrid()
     QCOMPARE(canvasPixel(383, 447), QRgb(0));
     QCOMPARE(canvasPixel(383, 100), QRgb(0));
     QCOMPARE(canvasPixel(100, 447), QRgb(0));
+
+    // The status bar's sunken panels stand edge to edge at x = 0..419, 420..539 and
+    // 540..635: a dark line down each left edge, a light one down each right edge,
+    // and the window's own background after the last.
+    auto barPixel = [&](int x, int y) { return shot.pixel(client.x() + x, client.y() + 504 + y) & 0xFFFFFF; };
+    const QRgb background = barPixel(638, 8);
+    for (const auto& [left, right] : {std::pair{0, 419}, {420, 539}, {540, 635}}) {
+        for (int y = 3; y <= 12; ++y) {
+            QCOMPARE(barPixel(left, y), barPixel(left, 2));
+            QCOMPARE(barPixel(right, y), barPixel(right, 2));
+        }
+        QVERIFY2(barPixel(left, 8) != background, qPrintable(QString::number(left)));
+        QVERIFY2(barPixel(right, 8) != background, qPrintable(QString::number(right)));
+        QVERIFY(qGray(barPixel(left, 8)) < qGray(barPixel(right, 8)));
+    }
+    QCOMPARE(barPixel(636, 8), background);
     session.stop();
 }
 
