@@ -124,12 +124,26 @@ void FrmMainTest::statusPanels()
 {
     StatusBar* bar = window->stbMain();
     QCOMPARE(bar->panelCount(), 3);
+    const int lefts[] = {0, 420, 540};
     const int widths[] = {420, 120, 96};
     const char* texts[] = {"Ready.", "RGB(0,0,0)", "(0, 0)"};
     for (int i = 1; i <= 3; ++i) {
+        QWidget* panel = bar->panelWidget(i);
         QCOMPARE(bar->panelText(i), QString(texts[i - 1]));
-        QCOMPARE(bar->panelWidget(i)->toolTip(), QString(texts[i - 1]));
-        QCOMPARE(bar->panelWidget(i)->width(), widths[i - 1]);
+        QCOMPARE(panel->toolTip(), QString(texts[i - 1]));
+        // Edge to edge from the window's left side, as tall as the bar.
+        QCOMPARE(QRect(panel->mapTo(window.get(), QPoint(0, 0)), panel->size()),
+                 QRect(lefts[i - 1], 504, widths[i - 1], 16));
+        // The whole initial text fits inside the panel's frame, descenders included.
+        const auto labels = panel->findChildren<QLabel*>();
+        auto it = std::find_if(labels.begin(), labels.end(), [&](QLabel* l) { return l->text() == texts[i - 1]; });
+        QVERIFY(it != labels.end());
+        const QLabel* label = *it;
+        const QRect textBox = label->fontMetrics().boundingRect(label->text());
+        QVERIFY2(label->contentsRect().height() >= label->fontMetrics().height(), texts[i - 1]);
+        QVERIFY2(label->contentsRect().width() >= textBox.width(), texts[i - 1]);
+        const QRect inFrame(label->mapTo(panel, QPoint(0, 0)), label->size());
+        QVERIFY2(static_cast<QFrame*>(panel)->contentsRect().contains(inFrame), texts[i - 1]);
     }
 }
 
@@ -215,6 +229,8 @@ void FrmMainTest::restoreRunsLayoutAgainAndKeepsState()
     window->state().FGColor = RGBColour(1, 2, 3);
     window->state().CurrentTool = "Gamma";
     window->state().GammaStep = 40;
+    // A grid left blank: only another layout pass draws it again.
+    window->canvas().picGrid().clear();
     window->showMinimized();
     window->showNormal();
     QTRY_VERIFY(window->layoutPasses() > before);
@@ -238,9 +254,9 @@ void FrmMainTest::layoutWithGridReleasedDoesNotOverlay()
 void FrmMainTest::backgroundMoveRemovesOverlay()
 {
     window->canvas().picFace().fillRect(QRect(100, 50, 88, 21), RGBColour(255, 255, 255));
+    // The real event path: a move over the window's own background, between the panel and the view.
     QTest::mouseMove(window.get(), QPoint(245, 300));
-    window->Form_MouseMove();
-    QCOMPARE(window->canvas().picFace().pixel(101, 51), Colour(0));
+    QTRY_COMPARE(window->canvas().picFace().pixel(101, 51), Colour(0));
     QCOMPARE(window->canvas().picFace().pixel(104, 56), PortraitCanvas::GridLineColour);
 }
 
