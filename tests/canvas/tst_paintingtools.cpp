@@ -59,7 +59,7 @@ private slots:
     void swatchIsFramedSquareOfTheColour();
     void ctrlAloneRedrawsPopup_data();
     void ctrlAloneRedrawsPopup();
-    void offViewDragPaintsNothing();
+    void dragAroundOutsideTheViewPaintsOnlyTheWayBackIn();
     void fastDragPaintsConnectedLine_data();
     void fastDragPaintsConnectedLine();
     void gammaStepsEachCellOncePerSegment();
@@ -366,7 +366,7 @@ void PaintingToolsTest::ctrlAloneRedrawsPopup()
     QCOMPARE(env.popupRedraws, redraws);
 }
 
-void PaintingToolsTest::offViewDragPaintsNothing()
+void PaintingToolsTest::dragAroundOutsideTheViewPaintsOnlyTheWayBackIn()
 {
     tools->picFace_MouseDown(1, 0, 383, 100);
     tools->picFace_MouseMove(1, 0, 390, 100);

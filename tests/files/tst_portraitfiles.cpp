@@ -390,8 +390,12 @@ void PortraitFilesTest::newClearsToBackgroundColour()
             QCOMPARE(canvas->picPreview().pixel(x, y), RGBColour(10, 20, 200));
     QCOMPARE(canvas->picBackBuffer().pixel(383, 447), RGBColour(10, 20, 200));
     QCOMPARE(canvas->picFace().pixel(100, 100), RGBColour(10, 20, 200));
-    state.BGColor = RGBColour(0, 0, 0);
-    QCOMPARE(canvas->picPreview().pixel(5, 5), RGBColour(10, 20, 200));
+    // No trace of the old portrait is left in the magnified surfaces either.
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 48; ++x) {
+            QCOMPARE(canvas->picBackBuffer().pixel(x * 8 + 3, y * 8 + 5), RGBColour(10, 20, 200));
+            QCOMPARE(canvas->picFace().pixel(x * 8 + 3, y * 8 + 5), RGBColour(10, 20, 200));
+        }
     QCOMPARE(status->panelText(1), QStringLiteral("kept"));
     QCOMPARE(dialogs->fileRequests.size(), 0);
 }
