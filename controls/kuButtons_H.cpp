@@ -1086,6 +1086,13 @@ void kuButtons_H::onKeyDown(short& KeyCode, short Shift)
             QCoreApplication::postEvent(target,
                                         new QKeyEvent(QEvent::KeyPress, a.key, Qt::NoModifier, a.scanCode,
                                                       quint32(a.vk), 0, QString(), false, 1));
+        // In an option group they move to the previous (left, up) or next option; the
+        // key's release there selects it.
+        if (m.mode == OptionButton) {
+            const int step = (a.key == Qt::Key_Left || a.key == Qt::Key_Up) ? -1 : 1;
+            if (kuButtons_H* next = OptionGroup::neighbour(m_container, this, step))
+                next->setFocus(Qt::OtherFocusReason);
+        }
         break;
     }
     if (KeyCode == 32 && !m.has(IsPressed)) {
