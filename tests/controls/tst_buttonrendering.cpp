@@ -164,40 +164,42 @@ void ButtonRenderingTest::gradientFillsBands_data()
     QTest::newRow("bottom to top") << int(BottomToTop);
 }
 
+// From RGB(0, 10, 255) to RGB(198, 10, 57) over 100 bands each channel moves by exactly
+// 2 per band, so band k must be RGB(2k, 10, 255 - 2k) (mirrored for the reversed modes).
 void ButtonRenderingTest::gradientFillsBands()
 {
     QFETCH(int, mode);
-    const Colour back = RGBColour(0, 0, 255);
-    const Colour grad = RGBColour(255, 0, 0);
-    ButtonState s = makeState(FlatLine, Rectangular, 100, 100, QString());
-    s.backColor = back;
-    s.gradientColor = grad;
-    s.gradientMode = mode;
-    s.deriveColours();
-    const QImage img = ButtonPainter::RedrawButton(s).buffer;
     const bool across = mode == LeftToRight || mode == RightToLeft;
     const bool reversed = mode == RightToLeft || mode == BottomToTop;
-    // Inside the one-pixel edge: band k sits at pixel k.
-    QSet<QRgb> bands;
-    for (int k = 1; k < 99; ++k)
-        bands.insert(across ? img.pixel(k, 50) : img.pixel(50, k));
-    QCOMPARE(bands.size(), 98);
-    const QList<Colour> table = gradientTable(back, grad, 100);
-    for (int k : {1, 2, 50, 98}) {
-        const Colour expected = table[reversed ? 99 - k : k];
-        const Colour got = fromQRgb(across ? img.pixel(k, 50) : img.pixel(50, k));
-        QCOMPARE(uint(got), uint(expected));
+    auto expected = [&](int band) {
+        const int k = reversed ? 99 - band : band;
+        return uint(RGBColour(2 * k, 10, 255 - 2 * k));
+    };
+    // bandSize 1: a 100-pixel button; bandSize 2: 200 pixels, more than a quarter of the
+    // screen, so 100 bands of two pixels.
+    for (int bandSize : {1, 2}) {
+        const int side = 100 * bandSize;
+        ButtonState s = makeState(FlatLine, Rectangular, side, side, QString());
+        s.backColor = RGBColour(0, 10, 255);
+        s.gradientColor = RGBColour(198, 10, 57);
+        s.gradientMode = mode;
+        s.screenSize = QSize(1280, 1024) / (bandSize == 1 ? 1 : 2);
+        s.deriveColours();
+        const QImage img = ButtonPainter::RedrawButton(s).buffer;
+        // Inside the one-pixel edge, along three lines across the bands.
+        for (int along : {1, side / 2, side - 2})
+            for (int p = 1; p < side - 1; ++p) {
+                const QPoint at = across ? QPoint(p, along) : QPoint(along, p);
+                const uint got = uint(fromQRgb(img.pixel(at)));
+                if (got != expected(p / bandSize))
+                    QFAIL(qPrintable(QStringLiteral("band size %1: pixel (%2, %3) is %4, expected %5")
+                                         .arg(bandSize)
+                                         .arg(at.x())
+                                         .arg(at.y())
+                                         .arg(got, 6, 16, QLatin1Char('0'))
+                                         .arg(expected(p / bandSize), 6, 16, QLatin1Char('0'))));
+            }
     }
-    // The whole run ends in the two colours (the outermost band is under the edge).
-    QCOMPARE(uint(table.first()), uint(back));
-    QCOMPARE(uint(table.last()), uint(grad));
-
-    // A button wider than a quarter of the screen uses 2-pixel bands.
-    s.screenSize = QSize(300, 300);
-    const QImage wide = ButtonPainter::RedrawButton(s).buffer;
-    const QPoint a = across ? QPoint(10, 50) : QPoint(50, 10);
-    const QPoint b = across ? QPoint(11, 50) : QPoint(50, 11);
-    QCOMPARE(wide.pixel(a), wide.pixel(b));
 }
 
 void ButtonRenderingTest::newButtonEdges()
