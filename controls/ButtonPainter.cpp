@@ -75,7 +75,9 @@ private:
     bool sunken() const { return s.pressedAndOver() || s.value; }
     qint64 disabledOptionColour(qint64 c) const
     {
-        return (!s.enabled && s.mode > CommandButton && c < 0) ? qint64(Grey) : c;
+        // A disabled check box or option button shows its caption in grey, whatever
+        // colour the style gives it when on.
+        return (!s.enabled && s.mode > CommandButton) ? qint64(Grey) : c;
     }
     qint64 focusColour(qint64 captionColour, Colour face) const
     {

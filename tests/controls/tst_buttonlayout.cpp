@@ -420,6 +420,27 @@ void ButtonLayoutTest::disabledCaptionIsEtched()
         for (int x = t.left(); x <= t.right(); ++x)
             boxWhite += qGray(box.pixel(x, y)) > 235;
     QCOMPARE(boxWhite, 0);
+    // In every style, off or on, a disabled check box's caption is grey, never the dark
+    // caption colour some styles give a box that is on.
+    for (int style = 0; style < 8; ++style)
+        for (bool on : {false, true}) {
+            ButtonState c = makeState(style, Rectangular, 90, 30, QStringLiteral("Etched"));
+            c.enabled = false;
+            c.mode = CheckBox;
+            c.value = on;
+            c.prepare();
+            const QImage cImg = ButtonPainter::RedrawButton(c).buffer;
+            const QRect ct = c.layout.text.adjusted(0, 0, 1, 1);
+            int darkest = 255;
+            for (int y = ct.top(); y <= ct.bottom(); ++y)
+                for (int x = ct.left(); x <= ct.right(); ++x)
+                    darkest = std::min(darkest, qGray(cImg.pixel(x, y)));
+            QVERIFY2(darkest >= 100 && darkest <= 140,
+                     qPrintable(QStringLiteral("style %1, %2: darkest caption pixel %3")
+                                    .arg(style)
+                                    .arg(on ? "on" : "off")
+                                    .arg(darkest)));
+        }
 }
 
 void ButtonLayoutTest::pressedContentShifts()
