@@ -2,6 +2,7 @@
 
 #include "controls/ButtonCanvas.h"
 #include "controls/ButtonColours.h"
+#include "controls/PicturePainter.h"
 #include "platform/SystemColor.h"
 
 #include <QPainter>
@@ -49,7 +50,6 @@ private:
     Background FillBackground(Colour face, Colour gradientEnd);
     void DrawCaption(Colour face, qint64 captionColour, int depth);
     void DrawFocusIndicator(qint64 captionColour, bool solid, Colour face);
-    void drawPicture(QRect rect);
     void drawText(const QRect& rect, Colour colour, int dx, int dy);
     void edges(const ButtonPainter::EdgeTable& t)
     {
@@ -75,7 +75,9 @@ private:
     bool sunken() const { return s.pressedAndOver() || s.value; }
     qint64 disabledOptionColour(qint64 c) const
     {
-        return (!s.enabled && s.mode > CommandButton && c < 0) ? qint64(Grey) : c;
+        // A disabled check box or option button shows its caption in grey, whatever
+        // colour the style gives it when on.
+        return (!s.enabled && s.mode > CommandButton) ? qint64(Grey) : c;
     }
     qint64 focusColour(qint64 captionColour, Colour face) const
     {
@@ -185,75 +187,6 @@ Background Pass::FillBackground(Colour face, Colour gradientEnd)
     return bg;
 }
 
-void Pass::drawPicture(QRect rect)
-{
-    if (!s.hasPicture() || rect.isEmpty())
-        return;
-    QImage source;
-    bool keyed = false;
-    QRgb key = 0;
-    if (s.picture.kind == ButtonPicture::Icon) {
-        source = s.picture.image.convertToFormat(QImage::Format_ARGB32)
-                     .scaled(rect.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    } else {
-        if (s.pictureCache.isNull())
-            return;
-        source = s.pictureCache.image();
-        key = s.pictureCache.key();
-        keyed = true;
-        if (rect.width() < source.width() || rect.height() < source.height()) {
-            const QSize fitted = source.size().scaled(rect.size(), Qt::KeepAspectRatio);
-            source = source.scaled(fitted, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-            rect = QRect(rect.topLeft(), fitted);
-        }
-    }
-
-    // The picture as it would be drawn: key colour dropped, icons blended by alpha.
-    auto drawOnto = [&](QImage& target, QPoint at) {
-        if (keyed) {
-            for (int y = 0; y < source.height(); ++y)
-                for (int x = 0; x < source.width(); ++x) {
-                    const QRgb p = source.pixel(x, y) | 0xFF000000u;
-                    if (p == key)
-                        continue;
-                    const int tx = at.x() + x;
-                    const int ty = at.y() + y;
-                    if (tx >= 0 && ty >= 0 && tx < target.width() && ty < target.height())
-                        target.setPixel(tx, ty, p);
-                }
-        } else {
-            QPainter p(&target);
-            p.drawImage(at, source);
-        }
-    };
-
-    if (s.enabled) {
-        QImage layer = cv.image().copy(rect);
-        drawOnto(layer, QPoint(0, 0));
-        for (int y = 0; y < layer.height(); ++y)
-            for (int x = 0; x < layer.width(); ++x)
-                cv.setPixel(rect.x() + x, rect.y() + y, fromQRgb(layer.pixel(x, y)));
-        return;
-    }
-    // Disabled: the picture on white, combined with a grey brush so that white keeps the
-    // face and black shows the grey (raster operation PSDPxax: P ^ (S & (D ^ P))).
-    QImage scratch(rect.size(), QImage::Format_RGB32);
-    scratch.fill(Qt::white);
-    drawOnto(scratch, QPoint(0, 0));
-    const QRgb brush = toQRgb(Grey);
-    for (int y = 0; y < scratch.height(); ++y)
-        for (int x = 0; x < scratch.width(); ++x) {
-            const int tx = rect.x() + x;
-            const int ty = rect.y() + y;
-            if (!cv.paintable(tx, ty))
-                continue;
-            const QRgb src = scratch.pixel(x, y);
-            const QRgb dst = cv.image().pixel(tx, ty);
-            const QRgb out = brush ^ (src & (dst ^ brush));
-            cv.setPixel(tx, ty, fromQRgb(out | 0xFF000000u));
-        }
-}
-
 void Pass::drawText(const QRect& rect, Colour colour, int dx, int dy)
 {
     QPainter p;
@@ -292,7 +225,7 @@ void Pass::DrawCaption(Colour face, qint64 captionColour, int depth)
             if (s.pressedAndOver())
                 r.adjust(1, 1, -1, -1);
         }
-        drawPicture(r);
+        PicturePainter::draw(cv, s, r);
     }
 
     if (s.caption.isEmpty() || (s.buttonShape >= OvalShaded2 && !s.value) || textRect.isEmpty())

@@ -41,6 +41,24 @@ bool contains(const QWidget* container, const kuButtons_H* button)
     return false;
 }
 
+kuButtons_H* neighbour(const QWidget* container, const kuButtons_H* button, int step)
+{
+    const int n = count(container);
+    int at = 0;
+    for (int i = 1; i <= n && !at; ++i)
+        if (member(container, i) == button)
+            at = i;
+    if (!at)
+        return nullptr;
+    for (int k = 1; k < n; ++k) {
+        const int slot = ((at - 1 + k * step) % n + n) % n + 1;
+        kuButtons_H* m = member(container, slot);
+        if (m && m->isEnabled() && m->isVisibleTo(container))
+            return m;
+    }
+    return nullptr;
+}
+
 bool UpdateOptionGroup(QWidget* container, kuButtons_H* button, int action)
 {
     if (!container || !button)

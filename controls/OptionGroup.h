@@ -18,5 +18,8 @@ bool UpdateOptionGroup(QWidget* container, kuButtons_H* button, int action);
 int count(const QWidget* container);
 kuButtons_H* member(const QWidget* container, int slot); // slot 1 .. count
 bool contains(const QWidget* container, const kuButtons_H* button);
+// The member step slots away from button (-1 previous, +1 next, wrapping round) that
+// can take the focus; nullptr when there is none other.
+kuButtons_H* neighbour(const QWidget* container, const kuButtons_H* button, int step);
 
 } // namespace OptionGroup

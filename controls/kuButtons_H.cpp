@@ -425,8 +425,7 @@ void kuButtons_H::setCustomClick(int v)
         return;
     m_customClick = v;
     if (m.buttonShape < CustomShape1 && v > 0)
-        designMessage(
-            tr("This property has no effect unless the Button Shape is a custom shape."));
+        designMessage(tr("This property has no effect unless the Button Shape is a custom shape."));
     notify(QStringLiteral("CustomClick"));
 }
 
@@ -436,8 +435,7 @@ void kuButtons_H::setButtonShape(int v)
         return;
     if (isCustomShape(v)) {
         if (!m.hasPicture() || m.picture.kind == ButtonPicture::Icon) {
-            designMessage(
-                tr("The Picture Property must be assigned first and must be a bitmap or JPEG."));
+            designMessage(tr("The Picture Property must be assigned first and must be a bitmap or JPEG."));
             return;
         }
         if (PictureSize() != SizeFit) {
@@ -467,9 +465,8 @@ void kuButtons_H::setPicture(const ButtonPicture& v)
             m.buttonShape = Rectangular;
         } else if (m.picture.kind == ButtonPicture::Icon) {
             m.buttonShape = Rectangular;
-            designMessage(
-                tr("Icons cannot be used for custom buttons. Only use bitmaps or JPEGs.") + CRLF +
-                tr("Button was changed to Rectangular shaped."));
+            designMessage(tr("Icons cannot be used for custom buttons. Only use bitmaps or JPEGs.") + CRLF +
+                          tr("Button was changed to Rectangular shaped."));
         }
         ResizeHandling();
     }
@@ -516,8 +513,8 @@ void kuButtons_H::setShowFocusRect(bool v)
             RedrawButton();
         } else {
             designMessage(
-                tr("The focus rectangle may appear on default buttons ONLY while in design mode, ") +
-                CRLF + tr("but will not appear when the form is running."));
+                tr("The focus rectangle may appear on default buttons ONLY while in design mode, ") + CRLF +
+                tr("but will not appear when the form is running."));
         }
     } else {
         RedrawButton();
@@ -625,8 +622,7 @@ void kuButtons_H::setMouseIcon(const ButtonPicture& v)
     }
     if (v.kind != ButtonPicture::Icon) {
         // Only icons and cursors make pointer shapes.
-        designMessage(tr("Invalid property value"),
-                      tr("Select .ico Or .cur Files Only"));
+        designMessage(tr("Invalid property value"), tr("Select .ico Or .cur Files Only"));
         return;
     }
     m_mouseIcon = v;
@@ -873,7 +869,7 @@ void kuButtons_H::BuildRegion()
     else
         setMask(m.geometry.window);
     m_inBuildRegion = false;
-    update();
+    present();
 }
 
 void kuButtons_H::ResizeHandling()
@@ -895,7 +891,7 @@ bool kuButtons_H::customClickStep()
     if (m.pressedAndOver() && !m.has(IsMoved)) {
         move(pos() + step);
         setState(IsMoved, true);
-        update();
+        present();
         return true;
     }
     if (m.has(IsMoved) && !m.pressedAndOver()) {
@@ -924,16 +920,26 @@ void kuButtons_H::RedrawButton()
         return;
     m_window = r.window;
     ++m_redraws;
-    update();
+    present();
 }
 
 void kuButtons_H::paintEvent(QPaintEvent*)
 {
-    // Geometry changed behind our back (e.g. by a layout): render at the new size first.
-    if (m_window.size() != size() && !m_delayDrawing)
-        ResizeHandling();
+    // A paint ends any drawing suspension left behind and draws the current state (at
+    // the new size first if a layout changed the geometry behind our back).
+    m_delayDrawing = false;
+    m_painting = true;
+    RedrawButton();
+    m_painting = false;
     QPainter p(this);
     p.drawImage(0, 0, m_window);
+}
+
+void kuButtons_H::present()
+{
+    // Inside a paint the new image is shown by that same paint.
+    if (!m_painting)
+        update();
 }
 
 void kuButtons_H::resizeEvent(QResizeEvent*)
@@ -1080,6 +1086,13 @@ void kuButtons_H::onKeyDown(short& KeyCode, short Shift)
             QCoreApplication::postEvent(target,
                                         new QKeyEvent(QEvent::KeyPress, a.key, Qt::NoModifier, a.scanCode,
                                                       quint32(a.vk), 0, QString(), false, 1));
+        // In an option group they move to the previous (left, up) or next option; the
+        // key's release there selects it.
+        if (m.mode == OptionButton) {
+            const int step = (a.key == Qt::Key_Left || a.key == Qt::Key_Up) ? -1 : 1;
+            if (kuButtons_H* next = OptionGroup::neighbour(m_container, this, step))
+                next->setFocus(Qt::OtherFocusReason);
+        }
         break;
     }
     if (KeyCode == 32 && !m.has(IsPressed)) {

@@ -170,6 +170,7 @@ protected:
 
 private:
     void RedrawButton();
+    void present(); // asks for a paint of the rendered image
     void ResizeHandling();
     void RefreshDerived(const QString& aspect);
     void LayoutContent(bool rebuildCache);
@@ -203,4 +204,5 @@ private:
     std::function<QWidget*()> m_probe;
     int m_redraws = 0;
     bool m_inBuildRegion = false;
+    bool m_painting = false;
 };

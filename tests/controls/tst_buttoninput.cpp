@@ -113,6 +113,8 @@ private slots:
     void destroyedMemberLeavesTheGroup();
     void gotFocusSelectsAnUnselectedGroup();
     void arrowReleaseSelectsAnOption();
+    void arrowKeysMoveThroughTheOptionGroup_data();
+    void arrowKeysMoveThroughTheOptionGroup();
     void customClickMovesTheButton_data();
     void customClickMovesTheButton();
     void displayAsDefaultFollowsFocus();
@@ -125,17 +127,23 @@ void ButtonInputTest::cleanup()
         QTest::mouseRelease(w, Qt::LeftButton);
 }
 
+// A press, a drag off the button and back while held, and a release over it: still one
+// click, raised after the release.
 void ButtonInputTest::leftClickOrder()
 {
     Form f;
     kuButtons_H& b = f.add();
+    f.widget.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.widget));
     Recorder r(b);
-    b.onMouseDown(1, 0, 5, 5);
+    QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(20, 10));
     QVERIFY(b.state().has(IsPressed));
-    b.onMouseMove(1, 0, 6, 6);
-    b.onMouseUp(1, 0, 6, 6);
+    QTest::mouseMove(&b, QPoint(200, 100));
+    QTest::mouseMove(&b, QPoint(22, 12));
+    QVERIFY(r.events.contains("MouseMove"));
+    QVERIFY(!r.events.contains("Click"));
+    QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(22, 12));
     QVERIFY(!b.state().has(IsPressed));
-    b.onClick();
     QCOMPARE(r.events, (QStringList{"MouseDown1", "MouseMove", "MouseUp1", "Click"}));
 }
 
@@ -155,20 +163,25 @@ void ButtonInputTest::leftClickThroughQt()
     QCOMPARE(r.events, (QStringList{"MouseDown1", "MouseUp1"}));
 }
 
+// A double click on a check box through the window's events: one Click, so the box
+// toggles once; between the double click and its release the last button reads -1.
 void ButtonInputTest::doubleClickOrder()
 {
     Form f;
-    kuButtons_H& b = f.add();
+    kuButtons_H& b = f.add(CheckBox);
+    f.widget.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.widget));
     Recorder r(b);
-    b.onMouseDown(1, 0, 5, 5);
-    b.onMouseUp(1, 0, 5, 5);
-    b.onClick();
-    b.onDblClick();
+    QTest::mouseClick(&b, Qt::LeftButton, {}, QPoint(20, 10));
+    QTest::mouseDClick(&b, Qt::LeftButton, {}, QPoint(20, 10));
     QCOMPARE(b.lastMouseButton(), short(-1));
-    b.onMouseUp(1, 0, 5, 5);
+    QVERIFY(b.state().has(IsPressed));
+    QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(20, 10));
     QCOMPARE(b.lastMouseButton(), short(1));
+    QVERIFY(!b.state().has(IsPressed));
     QCOMPARE(r.events,
              (QStringList{"MouseDown1", "MouseUp1", "Click", "DoubleClick1", "MouseDown1", "MouseUp1"}));
+    QVERIFY(b.value());
 }
 
 void ButtonInputTest::doubleClickThroughQt()
@@ -509,6 +522,56 @@ void ButtonInputTest::arrowReleaseSelectsAnOption()
     short key = 40;
     b.onKeyUp(key, 0);
     QVERIFY(b.value() && !a.value());
+}
+
+void ButtonInputTest::arrowKeysMoveThroughTheOptionGroup_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("disabled"); // -1: none
+    QTest::newRow("down") << int(Qt::Key_Down) << 0 << 1 << -1;
+    QTest::newRow("right") << int(Qt::Key_Right) << 0 << 1 << -1;
+    QTest::newRow("up") << int(Qt::Key_Up) << 1 << 0 << -1;
+    QTest::newRow("left") << int(Qt::Key_Left) << 2 << 1 << -1;
+    QTest::newRow("down from the last wraps") << int(Qt::Key_Down) << 2 << 0 << -1;
+    QTest::newRow("up from the first wraps") << int(Qt::Key_Up) << 0 << 2 << -1;
+    QTest::newRow("a disabled option is passed over") << int(Qt::Key_Down) << 0 << 2 << 1;
+}
+
+// Keys typed into the window: the arrow moves the focus to the neighbouring option
+// button of the same container (not to the command button between them) and selects it.
+void ButtonInputTest::arrowKeysMoveThroughTheOptionGroup()
+{
+    QFETCH(int, key);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(int, disabled);
+    Form f;
+    std::vector<kuButtons_H*> options;
+    options.push_back(&f.add(OptionButton, QRect(10, 10, 80, 26)));
+    kuButtons_H& command = f.add(CommandButton, QRect(10, 40, 80, 26));
+    options.push_back(&f.add(OptionButton, QRect(10, 70, 80, 26)));
+    options.push_back(&f.add(OptionButton, QRect(10, 100, 80, 26)));
+    if (disabled >= 0)
+        options[disabled]->setenabled(false);
+    options[from]->setvalue(true);
+    f.widget.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.widget));
+    QApplication::setActiveWindow(&f.widget);
+    QVERIFY(QTest::qWaitForWindowActive(&f.widget));
+    options[from]->setFocus();
+    QTRY_VERIFY(options[from]->hasFocus());
+    Recorder before(*options[from]);
+    Recorder after(*options[to]);
+
+    QTest::keyClick(f.widget.windowHandle(), Qt::Key(key));
+    QTRY_VERIFY(options[to]->hasFocus());
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(options[i]->value(), i == to);
+    QVERIFY(!command.hasFocus());
+    QCOMPARE(after.events, QStringList{"Click"});
+    QVERIFY(before.events.isEmpty());
 }
 
 void ButtonInputTest::customClickMovesTheButton_data()

@@ -63,6 +63,7 @@ private slots:
     void pictureCacheKey();
     void customShapeLosesNearWhiteBackground();
     void customShapeWidgetTakesThePictureOutline();
+    void disabledPictureIsAGreySilhouette_data();
     void disabledPictureIsAGreySilhouette();
     void disabledCaptionIsEtched();
     void pressedContentShifts();
@@ -341,28 +342,55 @@ void ButtonLayoutTest::customShapeWidgetTakesThePictureOutline()
     QCOMPARE(uint(fromQRgb(b.hdc().pixel(40, 30))), uint(RGBColour(200, 20, 20)));
 }
 
+void ButtonLayoutTest::disabledPictureIsAGreySilhouette_data()
+{
+    QTest::addColumn<bool>("icon");
+    QTest::newRow("bitmap on a magenta key") << false;
+    QTest::newRow("icon with transparency") << true;
+}
+
+// A disabled picture shows as one flat grey shape: wherever the picture has any colour
+// (white, red or black alike) the grey brush shows, wherever it is transparent the face
+// stays.
 void ButtonLayoutTest::disabledPictureIsAGreySilhouette()
 {
-    ButtonState s =
-        withPicture(makeState(FlatLine, Rectangular, 60, 24, QString()), discBitmap(16), 16, PicLeftEdge);
+    QFETCH(bool, icon);
+    const QRect square(4, 4, 8, 8); // the opaque part, in picture pixels
+    QImage img(16, 16, icon ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    img.fill(icon ? QColor(Qt::transparent) : QColor(255, 0, 255));
+    {
+        QPainter p(&img);
+        p.fillRect(square, QColor(220, 30, 30));
+        p.fillRect(QRect(6, 6, 4, 4), Qt::white);
+        p.fillRect(QRect(4, 11, 8, 1), Qt::black);
+    }
+    ButtonState s = makeState(FlatLine, Rectangular, 60, 24, QString());
+    s.picture = {img, icon ? ButtonPicture::Icon : ButtonPicture::Bitmap};
+    s.pictureSize = 16;
+    s.pictureAlign = PicLeftEdge;
     s.enabled = false;
-    const QImage img = ButtonPainter::RedrawButton(s).buffer;
+    s.prepare();
     const QRect p = s.layout.picture;
+    QCOMPARE(p.size(), QSize(16, 16));
+    const QImage off = ButtonPainter::RedrawButton(s).buffer;
     const Colour face = RGBColour(212, 208, 200);
-    // Where the picture is white (its transparent background) the face stays.
-    QCOMPARE(uint(fromQRgb(img.pixel(p.left(), p.top()))), uint(face));
-    // Where it has colour, grey shows through bit by bit: P ^ (S & (D ^ P)).
-    auto rop = [&](QRgb src) {
-        const QRgb P = toQRgb(0x808080);
-        const QRgb D = toQRgb(face);
-        return uint(fromQRgb(P ^ (src & (D ^ P))));
-    };
-    const QPoint centre = p.topLeft() + QPoint(8, 8);
-    QCOMPARE(uint(fromQRgb(img.pixel(centre))), rop(qRgb(220, 30, 30)));
-    // Enabled, the same pixel is the picture's own.
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const uint expected = square.contains(x, y) ? 0x808080u : uint(face);
+            const uint got = uint(fromQRgb(off.pixel(p.x() + x, p.y() + y)));
+            if (got != expected)
+                QFAIL(qPrintable(QStringLiteral("picture pixel (%1, %2) is %3, expected %4")
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(got, 6, 16, QLatin1Char('0'))
+                                     .arg(expected, 6, 16, QLatin1Char('0'))));
+        }
+    // Enabled, the same pixels are the picture's own.
     s.enabled = true;
     const QImage on = ButtonPainter::RedrawButton(s).buffer;
-    QCOMPARE(uint(fromQRgb(on.pixel(centre))), uint(RGBColour(220, 30, 30)));
+    QCOMPARE(uint(fromQRgb(on.pixel(p.topLeft() + QPoint(4, 4)))), uint(RGBColour(220, 30, 30)));
+    QCOMPARE(uint(fromQRgb(on.pixel(p.topLeft() + QPoint(7, 7)))), 0xFFFFFFu);
+    QCOMPARE(uint(fromQRgb(on.pixel(p.topLeft() + QPoint(0, 0)))), uint(face));
 }
 
 void ButtonLayoutTest::disabledCaptionIsEtched()
@@ -392,6 +420,27 @@ void ButtonLayoutTest::disabledCaptionIsEtched()
         for (int x = t.left(); x <= t.right(); ++x)
             boxWhite += qGray(box.pixel(x, y)) > 235;
     QCOMPARE(boxWhite, 0);
+    // In every style, off or on, a disabled check box's caption is grey, never the dark
+    // caption colour some styles give a box that is on.
+    for (int style = 0; style < 8; ++style)
+        for (bool on : {false, true}) {
+            ButtonState c = makeState(style, Rectangular, 90, 30, QStringLiteral("Etched"));
+            c.enabled = false;
+            c.mode = CheckBox;
+            c.value = on;
+            c.prepare();
+            const QImage cImg = ButtonPainter::RedrawButton(c).buffer;
+            const QRect ct = c.layout.text.adjusted(0, 0, 1, 1);
+            int darkest = 255;
+            for (int y = ct.top(); y <= ct.bottom(); ++y)
+                for (int x = ct.left(); x <= ct.right(); ++x)
+                    darkest = std::min(darkest, qGray(cImg.pixel(x, y)));
+            QVERIFY2(darkest >= 100 && darkest <= 140,
+                     qPrintable(QStringLiteral("style %1, %2: darkest caption pixel %3")
+                                    .arg(style)
+                                    .arg(on ? "on" : "off")
+                                    .arg(darkest)));
+        }
 }
 
 void ButtonLayoutTest::pressedContentShifts()

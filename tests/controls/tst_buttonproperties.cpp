@@ -80,6 +80,7 @@ private slots:
     void resetDefaultColors();
     void modeChangesClearValue();
     void delayDrawingSuspendsRedraws();
+    void paintEndsADrawingSuspension();
     void fontStyleBits();
     void inheritedFontReachesTheCaption();
     void hiddenPopupRenderer();
@@ -711,6 +712,24 @@ void ButtonPropertiesTest::delayDrawingSuspendsRedraws()
     b.DelayDrawing(true);
     b.Refresh(); // clears the suspension
     QVERIFY(!b.isDelayed());
+}
+
+// A button left suspended is not frozen: the next paint ends the suspension and shows
+// what the properties now say.
+void ButtonPropertiesTest::paintEndsADrawingSuspension()
+{
+    Fixture f;
+    kuButtons_H& b = *f.button;
+    f.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+    b.DelayDrawing(true);
+    b.setBackColor(RGBColour(255, 0, 0));
+    QCoreApplication::processEvents();
+    QVERIFY(fromQRgb(b.hdc().pixel(10, 5)) != RGBColour(255, 0, 0));
+    b.repaint();
+    QVERIFY(!b.isDelayed());
+    QCOMPARE(uint(fromQRgb(b.hdc().pixel(10, 5))), uint(RGBColour(255, 0, 0)));
+    QCOMPARE(uint(fromQRgb(b.grab().toImage().pixel(10, 5))), uint(RGBColour(255, 0, 0)));
 }
 
 void ButtonPropertiesTest::fontStyleBits()

@@ -10,6 +10,160 @@
 using namespace kuButtons;
 using namespace ButtonTests;
 
+namespace {
+
+// Renders of several states laid side by side; pixels outside a window's shape stay
+// magenta, and the caption boxes are collected for the comparison.
+struct Sheet {
+    QImage image;
+    QRegion captions;
+    Sheet(int w, int h) : image(w, h, QImage::Format_RGB32) { image.fill(Qt::magenta); }
+    void place(const ButtonState& s, QPoint at)
+    {
+        const QImage img = ButtonPainter::RedrawButton(s).window;
+        for (int y = 0; y < s.height; ++y)
+            for (int x = 0; x < s.width; ++x)
+                if (s.geometry.window.isEmpty() || s.geometry.window.contains(QPoint(x, y)))
+                    image.setPixel(at.x() + x, at.y() + y, img.pixel(x, y));
+        if (!s.caption.isEmpty())
+            captions += s.layout.text.adjusted(-2, -2, 3, 4).translated(at);
+    }
+};
+
+// An icon with its own transparency: a blue ring, antialiased, with a white centre.
+ButtonPicture ringIcon(int size = 16)
+{
+    QImage img(size, size, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(20, 60, 170), size / 8.0));
+    p.setBrush(Qt::white);
+    p.drawEllipse(QRectF(size / 8.0, size / 8.0, size * 0.75, size * 0.75));
+    return {img, ButtonPicture::Icon};
+}
+
+ButtonState withPicture(ButtonState s, const ButtonPicture& picture, int sizePixels, int align)
+{
+    s.picture = picture;
+    s.pictureSize = sizePixels;
+    s.pictureAlign = align;
+    s.prepare();
+    return s;
+}
+
+// Each style disabled: a command button, one with a gradient (etched caption), one with a
+// bitmap, and a check box with an icon, off and on.
+Sheet disabledSheet()
+{
+    const int W = 86;
+    const int H = 28;
+    Sheet sheet(W * 5, H * 8);
+    const ButtonPicture disc{discBitmap(16), ButtonPicture::Bitmap};
+    for (int style = 0; style < 8; ++style)
+        for (int look = 0; look < 5; ++look) {
+            ButtonState s = makeState(style, Rectangular, W, H, QStringLiteral("Disabled"));
+            s.enabled = false;
+            if (look == 1) {
+                s.gradientColor = RGBColour(120, 160, 230);
+                s.gradientMode = LeftToRight;
+            }
+            if (look == 2)
+                s = withPicture(s, disc, 16, PicLeftOfCaption);
+            if (look >= 3) {
+                s.mode = CheckBox;
+                s.value = look == 4;
+                s = withPicture(s, ringIcon(), 16, PicLeftEdge);
+            }
+            s.prepare();
+            sheet.place(s, QPoint(look * W, style * H));
+        }
+    return sheet;
+}
+
+// The six picture places with a bitmap and with an icon, the five picture sizes, and a
+// pressed button whose picture moves with its caption.
+Sheet picturesSheet()
+{
+    const int W = 110;
+    const int H = 52;
+    Sheet sheet(W * 6, H * 2 + 64);
+    const ButtonPicture disc{discBitmap(16), ButtonPicture::Bitmap};
+    for (int row = 0; row < 2; ++row)
+        for (int align = 0; align <= PicBottomCenter; ++align) {
+            ButtonState s =
+                makeState(row == 0 ? Bevel3D : SoftBevel, Rectangular, W, H, QStringLiteral("Picture"));
+            s = withPicture(s, row == 0 ? disc : ringIcon(), 16, align);
+            sheet.place(s, QPoint(align * W, row * H));
+        }
+    const ButtonPicture big{discBitmap(48), ButtonPicture::Bitmap};
+    for (int option = 0; option <= SizeFit; ++option) {
+        const int pixels = (option + 2) * 8;
+        ButtonState s =
+            makeState(FlatLine, Rectangular, 72, 64, pixels <= 32 ? QStringLiteral("Size") : QString());
+        s = withPicture(s, big, pixels, PicTopCenter);
+        sheet.place(s, QPoint(option * W, 2 * H));
+    }
+    ButtonState pressed =
+        withPicture(makeState(Bevel3D, Rectangular, 72, 64, QStringLiteral("Down")), big, 24, PicTopCenter);
+    pressed.hovering = true;
+    pressed.stateBits = IsOver | IsPressed;
+    sheet.place(pressed, QPoint(5 * W, 2 * H));
+    return sheet;
+}
+
+// The four gradient directions in every style, then hovering (a solid hover face) and
+// pressed.
+Sheet gradientsSheet()
+{
+    const int W = 72;
+    const int H = 26;
+    Sheet sheet(W * 10, H * 4);
+    for (int mode = LeftToRight; mode <= BottomToTop; ++mode)
+        for (int column = 0; column < 10; ++column) {
+            const int style = column < 8 ? column : (column == 8 ? Bevel3D : BrightRounded);
+            ButtonState s = makeState(style, Rectangular, W, H, QStringLiteral("Grad"));
+            s.backColor = RGBColour(40, 90, 200);
+            s.gradientColor = RGBColour(250, 220, 120);
+            s.gradientMode = mode;
+            s.hoverBackColor = RGBColour(230, 236, 250);
+            s.foreColor = 0xFFFFFF;
+            if (column == 8) {
+                s.hovering = true;
+                s.stateBits = IsOver;
+            }
+            if (column == 9) {
+                s.hovering = true;
+                s.stateBits = IsOver | IsPressed;
+            }
+            s.deriveColours();
+            sheet.place(s, QPoint(column * W, (mode - 1) * H));
+        }
+    return sheet;
+}
+
+// An idle HotTrack button in the designer keeps an outline (a dotted one on ovals) in a
+// darker shade of the container, white when that shade is black; the running form shows
+// it flat.
+Sheet designModeSheet()
+{
+    const int W = 96;
+    const int H = 30;
+    Sheet sheet(W * 7, H * 3);
+    for (int row = 0; row < 3; ++row)
+        for (int shape = 0; shape <= OvalOutlined; ++shape) {
+            ButtonState s = makeState(HotTrack, shape, W, H, QStringLiteral("Design"));
+            s.userMode = row == 2;
+            if (row == 1)
+                s.containerBackColor = RGBColour(40, 40, 40);
+            s.prepare();
+            sheet.place(s, QPoint(shape * W, row * H));
+        }
+    return sheet;
+}
+
+} // namespace
+
 class ButtonRenderingTest : public QObject {
     Q_OBJECT
 private slots:
@@ -30,6 +184,8 @@ private slots:
     void suspendedStateStillRendersNothingWhenEmpty();
     void stylesMatchReferences_data();
     void stylesMatchReferences();
+    void sheetsMatchReferences_data();
+    void sheetsMatchReferences();
 };
 
 void ButtonRenderingTest::shadeColor_data()
@@ -164,40 +320,42 @@ void ButtonRenderingTest::gradientFillsBands_data()
     QTest::newRow("bottom to top") << int(BottomToTop);
 }
 
+// From RGB(0, 10, 255) to RGB(198, 10, 57) over 100 bands each channel moves by exactly
+// 2 per band, so band k must be RGB(2k, 10, 255 - 2k) (mirrored for the reversed modes).
 void ButtonRenderingTest::gradientFillsBands()
 {
     QFETCH(int, mode);
-    const Colour back = RGBColour(0, 0, 255);
-    const Colour grad = RGBColour(255, 0, 0);
-    ButtonState s = makeState(FlatLine, Rectangular, 100, 100, QString());
-    s.backColor = back;
-    s.gradientColor = grad;
-    s.gradientMode = mode;
-    s.deriveColours();
-    const QImage img = ButtonPainter::RedrawButton(s).buffer;
     const bool across = mode == LeftToRight || mode == RightToLeft;
     const bool reversed = mode == RightToLeft || mode == BottomToTop;
-    // Inside the one-pixel edge: band k sits at pixel k.
-    QSet<QRgb> bands;
-    for (int k = 1; k < 99; ++k)
-        bands.insert(across ? img.pixel(k, 50) : img.pixel(50, k));
-    QCOMPARE(bands.size(), 98);
-    const QList<Colour> table = gradientTable(back, grad, 100);
-    for (int k : {1, 2, 50, 98}) {
-        const Colour expected = table[reversed ? 99 - k : k];
-        const Colour got = fromQRgb(across ? img.pixel(k, 50) : img.pixel(50, k));
-        QCOMPARE(uint(got), uint(expected));
+    auto expected = [&](int band) {
+        const int k = reversed ? 99 - band : band;
+        return uint(RGBColour(2 * k, 10, 255 - 2 * k));
+    };
+    // bandSize 1: a 100-pixel button; bandSize 2: 200 pixels, more than a quarter of the
+    // screen, so 100 bands of two pixels.
+    for (int bandSize : {1, 2}) {
+        const int side = 100 * bandSize;
+        ButtonState s = makeState(FlatLine, Rectangular, side, side, QString());
+        s.backColor = RGBColour(0, 10, 255);
+        s.gradientColor = RGBColour(198, 10, 57);
+        s.gradientMode = mode;
+        s.screenSize = QSize(1280, 1024) / (bandSize == 1 ? 1 : 2);
+        s.deriveColours();
+        const QImage img = ButtonPainter::RedrawButton(s).buffer;
+        // Inside the one-pixel edge, along three lines across the bands.
+        for (int along : {1, side / 2, side - 2})
+            for (int p = 1; p < side - 1; ++p) {
+                const QPoint at = across ? QPoint(p, along) : QPoint(along, p);
+                const uint got = uint(fromQRgb(img.pixel(at)));
+                if (got != expected(p / bandSize))
+                    QFAIL(qPrintable(QStringLiteral("band size %1: pixel (%2, %3) is %4, expected %5")
+                                         .arg(bandSize)
+                                         .arg(at.x())
+                                         .arg(at.y())
+                                         .arg(got, 6, 16, QLatin1Char('0'))
+                                         .arg(expected(p / bandSize), 6, 16, QLatin1Char('0'))));
+            }
     }
-    // The whole run ends in the two colours (the outermost band is under the edge).
-    QCOMPARE(uint(table.first()), uint(back));
-    QCOMPARE(uint(table.last()), uint(grad));
-
-    // A button wider than a quarter of the screen uses 2-pixel bands.
-    s.screenSize = QSize(300, 300);
-    const QImage wide = ButtonPainter::RedrawButton(s).buffer;
-    const QPoint a = across ? QPoint(10, 50) : QPoint(50, 10);
-    const QPoint b = across ? QPoint(11, 50) : QPoint(50, 11);
-    QCOMPARE(wide.pixel(a), wide.pixel(b));
 }
 
 void ButtonRenderingTest::newButtonEdges()
@@ -336,6 +494,26 @@ void ButtonRenderingTest::stylesMatchReferences()
     }
     QString why;
     QVERIFY2(matchesReference(sheet, QStringLiteral("style%1").arg(style), text, &why), qPrintable(why));
+}
+
+void ButtonRenderingTest::sheetsMatchReferences_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("disabled looks") << QStringLiteral("disabled");
+    QTest::newRow("pictures") << QStringLiteral("pictures");
+    QTest::newRow("gradients") << QStringLiteral("gradients");
+    QTest::newRow("design mode") << QStringLiteral("designmode");
+}
+
+void ButtonRenderingTest::sheetsMatchReferences()
+{
+    QFETCH(QString, name);
+    const Sheet sheet = name == QLatin1String("disabled")    ? disabledSheet()
+                        : name == QLatin1String("pictures")  ? picturesSheet()
+                        : name == QLatin1String("gradients") ? gradientsSheet()
+                                                             : designModeSheet();
+    QString why;
+    QVERIFY2(matchesReference(sheet.image, name, sheet.captions, &why), qPrintable(why));
 }
 
 QTEST_MAIN(ButtonRenderingTest)
