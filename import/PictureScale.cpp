@@ -60,21 +60,65 @@ int minimumStep(QSize picture)
 
 QImage areaAverage(const QImage& picture, QSize size)
 {
-    const QImage src = picture.convertToFormat(QImage::Format_RGB32);
-    const int w = size.width(), h = size.height();
-    QImage out(size, QImage::Format_RGB32);
-    if (out.isNull() || src.isNull())
+    return scaledPart(picture, size, QRect(QPoint(0, 0), size));
+}
+
+QImage scaled(const QImage& picture, int step)
+{
+    if (step == 0 || picture.isNull())
+        return picture;
+    const QSize size = scaledSize(picture.size(), step);
+    return scaledPart(picture, size, QRect(QPoint(0, 0), size));
+}
+
+namespace {
+
+// Enlarging an axis: every shown pixel is the picture pixel its centre lies in, weighted
+// by the shown pixel's width in picture pixels so that the area formula holds.
+std::vector<Span> nearest(int sourceLength, int targetLength)
+{
+    std::vector<Span> result(static_cast<std::size_t>(targetLength));
+    const double step = double(sourceLength) / targetLength;
+    for (int o = 0; o < targetLength; ++o) {
+        Span& s = result[std::size_t(o)];
+        s.first = qMin(sourceLength - 1, int(std::floor((o + 0.5) * step)));
+        s.weights = {step};
+    }
+    return result;
+}
+
+std::vector<Span> axis(int sourceLength, int targetLength)
+{
+    return targetLength <= sourceLength ? spans(sourceLength, targetLength)
+                                        : nearest(sourceLength, targetLength);
+}
+
+} // namespace
+
+QImage scaledPart(const QImage& picture, QSize shown, QRect part)
+{
+    part &= QRect(QPoint(0, 0), shown);
+    if (part.isEmpty() || picture.isNull())
         return {};
-    const std::vector<Span> columns = spans(src.width(), w);
-    const std::vector<Span> rows = spans(src.height(), h);
-    const double area = double(src.width()) / w * (double(src.height()) / h);
+    const QImage src =
+        picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
+    if (shown == src.size())
+        return src.copy(part);
+    QImage out(part.size(), QImage::Format_RGB32);
+    if (out.isNull())
+        return {};
+    const std::vector<Span> allColumns = axis(src.width(), shown.width());
+    const std::vector<Span> rows = axis(src.height(), shown.height());
+    const std::vector<Span> columns(allColumns.begin() + part.left(), allColumns.begin() + part.right() + 1);
+    const double area = double(src.width()) / shown.width() * (double(src.height()) / shown.height());
+    const int w = part.width();
 
     // One output row at a time: the source rows it covers are reduced across and
     // added up with their vertical weights.
     std::vector<double> sum(std::size_t(w) * 3);
-    for (int oy = 0; oy < h; ++oy) {
+    for (int oy = 0; oy < part.height(); ++oy) {
         std::fill(sum.begin(), sum.end(), 0.0);
-        const Span& row = rows[std::size_t(oy)];
+        const Span& row = rows[std::size_t(part.top() + oy)];
         for (std::size_t k = 0; k < row.weights.size(); ++k) {
             const double wy = row.weights[k];
             if (wy <= 0.0)
@@ -106,16 +150,29 @@ QImage areaAverage(const QImage& picture, QSize size)
     return out;
 }
 
-QImage scaled(const QImage& picture, int step)
+QSize fitSize(QSize picture, QSize frame)
 {
-    if (step == 0 || picture.isNull())
-        return picture;
-    const QSize size = scaledSize(picture.size(), step);
-    if (step < 0)
-        return areaAverage(picture, size);
-    // Enlarging: every shown pixel is the picture pixel it lies in.
-    return picture.convertToFormat(QImage::Format_RGB32)
-        .scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const double s = qMin(double(frame.width()) / picture.width(), double(frame.height()) / picture.height());
+    return {qBound(1, int(std::lround(picture.width() * s)), frame.width()),
+            qBound(1, int(std::lround(picture.height() * s)), frame.height())};
+}
+
+QSize coverSize(QSize picture, QSize frame)
+{
+    const double s = qMax(double(frame.width()) / picture.width(), double(frame.height()) / picture.height());
+    return {qMax(frame.width(), int(std::lround(picture.width() * s))),
+            qMax(frame.height(), int(std::lround(picture.height() * s)))};
+}
+
+QRect sourceRect(QSize picture, QSize shown, QRect part)
+{
+    const double fx = double(picture.width()) / shown.width();
+    const double fy = double(picture.height()) / shown.height();
+    const int left = int(std::floor(part.left() * fx));
+    const int top = int(std::floor(part.top() * fy));
+    const int right = int(std::ceil((part.right() + 1) * fx));
+    const int bottom = int(std::ceil((part.bottom() + 1) * fy));
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
 } // namespace PictureScale

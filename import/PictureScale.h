@@ -20,6 +20,17 @@ int minimumStep(QSize picture);
 
 // The picture at a step (step 0 is the picture itself).
 QImage scaled(const QImage& picture, int step);
+// The pixels of the picture shown at a size, only inside part (clipped to the shown
+// picture): the same pixels as the whole scaled picture has there, without building it.
+// Each axis shrinks by exact area averaging or enlarges by repeating pixels.
+QImage scaledPart(const QImage& picture, QSize shown, QRect part);
+// The picture as a whole, scaled to fit inside (fit) or to cover (cover) a frame, the
+// aspect ratio kept; each side at least one pixel.
+QSize fitSize(QSize picture, QSize frame);
+QSize coverSize(QSize picture, QSize frame);
+// The rectangle of the picture's own pixels that a part of the shown picture covers,
+// rounded outwards.
+QRect sourceRect(QSize picture, QSize shown, QRect part);
 // Area-averaging reduction to a size no larger than the picture's on either side.
 QImage areaAverage(const QImage& picture, QSize size);
 } // namespace PictureScale

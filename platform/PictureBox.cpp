@@ -81,9 +81,17 @@ QSize PictureBox::clientSize() const
     return {width() - 2 * borderWidth(), height() - 2 * borderWidth()};
 }
 
+void PictureBox::setSurfaceOrigin(QPoint origin)
+{
+    if (origin == m_surfaceOrigin)
+        return;
+    m_surfaceOrigin = origin;
+    update();
+}
+
 void PictureBox::surfacePresented(const QRect& changed)
 {
-    update(changed.translated(clientOrigin()));
+    update(changed.translated(clientOrigin() + m_surfaceOrigin));
 }
 
 void PictureBox::resetPaintStats()
@@ -119,12 +127,13 @@ void PictureBox::paintArea(QPainter& p, const QRect& dirty)
         return;
     }
     // Whatever the surface does not cover shows the surface's background.
-    const QRect source = dirty.translated(-clientOrigin());
+    const QPoint origin = clientOrigin() + m_surfaceOrigin;
+    const QRect source = dirty.translated(-origin);
     const QRect covered = source.intersected(m_surface->rect());
     if (covered != source)
         p.fillRect(dirty, toQColor(m_surface->backColor()));
     if (!covered.isEmpty())
-        p.drawImage(covered.topLeft() + clientOrigin(), m_surface->image(), covered);
+        p.drawImage(covered.topLeft() + origin, m_surface->image(), covered);
 }
 
 QPointF PictureBox::clientPos(const QMouseEvent* event) const

@@ -32,6 +32,10 @@ public:
 
     void setSurface(Surface* surface);
     Surface* surface() const { return m_surface; }
+    // Where the surface's top-left pixel lies in the drawing area (normally (0, 0)): a
+    // surface may hold just a part of a larger picture.
+    void setSurfaceOrigin(QPoint origin);
+    QPoint surfaceOrigin() const { return m_surfaceOrigin; }
 
     bool hasBorder() const { return m_border; }
     int borderWidth() const { return m_border ? 2 : 0; }
@@ -78,6 +82,7 @@ private:
     void paintArea(QPainter& p, const QRect& dirty);
 
     QPointer<Surface> m_surface;
+    QPoint m_surfaceOrigin;
     bool m_border;
     qint64 m_paintedArea = 0;
     QRegion m_paintedRegion;
