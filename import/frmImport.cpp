@@ -1,6 +1,7 @@
 #include "import/frmImport.h"
 
 #include "canvas/PortraitCanvas.h"
+#include "import/ImportPlacement.h"
 #include "import/OutlineShape.h"
 #include "import/PictureScale.h"
 #include "platform/PictureBox.h"
@@ -8,6 +9,9 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -59,7 +63,22 @@ frmImport::frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Co
     picImage->setSurface(&m_picture);
     picImage->setCursor(Qt::CrossCursor);
     m_scroll->setWidget(picImage);
+    // A picture smaller than the view (zoomed out) sits in its middle.
+    m_scroll->setAlignment(Qt::AlignCenter);
     picImage->installEventFilter(this);
+    connect(m_scroll->horizontalScrollBar(), &QScrollBar::valueChanged, this, &frmImport::renderVisible);
+    connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, &frmImport::renderVisible);
+
+    // The zoom level, in a corner over the picture; the pointer passes through it.
+    m_zoomLabel = new QLabel(picContainer);
+    m_zoomLabel->setObjectName(QStringLiteral("lblZoom"));
+    m_zoomLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_zoomLabel->setAutoFillBackground(true);
+    QPalette tag = m_zoomLabel->palette();
+    tag.setColor(QPalette::Window, QColor(0, 0, 0, 160));
+    tag.setColor(QPalette::WindowText, Qt::white);
+    m_zoomLabel->setPalette(tag);
+    m_zoomLabel->setMargin(2);
 
     shpCursor = new OutlineShape(ImportRegion::OutlineWidth, ImportRegion::OutlineHeight, picImage);
     shpCursor->setObjectName(QStringLiteral("shpCursor"));
@@ -89,14 +108,16 @@ frmImport::frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Co
 void frmImport::fitToPicture()
 {
     // A newly loaded picture starts at 1:1.
-    m_loaded = m_picture.image();
+    m_loaded = m_picture.image().convertToFormat(QImage::Format_RGB32);
     m_zoomStep = 0;
     m_wheelRemainder = 0;
     m_nudge = {};
     m_outlinePlaced = false;
+    m_cancelled = false;
+    m_shown = QSize();
+    setShownSize(m_loaded.size());
 
-    const QSize picture = m_picture.size();
-    picImage->setFixedSize(picture);
+    const QSize picture = m_loaded.size();
     // The container's inside as large as the screen allows; a scroll bar along one side
     // takes room from the other.
     const QSize room = availableClientSize() - 2 * QSize(ContainerMargin, ContainerMargin) -
@@ -119,7 +140,76 @@ void frmImport::fitToPicture()
     // 18-pixel caption around a client of the container plus 8 each way. The window
     // system draws its own frame around that client.
     setFixedSize(picContainer->width() + 2 * ContainerMargin, picContainer->height() + 2 * ContainerMargin);
+    m_zoomLabel->move(picContainer->clientOrigin());
     m_picture.present();
+}
+
+void frmImport::setShownSize(QSize shown)
+{
+    m_shown = shown;
+    picImage->setFixedSize(shown);
+    m_rendered = QRect();
+    if (shown == m_loaded.size()) {
+        // 1:1: the surface is the loaded picture itself, shared, not copied.
+        m_picture.image() = m_loaded;
+        m_rendered = m_loaded.rect();
+        picImage->setSurfaceOrigin({});
+        m_picture.present();
+    } else {
+        renderVisible();
+    }
+    m_zoomLabel->setText(zoomText());
+    m_zoomLabel->adjustSize();
+    m_zoomLabel->raise();
+}
+
+void frmImport::renderVisible()
+{
+    if (m_shown.isEmpty())
+        return;
+    const QSize view = m_scroll->viewport()->size();
+    const QRect shownRect(QPoint(0, 0), m_shown);
+    const QRect visible = QRect(-picImage->pos(), view).intersected(shownRect);
+    if (m_rendered.contains(visible))
+        return;
+    // The view and half a view around it: scrolling a little needs no new scaling, and
+    // the surface never holds more than about four views of pixels.
+    const QRect wanted =
+        visible.adjusted(-view.width() / 2, -view.height() / 2, view.width() / 2, view.height() / 2)
+            .intersected(shownRect);
+    m_picture.image() = QImage(); // the old part goes before the new one is made
+    m_picture.image() = PictureScale::scaledPart(m_loaded, m_shown, wanted);
+    m_rendered = wanted;
+    picImage->setSurfaceOrigin(wanted.topLeft());
+    picImage->update();
+}
+
+QImage frmImport::shownPicture() const
+{
+    return PictureScale::scaledPart(m_loaded, m_shown, QRect(QPoint(0, 0), m_shown));
+}
+
+QString frmImport::zoomText() const
+{
+    if (m_loaded.isNull() || m_shown.isEmpty())
+        return {};
+    const double percent = 100.0 * m_shown.width() / m_loaded.width();
+    const int decimals = percent >= 10 ? 0 : percent >= 1 ? 1 : 2;
+    return tr("Zoom %1%").arg(QLocale().toString(percent, 'f', decimals));
+}
+
+QString frmImport::statusText(const ImportRegion& region) const
+{
+    if (m_shown == m_loaded.size())
+        return region.statusText();
+    // In the file's own pixels: the rectangle the scaled region covers.
+    const QRect file = PictureScale::sourceRect(
+        m_loaded.size(), m_shown, QRect(region.origin, QSize(ImportRegion::Width, ImportRegion::Height)));
+    return tr("Image imported (%1, %2 to %3, %4).")
+        .arg(file.left())
+        .arg(file.top())
+        .arg(file.right() + 1)
+        .arg(file.bottom() + 1);
 }
 
 QSize frmImport::availableClientSize() const
@@ -142,9 +232,15 @@ QPoint frmImport::scrollOffset() const
     return {m_scroll->horizontalScrollBar()->value(), m_scroll->verticalScrollBar()->value()};
 }
 
-void frmImport::picImage_MouseDown(int, int, float, float)
+void frmImport::picImage_MouseDown(int, int, float X, float Y)
 {
     bMouseDown = true;
+    // A press alone takes the region under the outline: the nudged one, or the one at
+    // the pointer.
+    if (m_outlinePlaced && !m_nudge.isNull())
+        copyRegion(nudgedRegion());
+    else
+        followPointer(QPointF(X, Y));
 }
 
 void frmImport::picImage_MouseMove(int, int, float X, float Y)
@@ -168,9 +264,18 @@ void frmImport::followPointer(QPointF at)
 
 void frmImport::copyRegion(const ImportRegion& region)
 {
-    m_canvas.importRegion(m_picture.image(), region.origin.x(), region.origin.y(), m_background());
+    const QRect wanted(region.origin, QSize(ImportRegion::Width, ImportRegion::Height));
+    if (m_shown == m_loaded.size()) {
+        m_canvas.importRegion(m_loaded, region.origin.x(), region.origin.y(), m_background());
+    } else {
+        // Only the region's own pixels are scaled; what lies outside the picture is background.
+        const QRect part = wanted.intersected(QRect(QPoint(0, 0), m_shown));
+        const QImage pixels = PictureScale::scaledPart(m_loaded, m_shown, part); // null when empty
+        const QPoint at = part.isEmpty() ? QPoint() : region.origin - part.topLeft();
+        m_canvas.importRegion(pixels, at.x(), at.y(), m_background());
+    }
     DrawtoBB();
-    m_status.setPanelText(1, region.statusText());
+    m_status.setPanelText(1, statusText(region));
 }
 
 ImportRegion frmImport::nudgedRegion() const
@@ -180,7 +285,8 @@ ImportRegion frmImport::nudgedRegion() const
 
 void frmImport::picImage_KeyDown(int KeyCode, int)
 {
-    if (!m_outlinePlaced)
+    const bool needsOutline = KeyCode != Qt::Key_Escape && KeyCode != Qt::Key_F && KeyCode != Qt::Key_C;
+    if (!m_outlinePlaced && needsOutline)
         return;
     QPoint step;
     switch (KeyCode) {
@@ -196,6 +302,15 @@ void frmImport::picImage_KeyDown(int KeyCode, int)
     case Qt::Key_Down:
         step = {0, 1};
         break;
+    case Qt::Key_Escape:
+        cancelPick();
+        return;
+    case Qt::Key_F:
+        fitAndTake();
+        return;
+    case Qt::Key_C:
+        cover();
+        return;
     case Qt::Key_Return:
     case Qt::Key_Enter: {
         // Enter takes the region under the outline and ends the pick, as a release does.
@@ -219,29 +334,100 @@ void frmImport::picImage_KeyDown(int KeyCode, int)
 
 void frmImport::zoom(int notches, QPointF at)
 {
-    const int step =
-        qBound(PictureScale::minimumStep(m_loaded.size()), m_zoomStep + notches, PictureScale::MaxStep);
-    if (step == m_zoomStep || m_loaded.isNull())
+    if (m_loaded.isNull())
         return;
-    const QPointF inView = at - QPointF(scrollOffset());
-    const QSizeF before = m_picture.size();
+    // From a size set by cover, the wheel goes on from the nearest step.
+    int from = m_zoomStep;
+    if (m_shown != PictureScale::scaledSize(m_loaded.size(), m_zoomStep))
+        from = int(std::lround(4 * std::log2(double(m_shown.width()) / m_loaded.width())));
+    const int step =
+        qBound(PictureScale::minimumStep(m_loaded.size()), from + notches, PictureScale::MaxStep);
+    const QSize size = PictureScale::scaledSize(m_loaded.size(), step);
+    if (size == m_shown)
+        return;
+    const QPointF inView = at + QPointF(picImage->pos());
+    const QSizeF before = m_shown;
     m_zoomStep = step;
-    showZoomed();
-    const QSizeF after = m_picture.size();
-    const QPointF now(at.x() * after.width() / before.width(), at.y() * after.height() / before.height());
+    setShownSize(size);
+    const QPointF now(at.x() * size.width() / before.width(), at.y() * size.height() / before.height());
     m_scroll->horizontalScrollBar()->setValue(int(std::lround(now.x() - inView.x())));
     m_scroll->verticalScrollBar()->setValue(int(std::lround(now.y() - inView.y())));
+    renderVisible();
     // The outline stays under the pointer (where the picture could not be scrolled to
     // keep the point there, it is another point); a held button copies the zoomed region.
     if (m_outlinePlaced)
-        followPointer(inView + QPointF(scrollOffset()));
+        followPointer(inView - QPointF(picImage->pos()));
 }
 
-void frmImport::showZoomed()
+void frmImport::fitAndTake()
 {
-    m_picture.image() = PictureScale::scaled(m_loaded, m_zoomStep);
-    picImage->setFixedSize(m_picture.size());
-    m_picture.present();
+    if (m_loaded.isNull())
+        return;
+    const QSize frame(ImportRegion::Width, ImportRegion::Height);
+    const QSize size = PictureScale::fitSize(m_loaded.size(), frame);
+    const QImage scaled = PictureScale::scaledPart(m_loaded, size, QRect(QPoint(0, 0), size));
+    QImage portrait(frame, QImage::Format_RGB32);
+    portrait.fill(toQRgb(m_background()));
+    QPainter(&portrait).drawImage((frame.width() - size.width()) / 2, (frame.height() - size.height()) / 2,
+                                  scaled);
+    m_canvas.importRegion(portrait, 0, 0, m_background());
+    DrawtoBB();
+    m_status.setPanelText(
+        1, tr("Image imported (0, 0 to %1, %2).").arg(m_loaded.width()).arg(m_loaded.height()));
+    bMouseDown = false;
+    hide();
+}
+
+void frmImport::cover()
+{
+    if (m_loaded.isNull())
+        return;
+    const QSize frame(ImportRegion::Width, ImportRegion::Height);
+    const QSize size = PictureScale::coverSize(m_loaded.size(), frame);
+    m_zoomStep = int(std::lround(4 * std::log2(double(size.width()) / m_loaded.width())));
+    setShownSize(size);
+    // The frame in the middle: the pointer position whose region is centred.
+    const QPoint origin((size.width() - frame.width()) / 2, (size.height() - frame.height()) / 2);
+    m_pointer = QPointF(origin.x() + ImportRegion::OutlineWidth / 2 - 2,
+                        origin.y() + ImportRegion::OutlineHeight / 2 - 2);
+    m_nudge = {};
+    m_outlinePlaced = true;
+    const ImportRegion region = nudgedRegion();
+    shpCursor->move(region.outline);
+    shpCursor->show();
+    shpCursor->raise();
+    m_scroll->ensureWidgetVisible(shpCursor, 0, 0);
+}
+
+void frmImport::cancelPick()
+{
+    m_cancelled = true;
+    bMouseDown = false;
+    hide();
+}
+
+void frmImport::placeBeside(const QRect& keepVisible)
+{
+    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    QScreen* on = owner ? owner->screen() : screen();
+    if (!owner || !on)
+        return;
+    // The frame's size before the window was ever shown: the owner's frame margins.
+    const QSize margins = owner->frameGeometry().size() - owner->size();
+    const QSize frame = size() + margins;
+    const QPoint topLeft =
+        ImportPlacement::place(on->availableGeometry(), owner->frameGeometry(), keepVisible, frame);
+    move(topLeft);
+}
+
+void frmImport::keyPressEvent(QKeyEvent* event)
+{
+    // Escape undoes the pick wherever the focus is; the close box keeps the last copy.
+    if (event->key() == Qt::Key_Escape) {
+        cancelPick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool frmImport::eventFilter(QObject* watched, QEvent* event)
@@ -311,12 +497,18 @@ void frmImport::showEvent(QShowEvent* event)
         tmrFader->start();
     }
     QDialog::showEvent(event);
+    renderVisible();
     picImage->setFocus(); // the arrow keys nudge the outline
 }
 
 void frmImport::hideEvent(QHideEvent* event)
 {
     restPulse();
+    // A zoomed picture's scaled part goes; the picture as loaded stays.
+    if (m_shown != m_loaded.size()) {
+        m_picture.image() = QImage();
+        m_rendered = QRect();
+    }
     QDialog::hideEvent(event);
 }
 

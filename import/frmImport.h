@@ -20,8 +20,10 @@ class StatusBar;
 //
 // A picture whose window would not fit the screen scrolls under a window that does.
 // The wheel zooms the picture (the outline stays 50 x 58 screen pixels, so the region
-// is the zoomed picture's pixels), and the arrow keys nudge the outline by a pixel: a
+// is the zoomed picture's pixels); only what is in view is scaled, so no zoom costs a
+// copy of the whole enlarged picture. The arrow keys nudge the outline by a pixel: a
 // nudged outline is copied by Enter or by a click, and at once while a button is held.
+// A press alone takes the region under the outline; Escape undoes the whole pick.
 class frmImport : public QDialog {
     Q_OBJECT
 public:
@@ -52,6 +54,19 @@ public:
     // One wheel notch; positive enlarges. The picture point under (x, y), in shown
     // picture pixels, stays under the pointer.
     void zoom(int notches, QPointF at);
+    // The whole picture scaled into the portrait (aspect kept, centred, the rest
+    // background), taken at once; the pick ends.
+    void fitAndTake();
+    // The picture scaled so that it just covers the frame, the frame at its centre,
+    // ready to be moved and taken.
+    void cover();
+    // Escape: the portrait, back buffer and view as they were when the window opened,
+    // and the window hides. cancelled() tells the Import command so.
+    void cancelPick();
+    bool cancelled() const { return m_cancelled; }
+    // Where the window goes before it is shown: beside its owner when there is room,
+    // otherwise covering as little as possible of keepVisible (global coordinates).
+    void placeBeside(const QRect& keepVisible);
 
     // Lays the window out around the picture as it now is: the container's border
     // hugs the picture, 4 pixels of window around the container.
@@ -61,6 +76,11 @@ public:
     // The picture as loaded, whatever the zoom.
     const QImage& loadedPicture() const { return m_loaded; }
     int zoomStep() const { return m_zoomStep; }
+    // The picture's size as shown at the current zoom, and the whole shown picture
+    // (built on request: the window itself only scales what is in view).
+    QSize shownSize() const { return m_shown; }
+    QImage shownPicture() const;
+    QString zoomText() const;
     // Where the scrolled view shows the picture: the shown picture's pixel at the view's
     // top-left corner.
     QPoint scrollOffset() const;
@@ -73,13 +93,17 @@ protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void followPointer(QPointF at);
     ImportRegion nudgedRegion() const;
     void copyRegion(const ImportRegion& region);
-    void showZoomed();
+    void setShownSize(QSize shown);
+    // Scales what the view shows (plus a margin) when it is not scaled yet.
+    void renderVisible();
     void restPulse();
+    QString statusText(const ImportRegion& region) const;
 
     bool m_pulseResting = false;
     PortraitCanvas& m_canvas;
@@ -90,6 +114,10 @@ private:
     Surface m_rgb;
     QScrollArea* m_scroll;
     QImage m_loaded;
+    QSize m_shown;
+    QRect m_rendered; // the part of the shown picture the surface holds
+    class QLabel* m_zoomLabel;
+    bool m_cancelled = false;
     int m_zoomStep = 0;
     int m_wheelRemainder = 0;
     QPointF m_pointer; // the last pointer position over the shown picture

@@ -10,6 +10,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QtTest>
+#include <sys/resource.h>
 
 using TestSupport::patternImage;
 using TestSupport::pixelAt;
@@ -47,6 +48,9 @@ private slots:
     void arrowsNudgeOutline_data();
     void arrowsNudgeOutline();
     void arrowsWithButtonHeldCopyAtOnce();
+    void fitKeyTakesTheWholePicture();
+    void coverKeyCentresTheFrameOnTheScaledPicture();
+    void zoomingKeepsMemoryBounded();
 
 private:
     void loadPicture(const QImage& picture);
@@ -64,7 +68,8 @@ void ImportViewTest::init()
 {
     canvas = std::make_unique<PortraitCanvas>();
     canvas->setGridSource([] { return false; });
-    status = std::make_unique<StatusBar>(QList<StatusBar::PanelLayout>{{420, "Ready."}, {120, "x"}, {96, "y"}});
+    status =
+        std::make_unique<StatusBar>(QList<StatusBar::PanelLayout>{{420, "Ready."}, {120, "x"}, {96, "y"}});
     window = std::make_unique<frmImport>(*canvas, *status, [this] { return background; });
     window->tmrFader->stop();
 }
@@ -177,15 +182,21 @@ void ImportViewTest::wheelShrinksAndRegionIsScaledPixels()
     loadPicture(picture);
     wheel(QPoint(0, 0), -8);
     QCOMPARE(window->zoomStep(), -8);
-    QCOMPARE(window->pictureSurface().size(), QSize(60, 50));
+    QCOMPARE(window->shownSize(), QSize(60, 50));
     QCOMPARE(window->picImage->size(), QSize(60, 50));
-    QCOMPARE(window->pictureSurface().image(), blocks(60, 50, 1));
+    QCOMPARE(window->shownPicture(), blocks(60, 50, 1));
+    QCOMPARE(window->zoomText(), QStringLiteral("Zoom 25%"));
 
     window->picImage_MouseDown(1, 0, 30, 30);
     window->picImage_MouseMove(1, 0, 30, 30);
     const ImportRegion r = ImportRegion::at(30, 30);
     comparePortrait(blocks(60, 50, 1), r.origin);
-    QCOMPARE(status->panelText(1), r.statusText());
+    // The status names the region in the file's own pixels: four times the shown ones.
+    QCOMPARE(status->panelText(1), QStringLiteral("Image imported (%1, %2 to %3, %4).")
+                                       .arg(4 * r.origin.x())
+                                       .arg(4 * r.origin.y())
+                                       .arg(4 * (r.origin.x() + 48))
+                                       .arg(4 * (r.origin.y() + 56)));
     // The loaded picture is kept as it was.
     QCOMPARE(window->loadedPicture(), picture);
 }
@@ -206,7 +217,13 @@ void ImportViewTest::wheelKeepsPointAndOutlineSize()
     window->picImage_MouseMove(0, 0, float(onPicture.x()), float(onPicture.y()));
 
     wheel(onPicture, -4); // half size, around the pointer
-    QCOMPARE(window->pictureSurface().size(), picture.size() / 2);
+    QCOMPARE(window->shownSize(), picture.size() / 2);
+    // What is in view shows the shown picture's pixels there.
+    const QRect inSight(window->scrollOffset(), window->scroller()->viewport()->size());
+    QImage painted(inSight.size(), QImage::Format_RGB32);
+    window->picImage->render(&painted, QPoint(), QRegion(inSight),
+                             QWidget::DrawWindowBackground); // no outline
+    QCOMPARE(painted, window->shownPicture().copy(inSight));
     // The same picture point, now at half its coordinates, is still under the pointer,
     // and the outline is still 50 x 58 there.
     QCOMPARE(window->scrollOffset(), onPicture / 2 - inView);
@@ -241,10 +258,12 @@ void ImportViewTest::zoomedOutPictureSmallerThanView()
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     window->picImage_MouseMove(0, 0, 200, 150);
     wheel(QPoint(200, 150), -4);
-    QCOMPARE(window->pictureSurface().size(), QSize(200, 150));
+    QCOMPARE(window->shownSize(), QSize(200, 150));
     QCOMPARE(window->scrollOffset(), QPoint(0, 0));
-    // The picture cannot move under the pointer; the outline stays where the pointer is.
-    QCOMPARE(window->shpCursor->geometry().topLeft(), ImportRegion::at(200, 150).outline);
+    // The smaller picture sits in the middle of the view; the outline stays where the
+    // pointer is, over another point of the picture.
+    QCOMPARE(window->picImage->pos(), QPoint(100, 75));
+    QCOMPARE(window->shpCursor->geometry().topLeft(), ImportRegion::at(100, 75).outline);
     QCOMPARE(window->size(), QSize(412, 312));
 }
 
@@ -310,6 +329,67 @@ void ImportViewTest::arrowsWithButtonHeldCopyAtOnce()
     comparePortrait(picture, ImportRegion::at(150, 120).origin);
     window->picImage_MouseUp(1, 0, 150, 120);
     comparePortrait(picture, ImportRegion::at(150, 120).origin);
+}
+
+void ImportViewTest::fitKeyTakesTheWholePicture()
+{
+    // 4 x 4 blocks, 48 x 28 of them: fitted, each block is one portrait pixel, centred
+    // between background bands of 14 rows.
+    loadPicture(blocks(48, 28, 4));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QTest::keyClick(window->picImage, Qt::Key_F);
+    QVERIFY(window->isHidden());
+    const QImage expected = blocks(48, 28, 1);
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 48; ++x) {
+            const bool inside = y >= 14 && y < 42;
+            QCOMPARE(canvas->picPreview().pixel(x, y), inside ? pixelAt(expected, x, y - 14) : background);
+        }
+    QCOMPARE(status->panelText(1), QStringLiteral("Image imported (0, 0 to 192, 112)."));
+}
+
+void ImportViewTest::coverKeyCentresTheFrameOnTheScaledPicture()
+{
+    // Covered, the 192 x 112 picture is 96 x 56: 2 x 2 blocks become pixels, and the
+    // frame stands in the middle, columns 24 to 71.
+    loadPicture(blocks(48, 28, 4));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QTest::keyClick(window->picImage, Qt::Key_C);
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->shownSize(), QSize(96, 56));
+    QTest::keyClick(window->picImage, Qt::Key_Return);
+    QVERIFY(window->isHidden());
+    comparePortrait(blocks(48, 28, 2), QPoint(24, 0));
+    QCOMPARE(status->panelText(1), QStringLiteral("Image imported (48, 0 to 144, 112)."));
+}
+
+void ImportViewTest::zoomingKeepsMemoryBounded()
+{
+    // Every step up to 8 times and back: only what is in view is ever scaled. An
+    // enlarged copy of the whole picture would be 1.5 GB at 8 times.
+    const QImage picture = patternImage(3000, 2000);
+    loadPicture(picture);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto peakMB = [] {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_maxrss / 1024;
+    };
+    const long before = peakMB();
+    const QPoint at(1500, 1000);
+    window->picImage_MouseMove(0, 0, at.x(), at.y());
+    for (int i = 0; i < PictureScale::MaxStep; ++i)
+        wheel(window->picImage->mapFrom(window->scroller()->viewport(), QPoint(200, 150)), 1);
+    QCOMPARE(window->zoomStep(), PictureScale::MaxStep);
+    QCOMPARE(window->zoomText(), QStringLiteral("Zoom 800%"));
+    for (int i = 0; i < PictureScale::MaxStep + 8; ++i)
+        wheel(window->picImage->mapFrom(window->scroller()->viewport(), QPoint(200, 150)), -1);
+    QCOMPARE(window->zoomStep(), -8);
+    const long grown = peakMB() - before;
+    QVERIFY2(grown < 200, qPrintable(QStringLiteral("peak grew by %1 MB").arg(grown)));
 }
 
 QTEST_MAIN(ImportViewTest)
