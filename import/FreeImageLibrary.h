@@ -13,6 +13,13 @@ namespace FreeImageLibrary {
 void initialise();
 void deinitialise();
 
+// A format the library reads: its description and file extensions (lower case).
+struct ReadableFormat {
+    std::string description;
+    std::vector<std::string> extensions;
+};
+std::vector<ReadableFormat> readableFormats();
+
 enum class Failure : std::uint8_t {
     None = 0,
     OutOfMemory = 1, // std::bad_alloc escaped the library

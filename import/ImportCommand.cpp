@@ -1,15 +1,17 @@
 #include "import/ImportCommand.h"
 
 #include "canvas/PortraitCanvas.h"
+#include "import/ImportFilter.h"
 #include "import/frmImport.h"
 #include "platform/CommandError.h"
 #include "platform/Dialogs.h"
+#include "platform/StatusBar.h"
+
+#include <QWidget>
 
 #include <new>
 
 const char* const ImportCommand::DialogTitle = "Import Bitmap";
-const char* const ImportCommand::DialogFilter = "Windows Bitmap (*.bmp)|*.bmp|JPEG Image (*.jpg)|*.jpg|"
-                                                "GIF Image (*.gif)|*.gif|ZSoft Paintbrush (*.pcx)|*.pcx";
 
 ImportCommand::ImportCommand(QWidget* owner, Dialogs& dialogs, PortraitCanvas& canvas, StatusBar& status,
                              std::function<Colour()> background)
@@ -51,18 +53,22 @@ void ImportCommand::guarded(const std::function<void()>& command)
                           tr("Error Code ") + QString::number(e.number()), MessageButtons::Ok,
                           MessageIcon::Critical);
     } catch (const std::bad_alloc&) {
-        m_dialogs.message(tr("Error occured: Out of memory"), tr("Error Code 7"),
-                          MessageButtons::Ok, MessageIcon::Critical);
+        m_dialogs.message(tr("Error occured: Out of memory"), tr("Error Code 7"), MessageButtons::Ok,
+                          MessageIcon::Critical);
     } catch (const std::exception& e) {
-        m_dialogs.message(tr("Error occured: ") + QString::fromLocal8Bit(e.what()),
-                          tr("Error Code 51"), MessageButtons::Ok, MessageIcon::Critical);
+        m_dialogs.message(tr("Error occured: ") + QString::fromLocal8Bit(e.what()), tr("Error Code 51"),
+                          MessageButtons::Ok, MessageIcon::Critical);
     }
+}
+
+QString ImportCommand::dialogFilter()
+{
+    return ImportFilter::build(ImportFilter::installedFormats());
 }
 
 void ImportCommand::run()
 {
-    const QString file =
-        m_dialogs.openFileName({tr(DialogTitle), tr(DialogFilter), 1});
+    const QString file = m_dialogs.openFileName({tr(DialogTitle), dialogFilter(), 1});
     if (file.isEmpty() || file.contains('*'))
         return;
     pick(file);
@@ -78,8 +84,19 @@ void ImportCommand::pick(const QString& file)
 
     m_window->fitToPicture();
     m_window->bMouseDown = false;
-    // However many moves the pick copies, the import is one step of the history.
+    if (m_view)
+        m_window->placeBeside(QRect(m_view->mapToGlobal(QPoint(0, 0)), m_view->size()));
+    // However many moves the pick copies, the import is one step of the history; a
+    // cancelled pick puts everything back and leaves no step.
+    const QImage before = m_canvas.picPreview().image().copy();
+    const Colour beforeBackground = m_canvas.picPreview().backColor();
+    const QString beforeStatus = m_status.panelText(1);
     m_canvas.beginChange();
     m_window->exec();
+    if (m_window->cancelled()) {
+        m_canvas.picPreview().setBackColor(beforeBackground);
+        m_canvas.restorePortrait(before);
+        m_status.setPanelText(1, beforeStatus);
+    }
     m_canvas.endChange();
 }

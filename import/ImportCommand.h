@@ -26,7 +26,10 @@ public:
     ~ImportCommand();
 
     static const char* const DialogTitle;
-    static const char* const DialogFilter;
+    // "All pictures" first, the classic four, every other readable format, "All files".
+    static QString dialogFilter();
+    // The main window's view, which the import window avoids covering.
+    void setViewToKeepVisible(QWidget* view) { m_view = view; }
 
     void ImportBitmap();
     // The import without the dialog: the named file, as if chosen in it.
@@ -48,4 +51,5 @@ private:
     std::function<Colour()> m_background;
     ImageLoader m_loader;
     QPointer<frmImport> m_window;
+    QPointer<QWidget> m_view;
 };

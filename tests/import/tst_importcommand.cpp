@@ -30,6 +30,8 @@ private slots:
     void importSizesWindowAndPicks_data();
     void importSizesWindowAndPicks();
     void pickIsOneUndoStep();
+    void escapeUndoesThePick();
+    void windowLeavesTheViewInSight();
     void secondImportReusesWindow();
     void cancelAfterImportDoesNotReopen();
     void unreadableFileShowsNothing();
@@ -91,9 +93,20 @@ void ImportCommandTest::dialogAsksForBitmap()
     QCOMPARE(dialogs->fileRequests.size(), 1);
     QVERIFY(!dialogs->fileRequestWasSave[0]);
     QCOMPARE(dialogs->fileRequests[0].title, QStringLiteral("Import Bitmap"));
-    QCOMPARE(dialogs->fileRequests[0].filter,
-             QStringLiteral("Windows Bitmap (*.bmp)|*.bmp|JPEG Image (*.jpg)|*.jpg|GIF Image (*.gif)|*.gif|"
-                            "ZSoft Paintbrush (*.pcx)|*.pcx"));
+    // "All pictures" first (and selected), then the classic four, other formats, "All files".
+    const QStringList parts = dialogs->fileRequests[0].filter.split('|');
+    QCOMPARE(parts.size() % 2, 0);
+    QCOMPARE(parts[0], QStringLiteral("All pictures"));
+    const QStringList all = parts[1].split(';');
+    for (const char* e : {"bmp", "jpg", "jpeg", "jpe", "png", "gif", "pcx", "tif", "tiff", "tga", "psd",
+                          "exr", "hdr", "pfm", "pbm", "pgm", "ppm", "ico"})
+        for (const QString& pattern : {"*." + QString(e), "*." + QString(e).toUpper()})
+            QVERIFY2(all.contains(pattern), qPrintable(pattern));
+    const QStringList classic{"Windows Bitmap (*.bmp)", "*.bmp", "JPEG Image (*.jpg)",       "*.jpg",
+                              "GIF Image (*.gif)",      "*.gif", "ZSoft Paintbrush (*.pcx)", "*.pcx"};
+    QCOMPARE(parts.mid(2, 8), classic);
+    QVERIFY(parts.size() > 12); // one filter per further format
+    QCOMPARE(parts.mid(parts.size() - 2), QStringList({"All files", "*"}));
     QCOMPARE(dialogs->fileRequests[0].filterIndex, 1);
     QVERIFY(dialogs->messages.isEmpty());
     QVERIFY(!window->importCommand().window());
@@ -193,6 +206,53 @@ void ImportCommandTest::pickIsOneUndoStep()
     QCOMPARE(window->canvas().history().count(), steps + 1);
     window->canvas().history().undo();
     QCOMPARE(window->canvas().picPreview().image(), before);
+}
+
+void ImportCommandTest::escapeUndoesThePick()
+{
+    window->canvas().commitCell(3, 4, RGBColour(1, 2, 3));
+    const QImage before = window->canvas().picPreview().image().copy();
+    const QImage backBefore = window->canvas().picBackBuffer().image().copy();
+    const int steps = window->canvas().history().count();
+    window->stbMain()->setPanelText(1, QStringLiteral("before"));
+    dialogs->fileAnswers.enqueue(writePicture("escape.bmp", patternImage(300, 200)));
+    QTimer::singleShot(0, window.get(), [&] {
+        frmImport* w = window->importCommand().window();
+        QVERIFY(w && w->isVisible());
+        QTest::mousePress(w->picImage, Qt::LeftButton, {}, QPoint(60, 60));
+        QTest::mouseMove(w->picImage, QPoint(90, 70));
+        QVERIFY(window->canvas().picPreview().image() != before); // the pick shows live
+        QTest::keyClick(w->picImage, Qt::Key_Escape);
+        QTest::mouseRelease(w->picImage, Qt::LeftButton, {}, QPoint(90, 70));
+    });
+    QTimer::singleShot(5000, window.get(), [&] {
+        if (frmImport* w = window->importCommand().window())
+            w->hide(); // never hang the suite
+    });
+    window->ImportBitmap();
+    QVERIFY(window->importCommand().window()->isHidden());
+    QCOMPARE(window->canvas().picPreview().image(), before);
+    QCOMPARE(window->canvas().picBackBuffer().image(), backBefore);
+    QCOMPARE(window->canvas().picFace().pixel(3 * 8 + 4, 4 * 8 + 4), RGBColour(1, 2, 3));
+    QCOMPARE(window->canvas().history().count(), steps);
+    QCOMPARE(window->stbMain()->panelText(1), QStringLiteral("before"));
+}
+
+void ImportCommandTest::windowLeavesTheViewInSight()
+{
+    // Placed before it is shown: beside the main window where the screen has room.
+    const QRect view(window->picFaceBox()->mapToGlobal(QPoint(0, 0)), window->picFaceBox()->size());
+    QRect placed;
+    dialogs->fileAnswers.enqueue(writePicture("beside.bmp", patternImage(120, 90)));
+    QTimer::singleShot(0, window.get(), [&] {
+        frmImport* w = window->importCommand().window();
+        placed = w->frameGeometry();
+        w->hide();
+    });
+    window->ImportBitmap();
+    QVERIFY(!placed.isEmpty());
+    QVERIFY2(!placed.intersects(view), "the import window covers the view");
+    QVERIFY(window->screen()->availableGeometry().contains(placed));
 }
 
 void ImportCommandTest::secondImportReusesWindow()
