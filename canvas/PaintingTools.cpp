@@ -1,5 +1,6 @@
 #include "canvas/PaintingTools.h"
 
+#include "canvas/ColourReduction.h"
 #include "canvas/PortraitCanvas.h"
 #include "canvas/ToolEnvironment.h"
 #include "mainwindow/EditingState.h"
@@ -99,8 +100,17 @@ void PaintingTools::trackPointer(float X, float Y)
     rgb.present();
     m_swatch = rgb.image().copy(0, 0, 16, 16);
 
-    m_env.showColour(QIcon(QPixmap::fromImage(m_swatch)),
-                     QStringLiteral("RGB(%1,%2,%3)").arg(m_cursorRGB.R).arg(m_cursorRGB.G).arg(m_cursorRGB.B));
+    m_env.showColour(
+        QIcon(QPixmap::fromImage(m_swatch)),
+        QStringLiteral("RGB(%1,%2,%3)").arg(m_cursorRGB.R).arg(m_cursorRGB.G).arg(m_cursorRGB.B),
+        colourTip(m_swatchColour, ColourReduction::cellsWith(m_canvas.picPreview().image(), m_swatchColour)));
+}
+
+QString PaintingTools::colourTip(Colour c, int cells)
+{
+    const QString hex =
+        QStringLiteral("#%1").arg(QString::number(toQRgb(c) & 0xFFFFFF, 16).toUpper(), 6, u'0');
+    return cells == 1 ? tr("%1: 1 cell").arg(hex) : tr("%1: %2 cells").arg(hex).arg(cells);
 }
 
 QList<QPoint> PaintingTools::segmentCells(QPoint from, QPoint to)
@@ -180,7 +190,7 @@ void PaintingTools::replace(int Button, QPoint cell, Colour under)
         find = left ? m_state.R2Color : m_state.R1Color;
         put = left ? m_state.R1Color : m_state.R2Color;
     }
-    if (under == find)
+    if (ColourReduction::within(under, find, m_state.Tolerance))
         m_canvas.commitCell(cell.x(), cell.y(), put);
 }
 
@@ -217,12 +227,12 @@ void PaintingTools::fill(int Button, int px, int py)
         c = m_state.BGColor;
     else
         return;
-    if (m_canvas.picPreview().pixel(px, py) == c)
-        return; // already that colour: nothing changes
-    m_canvas.commitCells(fillRegion(m_canvas.picPreview(), px, py), c);
+    QList<QPoint> cells = fillRegion(m_canvas.picPreview(), px, py, m_state.Tolerance);
+    cells.removeIf([&](QPoint p) { return m_canvas.picPreview().pixel(p.x(), p.y()) == c; });
+    m_canvas.commitCells(cells, c); // nothing at all when every cell has the colour already
 }
 
-QList<QPoint> PaintingTools::fillRegion(const Surface& store, int x, int y)
+QList<QPoint> PaintingTools::fillRegion(const Surface& store, int x, int y, int tolerance)
 {
     QList<QPoint> region;
     const Colour target = store.pixel(x, y);
@@ -236,7 +246,8 @@ QList<QPoint> PaintingTools::fillRegion(const Surface& store, int x, int y)
         region << p;
         for (const QPoint step : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
             const QPoint n = p + step;
-            if (store.pixel(n.x(), n.y()) != target)
+            const Colour there = store.pixel(n.x(), n.y());
+            if (there == InvalidColour || !ColourReduction::within(there, target, tolerance))
                 continue; // also stops at the edge, where the read fails
             auto&& mark = seen[std::size_t(n.y() * store.width() + n.x())];
             if (!mark) {

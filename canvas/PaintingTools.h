@@ -2,6 +2,7 @@
 
 #include "platform/Colour.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QList>
 #include <QPoint>
@@ -15,6 +16,8 @@ struct EditingState;
 // The input side of the magnified view: pointer tracking on every move and press,
 // and the current tool applied to the cell under the pointer while a press holds.
 class PaintingTools {
+    Q_DECLARE_TR_FUNCTIONS(PaintingTools)
+
 public:
     PaintingTools(PortraitCanvas& canvas, EditingState& state, ToolEnvironment& environment);
 
@@ -35,8 +38,11 @@ public:
     // Image 1 of ilsRGB: the 16 x 16 swatch of the colour under the pointer.
     const QImage& swatch() const { return m_swatch; }
 
-    // The cells Fill changes from (x, y): the 4-connected cells of exactly its colour.
-    static QList<QPoint> fillRegion(const class Surface& store, int x, int y);
+    // The cells Fill changes from (x, y): the 4-connected cells whose colour differs from
+    // that cell's by at most the tolerance in each channel (0: exactly its colour).
+    static QList<QPoint> fillRegion(const class Surface& store, int x, int y, int tolerance = 0);
+    // Panel 2's tooltip: the colour as hex and how many cells of the portrait hold it.
+    static QString colourTip(Colour c, int cells);
     // The cells of the line from one cell to another, the first one left out.
     static QList<QPoint> segmentCells(QPoint from, QPoint to);
 

@@ -63,7 +63,8 @@ void PortraitFiles::SavePortrait()
         if (rejectedName(name))
             return;
         // The surface is the picture: every painted pixel is already in it.
-        if (!m_gdip->PictureBoxToFile(m_canvas.picPreview(), name, m_state.OutputQuality)) {
+        if (!m_gdip->PictureBoxToFile(m_canvas.picPreview(), name, m_state.OutputQuality,
+                                      m_state.FullColourDetail)) {
             // Nothing claims success; the user learns why no file was written.
             showCodecFailure(
                 tr("Save Portrait"),

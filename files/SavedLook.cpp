@@ -10,11 +10,11 @@ SavedLook::SavedLook() : m_gdip(std::make_unique<cGdiPlus>()) {}
 
 SavedLook::~SavedLook() = default;
 
-SavedLook::Result SavedLook::look(const QImage& portrait, std::int32_t quality)
+SavedLook::Result SavedLook::look(const QImage& portrait, std::int32_t quality, bool fullChroma)
 {
     Result r;
     QByteArray bytes;
-    if (!m_gdip->EncodePicture(portrait, EncodedName, quality, bytes)) {
+    if (!m_gdip->EncodePicture(portrait, EncodedName, quality, bytes, fullChroma)) {
         r.error = m_gdip->lastErrorDetail();
         return r;
     }
@@ -27,8 +27,8 @@ SavedLook::Result SavedLook::look(const QImage& portrait, std::int32_t quality)
     return r;
 }
 
-qint64 SavedLook::size(const QImage& portrait, std::int32_t quality)
+qint64 SavedLook::size(const QImage& portrait, std::int32_t quality, bool fullChroma)
 {
     QByteArray bytes;
-    return m_gdip->EncodePicture(portrait, EncodedName, quality, bytes) ? bytes.size() : -1;
+    return m_gdip->EncodePicture(portrait, EncodedName, quality, bytes, fullChroma) ? bytes.size() : -1;
 }

@@ -25,9 +25,10 @@ public:
     SavedLook();
     ~SavedLook();
 
-    Result look(const QImage& portrait, std::int32_t quality);
+    // fullChroma as Save passes it for the "Full colour detail" option.
+    Result look(const QImage& portrait, std::int32_t quality, bool fullChroma = false);
     // Only the size, without decoding.
-    qint64 size(const QImage& portrait, std::int32_t quality);
+    qint64 size(const QImage& portrait, std::int32_t quality, bool fullChroma = false);
 
 private:
     std::unique_ptr<cGdiPlus> m_gdip;

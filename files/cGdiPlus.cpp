@@ -18,6 +18,8 @@
 
 const QUuid cGdiPlus::EncoderQuality =
     QUuid::fromString(QStringLiteral("{1D5BE4B5-FA4A-452D-9CDD-5DB35105E7EB}"));
+const QUuid cGdiPlus::EncoderFullChroma =
+    QUuid::fromString(QStringLiteral("{CC4BA306-40FA-49C6-AEB4-717624D2D0AC}"));
 
 namespace {
 
@@ -45,14 +47,19 @@ int qtWriter(const char* format, const QImage& image, QByteArray& out, QString& 
 int jpegWriter(const QImage& image, const EncoderParameters& parameters, QByteArray& out, QString& detail)
 {
     std::uint32_t quality = 75;
-    for (const EncoderParameter& p : parameters)
+    JpegCodec::Chroma chroma = JpegCodec::Chroma::ByQuality;
+    for (const EncoderParameter& p : parameters) {
         if (p.Guid == cGdiPlus::EncoderQuality && p.NumberOfValues == 1 && p.Type == 4)
             quality = p.Value;
+        if (p.Guid == cGdiPlus::EncoderFullChroma && p.NumberOfValues == 1 && p.Type == 4 && p.Value == 1)
+            chroma = JpegCodec::Chroma::Full;
+    }
     if (quality > 100) {
         detail = cGdiPlus::tr("JPEG quality %1 is outside 0..100").arg(qint64(std::int32_t(quality)));
         return cGdiPlus::InvalidParameter;
     }
-    return JpegCodec::encode(image, int(quality), out, detail) ? cGdiPlus::Ok : cGdiPlus::GenericError;
+    return JpegCodec::encode(image, int(quality), out, detail, chroma) ? cGdiPlus::Ok
+                                                                       : cGdiPlus::GenericError;
 }
 
 // The save target's trouble in the service's own terms.
@@ -317,7 +324,7 @@ void cGdiPlus::fail(int status, const QString& detail)
 }
 
 bool cGdiPlus::EncodePicture(const QImage& bitmap, const QString& sFileName, const std::int32_t& lQuality,
-                             QByteArray& bytes)
+                             QByteArray& bytes, bool fullChroma)
 {
     m_lastStatus = Ok;
     m_lastDetail.clear();
@@ -337,8 +344,11 @@ bool cGdiPlus::EncodePicture(const QImage& bitmap, const QString& sFileName, con
         return false;
     }
     EncoderParameters parameters;
-    if (ext.front() == u'J' || ext.front() == u'j')
+    if (ext.front() == u'J' || ext.front() == u'j') {
         parameters << EncoderParameter{EncoderQuality, 1, 4, std::uint32_t(lQuality)};
+        if (fullChroma)
+            parameters << EncoderParameter{EncoderFullChroma, 1, 4, 1};
+    }
 
     QString detail;
     const ImageCodecInfo& encoder = m_encoders[index];
@@ -353,10 +363,11 @@ bool cGdiPlus::EncodePicture(const QImage& bitmap, const QString& sFileName, con
     return true;
 }
 
-bool cGdiPlus::PictureBoxToFile(const Surface& pic, const QString& sFileName, const std::int32_t& lQuality)
+bool cGdiPlus::PictureBoxToFile(const Surface& pic, const QString& sFileName, const std::int32_t& lQuality,
+                                bool fullChroma)
 {
     QByteArray bytes;
-    if (!EncodePicture(pic.image(), sFileName, lQuality, bytes))
+    if (!EncodePicture(pic.image(), sFileName, lQuality, bytes, fullChroma))
         return false;
 
     // Written beside the target, flushed to disk and renamed over it: a failed save

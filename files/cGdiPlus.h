@@ -64,6 +64,8 @@ public:
     static constexpr qint64 MaxFileBytes = 256LL * 1024 * 1024;
 
     static const QUuid EncoderQuality;
+    // Our own JPEG setting: value 1 keeps full chroma resolution (4:4:4) at any quality.
+    static const QUuid EncoderFullChroma;
 
     // BMP, JPEG, GIF, TIFF, PNG: every one this machine can really write.
     static QList<ImageCodecInfo> platformEncoders();
@@ -76,11 +78,13 @@ public:
 
     // The decoded picture as RGB32 (transparent pixels black), or a null image.
     QImage FilenameToIPicture(const QString& sFileName);
-    bool PictureBoxToFile(const Surface& pic, const QString& sFileName, const std::int32_t& lQuality);
+    // fullChroma asks a JPEG encoder for 4:4:4 whatever the quality.
+    bool PictureBoxToFile(const Surface& pic, const QString& sFileName, const std::int32_t& lQuality,
+                          bool fullChroma = false);
     // The bytes PictureBoxToFile would write for the name and quality, without touching
     // the disk: the encoder is chosen the same way and gets the same parameters.
     bool EncodePicture(const QImage& bitmap, const QString& sFileName, const std::int32_t& lQuality,
-                       QByteArray& bytes);
+                       QByteArray& bytes, bool fullChroma = false);
     // Decodes file bytes as FilenameToIPicture decodes a file's contents.
     QImage BytesToIPicture(const QByteArray& data);
     static QString GdiErrorString(int lError);

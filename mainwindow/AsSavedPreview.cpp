@@ -49,12 +49,20 @@ void AsSavedPreview::refreshSizes()
         {m_panel.optPerfect, 100}, {m_panel.optHigh, 85}, {m_panel.optMed, 70}, {m_panel.optLow, 55}};
     const QImage portrait = m_canvas.picPreview().image();
     for (const auto& [option, quality] : levels)
-        option->setToolTip(sizeTip(quality, m_look.size(portrait, quality)));
+        option->setToolTip(sizeTip(quality, m_look.size(portrait, quality, m_state.FullColourDetail)));
+}
+
+void AsSavedPreview::outputChanged()
+{
+    refreshSizes();
+    if (m_showing)
+        render();
 }
 
 void AsSavedPreview::render()
 {
-    const SavedLook::Result r = m_look.look(m_canvas.picPreview().image(), m_state.OutputQuality);
+    const SavedLook::Result r =
+        m_look.look(m_canvas.picPreview().image(), m_state.OutputQuality, m_state.FullColourDetail);
     if (r.ok())
         m_canvas.showPreview(r.picture);
 }

@@ -31,6 +31,8 @@ public:
     void hide();
     // Sizes the four levels now and writes them into the tooltips.
     void refreshSizes();
+    // An output setting changed: the sizes at once, and the held look too.
+    void outputChanged();
     QTimer* sizeTimer() const { return m_sizeTimer; }
 
     static QString sizeTip(int quality, qint64 bytes);

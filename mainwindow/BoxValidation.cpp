@@ -45,6 +45,11 @@ std::uint8_t gammaStep(double value)
     return std::uint8_t(std::clamp(rounded, 0.0, 255.0));
 }
 
+Result toleranceText(const QString& text)
+{
+    return validate(text, QStringLiteral("0"), 255, QStringLiteral("255"));
+}
+
 Result levelText(const QString& text) { return validate(text, QStringLiteral("80"), 100, QStringLiteral("100")); }
 
 std::uint8_t popupAlpha(double percent)

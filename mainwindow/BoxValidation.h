@@ -20,6 +20,14 @@ Result gammaText(const QString& text);
 // Rounded to the nearest integer, a tie going to the even neighbour.
 std::uint8_t gammaStep(double value);
 
+// Tolerance: not a number or below 0 gives "0", above 255 gives "255"; the value is
+// rounded as the gamma step is.
+Result toleranceText(const QString& text);
+inline std::uint8_t tolerance(double value)
+{
+    return gammaStep(value);
+}
+
 // Popup transparency percent: not a number or below 0 gives "80", above 100 gives "100".
 Result levelText(const QString& text);
 // floor(percent / 100 * 255).

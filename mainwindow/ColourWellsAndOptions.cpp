@@ -7,6 +7,7 @@
 #include "platform/CommandError.h"
 #include "platform/Dialogs.h"
 
+#include <QCheckBox>
 #include <QEvent>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -32,6 +33,8 @@ void ColourWellsAndOptions::connectControls()
     connect(m_panel.optPerfect, &QRadioButton::clicked, this, &ColourWellsAndOptions::optPerfect_Click);
     connect(m_panel.txtGamma, &QLineEdit::textChanged, this, &ColourWellsAndOptions::txtGamma_Change);
     connect(m_panel.txtRLevel, &QLineEdit::textChanged, this, &ColourWellsAndOptions::txtRLevel_Change);
+    connect(m_panel.chkFullColour, &QCheckBox::clicked, this, &ColourWellsAndOptions::chkFullColour_Click);
+    connect(m_panel.txtTolerance, &QLineEdit::textChanged, this, &ColourWellsAndOptions::txtTolerance_Change);
     m_panel.txtGamma->installEventFilter(this);
 }
 
@@ -50,7 +53,7 @@ void ColourWellsAndOptions::chooseWellColour(ColourWell* well, Colour EditingSta
 {
     Colour chosen;
     try {
-        chosen = m_dialogs.chooseColour();
+        chosen = m_dialogs.chooseColour(well->fill());
     } catch (const CommandError&) {
         return; // cancelled or failed: nothing changes
     }
@@ -133,4 +136,17 @@ void ColourWellsAndOptions::txtRLevel_Change()
 {
     if (!m_validating)
         m_state.PopupAlpha = BoxValidation::popupAlpha(validateBox(m_panel.txtRLevel, &BoxValidation::levelText));
+}
+
+void ColourWellsAndOptions::chkFullColour_Click()
+{
+    m_state.FullColourDetail = m_panel.chkFullColour->isChecked();
+    emit outputChanged();
+}
+
+void ColourWellsAndOptions::txtTolerance_Change()
+{
+    if (!m_validating)
+        m_state.Tolerance =
+            BoxValidation::tolerance(validateBox(m_panel.txtTolerance, &BoxValidation::toleranceText));
 }

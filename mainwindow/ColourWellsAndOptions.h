@@ -12,7 +12,8 @@ class QLineEdit;
 struct EditingState;
 
 // Turns the options panel's input into editing state: the four colour wells with
-// their colour dialog and swaps, the quality options, and the two validated boxes.
+// their colour dialog and swaps, the quality options, the "Full colour detail" box,
+// and the three validated boxes.
 class ColourWellsAndOptions : public QObject {
     Q_OBJECT
 public:
@@ -31,6 +32,12 @@ public:
     void txtGamma_Change();
     void txtGamma_Click();
     void txtRLevel_Change();
+    void chkFullColour_Click();
+    void txtTolerance_Change();
+
+signals:
+    // A setting of the saved file changed (the colour detail).
+    void outputChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

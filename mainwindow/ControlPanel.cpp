@@ -10,8 +10,9 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QProxyStyle>
-#include <QStyleOptionGroupBox>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionGroupBox>
 
 namespace {
 
@@ -133,4 +134,22 @@ ControlPanel::ControlPanel(QWidget* window, Surface& preview)
     lblRLevel = makeLabel(frameOptions, tr("Popup Transparency:"), {12, 81, 110, 15});
     txtRLevel = makeTextBox(frameOptions, "80", {124, 78, 33, 20});
     lblPercent = makeLabel(frameOptions, tr("%"), {161, 81, 16, 15});
+
+    framePortrait = makeFrame(window, tr("Portrait"), PortraitFrame, frameStyle);
+    chkFullColour = new QCheckBox(tr("Full colour detail"), framePortrait);
+    chkFullColour->setGeometry(12, 19, 128, 17);
+    chkFullColour->setToolTip(tr("Every JPEG quality keeps each pixel's own colour (4:4:4 chroma)"));
+    lblTolerance = makeLabel(framePortrait, tr("Tolerance :"), {150, 20, 62, 15});
+    txtTolerance = makeTextBox(framePortrait, "0", {214, 17, 33, 20});
+    txtTolerance->setToolTip(
+        tr("How far each of red, green and blue may differ for Fill, Replace and Merge"));
+    lblToleranceNote = makeLabel(framePortrait, tr("(Must be 0-255)"), {254, 20, 100, 15}, false);
+    cmdReduce = new QPushButton(tr("Reduce colours..."), framePortrait);
+    cmdReduce->setGeometry(368, 16, 122, 22);
+    cmdReduce->setToolTip(tr("Reduce the portrait to at most a number of colours (Ctrl+R)"));
+    cmdMerge = new QPushButton(tr("Merge similar"), framePortrait);
+    cmdMerge->setGeometry(496, 16, 122, 22);
+    cmdMerge->setToolTip(tr("Merge colours within the tolerance into their most frequent one (Ctrl+M)"));
+    for (QPushButton* button : {cmdReduce, cmdMerge})
+        button->setFocusPolicy(Qt::NoFocus);
 }

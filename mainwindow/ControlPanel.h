@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QRect>
 #include <QWidget>
 
 class ColourWell;
@@ -10,11 +11,14 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 
 // The left-hand column of the main window: five frames with the colour wells, the
 // replace options, the gamma step, the output quality with the preview, and the
-// popup options. The controls keep the design's names; the window wires them.
+// popup options; below them, across the window, the "Portrait" frame with the colour
+// work for pictures made from photos. The original controls keep their names; the
+// window wires them.
 class ControlPanel {
     Q_DECLARE_TR_FUNCTIONS(ControlPanel)
 
@@ -26,6 +30,7 @@ public:
     QGroupBox* frameGamma;
     QGroupBox* frameOutput;
     QGroupBox* frameOptions;
+    QGroupBox* framePortrait;
 
     ColourWell* picFG;
     ColourWell* picBG;
@@ -53,6 +58,16 @@ public:
     QLabel* lblRLevel;
     QLineEdit* txtRLevel;
     QLabel* lblPercent;
+
+    QCheckBox* chkFullColour;
+    QLabel* lblTolerance;
+    QLineEdit* txtTolerance;
+    QLabel* lblToleranceNote;
+    QPushButton* cmdReduce;
+    QPushButton* cmdMerge;
+
+    // The frame's place: the window grows by its height and gap.
+    static constexpr QRect PortraitFrame{4, 500, 632, 45};
 
 private:
     Surface* m_swapIcon;

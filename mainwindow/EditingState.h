@@ -16,6 +16,11 @@ struct EditingState {
     std::int32_t OutputQuality = 100;
     std::uint8_t PopupAlpha = 204;
     QString Version = QStringLiteral("Version 1.1a");
+    // JPEG at every quality keeps full colour resolution (4:4:4); off writes 4:2:0 below 100.
+    bool FullColourDetail = false;
+    // How far, in each of red, green and blue, a cell may be from the pressed or sought
+    // colour for Fill and Replace to take it, and the reach of the colour merge; 0 is exact.
+    std::uint8_t Tolerance = 0;
 
     void reset() { *this = EditingState{}; }
 };

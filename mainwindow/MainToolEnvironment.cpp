@@ -17,10 +17,11 @@ MainToolEnvironment::MainToolEnvironment(EditingState& state, ControlPanel& pane
 
 void MainToolEnvironment::showCell(const QString& text) { m_statusBar.setPanelText(3, text); }
 
-void MainToolEnvironment::showColour(const QIcon& swatch, const QString& text)
+void MainToolEnvironment::showColour(const QIcon& swatch, const QString& text, const QString& tip)
 {
     m_statusBar.setPanelIcon(2, swatch);
     m_statusBar.setPanelText(2, text);
+    m_statusBar.setPanelToolTip(2, tip);
 }
 
 bool MainToolEnvironment::useForegroundBackgroundForReplace() const { return m_panel.chkUseFGBG->isChecked(); }

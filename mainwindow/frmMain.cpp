@@ -8,11 +8,12 @@
 #include "import/FreeImageLibrary.h"
 #include "import/ImportCommand.h"
 #include "mainwindow/AsSavedPreview.h"
+#include "mainwindow/ColourCommands.h"
 #include "mainwindow/ColourWell.h"
 #include "mainwindow/ColourWellsAndOptions.h"
 #include "mainwindow/ControlPanel.h"
-#include "mainwindow/MainToolEnvironment.h"
 #include "mainwindow/MainToolBar.h"
+#include "mainwindow/MainToolEnvironment.h"
 #include "mainwindow/PictureDrop.h"
 #include "platform/PictureBox.h"
 #include "platform/PixelArt.h"
@@ -24,6 +25,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 
@@ -74,7 +76,7 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
                                  {120, QStringLiteral("RGB(0,0,0)")},
                                  {96, QStringLiteral("(0, 0)")}},
                                 this);
-    m_statusBar->setGeometry(0, 504, ClientWidth, 16);
+    m_statusBar->setGeometry(0, ClientHeight - StatusBarHeight, ClientWidth, StatusBarHeight);
     m_files = std::make_unique<PortraitFiles>(m_canvas, m_state, *m_dialogs, *m_statusBar);
 
     m_import = std::make_unique<ImportCommand>(this, *m_dialogs, m_canvas, *m_statusBar,
@@ -103,6 +105,12 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     connect(&m_canvas, &PortraitCanvas::portraitChanged, this, [this] { m_tools->portraitChanged(); });
     // After the view's own handlers, so that the held preview stays on top of their redraws.
     m_asSaved = std::make_unique<AsSavedPreview>(m_canvas, m_state, *m_faceBox, *m_panel);
+    connect(m_options, &ColourWellsAndOptions::outputChanged, m_asSaved.get(),
+            &AsSavedPreview::outputChanged);
+
+    m_colourCommands = new ColourCommands(this, m_canvas, m_state, *m_dialogs, *m_statusBar);
+    connect(m_panel->cmdReduce, &QPushButton::clicked, m_colourCommands, &ColourCommands::ReduceColours);
+    connect(m_panel->cmdMerge, &QPushButton::clicked, m_colourCommands, &ColourCommands::MergeColours);
 
     QAction* undo = new QAction(tr("Undo"), this);
     undo->setShortcuts(QKeySequence::Undo);

@@ -8,6 +8,7 @@
 
 class AsSavedPreview;
 class ButtonPopupFace;
+class ColourCommands;
 class ColourWellsAndOptions;
 class RgbPopup;
 class ControlPanel;
@@ -28,7 +29,9 @@ class frmMain : public QWidget {
     Q_OBJECT
 public:
     static constexpr int ClientWidth = 640;
-    static constexpr int ClientHeight = 520;
+    // The original 520, grown at the bottom edge for the "Portrait" frame.
+    static constexpr int ClientHeight = 568;
+    static constexpr int StatusBarHeight = 16;
 
     // Dialogs default to Qt's own; tests pass a scripted double.
     explicit frmMain(std::shared_ptr<Dialogs> dialogs = nullptr, QWidget* parent = nullptr);
@@ -82,6 +85,7 @@ public:
     ImportCommand& importCommand() { return *m_import; }
     PortraitFiles& files() { return *m_files; }
     AsSavedPreview& asSaved() { return *m_asSaved; }
+    ColourCommands& colourCommands() { return *m_colourCommands; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -108,6 +112,7 @@ private:
     ColourWellsAndOptions* m_options;
     std::unique_ptr<PortraitFiles> m_files;
     std::unique_ptr<AsSavedPreview> m_asSaved;
+    ColourCommands* m_colourCommands;
     PictureDrop* m_drop;
     int m_layoutPasses = 0;
     bool m_libraryStarted = false;

@@ -24,7 +24,11 @@ public:
 
     virtual QString openFileName(const FileDialogRequest& request) = 0;
     virtual QString saveFileName(const FileDialogRequest& request) = 0;
-    virtual Colour chooseColour() = 0;
+    // Opens on the initial colour.
+    virtual Colour chooseColour(Colour initial) = 0;
+    // A whole number from minimum to maximum, offered first as value.
+    virtual int askNumber(const QString& title, const QString& label, int value, int minimum,
+                          int maximum) = 0;
     virtual MessageResult message(const QString& text, const QString& title, MessageButtons buttons,
                                   MessageIcon icon) = 0;
 };

@@ -4,6 +4,7 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
 
@@ -44,13 +45,21 @@ QString QtDialogs::openFileName(const FileDialogRequest& request) { return runFi
 
 QString QtDialogs::saveFileName(const FileDialogRequest& request) { return runFileDialog(request, true); }
 
-Colour QtDialogs::chooseColour()
+Colour QtDialogs::chooseColour(Colour initial)
 {
-    // Not primed with the well's colour: the dialog opens on its own default.
-    const QColor chosen = QColorDialog::getColor(Qt::white, m_owner);
+    const QColor chosen = QColorDialog::getColor(toQColor(initial), m_owner);
     if (!chosen.isValid())
         throw CommandError(CommandError::Cancelled, "Cancel was selected.");
     return fromQColor(chosen);
+}
+
+int QtDialogs::askNumber(const QString& title, const QString& label, int value, int minimum, int maximum)
+{
+    bool ok = false;
+    const int chosen = QInputDialog::getInt(m_owner, title, label, value, minimum, maximum, 1, &ok);
+    if (!ok)
+        throw CommandError(CommandError::Cancelled, "Cancel was selected.");
+    return chosen;
 }
 
 MessageResult QtDialogs::message(const QString& text, const QString& title, MessageButtons buttons,

@@ -14,7 +14,8 @@ public:
 
     QString openFileName(const FileDialogRequest& request) override;
     QString saveFileName(const FileDialogRequest& request) override;
-    Colour chooseColour() override;
+    Colour chooseColour(Colour initial) override;
+    int askNumber(const QString& title, const QString& label, int value, int minimum, int maximum) override;
     MessageResult message(const QString& text, const QString& title, MessageButtons buttons,
                           MessageIcon icon) override;
 

@@ -2,6 +2,8 @@
 
 #include "platform/CommandError.h"
 
+#include <algorithm>
+
 QString ScriptedDialogs::answerFile(const FileDialogRequest& request, bool save)
 {
     fileRequests << request;
@@ -16,13 +18,24 @@ QString ScriptedDialogs::openFileName(const FileDialogRequest& request) { return
 
 QString ScriptedDialogs::saveFileName(const FileDialogRequest& request) { return answerFile(request, true); }
 
-Colour ScriptedDialogs::chooseColour()
+Colour ScriptedDialogs::chooseColour(Colour initial)
 {
     ++colourRequests;
+    colourInitials << initial;
     const std::optional<Colour> answer = colourAnswers.isEmpty() ? std::nullopt : colourAnswers.dequeue();
     if (!answer)
         throw CommandError(CommandError::Cancelled, "Cancel was selected.");
     return *answer;
+}
+
+int ScriptedDialogs::askNumber(const QString& title, const QString& label, int value, int minimum,
+                               int maximum)
+{
+    numberRequests << NumberRequest{title, label, value, minimum, maximum};
+    const std::optional<int> answer = numberAnswers.isEmpty() ? std::nullopt : numberAnswers.dequeue();
+    if (!answer)
+        throw CommandError(CommandError::Cancelled, "Cancel was selected.");
+    return std::clamp(*answer, minimum, maximum);
 }
 
 MessageResult ScriptedDialogs::message(const QString& text, const QString& title, MessageButtons buttons,

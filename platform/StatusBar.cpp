@@ -59,6 +59,11 @@ void StatusBar::setPanelIcon(int panel, const QIcon& icon)
     p.icon->setVisible(!icon.isNull());
 }
 
+void StatusBar::setPanelToolTip(int panel, const QString& tip)
+{
+    m_panels[panel - 1].frame->setToolTip(tip);
+}
+
 QWidget* StatusBar::panelWidget(int panel) const
 {
     return m_panels.at(panel - 1).frame;

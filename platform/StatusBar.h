@@ -23,6 +23,7 @@ public:
     QIcon panelIcon(int panel) const;
     void setPanelIcon(int panel, const QIcon& icon);
     QWidget* panelWidget(int panel) const;
+    void setPanelToolTip(int panel, const QString& tip);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -12,7 +12,7 @@ using Well = ToolEnvironment::Well;
 
 class FakeEnvironment : public ToolEnvironment {
 public:
-    QString cell, colour;
+    QString cell, colour, colourTip;
     QIcon swatch;
     bool useFGBG = false;
     ViewCursor cursor = ViewCursor::Crosshair;
@@ -20,7 +20,12 @@ public:
     int popupSteps = 0, popupRedraws = 0;
 
     void showCell(const QString& t) override { cell = t; }
-    void showColour(const QIcon& s, const QString& t) override { swatch = s; colour = t; }
+    void showColour(const QIcon& s, const QString& t, const QString& tip) override
+    {
+        swatch = s;
+        colour = t;
+        colourTip = tip;
+    }
     bool useForegroundBackgroundForReplace() const override { return useFGBG; }
     void setViewCursor(ViewCursor c) override { cursor = c; }
     void pickColour(Well w, Colour c) override { picks.append({w, c}); }
@@ -53,6 +58,8 @@ private slots:
     void fillRegions_data();
     void fillRegions();
     void fillOncePerPressAndNotOnDrag();
+    void toleranceOnNoisyPortrait_data();
+    void toleranceOnNoisyPortrait();
     void trackingTexts_data();
     void trackingTexts();
     void failedReadKeepsPreviousColour();
@@ -295,6 +302,80 @@ void PaintingToolsTest::fillOncePerPressAndNotOnDrag()
     tools->picFace_MouseUp(1, 0, 43, 43);
     QCOMPARE(changes.count(), 0);
     QCOMPARE(canvas->picPreview().pixel(5, 5), Green);
+}
+
+namespace {
+
+constexpr Colour Flat = RGBColour(120, 80, 60);
+constexpr QPoint OffInBlue(9, 10); // within 3 in red and green, 4 off in blue
+
+// A flat area as a JPEG decode leaves it: every cell up to 3 levels above the colour in
+// each channel (exactly the colour where y = x mod 4), next to an area 8 reds away.
+QImage noisyPortrait()
+{
+    QImage image(48, 56, QImage::Format_RGB32);
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 48; ++x) {
+            const int r = (x * 3 + y * 5) % 4, g = (x * 5 + y * 3) % 4, b = (x + y * 7) % 4;
+            const int red = x < 24 ? 120 : 128;
+            image.setPixel(x, y, qRgb(red + r, 80 + g, 60 + b));
+        }
+    image.setPixel(OffInBlue, qRgb(120, 80, 64));
+    return image;
+}
+
+} // namespace
+
+void PaintingToolsTest::toleranceOnNoisyPortrait_data()
+{
+    QTest::addColumn<QString>("tool");
+    QTest::addColumn<int>("tolerance");
+    QTest::addColumn<int>("changed");
+    // Fill presses (5, 5), which has exactly the flat colour and no neighbour that does.
+    QTest::newRow("fill, exact: the one cell") << "Fill" << 0 << 1;
+    QTest::newRow("fill within 3: the whole area") << "Fill" << 3 << 24 * 56 - 1;
+    // Replace drags along row 10, seeking the flat colour.
+    QTest::newRow("replace, exact: its exact cells") << "Replace" << 0 << 6;
+    QTest::newRow("replace within 3: the area's cells") << "Replace" << 3 << 23;
+}
+
+void PaintingToolsTest::toleranceOnNoisyPortrait()
+{
+    QFETCH(QString, tool);
+    QFETCH(int, tolerance);
+    QFETCH(int, changed);
+    const QImage noisy = noisyPortrait();
+    canvas->loadPortrait(noisy);
+    state.CurrentTool = tool;
+    state.Tolerance = std::uint8_t(tolerance);
+    state.FGColor = Red;
+    state.R2Color = Flat;
+    state.R1Color = Red;
+    const int steps = canvas->history().count();
+    if (tool == QLatin1String("Fill")) {
+        clickCell(5, 5, 1);
+    } else {
+        tools->picFace_MouseDown(1, 0, 3.5f, 10 * 8 + 3.5f);
+        for (int x = 1; x < 48; ++x)
+            tools->picFace_MouseMove(1, 0, x * 8 + 3.5f, 10 * 8 + 3.5f);
+        tools->picFace_MouseUp(1, 0, 47 * 8 + 3.5f, 10 * 8 + 3.5f);
+    }
+    int count = 0;
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 48; ++x) {
+            const Colour now = canvas->picPreview().pixel(x, y);
+            if (now == fromQRgb(noisy.pixel(x, y)))
+                continue;
+            ++count;
+            QCOMPARE(now, Red);
+            QVERIFY2(x < 24 && QPoint(x, y) != OffInBlue,
+                     qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
+            QVERIFY(blockIs(x, y, Red));
+        }
+    QCOMPARE(count, changed);
+    QCOMPARE(canvas->history().count(), steps + 1);
+    canvas->history().undo();
+    QCOMPARE(canvas->picPreview().image(), noisy);
 }
 
 void PaintingToolsTest::trackingTexts_data()

@@ -8,6 +8,7 @@
 #include "platform/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
+#include <QCheckBox>
 #include <QCursor>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -54,6 +55,7 @@ private slots:
     void heldKeyShowsSavedLookInView_data();
     void heldKeyShowsSavedLookInView();
     void keyCountsOverTheViewButNotInTextBoxes();
+    void tooltipsGiveSavedSizes_data();
     void tooltipsGiveSavedSizes();
     void tooltipsFollowChangesAfterDelay();
 };
@@ -174,12 +176,27 @@ void SavedLookTest::keyCountsOverTheViewButNotInTextBoxes()
     QTest::keyRelease(window.panel().txtRLevel, Qt::Key_P);
 }
 
+void SavedLookTest::tooltipsGiveSavedSizes_data()
+{
+    QTest::addColumn<bool>("fullColour");
+    QTest::newRow("4:2:0 below 100%") << false;
+    QTest::newRow("full colour detail") << true;
+}
+
 void SavedLookTest::tooltipsGiveSavedSizes()
 {
+    QFETCH(bool, fullColour);
     auto dialogs = std::make_shared<ScriptedDialogs>();
     frmMain window(dialogs);
     window.canvas().loadPortrait(patternImage(48, 56));
     window.asSaved().refreshSizes();
+    const QString tipAt85 = window.panel().optHigh->toolTip();
+    if (fullColour) {
+        // The sizes follow the option at once, without waiting for a portrait change.
+        window.panel().chkFullColour->click();
+        QVERIFY(window.state().FullColourDetail);
+        QVERIFY(window.panel().optHigh->toolTip() != tipAt85);
+    }
     const std::pair<QRadioButton*, int> levels[] = {{window.panel().optPerfect, 100},
                                                     {window.panel().optHigh, 85},
                                                     {window.panel().optMed, 70},
@@ -187,7 +204,7 @@ void SavedLookTest::tooltipsGiveSavedSizes()
     qint64 previous = std::numeric_limits<qint64>::max();
     for (const auto& [option, quality] : levels) {
         option->click();
-        const QString path = tempPath(QStringLiteral("tip-%1.jpg").arg(quality));
+        const QString path = tempPath(QStringLiteral("tip-%1-%2.jpg").arg(quality).arg(fullColour));
         dialogs->fileAnswers.enqueue(path);
         window.SavePortrait();
         const qint64 bytes = QFileInfo(path).size();

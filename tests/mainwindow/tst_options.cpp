@@ -19,6 +19,8 @@ private slots:
     void gammaBoxClickSelectsText();
     void transparencyBox_data();
     void transparencyBox();
+    void toleranceBox_data();
+    void toleranceBox();
     void wellDoubleClickChoosesColour_data();
     void wellDoubleClickChoosesColour();
     void cancelledDialogChangesNothing();
@@ -119,6 +121,41 @@ void OptionsTest::transparencyBox()
     QCOMPARE(int(window->state().PopupAlpha), alpha);
 }
 
+void OptionsTest::toleranceBox_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("tolerance");
+    QTest::newRow("empty") << ""
+                           << "0" << 0;
+    QTest::newRow("letters") << "ab"
+                             << "0" << 0;
+    QTest::newRow("negative") << "-3"
+                              << "0" << 0;
+    QTest::newRow("too large") << "300"
+                               << "255" << 255;
+    QTest::newRow("tie to even") << "2.5"
+                                 << "2.5" << 2;
+    QTest::newRow("plain") << "12"
+                           << "12" << 12;
+}
+
+void OptionsTest::toleranceBox()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(int, tolerance);
+    QLineEdit* box = window->panel().txtTolerance;
+    QCOMPARE(box->text(), QStringLiteral("0"));
+    QCOMPARE(int(window->state().Tolerance), 0);
+    QVERIFY(box->isEnabled());
+    box->setText("7");
+    box->setText(typed);
+    QCOMPARE(box->text(), shown);
+    QCOMPARE(int(window->state().Tolerance), tolerance);
+    QCOMPARE(box->maxLength(), 3);
+}
+
 void OptionsTest::wellDoubleClickChoosesColour_data()
 {
     QTest::addColumn<int>("well");
@@ -145,8 +182,17 @@ void OptionsTest::wellDoubleClickChoosesColour()
     else
         partner->stackUnder(wells[well]);
     dialogs->colourAnswers.enqueue(red);
+    const Colour before = wells[well]->fill();
     QTest::mouseDClick(wells[well], Qt::LeftButton, {}, QPoint(20, 20));
     QCOMPARE(dialogs->colourRequests, 1);
+    QCOMPARE(window->state().*values[well], red);
+    QCOMPARE(wells[well]->fill(), red);
+    // The dialog opens on the well's colour, so a colour can be nudged; a cancel after
+    // nudging leaves the chosen colour.
+    QCOMPARE(dialogs->colourInitials, QList<Colour>{before});
+    dialogs->colourAnswers.enqueue(std::nullopt);
+    QTest::mouseDClick(wells[well], Qt::LeftButton, {}, QPoint(20, 20));
+    QCOMPARE(dialogs->colourInitials, (QList<Colour>{before, red}));
     QCOMPARE(window->state().*values[well], red);
     QCOMPARE(wells[well]->fill(), red);
     // The front well of the pair stays drawn over the overlapping corner.

@@ -198,20 +198,28 @@ void EventStormTest::key(std::mt19937& rng, QString& what)
         {Qt::Key_Z, Qt::ControlModifier}, {Qt::Key_Y, Qt::ControlModifier}, {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier},
         {Qt::Key_N, Qt::ControlModifier}, {Qt::Key_Shift, Qt::NoModifier}, {Qt::Key_Control, Qt::NoModifier},
         {Qt::Key_Escape, Qt::NoModifier}, {Qt::Key_Left, Qt::NoModifier},  {Qt::Key_Space, Qt::NoModifier},
-        {Qt::Key_5, Qt::NoModifier},     {Qt::Key_Tab, Qt::NoModifier},
+        {Qt::Key_5, Qt::NoModifier},     {Qt::Key_Tab, Qt::NoModifier},   {Qt::Key_R, Qt::ControlModifier},
+        {Qt::Key_M, Qt::ControlModifier},
     };
     const auto& [k, mod] = pick(rng, keys);
     what = QStringLiteral("key %1 mod %2").arg(int(k), 0, 16).arg(int(mod));
     QWidget* target = rng() % 3 == 0 ? static_cast<QWidget*>(window.get()) : window->picFaceBox();
     if (rng() % 2 == 0 && target == window->picFaceBox())
         target->setFocus();
+    if (k == Qt::Key_R && mod == Qt::ControlModifier) {
+        // The colour reduction asks how many colours: 1 to 20, or a cancel.
+        const int most = int(rng() % 21);
+        what += QStringLiteral(", at most %1 colours").arg(most);
+        dialogs->numberAnswers.enqueue(most == 0 ? std::nullopt : std::optional<int>(most));
+    }
     QTest::keyClick(target, k, mod);
-    // The gamma box takes typed values too.
+    // The gamma and tolerance boxes take typed values too.
     if (rng() % 8 == 0) {
         static const QList<QString> gammas = {"1", "0.5", "2.2", "", "abc", "-3", "99999", "0"};
         const QString g = pick(rng, gammas);
         what += QStringLiteral(", gamma '%1'").arg(g);
         window->panel().txtGamma->setText(g);
+        window->panel().txtTolerance->setText(g);
     }
 }
 
