@@ -74,15 +74,16 @@ public:
     explicit cGdiPlus(QList<ImageCodecInfo> encoders, QObject* parent = nullptr);
     ~cGdiPlus() override;
 
-    // The decoded picture as RGB32 (transparent pixels black), or a null image.
-    QImage FilenameToIPicture(const QString& sFileName);
+    // The decoded picture as RGB32, composited over the background (transparent pixels
+    // take it; black unless told), or a null image.
+    QImage FilenameToIPicture(const QString& sFileName, QRgb background = qRgb(0, 0, 0));
     bool PictureBoxToFile(const Surface& pic, const QString& sFileName, const std::int32_t& lQuality);
     // The bytes PictureBoxToFile would write for the name and quality, without touching
     // the disk: the encoder is chosen the same way and gets the same parameters.
     bool EncodePicture(const QImage& bitmap, const QString& sFileName, const std::int32_t& lQuality,
                        QByteArray& bytes);
     // Decodes file bytes as FilenameToIPicture decodes a file's contents.
-    QImage BytesToIPicture(const QByteArray& data);
+    QImage BytesToIPicture(const QByteArray& data, QRgb background = qRgb(0, 0, 0));
     static QString GdiErrorString(int lError);
 
     quintptr GdipToken() const { return m_token; }
@@ -107,7 +108,7 @@ private:
     void startUp();
     void LoadEncoders();
     void fail(int status, const QString& detail);
-    QImage decode(const QByteArray& data);
+    QImage decode(const QByteArray& data, QRgb background);
 
     quintptr m_token = 0;
     bool m_startedFreeImage = false;
