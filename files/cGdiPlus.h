@@ -61,7 +61,9 @@ public:
     // Files beyond these are refused from their header, before any pixel is decoded.
     static constexpr int MaxSide = 16384;
     static constexpr qint64 MaxPixels = 100'000'000;
-    static constexpr qint64 MaxFileBytes = 256LL * 1024 * 1024;
+    // Room for any picture inside the bound stored without compression at up to 16 bits a
+    // sample with alpha (8 bytes a pixel), and its headers.
+    static constexpr qint64 MaxFileBytes = MaxPixels * 8 + (1LL << 20);
 
     static const QUuid EncoderQuality;
 

@@ -58,6 +58,7 @@ private slots:
     void portraitSizedPictureOpensWithoutQuestion();
     void otherSizesAskFirst_data();
     void otherSizesAskFirst();
+    void largePictureInsideTheBoundOpens_data();
     void largePictureInsideTheBoundOpens();
     void badFileLeavesPortraitAlone_data();
     void badFileLeavesPortraitAlone();
@@ -307,24 +308,59 @@ void PortraitFilesTest::otherSizesAskFirst()
         }
 }
 
+void PortraitFilesTest::largePictureInsideTheBoundOpens_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QSize>("size");
+    // 144 MB decoded: beyond Qt's default allocation limit.
+    QTest::newRow("PNG, 16384 x 2200") << "png" << QSize(16384, 2200);
+    // A 300 MB file, mostly a hole on disk.
+    QTest::newRow("BMP, 10000 x 10000") << "bmp" << QSize(10000, 10000);
+}
+
 void PortraitFilesTest::largePictureInsideTheBoundOpens()
 {
-    // 16384 x 2200 pixels take 144 MB decoded, beyond Qt's default allocation limit.
-    QImage picture(16384, 2200, QImage::Format_RGB32);
-    picture.fill(qRgb(90, 90, 90));
-    QPainter(&picture).drawImage(0, 0, detailedPortrait());
-    const QString file = path(QStringLiteral("large.png"));
-    QImageWriter writer(file, "png");
-    writer.setCompression(1);
-    QVERIFY(writer.write(picture));
-    picture = QImage();
+    QFETCH(QString, format);
+    QFETCH(QSize, size);
+    const QImage portrait = detailedPortrait();
+    const QString file = path("large." + format);
+    if (format == "png") {
+        QImage picture(size, QImage::Format_RGB32);
+        picture.fill(qRgb(90, 90, 90));
+        QPainter(&picture).drawImage(0, 0, portrait);
+        QImageWriter writer(file, "png");
+        writer.setCompression(1);
+        QVERIFY(writer.write(picture));
+    } else {
+        // A 24-bit bitmap written as its header and its top 56 rows (the file's last).
+        const qint64 stride = (size.width() * 3 + 3) / 4 * 4;
+        QByteArray header = TestPictures::bmp(1, 1, 24, [](int, int) { return 0u; }).left(54);
+        qToLittleEndian<quint32>(quint32(54 + stride * size.height()), header.data() + 2);
+        qToLittleEndian<qint32>(size.width(), header.data() + 18);
+        qToLittleEndian<qint32>(size.height(), header.data() + 22);
+        qToLittleEndian<quint32>(quint32(stride * size.height()), header.data() + 34);
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(header);
+        QVERIFY(out.resize(54 + stride * size.height()));
+        for (int y = 0; y < 56; ++y) {
+            QByteArray row;
+            for (int x = 0; x < 48; ++x)
+                row.append(char(qBlue(portrait.pixel(x, y))))
+                    .append(char(qGreen(portrait.pixel(x, y))))
+                    .append(char(qRed(portrait.pixel(x, y))));
+            QVERIFY(out.seek(54 + stride * (size.height() - 1 - y)));
+            out.write(row);
+        }
+    }
     dialogs->fileAnswers << file;
     dialogs->messageAnswers << MessageResult::Retry;
     files->OpenPortrait();
+    QFile::remove(file);
     QCOMPARE(dialogs->messages.size(), 1);
     QCOMPARE(dialogs->messages[0].text, SizeQuestion);
     QCOMPARE(status->panelText(1), file + " loaded successfully.");
-    QCOMPARE(maxChannelError(portraitNow(), detailedPortrait()), 0);
+    QCOMPARE(maxChannelError(portraitNow(), portrait), 0);
 }
 
 void PortraitFilesTest::badFileLeavesPortraitAlone_data()
