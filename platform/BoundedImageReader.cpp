@@ -19,14 +19,12 @@ int allocationLimitMb(qint64 maxPixels)
     return int(std::min<qint64>(mb, std::numeric_limits<int>::max()));
 }
 
-struct BitFields {
-    std::array<quint32, 4> masks{}; // red, green, blue, alpha
-};
+using ChannelMasks = std::array<quint32, 4>; // red, green, blue, alpha
 
 // The channel masks of a bitmap whose pixels are bit fields: 16-bit pixels without
 // compression (5-5-5), and the bit-field compressions, whose masks follow the 40-byte
 // header or sit inside the longer ones at the same place.
-std::optional<BitFields> bitFields(const QByteArray& head)
+std::optional<ChannelMasks> bitFields(const QByteArray& head)
 {
     if (head.size() < 34 || !head.startsWith("BM"))
         return std::nullopt;
@@ -36,17 +34,14 @@ std::optional<BitFields> bitFields(const QByteArray& head)
         return std::nullopt;
     const quint16 bits = qFromLittleEndian<quint16>(head.constData() + 28);
     const quint32 compression = u32(30);
-    BitFields f;
-    if (compression == 0 && bits == 16) {
-        f.masks = {0x7C00, 0x03E0, 0x001F, 0};
-        return f;
-    }
+    if (compression == 0 && bits == 16)
+        return ChannelMasks{0x7C00, 0x03E0, 0x001F, 0};
     if ((compression != 3 && compression != 6) || head.size() < 66)
         return std::nullopt;
-    f.masks = {u32(54), u32(58), u32(62), 0};
+    ChannelMasks masks{u32(54), u32(58), u32(62), 0};
     if ((compression == 6 || headerSize >= 56) && head.size() >= 70)
-        f.masks[3] = u32(66);
-    return f;
+        masks[3] = u32(66);
+    return masks;
 }
 
 // Qt widens an n-bit field by shifting it up, so 31 of 31 becomes 248; the field is
@@ -67,12 +62,12 @@ std::array<uchar, 256> widening(quint32 mask)
     return table;
 }
 
-QImage widened(const QImage& image, const BitFields& fields)
+QImage widened(const QImage& image, const ChannelMasks& masks)
 {
     QImage out =
         image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    const auto red = widening(fields.masks[0]), green = widening(fields.masks[1]),
-               blue = widening(fields.masks[2]), alpha = widening(fields.masks[3]);
+    const auto red = widening(masks[0]), green = widening(masks[1]), blue = widening(masks[2]),
+               alpha = widening(masks[3]);
     for (int y = 0; y < out.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
         for (int x = 0; x < out.width(); ++x) {
@@ -129,7 +124,7 @@ BoundedImageReader::Result BoundedImageReader::read(QIODevice& device, const QLi
         result.outcome = Outcome::NotAPicture;
         return result;
     }
-    const std::optional<BitFields> fields = format == "bmp" ? bitFields(device.peek(70)) : std::nullopt;
+    const std::optional<ChannelMasks> masks = format == "bmp" ? bitFields(device.peek(70)) : std::nullopt;
     QImageReader reader(&device, format);
     reader.setAutoDetectImageFormat(false);
     reader.setAutoTransform(false);
@@ -159,8 +154,8 @@ BoundedImageReader::Result BoundedImageReader::read(QIODevice& device, const QLi
         result.outcome = Outcome::TooLarge;
         return result;
     }
-    if (fields)
-        image = widened(image, *fields);
+    if (masks)
+        image = widened(image, *masks);
     result.image =
         image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     result.outcome = Outcome::Decoded;
