@@ -135,6 +135,9 @@ int main(int argc, char** argv)
         return 2;
     }
     std::signal(SIGPIPE, SIG_IGN);
+    // A library that tries to write a file (a cache, a log) gets an error, not a fatal
+    // signal: the no-file-writes limit stays, and the decode goes on.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (!detachDiagnostics())
         return 3;
 
