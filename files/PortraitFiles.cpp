@@ -115,7 +115,8 @@ void PortraitFiles::guarded(const std::function<void()>& command)
 
 void PortraitFiles::load(const QString& name)
 {
-    const QImage picture = m_gdip->FilenameToIPicture(name);
+    // Transparent pixels show the portrait's background, as the uncovered rows do.
+    const QImage picture = m_gdip->FilenameToIPicture(name, toQRgb(m_canvas.picPreview().backColor()));
     if (picture.isNull()) {
         // The portrait stays as it was.
         showCodecFailure(tr("Load Portrait"),

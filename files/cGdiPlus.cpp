@@ -2,19 +2,20 @@
 
 #include "files/FreeImageGifWriter.h"
 #include "files/JpegCodec.h"
+#include "platform/BoundedImageReader.h"
 #include "platform/CommandError.h"
+#include "platform/Flatten.h"
 #include "platform/Surface.h"
 
-#include <algorithm>
-#include <limits>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
 #include <QScopeGuard>
+#include <algorithm>
+#include <limits>
 
 const QUuid cGdiPlus::EncoderQuality =
     QUuid::fromString(QStringLiteral("{1D5BE4B5-FA4A-452D-9CDD-5DB35105E7EB}"));
@@ -25,10 +26,12 @@ namespace {
 
 quintptr nextToken = 0;
 
-// The formats the open command decodes: the usual raster picture formats.
+// The formats the open command decodes besides JPEG, and nothing else: a file no reader
+// of these takes is not one of its pictures, whatever another reader makes of it. The
+// icon reader, which takes the most, comes last.
 const QList<QByteArray>& decodableFormats()
 {
-    static const QList<QByteArray> formats{"bmp", "gif", "jpeg", "png", "tiff", "ico", "cur"};
+    static const QList<QByteArray> formats{"bmp", "gif", "png", "tiff", "ico"};
     return formats;
 }
 
@@ -72,22 +75,6 @@ int saveFailureStatus(const QString& fileName)
     if (!folder.isWritable() || (target.exists() && !target.isWritable()))
         return cGdiPlus::AccessDenied;
     return cGdiPlus::Win32Error;
-}
-
-// Alpha composited over black, as the picture's background is transparent black.
-QImage overBlack(const QImage& image)
-{
-    if (!image.hasAlphaChannel())
-        return image.convertToFormat(QImage::Format_RGB32);
-    QImage premultiplied = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    QImage rgb(premultiplied.size(), QImage::Format_RGB32);
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto* src = reinterpret_cast<const QRgb*>(premultiplied.constScanLine(y));
-        auto* dst = reinterpret_cast<QRgb*>(rgb.scanLine(y));
-        for (int x = 0; x < rgb.width(); ++x)
-            dst[x] = src[x] | 0xFF000000u;
-    }
-    return rgb;
 }
 
 quint32 le32(const QByteArray& d, int at)
@@ -176,8 +163,17 @@ bool gifFirstImageComplete(const QByteArray& d)
 
 bool withinBounds(QSize size)
 {
-    return size.width() <= cGdiPlus::MaxSide && size.height() <= cGdiPlus::MaxSide &&
-           qint64(size.width()) * size.height() <= cGdiPlus::MaxPixels;
+    return BoundedImageReader(cGdiPlus::MaxSide, cGdiPlus::MaxPixels).withinBounds(size);
+}
+
+QString notAPictureText()
+{
+    return cGdiPlus::tr("The file is not a picture in a format this program reads.");
+}
+
+QString damagedText(const QString& why)
+{
+    return cGdiPlus::tr("The file is damaged or incomplete (%1).").arg(why);
 }
 
 QString boundsText(QSize size)
@@ -277,8 +273,7 @@ void cGdiPlus::IndexExtensions(const QString& text, const QString& separator, in
     auto add = [&](const QString& key) {
         const QString folded = key.toCaseFolded();
         if (m_encoderByExtension.contains(folded))
-            throw CommandError(
-                457, tr("This key is already associated with an element of this collection"));
+            throw CommandError(457, tr("This key is already associated with an element of this collection"));
         m_encoderByExtension.insert(folded, index);
     };
     qsizetype start = 0;
@@ -355,9 +350,7 @@ bool cGdiPlus::EncodePicture(const QImage& bitmap, const QString& sFileName, con
     const int status =
         encoder.Encode ? encoder.Encode(bitmap, parameters, bytes, detail) : int(NotImplemented);
     if (status != Ok) {
-        fail(status, detail.isEmpty()
-                         ? tr("The %1 encoder failed.").arg(encoder.FormatDescription)
-                         : detail);
+        fail(status, detail.isEmpty() ? tr("The %1 encoder failed.").arg(encoder.FormatDescription) : detail);
         return false;
     }
     return true;
@@ -392,7 +385,7 @@ bool cGdiPlus::PictureBoxToFile(const Surface& pic, const QString& sFileName, co
     return true;
 }
 
-QImage cGdiPlus::FilenameToIPicture(const QString& sFileName)
+QImage cGdiPlus::FilenameToIPicture(const QString& sFileName, QRgb background)
 {
     m_lastStatus = Ok;
     m_lastDetail.clear();
@@ -428,10 +421,10 @@ QImage cGdiPlus::FilenameToIPicture(const QString& sFileName)
         fail(UnknownImageFormat, tr("The file is empty."));
         return {};
     }
-    return decode(data);
+    return decode(data, background);
 }
 
-QImage cGdiPlus::BytesToIPicture(const QByteArray& data)
+QImage cGdiPlus::BytesToIPicture(const QByteArray& data, QRgb background)
 {
     m_lastStatus = Ok;
     m_lastDetail.clear();
@@ -439,10 +432,10 @@ QImage cGdiPlus::BytesToIPicture(const QByteArray& data)
         fail(UnknownImageFormat, tr("There are no bytes to decode."));
         return {};
     }
-    return decode(data);
+    return decode(data, background);
 }
 
-QImage cGdiPlus::decode(const QByteArray& data)
+QImage cGdiPlus::decode(const QByteArray& data, QRgb background)
 {
     if (JpegCodec::looksLikeJpeg(data)) {
         const JpegCodec::Decoded jpeg = JpegCodec::decode(data, MaxSide, MaxPixels);
@@ -453,7 +446,7 @@ QImage cGdiPlus::decode(const QByteArray& data)
             fail(ValueOverflow, boundsText(jpeg.claimedSize));
             return {};
         default:
-            fail(GenericError, tr("The file is damaged or incomplete (%1).").arg(jpeg.detail));
+            fail(GenericError, damagedText(jpeg.detail));
             return {};
         }
     }
@@ -461,51 +454,42 @@ QImage cGdiPlus::decode(const QByteArray& data)
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(false);
-    const QByteArray format = reader.format();
-    if (format.isEmpty() || !decodableFormats().contains(format)) {
-        fail(UnknownImageFormat, tr("The file is not a picture in a format this program reads."));
+    const QByteArray format = BoundedImageReader::formatOf(buffer, decodableFormats());
+    if (format.isEmpty()) {
+        fail(UnknownImageFormat, notAPictureText());
         return {};
     }
     const BitmapHeader bitmap = format == "bmp" ? bitmapHeader(data) : BitmapHeader{};
-    const QSize claimed = bitmap.valid ? bitmap.size : reader.size();
-    if (claimed.isValid() && !withinBounds(claimed)) {
-        fail(ValueOverflow, boundsText(claimed));
+    if (bitmap.valid && !withinBounds(bitmap.size)) {
+        fail(ValueOverflow, boundsText(bitmap.size));
         return {};
     }
     if (bitmap.valid && qint64(data.size()) < bitmap.bytesNeeded) {
-        fail(GenericError,
-             QStringLiteral(
-                 "The file is damaged or incomplete (the bitmap is shorter than its header says)."));
+        fail(GenericError, damagedText(tr("the bitmap is shorter than its header says")));
         return {};
     }
     if (format == "gif" && !gifFirstImageComplete(data)) {
-        fail(GenericError,
-             tr("The file is damaged or incomplete (the picture data ends early)."));
+        fail(GenericError, damagedText(tr("the picture data ends early")));
         return {};
     }
-    QImage image;
-    if (!reader.read(&image) || image.isNull()) {
-        switch (reader.error()) {
-        case QImageReader::UnsupportedFormatError:
-            fail(UnknownImageFormat, reader.errorString());
-            break;
-        case QImageReader::DeviceError:
-            fail(Win32Error, reader.errorString());
-            break;
-        default:
-            fail(GenericError,
-                 tr("The file is damaged or incomplete (%1).").arg(reader.errorString()));
-            break;
-        }
-        return {};
+    const BoundedImageReader::Result read = BoundedImageReader(MaxSide, MaxPixels).read(buffer, {format});
+    switch (read.outcome) {
+    case BoundedImageReader::Outcome::Decoded:
+        return flattenedOver(read.image, background);
+    case BoundedImageReader::Outcome::TooLarge:
+        fail(ValueOverflow, boundsText(read.claimedSize));
+        break;
+    case BoundedImageReader::Outcome::NotAPicture:
+        fail(UnknownImageFormat, notAPictureText());
+        break;
+    case BoundedImageReader::Outcome::Unreadable:
+        fail(Win32Error, read.detail);
+        break;
+    case BoundedImageReader::Outcome::Damaged:
+        fail(GenericError, damagedText(read.detail));
+        break;
     }
-    if (!withinBounds(image.size())) {
-        fail(ValueOverflow, boundsText(image.size()));
-        return {};
-    }
-    return overBlack(image);
+    return {};
 }
 
 QString cGdiPlus::GdiErrorString(int lError)

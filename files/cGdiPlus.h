@@ -61,7 +61,9 @@ public:
     // Files beyond these are refused from their header, before any pixel is decoded.
     static constexpr int MaxSide = 16384;
     static constexpr qint64 MaxPixels = 100'000'000;
-    static constexpr qint64 MaxFileBytes = 256LL * 1024 * 1024;
+    // Room for any picture inside the bound stored without compression at up to 16 bits a
+    // sample with alpha (8 bytes a pixel), and its headers.
+    static constexpr qint64 MaxFileBytes = MaxPixels * 8 + (1LL << 20);
 
     static const QUuid EncoderQuality;
     // Our own JPEG setting: value 1 keeps full chroma resolution (4:4:4) at any quality.
@@ -76,8 +78,9 @@ public:
     explicit cGdiPlus(QList<ImageCodecInfo> encoders, QObject* parent = nullptr);
     ~cGdiPlus() override;
 
-    // The decoded picture as RGB32 (transparent pixels black), or a null image.
-    QImage FilenameToIPicture(const QString& sFileName);
+    // The decoded picture as RGB32, composited over the background (transparent pixels
+    // take it; black unless told), or a null image.
+    QImage FilenameToIPicture(const QString& sFileName, QRgb background = qRgb(0, 0, 0));
     // fullChroma asks a JPEG encoder for 4:4:4 whatever the quality.
     bool PictureBoxToFile(const Surface& pic, const QString& sFileName, const std::int32_t& lQuality,
                           bool fullChroma = false);
@@ -86,7 +89,7 @@ public:
     bool EncodePicture(const QImage& bitmap, const QString& sFileName, const std::int32_t& lQuality,
                        QByteArray& bytes, bool fullChroma = false);
     // Decodes file bytes as FilenameToIPicture decodes a file's contents.
-    QImage BytesToIPicture(const QByteArray& data);
+    QImage BytesToIPicture(const QByteArray& data, QRgb background = qRgb(0, 0, 0));
     static QString GdiErrorString(int lError);
 
     quintptr GdipToken() const { return m_token; }
@@ -111,7 +114,7 @@ private:
     void startUp();
     void LoadEncoders();
     void fail(int status, const QString& detail);
-    QImage decode(const QByteArray& data);
+    QImage decode(const QByteArray& data, QRgb background);
 
     quintptr m_token = 0;
     bool m_startedFreeImage = false;

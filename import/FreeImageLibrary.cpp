@@ -89,7 +89,7 @@ Bitmap floatTo32Bits(FIBITMAP* source, bool alpha)
             dst[4 * x + FI_RGBA_RED] = level(p[0]);
             dst[4 * x + FI_RGBA_GREEN] = level(p[1]);
             dst[4 * x + FI_RGBA_BLUE] = level(p[2]);
-            dst[4 * x + FI_RGBA_ALPHA] = 0xFF;
+            dst[4 * x + FI_RGBA_ALPHA] = alpha ? level(p[3]) : 0xFF;
         }
     }
     return out;
@@ -132,7 +132,7 @@ void copyRows(FIBITMAP* bgra, DecodedPicture& out)
         std::uint32_t* dst = out.pixels.data() + std::size_t(y) * w;
         for (std::uint32_t x = 0; x < w; ++x) {
             const BYTE* p = row + 4 * x;
-            dst[x] = 0xFF000000u | (std::uint32_t(p[FI_RGBA_RED]) << 16) |
+            dst[x] = (std::uint32_t(p[FI_RGBA_ALPHA]) << 24) | (std::uint32_t(p[FI_RGBA_RED]) << 16) |
                      (std::uint32_t(p[FI_RGBA_GREEN]) << 8) | std::uint32_t(p[FI_RGBA_BLUE]);
         }
     }
@@ -155,9 +155,15 @@ void decodeIdentified(const char* path, FREE_IMAGE_FORMAT fif, DecodedPicture& o
         }
     }
 
-    Bitmap bitmap(FreeImage_Load(fif, path, 0));
+    // The library's PNG reader corrects by the file's gamma unless told not to; the
+    // samples as stored are what Qt's readers give too.
+    Bitmap bitmap(FreeImage_Load(fif, path, fif == FIF_PNG ? PNG_IGNOREGAMMA : 0));
     if (!bitmap)
         return;
+    // A float map stores its rows bottom to top; the library hands them over in file
+    // order, which is upside down for its bitmaps.
+    if (fif == FIF_PFM)
+        FreeImage_FlipVertical(bitmap.get());
     out.loaded = true;
     out.width = FreeImage_GetWidth(bitmap.get());
     out.height = FreeImage_GetHeight(bitmap.get());

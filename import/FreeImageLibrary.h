@@ -26,8 +26,19 @@ enum class Failure : std::uint8_t {
     Exception = 2,   // any other exception escaped the library
 };
 
-// What one load produced. Pixels are top row first, one 0xFFRRGGBB word per pixel
-// (the layout of QImage::Format_RGB32).
+// How Qt's readers fared with a file the library gave no pixels for (the import helper
+// tries them; this library never does).
+enum class Fallback : std::uint8_t {
+    NotTried = 0,
+    Decoded = 1,     // the pixels are Qt's
+    NotAPicture = 2, // no reader takes the file
+    TooLarge = 3,    // it claims more than ImportLimits
+    Damaged = 4,     // a reader takes it but cannot decode it
+    Unreadable = 5,  // the file could not be read
+};
+
+// What one load produced. Pixels are top row first, one 0xAARRGGBB word per pixel, alpha
+// not premultiplied (the layout of QImage::Format_ARGB32).
 struct DecodedPicture {
     int format = -1;         // FreeImage's format code; -1 when the file is not identified
     bool loaded = false;     // FreeImage_Load returned a bitmap
@@ -40,6 +51,8 @@ struct DecodedPicture {
     int convertError = 0;   // errno-style code when the conversion to 32 bits failed
     Failure failure = Failure::None;
     std::string failureText;
+    Fallback fallback = Fallback::NotTried;
+    std::string fallbackText; // the reader's own words when it failed
     std::vector<std::uint32_t> pixels;
 };
 
@@ -48,7 +61,8 @@ using MessageSink = std::function<void(int format, const char* message)>;
 
 // One load: initialise, identify, check the header against the bounds where the format
 // can read the header alone, decode, convert to 32-bit rows, deinitialise - the library
-// is deinitialised on every path, exceptions included.
+// is deinitialised on every path, exceptions included. PNG samples come as stored (no
+// gamma correction) and float maps top row first.
 DecodedPicture decodeFile(const char* path, const MessageSink& sink);
 
 } // namespace FreeImageLibrary

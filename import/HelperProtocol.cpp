@@ -54,6 +54,7 @@ std::string messageFrame(int format, const char* text)
 
 std::string resultFrame(const FreeImageLibrary::DecodedPicture& p)
 {
+    const std::string failureText = p.failureText.substr(0, MaxFailureBytes);
     std::string payload;
     put32(payload, std::uint32_t(p.format));
     payload.push_back(char(p.loaded));
@@ -62,12 +63,14 @@ std::string resultFrame(const FreeImageLibrary::DecodedPicture& p)
     payload.push_back(char(p.hasInfo));
     payload.push_back(char(p.converted));
     payload.push_back(char(p.failure));
-    payload.append(2, '\0');
+    payload.push_back(char(p.fallback));
+    payload.push_back('\0');
     put32(payload, p.width);
     put32(payload, p.height);
     put32(payload, std::uint32_t(p.convertError));
-    put32(payload, 0);
-    payload.append(p.failureText.substr(0, MaxFailureBytes));
+    put32(payload, std::uint32_t(failureText.size()));
+    payload.append(failureText);
+    payload.append(p.fallbackText.substr(0, MaxFailureBytes));
     return frame(TagResult, payload);
 }
 
@@ -105,7 +108,7 @@ bool Reader::startFrame()
     } else if (m_tag == TagResult) {
         if (m_haveResult)
             return fail("second result frame");
-        if (m_length < ResultBytes || m_length > ResultBytes + MaxFailureBytes)
+        if (m_length < ResultBytes || m_length > ResultBytes + 2 * MaxFailureBytes)
             return fail("result frame of a wrong length");
     } else if (m_tag == TagPixels) {
         if (!m_haveResult || !m_picture.converted || m_havePixels)
@@ -149,11 +152,22 @@ bool Reader::finishFrame()
         if (std::uint8_t(p[9]) > std::uint8_t(FreeImageLibrary::Failure::Exception))
             return fail("unknown failure kind");
         r.failure = FreeImageLibrary::Failure(p[9]);
+        if (std::uint8_t(p[10]) > std::uint8_t(FreeImageLibrary::Fallback::Unreadable))
+            return fail("unknown fallback outcome");
+        r.fallback = FreeImageLibrary::Fallback(p[10]);
         r.width = get32(p + 12);
         r.height = get32(p + 16);
         r.convertError = int(get32(p + 20));
-        r.failureText = m_payload.substr(ResultBytes);
-        if (r.converted && (!r.loaded || r.tooLarge || r.width < 1 || r.height < 1 ||
+        const std::uint32_t failureLength = get32(p + 24);
+        const std::uint32_t textBytes = m_length - ResultBytes;
+        if (failureLength > MaxFailureBytes || failureLength > textBytes ||
+            textBytes - failureLength > MaxFailureBytes)
+            return fail("result texts of a wrong length");
+        r.failureText = m_payload.substr(ResultBytes, failureLength);
+        r.fallbackText = m_payload.substr(ResultBytes + failureLength);
+        // Pixels come from the library's bitmap or from Qt's reader, and only within the bound.
+        const bool decoded = r.loaded || r.fallback == FreeImageLibrary::Fallback::Decoded;
+        if (r.converted && (!decoded || r.tooLarge || r.width < 1 || r.height < 1 ||
                             !ImportLimits::withinBounds(r.width, r.height)))
             return fail("result announces pixels of an impossible size");
         m_haveResult = true;

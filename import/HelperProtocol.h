@@ -10,7 +10,8 @@
 // The import helper's answer on its standard output, as frames of a 4-byte tag, a 32-bit
 // little-endian payload length and the payload:
 //   "MSG " int32 format, then the library's message text (at most MaxMessageBytes)
-//   "RSLT" the fixed result record, then the failure text (at most MaxFailureBytes)
+//   "RSLT" the fixed result record, then the failure text and the fallback text
+//          (each at most MaxFailureBytes; the record holds the first one's length)
 //   "PIXS" width * height 32-bit pixels, only after a result that says converted
 //   "END " empty; nothing may follow
 // The editor trusts none of it: the reader checks every length against the result and
@@ -19,7 +20,7 @@ namespace HelperProtocol {
 
 inline constexpr std::uint32_t MaxMessageBytes = 4096;
 inline constexpr std::uint32_t MaxFailureBytes = 1024;
-inline constexpr std::uint32_t ResultBytes = 24;
+inline constexpr std::uint32_t ResultBytes = 28;
 // More messages than this from one load are counted but not kept.
 inline constexpr std::size_t MaxMessages = 16;
 

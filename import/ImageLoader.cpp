@@ -3,9 +3,12 @@
 #include "import/ImportLimits.h"
 #include "platform/CommandError.h"
 #include "platform/Dialogs.h"
+#include "platform/Flatten.h"
 #include "platform/Surface.h"
 
-#include <QImageReader>
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 
@@ -14,21 +17,23 @@ namespace {
 QString tooLargeText(quint64 width, quint64 height)
 {
     return ImageLoader::tr("The picture is %1 x %2 pixels. Pictures of up to %3 pixels a side and %4 million "
-                          "pixels can be imported.")
+                           "pixels can be imported.")
         .arg(width)
         .arg(height)
         .arg(ImportLimits::MaxSide)
         .arg(ImportLimits::MaxPixels / 1'000'000);
 }
 
-// The helper's pixel words already have QImage::Format_RGB32's layout; the image takes
-// the buffer over instead of copying it.
+// The helper's pixel words already have QImage::Format_ARGB32's layout; the image takes
+// the buffer over instead of copying it, and is opaque RGB32 when every pixel is.
 QImage wrapPixels(FreeImageLibrary::DecodedPicture& picture)
 {
+    const bool opaque = std::all_of(picture.pixels.begin(), picture.pixels.end(),
+                                    [](std::uint32_t p) { return p >> 24 == 0xFF; });
     auto* words = new std::vector<std::uint32_t>(std::move(picture.pixels));
     return QImage(
         reinterpret_cast<const uchar*>(words->data()), int(picture.width), int(picture.height),
-        qsizetype(picture.width) * 4, QImage::Format_RGB32,
+        qsizetype(picture.width) * 4, opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32,
         [](void* p) { delete static_cast<std::vector<std::uint32_t>*>(p); }, words);
 }
 
@@ -41,8 +46,8 @@ ImageLoader::ImageLoader(Dialogs& dialogs, ImportHelper::Settings settings)
 
 void ImageLoader::FreeImageErrorHandler(int /*format*/, const QString& message)
 {
-    m_dialogs.message(tr("Error: ") + message, tr("FreeImage Dll Error"),
-                      MessageButtons::Ok, MessageIcon::None);
+    m_dialogs.message(tr("Error: ") + message, tr("FreeImage Dll Error"), MessageButtons::Ok,
+                      MessageIcon::None);
 }
 
 void ImageLoader::renderError(const QString& text)
@@ -84,26 +89,24 @@ bool ImageLoader::RenderDIB(const LibraryBitmap& bitmap, Surface& box)
     return true;
 }
 
-bool ImageLoader::loadWithQt(const QString& path, Surface& box)
+QString ImageLoader::notReadText(const FreeImageLibrary::DecodedPicture& picture)
 {
-    QImageReader reader(path);
-    const QSize claimed = reader.size();
-    if (claimed.isValid() && !ImportLimits::withinBounds(quint64(claimed.width()), quint64(claimed.height())))
-        throw CommandError(ErrorPictureTooLarge, tooLargeText(claimed.width(), claimed.height()));
-    const QImage image = reader.read();
-    if (image.isNull())
-        return false;
-    if (!ImportLimits::withinBounds(quint64(image.width()), quint64(image.height())))
-        throw CommandError(ErrorPictureTooLarge, tooLargeText(image.width(), image.height()));
-    box.resize(image.width(), image.height());
-    box.clear();
-    box.copyFrom(image, 0, 0, image.width(), image.height(), 0, 0);
-    box.present();
-    return true;
+    const QString why = QString::fromStdString(picture.fallbackText);
+    switch (picture.fallback) {
+    case FreeImageLibrary::Fallback::Damaged:
+        return tr("The file is damaged or incomplete (%1).").arg(why);
+    case FreeImageLibrary::Fallback::Unreadable:
+        return tr("The file could not be read (%1).").arg(why);
+    default:
+        return tr("The file is not a picture in a format this program reads.");
+    }
 }
 
 bool ImageLoader::LoadImageFile(const QString& path, Surface& box)
 {
+    if (!QFileInfo(path).isFile())
+        throw CommandError(ErrorFileNotFound, tr("There is no file %1.").arg(QDir::toNativeSeparators(path)));
+
     ImportHelper::Run run = ImportHelper::decode(path, m_settings);
     if (run.status != ImportHelper::Status::Finished) {
         // One message for the whole failure; what the library said before it went
@@ -114,10 +117,20 @@ bool ImageLoader::LoadImageFile(const QString& path, Surface& box)
         throw CommandError(ErrorInvalidPicture, text);
     }
 
+    FreeImageLibrary::DecodedPicture& picture = run.picture;
+    if (picture.tooLarge)
+        throw CommandError(ErrorPictureTooLarge, tooLargeText(picture.width, picture.height));
+    if (picture.converted) {
+        // The library's pixels, or Qt's where it had none: either way what the library
+        // complained of no longer matters. Transparent pixels show the box's background.
+        LibraryBitmap bitmap{int(picture.width), int(picture.height), true, true, {}, 0};
+        bitmap.pixels = flattenedOver(wrapPixels(picture), toQRgb(box.backColor()));
+        return RenderDIB(bitmap, box);
+    }
+
+    // Neither reader gave pixels: the library's messages say why, or this program does.
     for (const HelperProtocol::Message& m : run.messages)
         FreeImageErrorHandler(m.format, QString::fromLocal8Bit(m.text.data(), qsizetype(m.text.size())));
-
-    FreeImageLibrary::DecodedPicture& picture = run.picture;
     switch (picture.failure) {
     case FreeImageLibrary::Failure::None:
         break;
@@ -125,24 +138,16 @@ bool ImageLoader::LoadImageFile(const QString& path, Surface& box)
         throw CommandError(ErrorOutOfMemory, tr("Out of memory while decoding the picture (%1).")
                                                  .arg(QString::fromStdString(picture.failureText)));
     case FreeImageLibrary::Failure::Exception:
-        throw CommandError(ErrorInvalidPicture,
-                           tr("The image library failed on this picture (%1).")
-                               .arg(QString::fromStdString(picture.failureText)));
+        throw CommandError(ErrorInvalidPicture, tr("The image library failed on this picture (%1).")
+                                                    .arg(QString::fromStdString(picture.failureText)));
     }
-    if (picture.format == -1)
-        return loadWithQt(path, box);
-    if (picture.tooLarge)
-        throw CommandError(ErrorPictureTooLarge, tooLargeText(picture.width, picture.height));
-    if (!picture.loaded)
+    if (picture.loaded) {
+        // A bitmap the library decoded but that cannot be drawn: RenderDIB says why.
+        LibraryBitmap bitmap{int(picture.width),  int(picture.height), picture.hasBits, picture.hasInfo, {},
+                             picture.convertError};
+        return RenderDIB(bitmap, box);
+    }
+    if (!run.messages.empty())
         return false;
-
-    LibraryBitmap bitmap;
-    bitmap.width = int(picture.width);
-    bitmap.height = int(picture.height);
-    bitmap.hasBits = picture.hasBits;
-    bitmap.hasInfo = picture.hasInfo;
-    bitmap.renderError = picture.convertError;
-    if (picture.converted)
-        bitmap.pixels = wrapPixels(picture);
-    return RenderDIB(bitmap, box);
+    throw CommandError(ErrorInvalidPicture, notReadText(picture));
 }

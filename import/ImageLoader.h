@@ -22,9 +22,10 @@ struct LibraryBitmap {
     int renderError = 0; // the helper's error code when it did
 };
 
-// The image-loading module: FreeImage decodes (in the helper process), RenderDIB draws
-// the result 1:1 into a picture box, the library's messages reach the user as message
-// boxes, and Qt's image readers take the files FreeImage does not identify.
+// The image-loading module: FreeImage decodes in the helper process, and Qt's image
+// readers there take what it gives no pixels for; RenderDIB draws the result 1:1 into a
+// picture box. When neither reads the file, the library's messages reach the user as
+// message boxes, or one error box says why.
 class ImageLoader {
     Q_DECLARE_TR_FUNCTIONS(ImageLoader)
 
@@ -34,9 +35,11 @@ public:
     ImportHelper::Settings& settings() { return m_settings; }
 
     // Decodes the file into the box; true on success. Only a decoded bitmap reaches the
-    // box (through RenderDIB). A helper that crashes, times out or answers nonsense, a picture
-    // beyond ImportLimits and an exception escaping the library all throw CommandError,
-    // which the Import command turns into its one error box.
+    // box (through RenderDIB), its transparent pixels composited over the box's background
+    // colour. A missing file, a helper that crashes, times out or answers nonsense, a
+    // picture beyond ImportLimits, an exception escaping the library and a file neither
+    // reader takes without a word from the library all throw CommandError, which the
+    // Import command turns into its one error box.
     bool LoadImageFile(const QString& path, Surface& box);
 
     // Sizes the box to the bitmap and draws it; false after one "RenderDIB Error" box.
@@ -47,11 +50,12 @@ public:
 
     // Error numbers of the run-time errors LoadImageFile raises.
     static constexpr int ErrorOutOfMemory = 7;
+    static constexpr int ErrorFileNotFound = 53;
     static constexpr int ErrorPictureTooLarge = 480;
     static constexpr int ErrorInvalidPicture = 481;
 
 private:
-    bool loadWithQt(const QString& path, Surface& box);
+    static QString notReadText(const FreeImageLibrary::DecodedPicture& picture);
     void renderError(const QString& text);
 
     Dialogs& m_dialogs;

@@ -79,6 +79,8 @@ void ImportCommand::pick(const QString& file)
     if (!m_window)
         m_window = new frmImport(m_canvas, m_status, m_background, m_owner);
 
+    // Transparent parts of the picture take the colour the region takes outside it.
+    m_window->pictureSurface().setBackColor(m_background());
     if (!m_loader.LoadImageFile(file, m_window->pictureSurface()))
         return;
 

@@ -40,7 +40,9 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
     clock.start();
 
     QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Never the editor's own standard error: the child may not write files, and a
+    // desktop session's log is one. The helper drops its diagnostics besides.
+    process.setStandardErrorFile(QProcess::nullDevice());
     process.setInputChannelMode(QProcess::ManagedInputChannel);
     const rlim_t memory = rlim_t(settings.memoryLimitBytes);
     const rlim_t cpu = rlim_t(settings.cpuSeconds);

@@ -1,11 +1,13 @@
-# The import helper, built beside the editor: FreeImage runs in this short-lived
-# child process, never in the editor. It links only the adapter and the frame format, not Qt.
+# The import helper, built beside the editor: FreeImage, and Qt's image readers when
+# FreeImage gives no pixels, run in this short-lived child process, never in the editor.
+# It links the adapter, the frame format and the bounded reader, and of Qt only QtGui.
 add_executable(pictoria-import-helper
   ${CMAKE_CURRENT_LIST_DIR}/helper/main.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FreeImageLibrary.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/HelperProtocol.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/HelperProtocol.cpp
+  ${CMAKE_SOURCE_DIR}/platform/BoundedImageReader.cpp)
 target_include_directories(pictoria-import-helper PRIVATE ${CMAKE_SOURCE_DIR} ${FREEIMAGE_INCLUDE_DIR})
-target_link_libraries(pictoria-import-helper PRIVATE ${FREEIMAGE_LIBRARY})
+target_link_libraries(pictoria-import-helper PRIVATE ${FREEIMAGE_LIBRARY} Qt6::Gui)
 
 # The editor looks beside its own binary first; tests and benchmarks, which live
 # elsewhere, fall back to the build's copy. Everything linking the core builds the

@@ -1,18 +1,27 @@
-// pictoria-import-helper: decodes one picture with FreeImage and writes the result to
-// standard output in the frames of HelperProtocol. It runs as a short-lived child of the
-// editor under memory, CPU and time limits, so a library fault on a hostile file ends
-// this process instead of the editor.
+// pictoria-import-helper: decodes one picture and writes the result to standard output in
+// the frames of HelperProtocol. FreeImage tries first; when it gives no pixels, Qt's image
+// readers do. It runs as a short-lived child of the editor under memory, CPU and time
+// limits, so a decoder fault on a hostile file ends this process instead of the editor.
 #include "import/FreeImageLibrary.h"
 #include "import/HelperProtocol.h"
+#include "import/ImportLimits.h"
+#include "platform/BoundedImageReader.h"
 
+#include <QFile>
+#include <QGuiApplication>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <memory>
+#include <new>
 #include <string>
 #include <unistd.h>
 
 namespace {
+
+using FreeImageLibrary::DecodedPicture;
+using FreeImageLibrary::Fallback;
 
 int out = -1;
 
@@ -35,6 +44,88 @@ bool writeAll(const std::string& s)
     return writeAll(s.data(), s.size());
 }
 
+// The frames get a descriptor of their own, and whatever the libraries print goes
+// nowhere: an inherited standard error may be a regular file, which the no-file-writes
+// limit turns into a fatal SIGXFSZ on the first warning, or closed, and then its number
+// would be handed out to the next file opened.
+bool detachDiagnostics()
+{
+    out = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    if (out < 0)
+        return false;
+    const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (null < 0)
+        return false;
+    const bool ok = ::dup2(null, STDOUT_FILENO) >= 0 && ::dup2(null, STDERR_FILENO) >= 0;
+    if (null > STDERR_FILENO)
+        ::close(null);
+    return ok;
+}
+
+// Some readers draw (SVG text needs fonts), which takes a GUI application; one without a
+// display is made only when Qt's readers are needed.
+std::unique_ptr<QGuiApplication> startQtOffscreen(const char* program)
+{
+    static int argc = 3;
+    static std::string name(program);
+    static char platform[] = "-platform", offscreen[] = "offscreen";
+    static char* argv[] = {name.data(), platform, offscreen, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+// Qt's readers on a file the library gave no pixels for, under the same bound.
+QImage readWithQt(const char* path, DecodedPicture& picture)
+{
+    QFile file(QFile::decodeName(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        picture.fallback = Fallback::Unreadable;
+        picture.fallbackText = file.errorString().toStdString();
+        return {};
+    }
+    const BoundedImageReader reader(int(ImportLimits::MaxSide), qint64(ImportLimits::MaxPixels));
+    BoundedImageReader::Result result;
+    try {
+        result = reader.read(file);
+    } catch (const std::bad_alloc&) {
+        result.outcome = BoundedImageReader::Outcome::Damaged;
+        result.detail = QStringLiteral("out of memory");
+    }
+    picture.fallbackText = result.detail.toStdString();
+    switch (result.outcome) {
+    case BoundedImageReader::Outcome::Decoded:
+        picture.fallback = Fallback::Decoded;
+        picture.width = std::uint32_t(result.image.width());
+        picture.height = std::uint32_t(result.image.height());
+        picture.converted = true;
+        return result.image;
+    case BoundedImageReader::Outcome::TooLarge:
+        picture.fallback = Fallback::TooLarge;
+        picture.tooLarge = true;
+        picture.width = std::uint32_t(result.claimedSize.width());
+        picture.height = std::uint32_t(result.claimedSize.height());
+        break;
+    case BoundedImageReader::Outcome::NotAPicture:
+        picture.fallback = Fallback::NotAPicture;
+        break;
+    case BoundedImageReader::Outcome::Damaged:
+        picture.fallback = Fallback::Damaged;
+        break;
+    case BoundedImageReader::Outcome::Unreadable:
+        picture.fallback = Fallback::Unreadable;
+        break;
+    }
+    return {};
+}
+
+// Qt's 32-bit formats have the frames' word layout, one row after another.
+bool writeRows(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        if (!writeAll(reinterpret_cast<const char*>(image.constScanLine(y)), std::size_t(image.width()) * 4))
+            return false;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -44,22 +135,32 @@ int main(int argc, char** argv)
         return 2;
     }
     std::signal(SIGPIPE, SIG_IGN);
-    // The frames get a descriptor of their own; anything a library prints on standard
-    // output goes to standard error and cannot corrupt them.
-    out = ::dup(STDOUT_FILENO);
-    if (out < 0 || ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0)
+    // A library that tries to write a file (a cache, a log) gets an error, not a fatal
+    // signal: the no-file-writes limit stays, and the decode goes on.
+    std::signal(SIGXFSZ, SIG_IGN);
+    if (!detachDiagnostics())
         return 3;
 
     bool ok = true;
     const FreeImageLibrary::MessageSink sink = [&](int format, const char* message) {
         ok = ok && writeAll(HelperProtocol::messageFrame(format, message));
     };
-    const FreeImageLibrary::DecodedPicture picture = FreeImageLibrary::decodeFile(argv[1], sink);
+    DecodedPicture picture = FreeImageLibrary::decodeFile(argv[1], sink);
+    QImage qtPixels;
+    std::unique_ptr<QGuiApplication> qt;
+    if (!picture.converted && !picture.tooLarge) {
+        qt = startQtOffscreen(argv[0]);
+        qtPixels = readWithQt(argv[1], picture);
+    }
 
     ok = ok && writeAll(HelperProtocol::resultFrame(picture));
     if (picture.converted) {
-        ok = ok && writeAll(HelperProtocol::pixelsHeader(std::uint32_t(picture.pixels.size())));
-        ok = ok && writeAll(reinterpret_cast<const char*>(picture.pixels.data()), picture.pixels.size() * 4);
+        ok = ok && writeAll(HelperProtocol::pixelsHeader(picture.width * picture.height));
+        if (picture.fallback == Fallback::Decoded)
+            ok = ok && writeRows(qtPixels);
+        else
+            ok = ok &&
+                 writeAll(reinterpret_cast<const char*>(picture.pixels.data()), picture.pixels.size() * 4);
     }
     ok = ok && writeAll(HelperProtocol::endFrame());
     return ok ? 0 : 4;

@@ -3,6 +3,7 @@
 #include "files/PortraitFiles.h"
 #include "files/PortraitSamples.h"
 #include "files/cGdiPlus.h"
+#include "import/TestPictures.h"
 #include "mainwindow/EditingState.h"
 #include "platform/CommandError.h"
 #include "platform/ScriptedDialogs.h"
@@ -11,6 +12,7 @@
 
 #include <QDir>
 #include <QImageReader>
+#include <QPainter>
 #include <QtTest>
 
 using namespace PortraitSamples;
@@ -56,6 +58,8 @@ private slots:
     void portraitSizedPictureOpensWithoutQuestion();
     void otherSizesAskFirst_data();
     void otherSizesAskFirst();
+    void largePictureInsideTheBoundOpens_data();
+    void largePictureInsideTheBoundOpens();
     void badFileLeavesPortraitAlone_data();
     void badFileLeavesPortraitAlone();
     void runTimeErrorsShowTheErrorBox_data();
@@ -231,6 +235,8 @@ void PortraitFilesTest::portraitSizedPictureOpensWithoutQuestion_data()
     QTest::addColumn<QString>("format");
     QTest::newRow("png") << "png";
     QTest::newRow("bmp") << "bmp";
+    QTest::newRow("tiff") << "tiff";
+    QTest::newRow("ico") << "ico";
 }
 
 void PortraitFilesTest::portraitSizedPictureOpensWithoutQuestion()
@@ -272,7 +278,9 @@ void PortraitFilesTest::otherSizesAskFirst()
     canvas->commitCell(0, 0, RGBColour(0, 255, 0));
     const QImage before = portraitNow();
 
-    const QImage picture = detailedPortrait(size.width(), size.height());
+    // One transparent pixel, hiding a colour of its own: it shows the background too.
+    QImage picture = detailedPortrait(size.width(), size.height()).convertToFormat(QImage::Format_ARGB32);
+    picture.setPixel(1, 1, qRgba(0, 250, 250, 0));
     const QString file = path(QStringLiteral("sized-%1x%2.png").arg(size.width()).arg(size.height()));
     QVERIFY(writeFile(file, encoded(picture, "png")));
     dialogs->fileAnswers << file;
@@ -293,11 +301,66 @@ void PortraitFilesTest::otherSizesAskFirst()
     QCOMPARE(status->panelText(1), file + " loaded successfully.");
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x) {
-            const Colour expected =
-                x < size.width() && y < size.height() ? fromQRgb(picture.pixel(x, y)) : RGBColour(200, 0, 0);
+            const bool shown = x < size.width() && y < size.height() && qAlpha(picture.pixel(x, y)) == 255;
+            const Colour expected = shown ? fromQRgb(picture.pixel(x, y)) : RGBColour(200, 0, 0);
             QCOMPARE(canvas->picPreview().pixel(x, y), expected);
             QCOMPARE(canvas->picBackBuffer().pixel(8 * x + 4, 8 * y + 4), expected);
         }
+}
+
+void PortraitFilesTest::largePictureInsideTheBoundOpens_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QSize>("size");
+    // 144 MB decoded: beyond Qt's default allocation limit.
+    QTest::newRow("PNG, 16384 x 2200") << "png" << QSize(16384, 2200);
+    // A 300 MB file, mostly a hole on disk.
+    QTest::newRow("BMP, 10000 x 10000") << "bmp" << QSize(10000, 10000);
+}
+
+void PortraitFilesTest::largePictureInsideTheBoundOpens()
+{
+    QFETCH(QString, format);
+    QFETCH(QSize, size);
+    const QImage portrait = detailedPortrait();
+    const QString file = path("large." + format);
+    if (format == "png") {
+        QImage picture(size, QImage::Format_RGB32);
+        picture.fill(qRgb(90, 90, 90));
+        QPainter(&picture).drawImage(0, 0, portrait);
+        QImageWriter writer(file, "png");
+        writer.setCompression(1);
+        QVERIFY(writer.write(picture));
+    } else {
+        // A 24-bit bitmap written as its header and its top 56 rows (the file's last).
+        const qint64 stride = (size.width() * 3 + 3) / 4 * 4;
+        QByteArray header = TestPictures::bmp(1, 1, 24, [](int, int) { return 0u; }).left(54);
+        qToLittleEndian<quint32>(quint32(54 + stride * size.height()), header.data() + 2);
+        qToLittleEndian<qint32>(size.width(), header.data() + 18);
+        qToLittleEndian<qint32>(size.height(), header.data() + 22);
+        qToLittleEndian<quint32>(quint32(stride * size.height()), header.data() + 34);
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(header);
+        QVERIFY(out.resize(54 + stride * size.height()));
+        for (int y = 0; y < 56; ++y) {
+            QByteArray row;
+            for (int x = 0; x < 48; ++x)
+                row.append(char(qBlue(portrait.pixel(x, y))))
+                    .append(char(qGreen(portrait.pixel(x, y))))
+                    .append(char(qRed(portrait.pixel(x, y))));
+            QVERIFY(out.seek(54 + stride * (size.height() - 1 - y)));
+            out.write(row);
+        }
+    }
+    dialogs->fileAnswers << file;
+    dialogs->messageAnswers << MessageResult::Retry;
+    files->OpenPortrait();
+    QFile::remove(file);
+    QCOMPARE(dialogs->messages.size(), 1);
+    QCOMPARE(dialogs->messages[0].text, SizeQuestion);
+    QCOMPARE(status->panelText(1), file + " loaded successfully.");
+    QCOMPARE(maxChannelError(portraitNow(), portrait), 0);
 }
 
 void PortraitFilesTest::badFileLeavesPortraitAlone_data()
@@ -311,7 +374,14 @@ void PortraitFilesTest::badFileLeavesPortraitAlone_data()
         QTest::addRow("JPEG cut to %d %%", int(f * 100))
             << jpeg.left(qsizetype(jpeg.size() * f)) << "damaged";
     QTest::newRow("empty") << QByteArray() << "empty";
-    QTest::newRow("not a picture") << QByteArray("GIF? no.") << "not a picture";
+    const QString notRead = QStringLiteral("The file is not a picture in a format this program reads.");
+    QTest::newRow("not a picture") << QByteArray("GIF? no.") << notRead;
+    // Qt's icon reader takes these two for cursors; neither is a format Open lists.
+    QTest::newRow("uncompressed TGA")
+        << TestPictures::tga(48, 56, [](int x, int y) { return qRgb(x * 5, y * 4, 99); }) << notRead;
+    QByteArray cursor = encoded(detailedPortrait(), "ico");
+    cursor[2] = 2; // the directory's type: a cursor
+    QTest::newRow("cursor") << cursor << notRead;
     QByteArray huge = encoded(detailedPortrait(), "bmp");
     huge[18] = char(0x20), huge[19] = char(0x4E), huge[22] = char(0x20),
     huge[23] = char(0x4E); // 20000 x 20000

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QtEndian>
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -111,6 +112,164 @@ QByteArray bmp(int width, int height, int bits, PixelFn pixel, const QList<QRgb>
         }
         b.append(line);
     }
+    return b;
+}
+
+// A 24-bit Windows bitmap with the 124-byte version 5 header (sRGB, no compression).
+template <typename PixelFn> QByteArray bmpV5(int width, int height, PixelFn pixel)
+{
+    const int stride = ((width * 24 + 31) / 32) * 4;
+    QByteArray b;
+    b.append("BM");
+    le32(b, quint32(14 + 124 + stride * height));
+    le32(b, 0);
+    le32(b, 14 + 124);
+    le32(b, 124);
+    le32(b, quint32(width));
+    le32(b, quint32(height));
+    le16(b, 1);
+    le16(b, 24);
+    le32(b, 0);
+    le32(b, quint32(stride * height));
+    le32(b, 2835);
+    le32(b, 2835);
+    le32(b, 0);
+    le32(b, 0);
+    b.append(QByteArray(16, '\0')); // masks, unused without bit fields
+    le32(b, 0x73524742);            // 'sRGB'
+    b.append(QByteArray(36 + 12 + 16, '\0'));
+    for (int y = height - 1; y >= 0; --y) {
+        QByteArray line(stride, '\0');
+        for (int x = 0; x < width; ++x) {
+            const QRgb v = pixel(x, y);
+            line[3 * x] = char(qBlue(v));
+            line[3 * x + 1] = char(qGreen(v));
+            line[3 * x + 2] = char(qRed(v));
+        }
+        b.append(line);
+    }
+    return b;
+}
+
+// A 16-bit bitmap with 5-6-5 bit fields; fields(x, y) gives the red (0..31), green
+// (0..63) and blue (0..31) fields of each pixel. The masks follow a 40-byte header or sit
+// inside a 124-byte (version 5) one.
+template <typename FieldFn> QByteArray bmp565(int width, int height, FieldFn fields, int headerSize = 40)
+{
+    const int stride = ((width * 16 + 31) / 32) * 4;
+    const int offset = 14 + headerSize + (headerSize == 40 ? 12 : 0);
+    QByteArray b;
+    b.append("BM");
+    le32(b, quint32(offset + stride * height));
+    le32(b, 0);
+    le32(b, quint32(offset));
+    le32(b, quint32(headerSize));
+    le32(b, quint32(width));
+    le32(b, quint32(height));
+    le16(b, 1);
+    le16(b, 16);
+    le32(b, 3); // bit fields
+    le32(b, quint32(stride * height));
+    le32(b, 2835);
+    le32(b, 2835);
+    le32(b, 0);
+    le32(b, 0);
+    le32(b, 0xF800);
+    le32(b, 0x07E0);
+    le32(b, 0x001F);
+    if (headerSize > 40) {
+        le32(b, 0);          // no alpha
+        le32(b, 0x73524742); // 'sRGB'
+        b.append(QByteArray(headerSize - 60, '\0'));
+    }
+    for (int y = height - 1; y >= 0; --y) {
+        QByteArray line(stride, '\0');
+        for (int x = 0; x < width; ++x) {
+            const std::array<int, 3> f = fields(x, y);
+            const quint16 w = quint16(f[0] << 11 | f[1] << 5 | f[2]);
+            line[2 * x] = char(w & 0xFF);
+            line[2 * x + 1] = char(w >> 8);
+        }
+        b.append(line);
+    }
+    return b;
+}
+
+// An 8-bit run-length bitmap: each row as runs of equal indexes, ended by an end-of-line
+// code, the last one followed by the end-of-bitmap code.
+template <typename IndexFn>
+QByteArray bmpRle8(int width, int height, IndexFn index, const QList<QRgb>& palette)
+{
+    QByteArray data;
+    for (int y = height - 1; y >= 0; --y) {
+        for (int x = 0; x < width;) {
+            int n = 1;
+            while (x + n < width && n < 255 && index(x + n, y) == index(x, y))
+                ++n;
+            data.append(char(n)).append(char(index(x, y)));
+            x += n;
+        }
+        data.append('\0').append('\0');
+    }
+    data.append('\0').append('\1');
+    const int paletteBytes = 4 * int(palette.size());
+    QByteArray b;
+    b.append("BM");
+    le32(b, quint32(54 + paletteBytes + data.size()));
+    le32(b, 0);
+    le32(b, quint32(54 + paletteBytes));
+    le32(b, 40);
+    le32(b, quint32(width));
+    le32(b, quint32(height));
+    le16(b, 1);
+    le16(b, 8);
+    le32(b, 1); // RLE8
+    le32(b, quint32(data.size()));
+    le32(b, 2835);
+    le32(b, 2835);
+    le32(b, quint32(palette.size()));
+    le32(b, 0);
+    for (QRgb c : palette)
+        b.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append('\0');
+    return b + data;
+}
+
+inline quint32 crc32(const QByteArray& data)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char ch : data) {
+        crc ^= uchar(ch);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// A PNG file with one more chunk right after its header chunk.
+inline QByteArray pngWithChunk(QByteArray png, const char* type, const QByteArray& data)
+{
+    QByteArray chunk;
+    be32(chunk, quint32(data.size()));
+    const QByteArray body = QByteArray(type, 4) + data;
+    chunk.append(body);
+    be32(chunk, crc32(body));
+    return png.insert(33, chunk);
+}
+
+// An uncompressed 24-bit TGA, rows top to bottom.
+template <typename PixelFn> QByteArray tga(int width, int height, PixelFn pixel)
+{
+    QByteArray b;
+    b.append('\0').append('\0').append('\2');
+    b.append(QByteArray(9, '\0'));
+    le16(b, quint16(width));
+    le16(b, quint16(height));
+    b.append(char(24)).append(char(0x20));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const QRgb v = pixel(x, y);
+            b.append(char(qBlue(v))).append(char(qGreen(v))).append(char(qRed(v)));
+        }
     return b;
 }
 

@@ -9,6 +9,7 @@
 #include "platform/StatusBar.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -34,7 +35,8 @@ private slots:
     void windowLeavesTheViewInSight();
     void secondImportReusesWindow();
     void cancelAfterImportDoesNotReopen();
-    void unreadableFileShowsNothing();
+    void missingFileSaysSo();
+    void transparentPixelsTakeTheWellColour();
     void hostileFilesLeavePortraitAlone_data();
     void hostileFilesLeavePortraitAlone();
 
@@ -296,12 +298,39 @@ void ImportCommandTest::cancelAfterImportDoesNotReopen()
     QVERIFY(dialogs->messages.isEmpty());
 }
 
-void ImportCommandTest::unreadableFileShowsNothing()
+void ImportCommandTest::missingFileSaysSo()
 {
-    dialogs->fileAnswers.enqueue(tempPath("missing.bmp"));
+    const QString path = tempPath("missing.bmp");
+    dialogs->fileAnswers.enqueue(path);
     window->ImportBitmap();
-    QVERIFY(dialogs->messages.isEmpty());
+    QCOMPARE(dialogs->messages.size(), 1);
+    QCOMPARE(dialogs->messages[0].text,
+             "Error occured: There is no file " + QDir::toNativeSeparators(path) + ".");
+    QCOMPARE(dialogs->messages[0].title, QStringLiteral("Error Code 53"));
     QVERIFY(!window->importCommand().window() || window->importCommand().window()->isHidden());
+}
+
+void ImportCommandTest::transparentPixelsTakeTheWellColour()
+{
+    // Every other pixel transparent, hiding a colour of its own.
+    QImage picture = patternImage(60, 70).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < 70; ++y)
+        for (int x = (y % 2); x < 60; x += 2)
+            picture.setPixel(x, y, qRgba(255, 0, 255, 0));
+    const QString path = tempPath("holes.png");
+    QVERIFY(picture.save(path, "PNG"));
+    const Colour well = RGBColour(20, 200, 120);
+    window->panel().picBG->setFill(well);
+    // The pointer at (23, 27) puts the region at the picture's corner.
+    importAndPick(path, [](frmImport& w) {
+        w.picImage_MouseDown(1, 0, 23, 27);
+        w.picImage_MouseMove(1, 0, 23, 27);
+    });
+    const Surface& preview = window->canvas().picPreview();
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 48; ++x)
+            QCOMPARE(preview.pixel(x, y), (x + y) % 2 == 0 ? well : pixelAt(picture, x, y));
+    QVERIFY(dialogs->messages.isEmpty());
 }
 
 void ImportCommandTest::hostileFilesLeavePortraitAlone_data()

@@ -268,9 +268,9 @@ void BadInputTest::importLeavesPortraitAlone()
         QVERIFY2(dialogs->messages.size() <= 1, qPrintable(QString::number(dialogs->messages.size())));
         return;
     }
-    // A file nobody identifies fails silently; one the library identifies but cannot decode
-    // brings its own few messages; a refusal of this program (too large, a crashed helper)
-    // is one error box. Whatever comes says something.
+    // A file that no reader takes is one error box; one the library identifies but that
+    // neither it nor Qt decodes brings the library's own few messages; a refusal of this
+    // program (too large, a crashed helper) is one error box. Whatever comes says something.
     QVERIFY2(dialogs->messages.size() <= 4, qPrintable(QString::number(dialogs->messages.size())));
     for (const ScriptedDialogs::Message& m : std::as_const(dialogs->messages)) {
         QVERIFY2(m.title == QLatin1String("FreeImage Dll Error") || m.title.startsWith(QLatin1String("Error Code ")),

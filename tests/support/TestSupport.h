@@ -17,4 +17,9 @@ Colour pixelAt(const QImage& image, int x, int y);
 // A picture with a recognisable pattern: every pixel differs from its neighbours.
 QImage patternImage(int width, int height);
 
+// How long a test waits on a decoder or a child process before calling it hung: long
+// enough for the slowest build on a loaded machine, so only a hang fails it (how fast
+// things are is measured in bench/).
+inline constexpr int HangDeadlineMs = 60'000;
+
 } // namespace TestSupport
