@@ -8,6 +8,7 @@
 #include "platform/StatusBar.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
@@ -69,7 +70,8 @@ frmImport::frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Co
     connect(m_scroll->horizontalScrollBar(), &QScrollBar::valueChanged, this, &frmImport::renderVisible);
     connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, &frmImport::renderVisible);
 
-    // The zoom level, in a corner over the picture; the pointer passes through it.
+    // The zoom level, in a corner over the picture while it is not 1:1; the pointer
+    // passes through it.
     m_zoomLabel = new QLabel(picContainer);
     m_zoomLabel->setObjectName(QStringLiteral("lblZoom"));
     m_zoomLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -160,6 +162,7 @@ void frmImport::setShownSize(QSize shown)
     }
     m_zoomLabel->setText(zoomText());
     m_zoomLabel->adjustSize();
+    m_zoomLabel->setVisible(shown != m_loaded.size());
     m_zoomLabel->raise();
 }
 
@@ -349,9 +352,13 @@ void frmImport::zoom(int notches, QPointF at)
     const QSizeF before = m_shown;
     m_zoomStep = step;
     setShownSize(size);
+    // The scroll area shows or hides its bars through queued calls; run them now, so the
+    // picture stands where it will be shown before the outline is placed over it.
+    QCoreApplication::sendPostedEvents(m_scroll, QEvent::MetaCall);
     const QPointF now(at.x() * size.width() / before.width(), at.y() * size.height() / before.height());
     m_scroll->horizontalScrollBar()->setValue(int(std::lround(now.x() - inView.x())));
     m_scroll->verticalScrollBar()->setValue(int(std::lround(now.y() - inView.y())));
+    QCoreApplication::sendPostedEvents(m_scroll, QEvent::MetaCall);
     renderVisible();
     // The outline stays under the pointer (where the picture could not be scrolled to
     // keep the point there, it is another point); a held button copies the zoomed region.

@@ -134,7 +134,7 @@ void FrmMainTest::statusPanels()
         QCOMPARE(panel->toolTip(), QString(texts[i - 1]));
         // Edge to edge from the window's left side, as tall as the bar.
         QCOMPARE(QRect(panel->mapTo(window.get(), QPoint(0, 0)), panel->size()),
-                 QRect(lefts[i - 1], 504, widths[i - 1], 16));
+                 QRect(lefts[i - 1], frmMain::ClientHeight - 16, widths[i - 1], 16));
         // The whole initial text fits inside the panel's frame, descenders included.
         const auto labels = panel->findChildren<QLabel*>();
         auto it = std::find_if(labels.begin(), labels.end(), [&](QLabel* l) { return l->text() == texts[i - 1]; });
