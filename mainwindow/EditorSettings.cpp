@@ -167,7 +167,7 @@ const std::vector<EditorSettings::Setting>& EditorSettings::table()
                   {"never", &ControlPanel::optRGBN, nullptr}})},
         {"popup/transparency", "80", textBox(&ControlPanel::txtRLevel)},
         {"gamma/step", "15", textBox(&ControlPanel::txtGamma)},
-        {"view/grid", false, gridButton()},
+        {"view/grid", true, gridButton()},
         {"tools/current", "Brush", toolButton()},
         {"files/folder", "", lastFolder()},
     };
