@@ -251,6 +251,13 @@ void SessionE2E::fileOnTheCommandLineOpensAsOpenDoes()
     QCOMPARE(cellColour(session, client, 0, 0), qRgb(255, 0, 0) & 0xFFFFFF);
     QCOMPARE(cellColour(session, client, 47, 55), qRgb(0, 0, 255) & 0xFFFFFF);
     session.stop();
+
+    // --import takes the same picture to the import window instead.
+    X11Session importing;
+    QVERIFY(importing.start({"--import", file}));
+    QVERIFY2(!importing.waitForWindow("Import Picture").isEmpty(), "--import opens the import window");
+    QVERIFY(importing.waitForWindow("Non-Standard Dimensions", 500).isEmpty());
+    importing.stop();
 }
 
 QTEST_GUILESS_MAIN(SessionE2E)
