@@ -46,7 +46,11 @@ PortraitRecovery::PortraitRecovery(std::function<Snapshot()> snapshot, QString f
 
 PortraitRecovery::~PortraitRecovery()
 {
-    finish();
+    // Not a normal end (that is finish()): a copy still there is kept, and its lock
+    // released, so the next start offers it.
+    m_timer.stop();
+    if (m_lock)
+        m_lock->unlock();
 }
 
 void PortraitRecovery::noteChange()

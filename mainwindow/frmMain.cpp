@@ -119,6 +119,8 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     });
     connect(&m_canvas, &PortraitCanvas::portraitChanged, m_recovery.get(), &PortraitRecovery::noteChange);
     connect(&m_canvas.history(), &QUndoStack::cleanChanged, m_recovery.get(), &PortraitRecovery::noteChange);
+    // An answer given at the end of a session holds only for the portrait it was given for.
+    connect(&m_canvas, &PortraitCanvas::portraitChanged, this, [this] { m_closeSettled = m_keepRecovery = false; });
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::commitDataRequest, this, &frmMain::commitData);
 
