@@ -13,8 +13,8 @@
 #include "mainwindow/ColourWellsAndOptions.h"
 #include "mainwindow/ControlPanel.h"
 #include "mainwindow/EditorSettings.h"
-#include "mainwindow/MainToolEnvironment.h"
 #include "mainwindow/MainToolBar.h"
+#include "mainwindow/MainToolEnvironment.h"
 #include "mainwindow/PictureDrop.h"
 #include "platform/PictureBox.h"
 #include "platform/PixelArt.h"
@@ -120,7 +120,8 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     connect(&m_canvas, &PortraitCanvas::portraitChanged, m_recovery.get(), &PortraitRecovery::noteChange);
     connect(&m_canvas.history(), &QUndoStack::cleanChanged, m_recovery.get(), &PortraitRecovery::noteChange);
     // An answer given at the end of a session holds only for the portrait it was given for.
-    connect(&m_canvas, &PortraitCanvas::portraitChanged, this, [this] { m_closeSettled = m_keepRecovery = false; });
+    connect(&m_canvas, &PortraitCanvas::portraitChanged, this,
+            [this] { m_closeSettled = m_keepRecovery = false; });
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::commitDataRequest, this, &frmMain::commitData);
 
@@ -201,9 +202,12 @@ bool frmMain::confirmClose()
         return true;
     switch (m_dialogs->message(tr("Save changes to the portrait before closing?"), tr("Pictoria"),
                                MessageButtons::SaveDiscardCancel, MessageIcon::Warning)) {
-    case MessageResult::Save: return m_files->SavePortrait();
-    case MessageResult::Discard: return true;
-    default: return false;
+    case MessageResult::Save:
+        return m_files->SavePortrait();
+    case MessageResult::Discard:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -246,10 +250,10 @@ void frmMain::offerRecovery()
     for (PortraitRecovery::Orphan& orphan : found) {
         const QString what =
             orphan.source.isEmpty() ? tr("a new portrait") : QDir::toNativeSeparators(orphan.source);
-        const MessageResult answer = m_dialogs->message(
-            tr("Pictoria ended without saving the changes to %1.").arg(what) + QStringLiteral("\r\n") +
-                tr("Restore the portrait as it was then?"),
-            tr("Restore Portrait"), MessageButtons::RestoreDiscard, MessageIcon::Question);
+        const MessageResult answer =
+            m_dialogs->message(tr("Pictoria ended without saving the changes to %1.").arg(what) +
+                                   QStringLiteral("\r\n") + tr("Restore the portrait as it was then?"),
+                               tr("Restore Portrait"), MessageButtons::RestoreDiscard, MessageIcon::Question);
         if (answer == MessageResult::Cancel)
             continue; // offered again at the next start
         if (answer == MessageResult::Restore) {

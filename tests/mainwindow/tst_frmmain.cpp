@@ -1,12 +1,12 @@
-#include "mainwindow/ControlPanel.h"
+#include "files/PortraitFiles.h"
 #include "mainwindow/ColourWell.h"
+#include "mainwindow/ControlPanel.h"
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/StatusBar.h"
 #include "support/TestSupport.h"
-#include "files/PortraitFiles.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -262,26 +262,28 @@ void FrmMainTest::closeAsksOnlyWithUnsavedChanges_data()
     const QString missing = TestSupport::tempPath("no/such/folder/closing.jpg");
     using R = MessageResult;
     QTest::newRow("untouched") << QStringList{} << QList<R>{} << QString() << false << true << false;
-    QTest::newRow("stroke, Cancel") << QStringList{"stroke"} << QList<R>{R::Cancel} << QString() << true << false
-                                    << false;
-    QTest::newRow("stroke, Discard") << QStringList{"stroke"} << QList<R>{R::Discard} << QString() << true << true
-                                     << false;
-    QTest::newRow("stroke, Save") << QStringList{"stroke"} << QList<R>{R::Save} << save << true << true << true;
+    QTest::newRow("stroke, Cancel") << QStringList{"stroke"} << QList<R>{R::Cancel} << QString() << true
+                                    << false << false;
+    QTest::newRow("stroke, Discard") << QStringList{"stroke"} << QList<R>{R::Discard} << QString() << true
+                                     << true << false;
+    QTest::newRow("stroke, Save") << QStringList{"stroke"} << QList<R>{R::Save} << save << true << true
+                                  << true;
     QTest::newRow("stroke, Save cancelled")
         << QStringList{"stroke"} << QList<R>{R::Save} << QString() << true << false << false;
     QTest::newRow("stroke, Save fails")
         << QStringList{"stroke"} << QList<R>{R::Save, R::Ok} << missing << true << false << false;
-    QTest::newRow("stroke undone") << QStringList{"stroke", "undo"} << QList<R>{} << QString() << false << true
-                                   << false;
+    QTest::newRow("stroke undone") << QStringList{"stroke", "undo"} << QList<R>{} << QString() << false
+                                   << true << false;
     QTest::newRow("stroke saved") << QStringList{"stroke", "save"} << QList<R>{} << QString() << false << true
                                   << false;
-    QTest::newRow("opened") << QStringList{"stroke", "open"} << QList<R>{} << QString() << false << true << false;
+    QTest::newRow("opened") << QStringList{"stroke", "open"} << QList<R>{} << QString() << false << true
+                            << false;
     QTest::newRow("open undone") << QStringList{"open", "undo"} << QList<R>{R::Discard} << QString() << true
                                  << true << false;
-    QTest::newRow("new after a stroke") << QStringList{"stroke", "new"} << QList<R>{} << QString() << false << true
-                                        << false;
-    QTest::newRow("stroke after saving") << QStringList{"save", "stroke"} << QList<R>{R::Cancel} << QString()
-                                         << true << false << false;
+    QTest::newRow("new after a stroke")
+        << QStringList{"stroke", "new"} << QList<R>{} << QString() << false << true << false;
+    QTest::newRow("stroke after saving")
+        << QStringList{"save", "stroke"} << QList<R>{R::Cancel} << QString() << true << false << false;
 }
 
 void FrmMainTest::closeAsksOnlyWithUnsavedChanges()

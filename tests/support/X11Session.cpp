@@ -192,7 +192,8 @@ bool X11Session::sendDeleteWindow(const QString& windowId) const
     event.type = atom("WM_PROTOCOLS");
     event.data.data32[0] = atom("WM_DELETE_WINDOW");
     event.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(connection, 0, event.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+    xcb_send_event(connection, 0, event.window, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&event));
     const bool sent = xcb_flush(connection) > 0;
     xcb_disconnect(connection);
     return sent;
