@@ -80,6 +80,9 @@ public:
     void restorePortrait(const QImage& portrait);
 
     QUndoStack& history() { return m_history; }
+    // Whether the portrait differs from the history's clean point (where it was last
+    // opened, saved or made new); a stroke still held counts as a change.
+    bool isModified() const { return !m_history.isClean() || inChange(); }
     static constexpr int HistoryLimit = 1000;
     // Changes between begin and end become one undo step (nesting is counted).
     void beginChange();

@@ -8,9 +8,17 @@
 #include "platform/StatusBar.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <new>
 
 QString PortraitFiles::dialogFilter() { return tr("JPEG Image (*.jpg)|*.jpg"); }
+
+QString PortraitFiles::withExtension(const QString& name)
+{
+    if (!QFileInfo(name).suffix().isEmpty())
+        return name;
+    return name + (name.endsWith(u'.') ? QStringLiteral("jpg") : QStringLiteral(".jpg"));
+}
 
 namespace {
 
@@ -55,13 +63,28 @@ void PortraitFiles::showCodecFailure(const QString& title, const QString& what)
     m_dialogs.message(text, title, MessageButtons::Ok, MessageIcon::Critical);
 }
 
-void PortraitFiles::SavePortrait()
+void PortraitFiles::settleOn(const QString& name)
+{
+    m_canvas.history().setClean();
+    m_portraitFile = QFileInfo(name).absoluteFilePath();
+    m_lastFolder = QFileInfo(name).absolutePath();
+}
+
+bool PortraitFiles::SavePortrait()
 {
     try {
         startCommand();
-        const QString name = m_dialogs.saveFileName({tr("Save Portrait"), dialogFilter()});
+        FileDialogRequest request{tr("Save Portrait"), dialogFilter()};
+        if (!m_portraitFile.isEmpty()) {
+            request.directory = QFileInfo(m_portraitFile).absolutePath();
+            request.fileName = QFileInfo(m_portraitFile).fileName();
+        } else {
+            request.directory = m_lastFolder;
+        }
+        QString name = m_dialogs.saveFileName(request);
         if (rejectedName(name))
-            return;
+            return false;
+        name = withExtension(name);
         // The surface is the picture: every painted pixel is already in it.
         if (!m_gdip->PictureBoxToFile(m_canvas.picPreview(), name, m_state.OutputQuality,
                                       m_state.FullColourDetail)) {
@@ -69,10 +92,12 @@ void PortraitFiles::SavePortrait()
             showCodecFailure(
                 tr("Save Portrait"),
                 tr("The portrait was not saved to %1.").arg(QDir::toNativeSeparators(name)));
-            return;
+            return false;
         }
         m_gdip.reset();
+        settleOn(name);
         m_status.setPanelText(1, name + tr(" saved successfully."));
+        return true;
     } catch (const CommandError& e) {
         showCommandError(e.number(), e.description());
     } catch (const std::bad_alloc&) {
@@ -80,13 +105,16 @@ void PortraitFiles::SavePortrait()
     } catch (const std::exception& e) {
         showCommandError(InternalError, QString::fromLocal8Bit(e.what()));
     }
+    return false;
 }
 
 void PortraitFiles::OpenPortrait()
 {
     guarded([this] {
         startCommand();
-        const QString name = m_dialogs.openFileName({tr("Load Portrait"), dialogFilter()});
+        FileDialogRequest request{tr("Load Portrait"), dialogFilter()};
+        request.directory = m_lastFolder;
+        const QString name = m_dialogs.openFileName(request);
         if (!rejectedName(name))
             load(name);
     });
@@ -132,6 +160,7 @@ void PortraitFiles::load(const QString& name)
             return;
     }
     m_canvas.loadPortrait(picture);
+    settleOn(name);
     m_gdip.reset();
     m_status.setPanelText(1, name + tr(" loaded successfully."));
 }
@@ -139,4 +168,7 @@ void PortraitFiles::load(const QString& name)
 void PortraitFiles::NewPortrait()
 {
     m_canvas.newPortrait(m_state.BGColor);
+    // A new portrait has no file yet; the folder stays for its Save.
+    m_canvas.history().setClean();
+    m_portraitFile.clear();
 }

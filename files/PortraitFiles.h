@@ -18,15 +18,26 @@ class PortraitFiles {
 
 public:
     static QString dialogFilter();
+    // A name without an extension is a JPEG, the dialog's only type: ".jpg" is added.
+    static QString withExtension(const QString& name);
 
     PortraitFiles(PortraitCanvas& canvas, EditingState& state, Dialogs& dialogs, StatusBar& status);
     ~PortraitFiles();
 
-    void SavePortrait();
+    // True when the file was written.
+    bool SavePortrait();
     void OpenPortrait();
     // Open without the dialog: the named file, as if chosen in it.
     void openFile(const QString& name);
     void NewPortrait();
+
+    // The file the portrait was last opened from or saved to; empty after New.
+    const QString& portraitFile() const { return m_portraitFile; }
+    void setPortraitFile(const QString& name) { m_portraitFile = name; }
+    // The folder of the last portrait opened or saved: where Open starts, and Save
+    // when the portrait has no file of its own.
+    const QString& lastFolder() const { return m_lastFolder; }
+    void setLastFolder(const QString& folder) { m_lastFolder = folder; }
 
     // The codec service of the last Save or Open; it stays when a command ends early.
     cGdiPlus* gdip() const { return m_gdip.get(); }
@@ -36,6 +47,8 @@ private:
     // Runs a command, turning what it throws into the one error box.
     void guarded(const std::function<void()>& command);
     void load(const QString& name);
+    // Opened or saved: the history's clean point, the name and the folder.
+    void settleOn(const QString& name);
     void showCommandError(int number, const QString& description);
     void showCodecFailure(const QString& title, const QString& what);
 
@@ -44,4 +57,6 @@ private:
     Dialogs& m_dialogs;
     StatusBar& m_status;
     std::unique_ptr<cGdiPlus> m_gdip;
+    QString m_portraitFile;
+    QString m_lastFolder;
 };

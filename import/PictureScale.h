@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRgb>
 #include <QSize>
 
 // The import window's zoom: a picture shown at 2^(step / 4) of its size, from 1/1024 up
@@ -33,4 +34,12 @@ QSize coverSize(QSize picture, QSize frame);
 QRect sourceRect(QSize picture, QSize shown, QRect part);
 // Area-averaging reduction to a size no larger than the picture's on either side.
 QImage areaAverage(const QImage& picture, QSize size);
+// The picture at a size: averaged areas when shrinking, repeated pixels when enlarging.
+QImage resized(const QImage& picture, QSize size);
+
+// The whole picture inside a frame, its sides in proportion, centred; the rest of
+// the frame is the background colour.
+QImage fitInside(const QImage& picture, QSize frame, QRgb background);
+// The picture scaled, sides in proportion, until it covers the frame; its centre is kept.
+QImage coverFrame(const QImage& picture, QSize frame);
 } // namespace PictureScale

@@ -5,6 +5,7 @@
 #include "canvas/RgbPopup.h"
 #include "controls/ButtonPopupFace.h"
 #include "files/PortraitFiles.h"
+#include "files/PortraitRecovery.h"
 #include "import/FreeImageLibrary.h"
 #include "import/ImportCommand.h"
 #include "mainwindow/AsSavedPreview.h"
@@ -12,6 +13,7 @@
 #include "mainwindow/ColourWell.h"
 #include "mainwindow/ColourWellsAndOptions.h"
 #include "mainwindow/ControlPanel.h"
+#include "mainwindow/EditorSettings.h"
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/MainToolEnvironment.h"
 #include "mainwindow/PictureDrop.h"
@@ -22,12 +24,15 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSessionManager>
 
 namespace {
 
@@ -124,6 +129,18 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     connect(redo, &QAction::triggered, &m_canvas, &PortraitCanvas::redo);
     addActions({undo, redo});
 
+    m_recovery = std::make_unique<PortraitRecovery>([this] {
+        return PortraitRecovery::Snapshot{m_canvas.picPreview().image().copy(), m_files->portraitFile(),
+                                          m_canvas.isModified()};
+    });
+    connect(&m_canvas, &PortraitCanvas::portraitChanged, m_recovery.get(), &PortraitRecovery::noteChange);
+    connect(&m_canvas.history(), &QUndoStack::cleanChanged, m_recovery.get(), &PortraitRecovery::noteChange);
+    // An answer given at the end of a session holds only for the portrait it was given for.
+    connect(&m_canvas, &PortraitCanvas::portraitChanged, this,
+            [this] { m_closeSettled = m_keepRecovery = false; });
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(app, &QGuiApplication::commitDataRequest, this, &frmMain::commitData);
+
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
         move(available.center() - QPoint(ClientWidth / 2, ClientHeight / 2));
@@ -169,8 +186,10 @@ void frmMain::Form_Resize()
     m_canvas.DrawGrid();
     if (m_toolbar->gridPressed())
         m_canvas.BltGrid();
-    if (m_layoutPasses == 0)
+    if (m_layoutPasses == 0) {
         initialiseState();
+        EditorSettings::restore(*this);
+    }
     ++m_layoutPasses;
 }
 
@@ -193,14 +212,79 @@ void frmMain::mouseMoveEvent(QMouseEvent* event)
     QWidget::mouseMoveEvent(event);
 }
 
+bool frmMain::confirmClose()
+{
+    if (!m_canvas.isModified())
+        return true;
+    switch (m_dialogs->message(tr("Save changes to the portrait before closing?"), tr("Pictoria"),
+                               MessageButtons::SaveDiscardCancel, MessageIcon::Warning)) {
+    case MessageResult::Save:
+        return m_files->SavePortrait();
+    case MessageResult::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void frmMain::commitData(QSessionManager& manager)
+{
+    if (!manager.allowsInteraction()) {
+        // No question may be asked: the recovery copy keeps the work for the next start.
+        m_recovery->writeNow();
+        m_keepRecovery = m_canvas.isModified();
+        m_closeSettled = true;
+        return;
+    }
+    if (confirmClose()) {
+        m_closeSettled = true;
+        manager.release();
+    } else {
+        manager.cancel();
+    }
+}
+
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    // Closing never asks: whatever is unsaved is left behind.
+    if (!m_closeSettled && !confirmClose()) {
+        event->ignore();
+        return;
+    }
+    EditorSettings::save(*this);
+    if (!m_keepRecovery)
+        m_recovery->finish();
     if (m_libraryStarted) {
         FreeImageLibrary::deinitialise();
         m_libraryStarted = false;
     }
     event->accept();
+}
+
+void frmMain::offerRecovery()
+{
+    std::vector<PortraitRecovery::Orphan> found = m_recovery->orphans();
+    for (PortraitRecovery::Orphan& orphan : found) {
+        const QString what =
+            orphan.source.isEmpty() ? tr("a new portrait") : QDir::toNativeSeparators(orphan.source);
+        const MessageResult answer =
+            m_dialogs->message(tr("Pictoria ended without saving the changes to %1.").arg(what) +
+                                   QStringLiteral("\r\n") + tr("Restore the portrait as it was then?"),
+                               tr("Restore Portrait"), MessageButtons::RestoreDiscard, MessageIcon::Question);
+        if (answer == MessageResult::Cancel)
+            continue; // offered again at the next start
+        if (answer == MessageResult::Restore) {
+            m_canvas.restorePortrait(orphan.portrait.convertToFormat(QImage::Format_RGB32));
+            if (!m_canvas.isModified())
+                m_canvas.history().resetClean(); // the same pixels, but still unsaved work
+            m_files->setPortraitFile(orphan.source);
+            if (!orphan.source.isEmpty())
+                m_files->setLastFolder(QFileInfo(orphan.source).absolutePath());
+            m_recovery->writeNow();
+        }
+        PortraitRecovery::remove(orphan);
+        if (answer == MessageResult::Restore)
+            return;
+    }
 }
 
 void frmMain::picFace_MouseDown(int Button, int Shift, float X, float Y)

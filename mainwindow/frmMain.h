@@ -20,6 +20,8 @@ class MainToolBar;
 class PictureBox;
 class PictureDrop;
 class PortraitFiles;
+class PortraitRecovery;
+class QSessionManager;
 class QLabel;
 class StatusBar;
 
@@ -82,6 +84,14 @@ public:
     void ImportBitmap();
     void ShowAbout();
 
+    // Asks "Save changes..." when the portrait has unsaved changes; true when the
+    // window may go (nothing unsaved, Discard, or Save wrote the file).
+    bool confirmClose();
+    // Offers the copies left by editors that did not end normally, one after another
+    // until one is restored.
+    void offerRecovery();
+    PortraitRecovery& recovery() { return *m_recovery; }
+
     ImportCommand& importCommand() { return *m_import; }
     PortraitFiles& files() { return *m_files; }
     AsSavedPreview& asSaved() { return *m_asSaved; }
@@ -95,6 +105,7 @@ protected:
 
 private:
     void initialiseState();
+    void commitData(QSessionManager& manager);
 
     std::shared_ptr<Dialogs> m_dialogs;
     EditingState m_state;
@@ -114,6 +125,9 @@ private:
     std::unique_ptr<AsSavedPreview> m_asSaved;
     ColourCommands* m_colourCommands;
     PictureDrop* m_drop;
+    std::unique_ptr<PortraitRecovery> m_recovery;
     int m_layoutPasses = 0;
     bool m_libraryStarted = false;
+    bool m_closeSettled = false; // the session's end already had its answer
+    bool m_keepRecovery = false; // the session ended without leave to ask
 };

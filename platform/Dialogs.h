@@ -4,16 +4,28 @@
 
 #include <QString>
 
-enum class MessageButtons { Ok, OkCancel, RetryCancel, YesNo, YesNoCancel };
+// SaveDiscardCancel defaults to Cancel (Return and Escape both cancel); RestoreDiscard
+// defaults to Restore, and Escape answers Cancel.
+enum class MessageButtons {
+    Ok,
+    OkCancel,
+    RetryCancel,
+    YesNo,
+    YesNoCancel,
+    SaveDiscardCancel,
+    RestoreDiscard
+};
 enum class MessageIcon { None, Information, Warning, Critical, Question };
-enum class MessageResult { Ok, Cancel, Retry, Yes, No };
+enum class MessageResult { Ok, Cancel, Retry, Yes, No, Save, Discard, Restore };
 
 // A standard file dialog's settings. The filter is written as pairs of description
 // and pattern separated by "|", e.g. "JPEG Image (*.jpg)|*.jpg".
 struct FileDialogRequest {
     QString title;
     QString filter;
-    int filterIndex = 1; // 1-based
+    int filterIndex = 1;    // 1-based
+    QString directory = {}; // where the dialog starts; empty: its own default
+    QString fileName = {};  // the name filled in (save dialogs)
 };
 
 // The standard dialogs and message boxes. Every cancelled dialog throws

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 
 QStringList toQtNameFilters(const QString& filter)
@@ -27,6 +28,26 @@ QStringList toQtNameFilters(const QString& filter)
 
 QtDialogs::QtDialogs(QWidget* owner) : m_owner(owner) {}
 
+namespace {
+
+// Restore is the default; Escape (a hidden Cancel) leaves the choice for later.
+MessageResult restoreOrDiscard(QMessageBox& box)
+{
+    QPushButton* restore = box.addButton(QMessageBox::tr("&Restore"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QMessageBox::Discard);
+    discard->setText(QMessageBox::tr("&Discard"));
+    QPushButton* later = box.addButton(QMessageBox::Cancel);
+    later->hide();
+    box.setDefaultButton(restore);
+    box.setEscapeButton(later);
+    box.exec();
+    if (box.clickedButton() == restore)
+        return MessageResult::Restore;
+    return box.clickedButton() == discard ? MessageResult::Discard : MessageResult::Cancel;
+}
+
+} // namespace
+
 QString QtDialogs::runFileDialog(const FileDialogRequest& request, bool save)
 {
     QFileDialog dialog(m_owner, request.title);
@@ -36,6 +57,10 @@ QString QtDialogs::runFileDialog(const FileDialogRequest& request, bool save)
     dialog.setNameFilters(filters);
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
         dialog.selectNameFilter(filters[request.filterIndex - 1]);
+    if (!request.directory.isEmpty())
+        dialog.setDirectory(request.directory);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         throw CommandError(CommandError::Cancelled, "Cancel was selected.");
     return dialog.selectedFiles().constFirst();
@@ -83,12 +108,24 @@ MessageResult QtDialogs::message(const QString& text, const QString& title, Mess
     case MessageButtons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
+    case MessageButtons::SaveDiscardCancel:
+        box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        // Access keys, so S and D answer from the keyboard.
+        box.button(QMessageBox::Save)->setText(QMessageBox::tr("&Save"));
+        box.button(QMessageBox::Discard)->setText(QMessageBox::tr("&Discard"));
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
+    case MessageButtons::RestoreDiscard:
+        return restoreOrDiscard(box);
     }
     switch (box.exec()) {
     case QMessageBox::Ok: return MessageResult::Ok;
     case QMessageBox::Retry: return MessageResult::Retry;
     case QMessageBox::Yes: return MessageResult::Yes;
     case QMessageBox::No: return MessageResult::No;
+    case QMessageBox::Save: return MessageResult::Save;
+    case QMessageBox::Discard: return MessageResult::Discard;
     default: return MessageResult::Cancel;
     }
 }

@@ -50,6 +50,8 @@ MessageResult ScriptedDialogs::message(const QString& text, const QString& title
     case MessageButtons::RetryCancel: return MessageResult::Cancel;
     case MessageButtons::YesNo:
     case MessageButtons::YesNoCancel: return MessageResult::No;
+    case MessageButtons::SaveDiscardCancel:
+    case MessageButtons::RestoreDiscard: return MessageResult::Cancel;
     }
     return MessageResult::Cancel;
 }

@@ -7,8 +7,8 @@
 #include <optional>
 
 // A test double: answers come from queues filled beforehand, and every request and
-// message box is recorded. An empty queue answers like a cancelled dialog (or OK /
-// Cancel for message boxes, whichever the buttons offer first).
+// message box is recorded. An empty queue answers like a cancelled dialog (or, for
+// message boxes, OK where offered, else the cautious answer: Cancel or No).
 class ScriptedDialogs : public Dialogs {
 public:
     struct Message {

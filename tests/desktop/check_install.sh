@@ -27,7 +27,7 @@ done
 echo "== desktop-file-validate"
 out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
 [ -z "$out" ] || fail "desktop-file-validate reported: $out"
-grep -qx 'Exec=pictoria' "$desktop" || fail "desktop entry does not start the installed program"
+grep -qx 'Exec=pictoria %f' "$desktop" || fail "desktop entry does not start the installed program"
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 
 echo "== appstreamcli validate --no-net"

@@ -65,6 +65,9 @@ private slots:
     void runTimeErrorsShowTheErrorBox_data();
     void runTimeErrorsShowTheErrorBox();
     void newClearsToBackgroundColour();
+    void nameWithoutExtensionIsJpeg_data();
+    void nameWithoutExtensionIsJpeg();
+    void dialogsStartWhereThePortraitIs();
 
 private:
     void paintPortrait(const QImage& picture);
@@ -207,8 +210,6 @@ void PortraitFilesTest::failedSaveTellsWhy_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("because");
-    QTest::newRow("no extension") << path("portrait") << "no extension";
-    QTest::newRow("trailing dot") << path("portrait.") << "no extension";
     QTest::newRow("unknown extension") << path("portrait.xyz") << ".xyz";
     QTest::newRow("missing folder") << path("no/such/folder/portrait.jpg") << "(File Not Found)";
 }
@@ -468,6 +469,73 @@ void PortraitFilesTest::newClearsToBackgroundColour()
         }
     QCOMPARE(status->panelText(1), QStringLiteral("kept"));
     QCOMPARE(dialogs->fileRequests.size(), 0);
+}
+
+void PortraitFilesTest::nameWithoutExtensionIsJpeg_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("no extension") << path("typed") << path("typed.jpg");
+    QTest::newRow("trailing dot") << path("dotted.") << path("dotted.jpg");
+    QTest::newRow("dot in the folder") << path("a.folder/plain") << path("a.folder/plain.jpg");
+}
+
+void PortraitFilesTest::nameWithoutExtensionIsJpeg()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QVERIFY(QDir().mkpath(QFileInfo(written).absolutePath()));
+    paintPortrait(detailedPortrait());
+    dialogs->fileAnswers << typed;
+    QVERIFY(files->SavePortrait());
+    QVERIFY(dialogs->messages.isEmpty());
+    QCOMPARE(status->panelText(1), written + QStringLiteral(" saved successfully."));
+    QFile file(written);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray expected;
+    cGdiPlus gdip;
+    QVERIFY(gdip.EncodePicture(portraitNow(), written, 100, expected));
+    QCOMPARE(file.readAll(), expected);
+}
+
+void PortraitFilesTest::dialogsStartWhereThePortraitIs()
+{
+    const QString folderA = path("opened-from");
+    const QString folderB = path("saved-to");
+    QVERIFY(QDir().mkpath(folderA));
+    QVERIFY(QDir().mkpath(folderB));
+    QVERIFY(detailedPortrait().save(folderA + "/face.png"));
+    auto lastRequest = [this] { return dialogs->fileRequests.constLast(); };
+
+    // Nothing opened or saved yet: the dialogs start where they like, with no name.
+    files->SavePortrait();
+    QCOMPARE(lastRequest().directory, QString());
+    QCOMPARE(lastRequest().fileName, QString());
+
+    dialogs->fileAnswers << folderA + "/face.png";
+    files->OpenPortrait();
+    QCOMPARE(lastRequest().directory, QString());
+    files->SavePortrait();
+    QCOMPARE(lastRequest().directory, folderA);
+    QCOMPARE(lastRequest().fileName, QStringLiteral("face.png"));
+    files->OpenPortrait();
+    QCOMPARE(lastRequest().directory, folderA);
+
+    dialogs->fileAnswers << folderB + "/kept";
+    QVERIFY(files->SavePortrait());
+    QCOMPARE(files->portraitFile(), folderB + "/kept.jpg");
+    files->SavePortrait();
+    QCOMPARE(lastRequest().directory, folderB);
+    QCOMPARE(lastRequest().fileName, QStringLiteral("kept.jpg"));
+    files->OpenPortrait();
+    QCOMPARE(lastRequest().directory, folderB);
+
+    // A new portrait has no name of its own; its Save starts in the same folder.
+    files->NewPortrait();
+    files->SavePortrait();
+    QCOMPARE(lastRequest().directory, folderB);
+    QCOMPARE(lastRequest().fileName, QString());
+    QCOMPARE(files->lastFolder(), folderB);
 }
 
 QTEST_MAIN(PortraitFilesTest)

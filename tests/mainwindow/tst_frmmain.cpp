@@ -1,10 +1,12 @@
-#include "mainwindow/ControlPanel.h"
+#include "files/PortraitFiles.h"
 #include "mainwindow/ColourWell.h"
+#include "mainwindow/ControlPanel.h"
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/StatusBar.h"
+#include "support/TestSupport.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -33,7 +35,8 @@ private slots:
     void restoreRunsLayoutAgainAndKeepsState();
     void layoutWithGridReleasedDoesNotOverlay();
     void backgroundMoveRemovesOverlay();
-    void closeNeverAsks();
+    void closeAsksOnlyWithUnsavedChanges_data();
+    void closeAsksOnlyWithUnsavedChanges();
 
 private:
     std::shared_ptr<ScriptedDialogs> dialogs;
@@ -262,11 +265,88 @@ void FrmMainTest::backgroundMoveRemovesOverlay()
     QCOMPARE(window->canvas().picFace().pixel(104, 56), PortraitCanvas::GridLineColour);
 }
 
-void FrmMainTest::closeNeverAsks()
+void FrmMainTest::closeAsksOnlyWithUnsavedChanges_data()
 {
-    window->canvas().commitCell(0, 0, RGBColour(255, 255, 255));
-    QVERIFY(window->close());
-    QVERIFY(dialogs->messages.isEmpty());
+    // steps: "stroke" paints cell (0, 0), "undo", "open" a 48 x 56 picture, "save" to a
+    // file, "new"; then the window is closed with the question answered as given.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QList<MessageResult>>("answers");
+    QTest::addColumn<QString>("saveAs"); // the Save dialog's answer, when it comes
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<bool>("written");
+
+    const QString save = TestSupport::tempPath("closing.jpg");
+    const QString missing = TestSupport::tempPath("no/such/folder/closing.jpg");
+    using R = MessageResult;
+    QTest::newRow("untouched") << QStringList{} << QList<R>{} << QString() << false << true << false;
+    QTest::newRow("stroke, Cancel") << QStringList{"stroke"} << QList<R>{R::Cancel} << QString() << true
+                                    << false << false;
+    QTest::newRow("stroke, Discard") << QStringList{"stroke"} << QList<R>{R::Discard} << QString() << true
+                                     << true << false;
+    QTest::newRow("stroke, Save") << QStringList{"stroke"} << QList<R>{R::Save} << save << true << true
+                                  << true;
+    QTest::newRow("stroke, Save cancelled")
+        << QStringList{"stroke"} << QList<R>{R::Save} << QString() << true << false << false;
+    QTest::newRow("stroke, Save fails")
+        << QStringList{"stroke"} << QList<R>{R::Save, R::Ok} << missing << true << false << false;
+    QTest::newRow("stroke undone") << QStringList{"stroke", "undo"} << QList<R>{} << QString() << false
+                                   << true << false;
+    QTest::newRow("stroke saved") << QStringList{"stroke", "save"} << QList<R>{} << QString() << false << true
+                                  << false;
+    QTest::newRow("opened") << QStringList{"stroke", "open"} << QList<R>{} << QString() << false << true
+                            << false;
+    QTest::newRow("open undone") << QStringList{"open", "undo"} << QList<R>{R::Discard} << QString() << true
+                                 << true << false;
+    QTest::newRow("new after a stroke")
+        << QStringList{"stroke", "new"} << QList<R>{} << QString() << false << true << false;
+    QTest::newRow("stroke after saving")
+        << QStringList{"save", "stroke"} << QList<R>{R::Cancel} << QString() << true << false << false;
+}
+
+void FrmMainTest::closeAsksOnlyWithUnsavedChanges()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QList<MessageResult>, answers);
+    QFETCH(QString, saveAs);
+    QFETCH(bool, asked);
+    QFETCH(bool, closed);
+    QFETCH(bool, written);
+
+    const QString picture = TestSupport::tempPath("closing-open.png");
+    QVERIFY(TestSupport::patternImage(48, 56).save(picture));
+    QFile::remove(saveAs);
+    for (const QString& step : steps) {
+        if (step == "stroke") {
+            window->picFace_MouseDown(1, 0, 4, 4);
+            window->picFace_MouseUp(1, 0, 4, 4);
+        } else if (step == "undo") {
+            window->canvas().history().undo();
+        } else if (step == "open") {
+            window->files().openFile(picture);
+        } else if (step == "save") {
+            dialogs->fileAnswers << TestSupport::tempPath("closing-step.jpg");
+            QVERIFY(window->files().SavePortrait());
+        } else if (step == "new") {
+            window->NewPortrait();
+        }
+    }
+    dialogs->messages.clear();
+    dialogs->messageAnswers.append(answers);
+    if (!saveAs.isEmpty())
+        dialogs->fileAnswers << saveAs;
+
+    QCOMPARE(window->close(), closed);
+    QCOMPARE(window->isVisible(), !closed);
+    QCOMPARE(!dialogs->messages.isEmpty(), asked);
+    if (asked) {
+        const ScriptedDialogs::Message& question = dialogs->messages.constFirst();
+        QCOMPARE(question.text, QStringLiteral("Save changes to the portrait before closing?"));
+        QCOMPARE(question.buttons, MessageButtons::SaveDiscardCancel);
+    }
+    QCOMPARE(dialogs->messages.size(), answers.size());
+    if (!saveAs.isEmpty())
+        QCOMPARE(QFileInfo::exists(saveAs), written);
 }
 
 QTEST_MAIN(FrmMainTest)

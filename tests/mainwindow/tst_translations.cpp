@@ -91,11 +91,18 @@ void TranslationsTest::commandDialogsGoThroughTranslation()
         QVERIFY2(marked(request.filter) || (marked(parts.first()) && marked(parts[parts.size() - 2])),
                  qPrintable(request.filter));
     }
-    // A name without an extension: the failure is explained in translated words.
-    dialogs->fileAnswers.enqueue(QStringLiteral("/tmp/no-extension"));
+    // A name no encoder writes: the failure is explained in translated words.
+    dialogs->fileAnswers.enqueue(QStringLiteral("/tmp/unknown-type.xyz"));
     window.SavePortrait();
     QCOMPARE(dialogs->messages.size(), 1);
     QVERIFY(marked(dialogs->messages[0].title));
+    // So is the question before unsaved changes are closed away.
+    window.canvas().commitCell(0, 0, RGBColour(255, 255, 255));
+    dialogs->messageAnswers.enqueue(MessageResult::Discard);
+    QVERIFY(window.close());
+    QCOMPARE(dialogs->messages.size(), 2);
+    QVERIFY(marked(dialogs->messages[1].text));
+    QVERIFY(marked(dialogs->messages[1].title));
 }
 
 QTEST_MAIN(TranslationsTest)

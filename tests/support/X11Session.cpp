@@ -4,6 +4,9 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QThread>
+#include <cstdlib>
+#include <cstring>
+#include <xcb/xcb.h>
 
 X11Session::X11Session() { m_process.setProcessChannelMode(QProcess::ForwardedChannels); }
 
@@ -11,8 +14,19 @@ X11Session::~X11Session() { stop(); }
 
 bool X11Session::start(const QStringList& arguments, const QStringList& extraEnvironment)
 {
+    // Xvfb resets itself whenever its last client leaves, refusing connections while it
+    // does; one connection held for the whole test keeps the server up between runs.
+    static xcb_connection_t* const keepAlive = xcb_connect(nullptr, nullptr);
+    Q_UNUSED(keepAlive);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "xcb");
+    m_home = std::make_unique<QTemporaryDir>();
+    const QString home = m_home->path();
+    env.insert("HOME", home);
+    env.insert("XDG_CONFIG_HOME", home + "/config");
+    env.insert("XDG_DATA_HOME", home + "/data");
+    env.insert("XDG_STATE_HOME", home + "/state");
+    env.insert("PICTORIA_NO_SETTINGS", "1");
     env.remove("QT_SCALE_FACTOR");
     for (const QString& entry : extraEnvironment) {
         const qsizetype eq = entry.indexOf('=');
@@ -155,6 +169,34 @@ void X11Session::focus(const QString& windowId) const
 {
     xdotool({"windowactivate", "--sync", windowId});
     xdotool({"windowfocus", "--sync", windowId});
+}
+
+bool X11Session::sendDeleteWindow(const QString& windowId) const
+{
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    auto atom = [connection](const char* name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr);
+        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return a;
+    };
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = xcb_window_t(windowId.toULong());
+    event.type = atom("WM_PROTOCOLS");
+    event.data.data32[0] = atom("WM_DELETE_WINDOW");
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection, 0, event.window, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&event));
+    const bool sent = xcb_flush(connection) > 0;
+    xcb_disconnect(connection);
+    return sent;
 }
 
 QImage X11Session::screenshot() const

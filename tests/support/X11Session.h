@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
 
 // Drives the real pictoria binary in the X server named by $DISPLAY (the test is
 // started under xvfb-run): finds its windows with xdotool, moves the pointer, clicks,
@@ -14,6 +16,8 @@ public:
     X11Session();
     ~X11Session();
 
+    // Each start gets a fresh home and XDG folders (settings off), so nothing one run
+    // leaves behind reaches the next; extraEnvironment ("NAME=value") overrides them.
     bool start(const QStringList& arguments = {}, const QStringList& extraEnvironment = {});
     // Starts the editor and waits for its main window: its id and client area in root
     // coordinates, focused and painted.
@@ -42,6 +46,9 @@ public:
     void keyUp(const QString& key) const;
     void type(const QString& text) const;
     void focus(const QString& windowId) const;
+    // What a window manager sends when its close button is pressed: a WM_PROTOCOLS
+    // client message carrying WM_DELETE_WINDOW.
+    bool sendDeleteWindow(const QString& windowId) const;
 
     QImage screenshot() const;
     // Waits until the events sent so far have been painted.
@@ -51,4 +58,5 @@ public:
 
 private:
     QProcess m_process;
+    std::unique_ptr<QTemporaryDir> m_home;
 };

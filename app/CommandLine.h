@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asks for. Parsing prints --help, --version and the errors
+// itself; it needs a QCoreApplication but no display.
+struct CommandLine {
+    enum class Mode { Editor, Convert, Exit };
+    enum class Scaling { TopLeft, Fit, Cover };
+
+    Mode mode = Mode::Editor;
+    int exitCode = 0;   // for Mode::Exit
+    QString openFile;   // pictoria FILE
+    QString importFile; // pictoria --import FILE
+    QString input;      // --convert IN OUT
+    QString output;
+    int quality = 100;
+    Scaling scaling = Scaling::TopLeft;
+
+    static constexpr int UsageError = 2;
+    static CommandLine parse(const QStringList& arguments);
+};

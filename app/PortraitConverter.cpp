@@ -1,0 +1,97 @@
+#include "PortraitConverter.h"
+
+#include "canvas/PortraitGeometry.h"
+#include "files/PortraitFiles.h"
+#include "files/cGdiPlus.h"
+#include "import/ImageLoader.h"
+#include "import/PictureScale.h"
+#include "platform/CommandError.h"
+#include "platform/Dialogs.h"
+#include "platform/Surface.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("PortraitConverter", text);
+}
+
+// Without a window there is no one to show a box to: what the loader would show is
+// kept, and its first text explains a failed read.
+class NoDialogs : public Dialogs {
+public:
+    QStringList texts;
+
+    QString openFileName(const FileDialogRequest&) override
+    {
+        throw CommandError(CommandError::Cancelled, "");
+    }
+    QString saveFileName(const FileDialogRequest&) override
+    {
+        throw CommandError(CommandError::Cancelled, "");
+    }
+    Colour chooseColour() override { throw CommandError(CommandError::Cancelled, ""); }
+    MessageResult message(const QString& text, const QString&, MessageButtons, MessageIcon) override
+    {
+        texts << text;
+        return MessageResult::Cancel;
+    }
+};
+
+int fail(const QString& why)
+{
+    QString line = why.simplified(); // one line, whatever the library said
+    std::fprintf(stderr, "pictoria: %s\n", qPrintable(line));
+    return 1;
+}
+
+} // namespace
+
+int PortraitConverter::run()
+{
+    const QString in = QDir::toNativeSeparators(m_command.input);
+    if (!QFileInfo(m_command.input).isFile())
+        return fail(tr("cannot read %1: there is no such file.").arg(in));
+
+    NoDialogs dialogs;
+    ImageLoader loader(dialogs);
+    Surface picture(1, 1);
+    try {
+        if (!loader.LoadImageFile(m_command.input, picture)) {
+            const QString why = dialogs.texts.isEmpty() ? tr("it is not a picture Pictoria can import.")
+                                                        : dialogs.texts.constFirst();
+            return fail(tr("cannot read %1: %2").arg(in, why));
+        }
+    } catch (const CommandError& e) {
+        return fail(tr("cannot read %1: %2").arg(in, e.description()));
+    }
+
+    // The importer's frame at the top-left corner over the background, or the whole
+    // picture scaled as the import window's fit and cover do.
+    const QSize frame(Portrait::Width, Portrait::Height);
+    Surface portrait(Portrait::Width, Portrait::Height, 0);
+    switch (m_command.scaling) {
+    case CommandLine::Scaling::TopLeft:
+        portrait.copyFrom(picture.image(), 0, 0, Portrait::Width, Portrait::Height, 0, 0);
+        break;
+    case CommandLine::Scaling::Fit:
+        portrait.copyFrom(PictureScale::fitInside(picture.image(), frame, qRgb(0, 0, 0)), 0, 0,
+                          Portrait::Width, Portrait::Height, 0, 0);
+        break;
+    case CommandLine::Scaling::Cover:
+        portrait.copyFrom(PictureScale::coverFrame(picture.image(), frame), 0, 0, Portrait::Width,
+                          Portrait::Height, 0, 0);
+        break;
+    }
+
+    const QString name = PortraitFiles::withExtension(m_command.output);
+    cGdiPlus gdip;
+    if (!gdip.PictureBoxToFile(portrait, name, m_command.quality))
+        return fail(tr("cannot write %1: %2").arg(QDir::toNativeSeparators(name), gdip.lastErrorDetail()));
+    return 0;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QImage>
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+// A copy of the unsaved portrait in the user's state folder, so that a crash loses at
+// most the last moment of work. Each running editor has its own copy, named after a
+// lock file that carries its process id; a copy whose lock nobody holds any more
+// belongs to an editor that died, and is offered again at the next start.
+class PortraitRecovery : public QObject {
+    Q_OBJECT
+public:
+    // What is kept: the portrait, the file it came from, and whether it has unsaved changes.
+    struct Snapshot {
+        QImage portrait;
+        QString source;
+        bool modified = false;
+    };
+    // The copy left by an editor that is no longer running; its lock is held while
+    // the copy is being offered.
+    struct Orphan {
+        QImage portrait;
+        QString source;
+        QString dataPath;
+        std::shared_ptr<QLockFile> lock;
+    };
+
+    static constexpr int DelayMs = 500;
+    static QString defaultFolder();
+
+    explicit PortraitRecovery(std::function<Snapshot()> snapshot, QString folder = defaultFolder(),
+                              QObject* parent = nullptr);
+    ~PortraitRecovery() override;
+
+    // The portrait changed: the copy follows within DelayMs.
+    void noteChange();
+    // Writes (or, when nothing is unsaved, removes) the copy now.
+    void writeNow();
+    // A normal end: the copy and the lock go.
+    void finish();
+
+    // Copies of editors that died, newest first.
+    std::vector<Orphan> orphans() const;
+    // The orphan's files go (after it was restored or declined).
+    static void remove(Orphan& orphan);
+
+    QString dataPath() const { return m_dataPath; }
+    const QString& folder() const { return m_folder; }
+
+private:
+    std::function<Snapshot()> m_snapshot;
+    QString m_folder;
+    QString m_dataPath;
+    QString m_lockPath;
+    std::unique_ptr<QLockFile> m_lock;
+    QTimer m_timer;
+};

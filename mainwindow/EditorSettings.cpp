@@ -1,0 +1,200 @@
+#include "mainwindow/EditorSettings.h"
+
+#include "files/PortraitFiles.h"
+#include "mainwindow/ColourWell.h"
+#include "mainwindow/ColourWellsAndOptions.h"
+#include "mainwindow/ControlPanel.h"
+#include "mainwindow/EditingState.h"
+#include "mainwindow/MainToolBar.h"
+#include "mainwindow/frmMain.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSettings>
+#include <optional>
+
+namespace {
+
+using Binding = EditorSettings::Binding;
+
+// A colour well and the value it shows, stored as "#rrggbb".
+Binding well(ColourWell* ControlPanel::*control, Colour EditingState::*value)
+{
+    return {[=](frmMain& w) { return QVariant(toQColor(w.state().*value).name()); },
+            [=](frmMain& w, const QVariant& v) {
+                const QColor c(v.toString());
+                if (!v.toString().startsWith(u'#') || !c.isValid())
+                    return false;
+                w.state().*value = fromQColor(c);
+                (w.panel().*control)->setFill(fromQColor(c));
+                return true;
+            }};
+}
+
+// A validated box: the stored text must be one the box keeps as it is.
+Binding textBox(QLineEdit* ControlPanel::*control)
+{
+    return {[=](frmMain& w) { return QVariant((w.panel().*control)->text()); },
+            [=](frmMain& w, const QVariant& v) {
+                QLineEdit* box = w.panel().*control;
+                box->setText(v.toString());
+                return box->text() == v.toString();
+            }};
+}
+
+// "true" or "false", as QSettings writes a bool.
+std::optional<bool> asBool(const QVariant& v)
+{
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool();
+    if (v.toString() == QLatin1String("true"))
+        return true;
+    if (v.toString() == QLatin1String("false"))
+        return false;
+    return std::nullopt;
+}
+
+// A check box of the panel, for options that are a tick.
+[[maybe_unused]] Binding checkBox(QCheckBox* ControlPanel::*control)
+{
+    return {[=](frmMain& w) { return QVariant((w.panel().*control)->isChecked()); },
+            [=](frmMain& w, const QVariant& v) {
+                const std::optional<bool> ticked = asBool(v);
+                if (ticked)
+                    (w.panel().*control)->setChecked(*ticked);
+                return ticked.has_value();
+            }};
+}
+
+// Option buttons of one group, each stored by its name; selecting one runs its click handler.
+struct Option {
+    const char* name;
+    QRadioButton* ControlPanel::*control;
+    void (ColourWellsAndOptions::*click)();
+};
+
+Binding options(std::vector<Option> choices)
+{
+    return {[=](frmMain& w) {
+                for (const Option& o : choices)
+                    if ((w.panel().*o.control)->isChecked())
+                        return QVariant(QString::fromLatin1(o.name));
+                return QVariant();
+            },
+            [=](frmMain& w, const QVariant& v) {
+                for (const Option& o : choices) {
+                    if (v.toString() != QLatin1String(o.name))
+                        continue;
+                    (w.panel().*o.control)->setChecked(true);
+                    if (o.click)
+                        (w.options().*o.click)();
+                    return true;
+                }
+                return false;
+            }};
+}
+
+Binding gridButton()
+{
+    return {[](frmMain& w) { return QVariant(w.tlbMain()->gridPressed()); },
+            [](frmMain& w, const QVariant& v) {
+                const std::optional<bool> pressed = asBool(v);
+                if (!pressed)
+                    return false;
+                w.tlbMain()->buttonByTag(QStringLiteral("Grid"))->setChecked(*pressed);
+                w.tlbMain_ButtonClick(QStringLiteral("Grid"));
+                return true;
+            }};
+}
+
+// The tool is pressed as its toolbar button would be.
+Binding toolButton()
+{
+    return {[](frmMain& w) { return QVariant(w.state().CurrentTool); },
+            [](frmMain& w, const QVariant& v) {
+                static const QStringList tools{"Brush", "Selector", "Fill", "Replace", "Gamma"};
+                const QString tag = v.toString();
+                if (!tools.contains(tag))
+                    return false;
+                w.tlbMain()->buttonByTag(tag)->setChecked(true);
+                w.tlbMain_ButtonClick(tag);
+                return true;
+            }};
+}
+
+Binding lastFolder()
+{
+    return {[](frmMain& w) { return QVariant(w.files().lastFolder()); },
+            [](frmMain& w, const QVariant& v) {
+                w.files().setLastFolder(v.toString());
+                return true;
+            }};
+}
+
+QSettings openSettings()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Pictoria"),
+                     QStringLiteral("Pictoria"));
+}
+
+} // namespace
+
+bool EditorSettings::enabled()
+{
+    const QByteArray off = qgetenv("PICTORIA_NO_SETTINGS");
+    return off.isEmpty() || off == "0";
+}
+
+const std::vector<EditorSettings::Setting>& EditorSettings::table()
+{
+    // Restored in this order: the grid's redraw resets the view's pointer and the gamma
+    // box, so the tool comes after it.
+    static const std::vector<Setting> settings{
+        {"colours/foreground", "#ffffff", well(&ControlPanel::picFG, &EditingState::FGColor)},
+        {"colours/background", "#000000", well(&ControlPanel::picBG, &EditingState::BGColor)},
+        {"colours/replace1", "#ffffff", well(&ControlPanel::picR1, &EditingState::R1Color)},
+        {"colours/replace2", "#000000", well(&ControlPanel::picR2, &EditingState::R2Color)},
+        {"output/quality", "100",
+         options({{"100", &ControlPanel::optPerfect, &ColourWellsAndOptions::optPerfect_Click},
+                  {"85", &ControlPanel::optHigh, &ColourWellsAndOptions::optHigh_Click},
+                  {"70", &ControlPanel::optMed, &ColourWellsAndOptions::optMed_Click},
+                  {"55", &ControlPanel::optLow, &ColourWellsAndOptions::optLow_Click}})},
+        {"popup/show", "always",
+         options({{"always", &ControlPanel::optRGBA, nullptr},
+                  {"ctrl", &ControlPanel::optRGBS, nullptr},
+                  {"never", &ControlPanel::optRGBN, nullptr}})},
+        {"popup/transparency", "80", textBox(&ControlPanel::txtRLevel)},
+        {"gamma/step", "15", textBox(&ControlPanel::txtGamma)},
+        {"view/grid", true, gridButton()},
+        {"tools/current", "Brush", toolButton()},
+        {"files/folder", "", lastFolder()},
+    };
+    return settings;
+}
+
+void EditorSettings::restore(frmMain& window)
+{
+    if (!enabled())
+        return;
+    QSettings store = openSettings();
+    if (store.status() != QSettings::NoError)
+        return; // the start values hold
+    for (const Setting& s : table()) {
+        if (!store.contains(QLatin1String(s.key)))
+            continue;
+        if (!s.binding.apply(window, store.value(QLatin1String(s.key))))
+            s.binding.apply(window, s.start);
+    }
+}
+
+void EditorSettings::save(frmMain& window)
+{
+    if (!enabled())
+        return;
+    QSettings store = openSettings();
+    for (const Setting& s : table())
+        store.setValue(QLatin1String(s.key), s.binding.read(window));
+    store.sync();
+}

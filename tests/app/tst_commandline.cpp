@@ -1,0 +1,274 @@
+#include "files/cGdiPlus.h"
+#include "import/PictureScale.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QtTest>
+
+// The real binary's command line, run without a display: exit codes, what it prints,
+// and --convert's files compared byte for byte with what Save writes for the same portrait.
+class CommandLineTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void commandLine_data();
+    void commandLine();
+
+private:
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+    QHash<QString, QImage> m_pictures;
+};
+
+namespace {
+
+QImage black()
+{
+    QImage image(48, 56, QImage::Format_RGB32);
+    image.fill(qRgb(0, 0, 0));
+    return image;
+}
+
+QImage pasted(const QImage& onto, const QImage& picture, int x, int y)
+{
+    QImage out = onto;
+    for (int py = 0; py < picture.height(); ++py)
+        for (int px = 0; px < picture.width(); ++px)
+            if (x + px >= 0 && x + px < out.width() && y + py >= 0 && y + py < out.height())
+                out.setPixel(x + px, y + py, picture.pixel(px, py));
+    return out;
+}
+
+} // namespace
+
+void CommandLineTest::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    const QList<std::pair<QString, QSize>> pictures{{"portrait.png", {48, 56}},
+                                                    {"big.png", {100, 80}},
+                                                    {"wide.png", {96, 56}},
+                                                    {"double.png", {96, 112}},
+                                                    {"small.png", {24, 28}}};
+    for (const auto& [name, size] : pictures) {
+        const QImage picture =
+            TestSupport::patternImage(size.width(), size.height()).convertToFormat(QImage::Format_RGB32);
+        QVERIFY(picture.save(file(name)));
+        m_pictures[name] = picture;
+    }
+    QFile garbage(file("garbage.png"));
+    QVERIFY(garbage.open(QIODevice::WriteOnly));
+    garbage.write("this is not a picture\n");
+}
+
+void CommandLineTest::commandLine_data()
+{
+    // Arguments name files of the scratch folder by their bare names. "expected" is how
+    // the portrait is made from the picture: "same", "top-left", "cover", "fit" (with
+    // the picture's side ratio), or empty when no file is to be written.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("printed"); // on stdout for status 0 without a file, else on stderr
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("quality");
+
+    using L = QStringList;
+    QTest::newRow("help") << L{"--help"} << 0 << "Usage: pictoria"
+                          << ""
+                          << ""
+                          << "" << 0;
+    QTest::newRow("help names --convert") << L{"-h"} << 0 << "--convert"
+                                          << ""
+                                          << ""
+                                          << "" << 0;
+    QTest::newRow("version") << L{"--version"} << 0 << "Pictoria 1.1a"
+                             << ""
+                             << ""
+                             << "" << 0;
+    QTest::newRow("unknown option") << L{"--bogus"} << 2 << "Unknown option 'bogus'"
+                                    << ""
+                                    << ""
+                                    << "" << 0;
+    QTest::newRow("usage line") << L{"--bogus"} << 2 << "Usage: pictoria"
+                                << ""
+                                << ""
+                                << "" << 0;
+    QTest::newRow("quality without --convert") << L{"--quality", "85", "portrait.png"} << 2 << "--convert"
+                                               << ""
+                                               << ""
+                                               << "" << 0;
+    QTest::newRow("two portraits") << L{"portrait.png", "big.png"} << 2 << "One portrait"
+                                   << ""
+                                   << ""
+                                   << "" << 0;
+    QTest::newRow("file and --import") << L{"portrait.png", "--import", "big.png"} << 2 << "One portrait"
+                                       << ""
+                                       << ""
+                                       << "" << 0;
+    QTest::newRow("--convert without OUT") << L{"--convert", "big.png"} << 2 << "IN and a portrait OUT"
+                                           << ""
+                                           << ""
+                                           << "" << 0;
+    QTest::newRow("--fit with --cover")
+        << L{"--convert", "big.png", "o.jpg", "--fit", "--cover"} << 2 << "exclude"
+        << ""
+        << ""
+        << "" << 0;
+    QTest::newRow("quality 42") << L{"--convert", "big.png", "o.jpg", "--quality", "42"} << 2 << "\"42\""
+                                << ""
+                                << ""
+                                << "" << 0;
+
+    QTest::newRow("portrait-sized") << L{"--convert", "portrait.png", "a.jpg"} << 0 << ""
+                                    << "a.jpg"
+                                    << "portrait.png"
+                                    << "same" << 100;
+    QTest::newRow("top-left at 55 %") << L{"--convert", "big.png", "b.jpg", "--quality", "55"} << 0 << ""
+                                      << "b.jpg"
+                                      << "big.png"
+                                      << "top-left" << 55;
+    QTest::newRow("smaller picture, top-left") << L{"--convert", "small.png", "c.jpg"} << 0 << ""
+                                               << "c.jpg"
+                                               << "small.png"
+                                               << "top-left" << 100;
+    QTest::newRow("cover, wide") << L{"--convert", "wide.png", "d.jpg", "--cover"} << 0 << ""
+                                 << "d.jpg"
+                                 << "wide.png"
+                                 << "cover" << 100;
+    QTest::newRow("cover, enlarged") << L{"--cover", "--convert", "small.png", "e.jpg"} << 0 << ""
+                                     << "e.jpg"
+                                     << "small.png"
+                                     << "enlarged" << 100;
+    QTest::newRow("cover, shrunk at 70 %")
+        << L{"--convert", "big.png", "f.jpg", "--cover", "--quality", "70"} << 0 << ""
+        << "f.jpg"
+        << "big.png"
+        << "cover-shrunk" << 70;
+    QTest::newRow("fit, same ratio at 85 %")
+        << L{"--convert", "double.png", "g.jpg", "--fit", "--quality", "85"} << 0 << ""
+        << "g.jpg"
+        << "double.png"
+        << "fit" << 85;
+    QTest::newRow("fit, wide") << L{"--convert", "wide.png", "h.jpg", "--fit"} << 0 << ""
+                               << "h.jpg"
+                               << "wide.png"
+                               << "fit-wide" << 100;
+    QTest::newRow("fit, enlarged") << L{"--convert", "small.png", "i.jpg", "--fit"} << 0 << ""
+                                   << "i.jpg"
+                                   << "small.png"
+                                   << "enlarged" << 100;
+    QTest::newRow("png by its extension") << L{"--convert", "big.png", "j.png"} << 0 << ""
+                                          << "j.png"
+                                          << "big.png"
+                                          << "top-left" << 100;
+    QTest::newRow("no extension is JPEG") << L{"--convert", "portrait.png", "plain"} << 0 << ""
+                                          << "plain.jpg"
+                                          << "portrait.png"
+                                          << "same" << 100;
+
+    QTest::newRow("missing picture") << L{"--convert", "nope.png", "k.jpg"} << 1 << "nope.png"
+                                     << "k.jpg"
+                                     << ""
+                                     << "" << 0;
+    QTest::newRow("not a picture") << L{"--convert", "garbage.png", "l.jpg"} << 1 << "garbage.png"
+                                   << "l.jpg"
+                                   << ""
+                                   << "" << 0;
+    QTest::newRow("unknown output type") << L{"--convert", "big.png", "m.xyz"} << 1 << ".xyz"
+                                         << "m.xyz"
+                                         << ""
+                                         << "" << 0;
+    QTest::newRow("missing output folder") << L{"--convert", "big.png", "no/such/n.jpg"} << 1 << "n.jpg"
+                                           << "no/such/n.jpg"
+                                           << ""
+                                           << "" << 0;
+}
+
+void CommandLineTest::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, printed);
+    QFETCH(QString, output);
+    QFETCH(QString, picture);
+    QFETCH(QString, expected);
+    QFETCH(int, quality);
+
+    QStringList args;
+    for (const QString& a : arguments)
+        args << (a.startsWith('-') || QStringList{"85", "55", "70", "42"}.contains(a) ? a : file(a));
+    if (!output.isEmpty())
+        QFile::remove(file(output));
+
+    // No display at all: a window, or even a GUI application, would fail to start.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    QProcess run;
+    run.setProcessEnvironment(env);
+    run.start(QStringLiteral(PICTORIA_BINARY), args);
+    QVERIFY(run.waitForFinished(30000));
+    const QString out = QString::fromLocal8Bit(run.readAllStandardOutput());
+    const QString err = QString::fromLocal8Bit(run.readAllStandardError());
+    QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(run.exitCode() == exitCode, qPrintable(out + err));
+
+    if (exitCode == 0 && expected.isEmpty()) {
+        QVERIFY2(out.contains(printed), qPrintable(out));
+        QVERIFY(err.isEmpty());
+    } else if (exitCode == 0) {
+        QVERIFY2(err.isEmpty(), qPrintable(err));
+    } else {
+        QVERIFY2(err.contains(printed), qPrintable(err));
+        if (exitCode == 1)
+            QVERIFY2(err.count('\n') == 1 && err.startsWith("pictoria: "), qPrintable(err));
+        if (!output.isEmpty())
+            QVERIFY(!QFile::exists(file(output)));
+        return;
+    }
+    if (expected.isEmpty())
+        return;
+
+    const QImage source = m_pictures.value(picture);
+    QImage portrait;
+    if (expected == "same")
+        portrait = source;
+    else if (expected == "top-left")
+        portrait = pasted(black(), source, 0, 0);
+    else if (expected == "cover") // 96 x 56 covers the frame as it is: its middle 48 columns
+        portrait = source.copy(24, 0, 48, 56);
+    else if (expected == "cover-shrunk") // 100 x 80 at 0.7 is 70 x 56: its middle 48 columns
+        portrait = PictureScale::areaAverage(source, {70, 56}).copy(11, 0, 48, 56);
+    else if (expected == "fit") // 96 x 112 is the frame's shape at twice its size
+        portrait = PictureScale::areaAverage(source, {48, 56});
+    else if (expected == "fit-wide") // 96 x 56 at half size is 48 x 28, 14 rows of black above and below
+        portrait = pasted(black(), PictureScale::areaAverage(source, {48, 28}), 0, 14);
+    else if (expected == "enlarged") { // 24 x 28 at twice its size: each pixel a 2 x 2 block
+        portrait = black();
+        for (int y = 0; y < 56; ++y)
+            for (int x = 0; x < 48; ++x)
+                portrait.setPixel(x, y, source.pixel(x / 2, y / 2));
+    }
+    QVERIFY(!portrait.isNull());
+
+    QFile written(file(output));
+    QVERIFY2(written.open(QIODevice::ReadOnly), qPrintable(file(output)));
+    if (output.endsWith(".png")) {
+        // Lossless, but the pixel density Qt writes into a PNG follows the screen, which a
+        // window has and a run without a display has not: the pixels are what must agree.
+        QCOMPARE(QImage::fromData(written.readAll()).convertToFormat(QImage::Format_RGB32),
+                 portrait.convertToFormat(QImage::Format_RGB32));
+        return;
+    }
+    QByteArray saved;
+    cGdiPlus gdip;
+    QVERIFY(gdip.EncodePicture(portrait, file(output), quality, saved));
+    QVERIFY2(written.readAll() == saved, "the file is what Save writes for that portrait");
+}
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "tst_commandline.moc"
