@@ -35,7 +35,11 @@ public:
     {
         throw CommandError(CommandError::Cancelled, "");
     }
-    Colour chooseColour() override { throw CommandError(CommandError::Cancelled, ""); }
+    Colour chooseColour(Colour) override { throw CommandError(CommandError::Cancelled, ""); }
+    int askNumber(const QString&, const QString&, int, int, int) override
+    {
+        throw CommandError(CommandError::Cancelled, "");
+    }
     MessageResult message(const QString& text, const QString&, MessageButtons, MessageIcon) override
     {
         texts << text;

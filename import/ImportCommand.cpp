@@ -7,6 +7,7 @@
 #include "platform/Dialogs.h"
 #include "platform/StatusBar.h"
 
+#include <QFileInfo>
 #include <QWidget>
 
 #include <new>
@@ -68,9 +69,12 @@ QString ImportCommand::dialogFilter()
 
 void ImportCommand::run()
 {
-    const QString file = m_dialogs.openFileName({tr(DialogTitle), dialogFilter(), 1});
+    FileDialogRequest request{tr(DialogTitle), dialogFilter(), 1};
+    request.directory = m_lastFolder;
+    const QString file = m_dialogs.openFileName(request);
     if (file.isEmpty() || file.contains('*'))
         return;
+    m_lastFolder = QFileInfo(file).absolutePath();
     pick(file);
 }
 

@@ -30,6 +30,9 @@ public:
     static QString dialogFilter();
     // The main window's view, which the import window avoids covering.
     void setViewToKeepVisible(QWidget* view) { m_view = view; }
+    // Where the import dialog starts: the folder of the last picture imported.
+    const QString& lastFolder() const { return m_lastFolder; }
+    void setLastFolder(const QString& folder) { m_lastFolder = folder; }
 
     void ImportBitmap();
     // The import without the dialog: the named file, as if chosen in it.
@@ -52,4 +55,5 @@ private:
     ImageLoader m_loader;
     QPointer<frmImport> m_window;
     QPointer<QWidget> m_view;
+    QString m_lastFolder;
 };

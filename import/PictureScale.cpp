@@ -176,43 +176,14 @@ QRect sourceRect(QSize picture, QSize shown, QRect part)
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
-QImage resized(const QImage& picture, QSize size)
-{
-    if (picture.size() == size)
-        return picture.convertToFormat(QImage::Format_RGB32);
-    if (size.width() <= picture.width() && size.height() <= picture.height())
-        return areaAverage(picture, size);
-    return picture.convertToFormat(QImage::Format_RGB32)
-        .scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-}
-
-namespace {
-
-QSize proportional(QSize picture, double f, QSize bound, bool atMost)
-{
-    int w = qMax(1, int(std::lround(picture.width() * f)));
-    int h = qMax(1, int(std::lround(picture.height() * f)));
-    // Rounding must not take a side past the frame (fit) or short of it (cover).
-    if (atMost) {
-        w = qMin(w, bound.width());
-        h = qMin(h, bound.height());
-    } else {
-        w = qMax(w, bound.width());
-        h = qMax(h, bound.height());
-    }
-    return {w, h};
-}
-
-} // namespace
-
 QImage fitInside(const QImage& picture, QSize frame, QRgb background)
 {
     QImage out(frame, QImage::Format_RGB32);
     out.fill(background);
     if (picture.isNull())
         return out;
-    const double f = qMin(double(frame.width()) / picture.width(), double(frame.height()) / picture.height());
-    const QImage scaledPicture = resized(picture, proportional(picture.size(), f, frame, true));
+    const QSize size = fitSize(picture.size(), frame);
+    const QImage scaledPicture = scaledPart(picture, size, QRect(QPoint(0, 0), size));
     const int x = (frame.width() - scaledPicture.width()) / 2;
     const int y = (frame.height() - scaledPicture.height()) / 2;
     for (int row = 0; row < scaledPicture.height(); ++row)
@@ -225,10 +196,11 @@ QImage coverFrame(const QImage& picture, QSize frame)
 {
     if (picture.isNull())
         return {};
-    const double f = qMax(double(frame.width()) / picture.width(), double(frame.height()) / picture.height());
-    const QImage scaledPicture = resized(picture, proportional(picture.size(), f, frame, false));
-    return scaledPicture.copy((scaledPicture.width() - frame.width()) / 2,
-                              (scaledPicture.height() - frame.height()) / 2, frame.width(), frame.height());
+    // Only the frame's part of the covering picture is scaled.
+    const QSize size = coverSize(picture.size(), frame);
+    return scaledPart(
+        picture, size,
+        QRect(QPoint((size.width() - frame.width()) / 2, (size.height() - frame.height()) / 2), frame));
 }
 
 } // namespace PictureScale

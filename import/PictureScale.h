@@ -34,8 +34,6 @@ QSize coverSize(QSize picture, QSize frame);
 QRect sourceRect(QSize picture, QSize shown, QRect part);
 // Area-averaging reduction to a size no larger than the picture's on either side.
 QImage areaAverage(const QImage& picture, QSize size);
-// The picture at a size: averaged areas when shrinking, repeated pixels when enlarging.
-QImage resized(const QImage& picture, QSize size);
 
 // The whole picture inside a frame, its sides in proportion, centred; the rest of
 // the frame is the background colour.

@@ -371,12 +371,7 @@ void frmImport::fitAndTake()
     if (m_loaded.isNull())
         return;
     const QSize frame(ImportRegion::Width, ImportRegion::Height);
-    const QSize size = PictureScale::fitSize(m_loaded.size(), frame);
-    const QImage scaled = PictureScale::scaledPart(m_loaded, size, QRect(QPoint(0, 0), size));
-    QImage portrait(frame, QImage::Format_RGB32);
-    portrait.fill(toQRgb(m_background()));
-    QPainter(&portrait).drawImage((frame.width() - size.width()) / 2, (frame.height() - size.height()) / 2,
-                                  scaled);
+    const QImage portrait = PictureScale::fitInside(m_loaded, frame, toQRgb(m_background()));
     m_canvas.importRegion(portrait, 0, 0, m_background());
     DrawtoBB();
     m_status.setPanelText(

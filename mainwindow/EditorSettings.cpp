@@ -1,6 +1,7 @@
 #include "mainwindow/EditorSettings.h"
 
 #include "files/PortraitFiles.h"
+#include "import/ImportCommand.h"
 #include "mainwindow/ColourWell.h"
 #include "mainwindow/ColourWellsAndOptions.h"
 #include "mainwindow/ControlPanel.h"
@@ -56,14 +57,16 @@ std::optional<bool> asBool(const QVariant& v)
     return std::nullopt;
 }
 
-// A check box of the panel, for options that are a tick.
-[[maybe_unused]] Binding checkBox(QCheckBox* ControlPanel::*control)
+// A check box of the panel, for options that are a tick; setting it runs its click handler.
+Binding checkBox(QCheckBox* ControlPanel::*control, void (ColourWellsAndOptions::*click)())
 {
     return {[=](frmMain& w) { return QVariant((w.panel().*control)->isChecked()); },
             [=](frmMain& w, const QVariant& v) {
                 const std::optional<bool> ticked = asBool(v);
-                if (ticked)
+                if (ticked) {
                     (w.panel().*control)->setChecked(*ticked);
+                    (w.options().*click)();
+                }
                 return ticked.has_value();
             }};
 }
@@ -133,6 +136,15 @@ Binding lastFolder()
             }};
 }
 
+Binding importFolder()
+{
+    return {[](frmMain& w) { return QVariant(w.importCommand().lastFolder()); },
+            [](frmMain& w, const QVariant& v) {
+                w.importCommand().setLastFolder(v.toString());
+                return true;
+            }};
+}
+
 QSettings openSettings()
 {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Pictoria"),
@@ -167,9 +179,13 @@ const std::vector<EditorSettings::Setting>& EditorSettings::table()
                   {"never", &ControlPanel::optRGBN, nullptr}})},
         {"popup/transparency", "80", textBox(&ControlPanel::txtRLevel)},
         {"gamma/step", "15", textBox(&ControlPanel::txtGamma)},
+        {"output/fullColourDetail", false,
+         checkBox(&ControlPanel::chkFullColour, &ColourWellsAndOptions::chkFullColour_Click)},
+        {"portrait/tolerance", "0", textBox(&ControlPanel::txtTolerance)},
         {"view/grid", true, gridButton()},
         {"tools/current", "Brush", toolButton()},
         {"files/folder", "", lastFolder()},
+        {"import/folder", "", importFolder()},
     };
     return settings;
 }

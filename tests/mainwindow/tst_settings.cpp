@@ -1,4 +1,6 @@
 #include "files/PortraitFiles.h"
+#include "import/ImportCommand.h"
+#include "import/frmImport.h"
 #include "mainwindow/ColourWell.h"
 #include "mainwindow/ColourWellsAndOptions.h"
 #include "mainwindow/ControlPanel.h"
@@ -9,10 +11,12 @@
 #include "support/TestSupport.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSettings>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -79,6 +83,8 @@ void SettingsTest::changeEverything(frmMain& w, const QString& openedFolder)
     press("Gamma");
     w.panel().txtGamma->setText("40");
     press("Grid");
+    w.panel().chkFullColour->click();
+    w.panel().txtTolerance->setText("3");
     QVERIFY(QDir().mkpath(openedFolder));
     QVERIFY(TestSupport::patternImage(48, 56).save(openedFolder + "/opened.png"));
     w.files().openFile(openedFolder + "/opened.png");
@@ -107,15 +113,26 @@ void SettingsTest::verifyStartValues(frmMain& w)
     QCOMPARE(w.state().CurrentTool, QStringLiteral("Brush"));
     QVERIFY(w.tlbMain()->buttonByTag("Brush")->isChecked());
     QCOMPARE(w.files().lastFolder(), QString());
+    QVERIFY(!w.panel().chkFullColour->isChecked());
+    QVERIFY(!w.state().FullColourDetail);
+    QCOMPARE(w.panel().txtTolerance->text(), QStringLiteral("0"));
+    QCOMPARE(int(w.state().Tolerance), 0);
 }
 
 void SettingsTest::optionsSurviveARestart()
 {
     const QString folder = TestSupport::tempPath("settings-folder");
+    const QString importFolder = TestSupport::tempPath("import-folder");
     {
         auto first = startWindow();
         verifyStartValues(*first); // the first run
         changeEverything(*first, folder);
+        // An import picked from another folder (the scripted dialog answers, then cancels the pick).
+        QVERIFY(QDir().mkpath(importFolder));
+        QVERIFY(TestSupport::patternImage(60, 70).save(importFolder + "/imported.png"));
+        dialogs->fileAnswers.enqueue(importFolder + "/imported.png");
+        QTimer::singleShot(0, first.get(), [&] { first->importCommand().window()->cancelPick(); });
+        first->ImportBitmap();
         QVERIFY(first->close());
     }
     QVERIFY(QFile::exists(settingsFile()));
@@ -142,12 +159,19 @@ void SettingsTest::optionsSurviveARestart()
     QCOMPARE(w.canvas().picFace().pixel(0, 0), Colour(0)); // no grid line over the view
     QCOMPARE(w.state().CurrentTool, QStringLiteral("Gamma"));
     QVERIFY(w.tlbMain()->buttonByTag("Gamma")->isChecked());
+    QVERIFY(w.panel().chkFullColour->isChecked());
+    QVERIFY(w.state().FullColourDetail);
+    QCOMPARE(w.panel().txtTolerance->text(), QStringLiteral("3"));
+    QCOMPARE(int(w.state().Tolerance), 3);
 
     // The portrait itself is not kept: a new run starts with a new one, and Open starts
     // in the folder the last portrait came from.
     QCOMPARE(w.canvas().picPreview().pixel(0, 0), Colour(0));
     w.OpenPortrait();
     QCOMPARE(dialogs->fileRequests.constLast().directory, folder);
+    // Import starts in the folder the last imported picture came from.
+    w.ImportBitmap();
+    QCOMPARE(dialogs->fileRequests.constLast().directory, importFolder);
 }
 
 void SettingsTest::noSettingsStartsFromStartValuesAndWritesNothing_data()
