@@ -6,7 +6,8 @@
 
 // The paint pass of the button: face fill, caption and picture, edge rings and focus
 // indicator into a back buffer of the button's size, then the outline some shapes
-// frame on the window. Widget-free, so every style and shape can be rendered in tests.
+// frame on the window. One common pass runs the style's entry of ButtonStyles.
+// Widget-free, so every style and shape can be rendered in tests.
 class ButtonPainter {
 public:
     struct Result {
@@ -16,13 +17,5 @@ public:
         int frameKind = 0;
     };
 
-    // The 12 edge colours: inner, middle, outer ring, each left, top, right, bottom;
-    // -1 means the line is not drawn.
-    using EdgeTable = std::array<qint64, 12>;
-
     static Result RedrawButton(const ButtonState& s);
-
-    // The rings of the rectangular family, drawn with the given insets.
-    static void DrawEdges(class ButtonCanvas& canvas, const EdgeTable& table, int leftInset, int rightLimit,
-                          int shape);
 };

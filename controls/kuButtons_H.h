@@ -1,6 +1,8 @@
 #pragma once
 
-#include "controls/ButtonPainter.h"
+#include "controls/ButtonDrawing.h"
+#include "controls/ButtonInput.h"
+#include "controls/ButtonProperties.h"
 #include "controls/ButtonState.h"
 
 #include <QPointer>
@@ -16,8 +18,10 @@ class QMimeData;
 // The owner-drawn push, check-box and option button: eight drawing styles, nine
 // outline shapes, gradients, hover colours, pictures and caption effects. It paints
 // into its own image (hdc()), which stays readable while the widget is hidden, and
-// shows that image in one copy. Properties keep the design's names; events are Qt
-// signals with the design's arguments.
+// shows that image in one copy. Events are Qt signals with the handlers' arguments.
+// The class holds the properties and the host steps; ButtonPersistence saves and
+// restores them, ButtonDrawing turns them into the image and ButtonInput handles the
+// pointer and the keyboard.
 class kuButtons_H : public QWidget {
     Q_OBJECT
 public:
@@ -86,7 +90,7 @@ public:
     Colour HoverBackColor() const { return m.hoverBackColor; }
     void setHoverBackColor(Colour v);
     // The control's rendered image, as the window shows it.
-    const QImage& hdc() const { return m_window; }
+    const QImage& hdc() const { return m_drawing.window(); }
     quintptr hwnd() const { return quintptr(this); }
 
     // Placement in the container's pixels; setting Width re-renders at once, even hidden.
@@ -123,11 +127,11 @@ public:
     QWidget* groupContainer() const { return m_container; }
     bool isHovering() const { return m.hovering; }
     bool isDelayed() const { return m_delayDrawing; }
-    short lastMouseButton() const { return m_lastButton; }
-    int redrawCount() const { return m_redraws; }
-    QTimer& hoverTimer() { return m_hoverTimer; }
+    short lastMouseButton() const { return m_input.lastButton(); }
+    int redrawCount() const { return m_drawing.redraws(); }
+    QTimer& hoverTimer() { return m_input.hoverTimer(); }
     // Which widget is under the pointer; replaceable so tests need no real pointer.
-    void setWidgetUnderCursorProbe(std::function<QWidget*()> probe) { m_probe = std::move(probe); }
+    void setWidgetUnderCursorProbe(std::function<QWidget*()> probe) { m_input.setProbe(std::move(probe)); }
 
     static constexpr int HoverTimerId = 237;
     static constexpr int HoverIntervalMs = 50;
@@ -169,26 +173,27 @@ protected:
     void dropEvent(QDropEvent*) override;
 
 private:
-    void RedrawButton();
-    void present(); // asks for a paint of the rendered image
-    void ResizeHandling();
-    void RefreshDerived(const QString& aspect);
-    void LayoutContent(bool rebuildCache);
-    void BuildRegion();
+    friend class ButtonPersistence;
+    friend class ButtonDrawing;
+    friend class ButtonInput;
+    friend class ButtonProperties;
+
+    void RedrawButton() { m_drawing.RedrawButton(); }
+    void present() { m_drawing.present(); }
+    void ResizeHandling() { m_drawing.ResizeHandling(); }
+    void RefreshDerived(const QString& aspect) { m_drawing.RefreshDerived(aspect); }
+    void LayoutContent(bool rebuildCache) { m_drawing.LayoutContent(rebuildCache); }
+    void BuildRegion() { m_drawing.BuildRegion(); }
     bool UpdateOptionGroup(int action);
-    bool customClickStep(); // true when the button moved and this pass draws nothing
     void designMessage(const QString& text, const QString& title = {});
     void notify(const QString& key);
     void adoptContainer();
-    void updateAccessKey();
-    void applyMousePointer();
+    void updateAccessKey() { m_props.updateAccessKey(); }
     bool userMode() const;
     void setState(unsigned bit, bool on);
-    void startHover();
 
     ButtonHost& m_host;
     ButtonState m;
-    QImage m_window;
     QPointer<QWidget> m_container;
     QString m_tag;
     int m_customClick = 0;
@@ -196,13 +201,9 @@ private:
     int m_mousePointer = 0;
     ButtonPicture m_mouseIcon;
     bool m_delayDrawing = false;
-    short m_lastButton = 0;
-    bool m_afterDoubleClick = false;
     QChar m_accessKey;
     QShortcut* m_shortcut = nullptr;
-    QTimer m_hoverTimer;
-    std::function<QWidget*()> m_probe;
-    int m_redraws = 0;
-    bool m_inBuildRegion = false;
-    bool m_painting = false;
+    ButtonProperties m_props{*this};
+    ButtonDrawing m_drawing{*this};
+    ButtonInput m_input{*this};
 };

@@ -1,10 +1,10 @@
 #include "ButtonTestSupport.h"
 
 #include "controls/AccessKey.h"
-#include "controls/ButtonPopupFace.h"
 #include "controls/PropertyBag.h"
 #include "controls/WidgetContainerHost.h"
 #include "controls/kuButtons_H.h"
+#include "mainwindow/ButtonPopupFace.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/SystemColor.h"
 #include "support/TestSupport.h"

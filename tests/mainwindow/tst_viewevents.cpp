@@ -1,5 +1,5 @@
 #include "canvas/PaintingTools.h"
-#include "controls/ButtonPopupFace.h"
+#include "mainwindow/ButtonPopupFace.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
 #include "platform/ScriptedDialogs.h"

@@ -1,4 +1,4 @@
-#include "controls/ButtonPopupFace.h"
+#include "mainwindow/ButtonPopupFace.h"
 
 #include "platform/SystemColor.h"
 
