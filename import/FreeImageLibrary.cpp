@@ -68,11 +68,13 @@ void DLL_CALLCONV FreeImageErrorHandler(FREE_IMAGE_FORMAT fif, const char* messa
         (*currentSink)(int(fif), message ? message : "");
 }
 
-// The library's words for a picture it decoded only in part: the TIFF reader goes on
-// past strips it could not read and says so once at the end.
+// The library's words for data that end early: the TIFF reader goes on past strips it
+// could not read and says so once at the end; the GIF reader gives up at the cut, and
+// Qt's reader would then show the rows before it.
 bool saysDataMissing(const char* message)
 {
-    return message && std::strstr(message, "Image may be incomplete");
+    return message &&
+           (std::strstr(message, "Image may be incomplete") || std::strstr(message, "EOF reading"));
 }
 
 void InitFreeImage()
@@ -233,7 +235,7 @@ DecodedPicture decodeFile(const char* path, const MessageSink& sink)
         out.failure = Failure::Exception;
         out.failureText = "unknown exception";
     }
-    if (out.failure == Failure::None && out.loaded && !out.tooLarge && !missing.empty()) {
+    if (out.failure == Failure::None && !out.tooLarge && !missing.empty()) {
         out.failure = Failure::Damaged;
         out.failureText = missing;
     }

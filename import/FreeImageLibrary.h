@@ -70,8 +70,8 @@ using MessageSink = std::function<void(int format, const char* message)>;
 // One load: initialise, identify, check the header against the bounds where the format
 // can read the header alone, decode, convert to 32-bit rows, deinitialise - the library
 // is deinitialised on every path, exceptions included. PNG samples come as stored (no
-// gamma correction) and float maps top row first. A bitmap decoded while the library
-// said that data were missing is Failure::Damaged.
+// gamma correction) and float maps top row first. A load during which the library said
+// that data were missing is Failure::Damaged, decoded or not.
 DecodedPicture decodeFile(const char* path, const MessageSink& sink);
 
 } // namespace FreeImageLibrary

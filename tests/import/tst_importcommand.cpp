@@ -1,4 +1,5 @@
 #include "TestPictures.h"
+#include "files/FreeImageGifWriter.h"
 #include "import/ImportCommand.h"
 #include "import/frmImport.h"
 #include "mainwindow/ColourWell.h"
@@ -457,6 +458,12 @@ void ImportCommandTest::damagedFilesAreRefused_data()
         return cut(bytes, 80);
     }() << true;
     QTest::newRow("PNG cut") << "cut.png" << cut(encoded(picture, "png"), 60) << true;
+    QByteArray gif;
+    QString gifError;
+    FreeImageGifWriter::startUp();
+    QVERIFY2(FreeImageGifWriter::encode(picture, gif, gifError), qPrintable(gifError));
+    FreeImageGifWriter::shutDown();
+    QTest::newRow("GIF cut") << "cut.gif" << cut(gif, 60) << true;
     QTest::newRow("TIFF cut inside its strips")
         << "cut.tif" << cut(TestPictures::tiff(90, 70, pattern), 60) << true;
     QTest::newRow("TIFF cut before its directory")
