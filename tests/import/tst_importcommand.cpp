@@ -457,6 +457,11 @@ void ImportCommandTest::damagedFilesAreRefused_data()
         writer.write(picture);
         return cut(bytes, 80);
     }() << true;
+    QByteArray corrupt = encoded(picture, "jpeg");
+    const qsizetype scan = corrupt.indexOf("\xFF\xDA");
+    corrupt[(scan + corrupt.size()) / 2] = char(0xFF); // a restart marker inside the scan
+    corrupt[(scan + corrupt.size()) / 2 + 1] = char(0xD3);
+    QTest::newRow("JPEG with a marker inside its data") << "corrupt.jpg" << corrupt << true;
     QTest::newRow("PNG cut") << "cut.png" << cut(encoded(picture, "png"), 60) << true;
     QByteArray gif;
     QString gifError;
