@@ -432,9 +432,15 @@ template <typename PixelFn> QByteArray tiff(int width, int height, PixelFn pixel
     const quint32 extra = 8 + 2 + 12 * count + 4; // after the directory
     const quint32 bitsAt = extra, offsetsAt = extra + 8, countsAt = offsetsAt + 4 * strips;
     const quint32 dataAt = countsAt + 4 * strips;
-    entries = {{256, 3, 1, quint32(width)},     {257, 3, 1, quint32(height)}, {258, 3, 3, bitsAt},
-               {259, 3, 1, 1},                  {262, 3, 1, 2},               {273, 4, quint32(strips), offsetsAt},
-               {277, 3, 1, 3},                  {278, 3, 1, rowsPerStrip},    {279, 4, quint32(strips), countsAt},
+    entries = {{256, 3, 1, quint32(width)},
+               {257, 3, 1, quint32(height)},
+               {258, 3, 3, bitsAt},
+               {259, 3, 1, 1},
+               {262, 3, 1, 2},
+               {273, 4, quint32(strips), offsetsAt},
+               {277, 3, 1, 3},
+               {278, 3, 1, rowsPerStrip},
+               {279, 4, quint32(strips), countsAt},
                {284, 3, 1, 1}};
     if (extraTag)
         entries.append({extraTag, 3, 1, 7});
