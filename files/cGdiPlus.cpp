@@ -2,6 +2,7 @@
 
 #include "files/FreeImageGifWriter.h"
 #include "files/JpegCodec.h"
+#include "platform/BitmapHeader.h"
 #include "platform/BoundedImageReader.h"
 #include "platform/CommandError.h"
 #include "platform/Flatten.h"
@@ -15,7 +16,6 @@
 #include <QSaveFile>
 #include <QScopeGuard>
 #include <algorithm>
-#include <limits>
 
 const QUuid cGdiPlus::EncoderQuality =
     QUuid::fromString(QStringLiteral("{1D5BE4B5-FA4A-452D-9CDD-5DB35105E7EB}"));
@@ -77,54 +77,7 @@ int saveFailureStatus(const QString& fileName)
     return cGdiPlus::Win32Error;
 }
 
-quint32 le32(const QByteArray& d, int at)
-{
-    return quint32(uchar(d[at])) | quint32(uchar(d[at + 1])) << 8 | quint32(uchar(d[at + 2])) << 16 |
-           quint32(uchar(d[at + 3])) << 24;
-}
-
-// What an uncompressed bitmap's header promises. Qt's BMP reader returns a picture
-// with whatever rows a short file lacks left blank, so the length is checked here.
-struct BitmapHeader {
-    bool valid = false;
-    QSize size;
-    qint64 bytesNeeded = 0; // 0 for run-length data, whose size is not fixed
-};
-
-BitmapHeader bitmapHeader(const QByteArray& d)
-{
-    BitmapHeader h;
-    if (d.size() < 26)
-        return h;
-    const quint32 offset = le32(d, 10);
-    const quint32 headerSize = le32(d, 14);
-    qint64 width = 0, height = 0, bits = 0;
-    quint32 compression = 0;
-    if (headerSize == 12) {
-        width = quint16(le32(d, 18));
-        height = quint16(le32(d, 20));
-        bits = quint16(le32(d, 24));
-    } else {
-        if (d.size() < 34)
-            return h;
-        width = qint32(le32(d, 18));
-        height = qAbs(qint64(qint32(le32(d, 22))));
-        bits = quint16(le32(d, 28));
-        compression = le32(d, 30);
-    }
-    h.valid = width > 0 && height > 0;
-    h.size = QSize(int(qMin<qint64>(width, INT_MAX)), int(qMin<qint64>(height, INT_MAX)));
-    if (h.valid && (compression == 0 || compression == 3 || compression == 6)) {
-        // A forged header overflows the product; saturate, the file is short of it anyway.
-        const qint64 rowBytes = (width * bits + 31) / 32 * 4;
-        h.bytesNeeded = rowBytes > (std::numeric_limits<qint64>::max() - qint64(offset)) / height
-                            ? std::numeric_limits<qint64>::max()
-                            : qint64(offset) + rowBytes * height;
-    }
-    return h;
-}
-
-// Qt's GIF reader likewise shows what it got of a cut file. A whole first picture
+// Qt's GIF reader shows what it got of a cut file. A whole first picture
 // means every data sub-block of it is there, up to the empty one that ends it.
 bool gifFirstImageComplete(const QByteArray& d)
 {
@@ -459,7 +412,7 @@ QImage cGdiPlus::decode(const QByteArray& data, QRgb background)
         fail(UnknownImageFormat, notAPictureText());
         return {};
     }
-    const BitmapHeader bitmap = format == "bmp" ? bitmapHeader(data) : BitmapHeader{};
+    const BitmapHeader bitmap = format == "bmp" ? BitmapHeader::parse(data) : BitmapHeader{};
     if (bitmap.valid && !withinBounds(bitmap.size)) {
         fail(ValueOverflow, boundsText(bitmap.size));
         return {};

@@ -11,6 +11,8 @@
 
 namespace FreeImageLibrary {
 
+static_assert(BmpFormat == FIF_BMP && JpegFormat == FIF_JPEG);
+
 void initialise()
 {
     FreeImage_Initialise(FALSE);
@@ -64,6 +66,15 @@ void DLL_CALLCONV FreeImageErrorHandler(FREE_IMAGE_FORMAT fif, const char* messa
 {
     if (currentSink && *currentSink)
         (*currentSink)(int(fif), message ? message : "");
+}
+
+// The library's words for data that end early: the TIFF reader goes on past strips it
+// could not read and says so once at the end; the GIF reader gives up at the cut, and
+// Qt's reader would then show the rows before it.
+bool saysDataMissing(const char* message)
+{
+    return message &&
+           (std::strstr(message, "Image may be incomplete") || std::strstr(message, "EOF reading"));
 }
 
 void InitFreeImage()
@@ -189,10 +200,25 @@ void decodeIdentified(const char* path, FREE_IMAGE_FORMAT fif, DecodedPicture& o
 
 } // namespace
 
+int identify(const char* path)
+{
+    FreeImage_Initialise(FALSE);
+    const int format = int(FreeImage_GetFileType(path, 0));
+    FreeImage_DeInitialise();
+    return format;
+}
+
 DecodedPicture decodeFile(const char* path, const MessageSink& sink)
 {
     DecodedPicture out;
-    currentSink = &sink;
+    std::string missing;
+    const MessageSink watch = [&](int format, const char* message) {
+        if (missing.empty() && saysDataMissing(message))
+            missing = message;
+        if (sink)
+            sink(format, message);
+    };
+    currentSink = &watch;
     InitFreeImage();
     try {
         const FREE_IMAGE_FORMAT fif = FreeImage_GetFileType(path, 0);
@@ -208,6 +234,10 @@ DecodedPicture decodeFile(const char* path, const MessageSink& sink)
     } catch (...) {
         out.failure = Failure::Exception;
         out.failureText = "unknown exception";
+    }
+    if (out.failure == Failure::None && !out.tooLarge && !missing.empty()) {
+        out.failure = Failure::Damaged;
+        out.failureText = missing;
     }
     if (out.failure != Failure::None) {
         out.loaded = out.converted = false;

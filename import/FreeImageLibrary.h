@@ -24,7 +24,15 @@ enum class Failure : std::uint8_t {
     None = 0,
     OutOfMemory = 1, // std::bad_alloc escaped the library
     Exception = 2,   // any other exception escaped the library
+    Damaged = 3,     // the pixel data end early or are corrupt (failureText says how)
 };
+
+// FreeImage's codes of the formats the helper checks itself.
+inline constexpr int BmpFormat = 0;
+inline constexpr int JpegFormat = 2;
+
+// The library's format code for the file, -1 when it does not identify it.
+int identify(const char* path);
 
 // How Qt's readers fared with a file the library gave no pixels for (the import helper
 // tries them; this library never does).
@@ -62,7 +70,8 @@ using MessageSink = std::function<void(int format, const char* message)>;
 // One load: initialise, identify, check the header against the bounds where the format
 // can read the header alone, decode, convert to 32-bit rows, deinitialise - the library
 // is deinitialised on every path, exceptions included. PNG samples come as stored (no
-// gamma correction) and float maps top row first.
+// gamma correction) and float maps top row first. A load during which the library said
+// that data were missing is Failure::Damaged, decoded or not.
 DecodedPicture decodeFile(const char* path, const MessageSink& sink);
 
 } // namespace FreeImageLibrary

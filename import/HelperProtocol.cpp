@@ -149,7 +149,7 @@ bool Reader::finishFrame()
         r.hasBits = p[6] != 0;
         r.hasInfo = p[7] != 0;
         r.converted = p[8] != 0;
-        if (std::uint8_t(p[9]) > std::uint8_t(FreeImageLibrary::Failure::Exception))
+        if (std::uint8_t(p[9]) > std::uint8_t(FreeImageLibrary::Failure::Damaged))
             return fail("unknown failure kind");
         r.failure = FreeImageLibrary::Failure(p[9]);
         if (std::uint8_t(p[10]) > std::uint8_t(FreeImageLibrary::Fallback::Unreadable))

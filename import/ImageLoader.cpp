@@ -89,12 +89,18 @@ bool ImageLoader::RenderDIB(const LibraryBitmap& bitmap, Surface& box)
     return true;
 }
 
+QString ImageLoader::damagedText(const std::string& why)
+{
+    return tr("The file is damaged or incomplete (%1).")
+        .arg(QString::fromLocal8Bit(why.data(), qsizetype(why.size())));
+}
+
 QString ImageLoader::notReadText(const FreeImageLibrary::DecodedPicture& picture)
 {
     const QString why = QString::fromStdString(picture.fallbackText);
     switch (picture.fallback) {
     case FreeImageLibrary::Fallback::Damaged:
-        return tr("The file is damaged or incomplete (%1).").arg(why);
+        return damagedText(picture.fallbackText);
     case FreeImageLibrary::Fallback::Unreadable:
         return tr("The file could not be read (%1).").arg(why);
     default:
@@ -120,6 +126,13 @@ bool ImageLoader::LoadImageFile(const QString& path, Surface& box)
     FreeImageLibrary::DecodedPicture& picture = run.picture;
     if (picture.tooLarge)
         throw CommandError(ErrorPictureTooLarge, tooLargeText(picture.width, picture.height));
+    // A picture with rows missing or made up is refused whole, in one message, whatever
+    // the library said on the way: the reason holds it.
+    if (picture.failure == FreeImageLibrary::Failure::Damaged ||
+        (!picture.converted && picture.fallback == FreeImageLibrary::Fallback::Damaged))
+        throw CommandError(ErrorInvalidPicture, picture.failure == FreeImageLibrary::Failure::Damaged
+                                                    ? damagedText(picture.failureText)
+                                                    : notReadText(picture));
     if (picture.converted) {
         // The library's pixels, or Qt's where it had none: either way what the library
         // complained of no longer matters. Transparent pixels show the box's background.
@@ -133,6 +146,7 @@ bool ImageLoader::LoadImageFile(const QString& path, Surface& box)
         FreeImageErrorHandler(m.format, QString::fromLocal8Bit(m.text.data(), qsizetype(m.text.size())));
     switch (picture.failure) {
     case FreeImageLibrary::Failure::None:
+    case FreeImageLibrary::Failure::Damaged:
         break;
     case FreeImageLibrary::Failure::OutOfMemory:
         throw CommandError(ErrorOutOfMemory, tr("Out of memory while decoding the picture (%1).")

@@ -37,9 +37,10 @@ public:
     // Decodes the file into the box; true on success. Only a decoded bitmap reaches the
     // box (through RenderDIB), its transparent pixels composited over the box's background
     // colour. A missing file, a helper that crashes, times out or answers nonsense, a
-    // picture beyond ImportLimits, an exception escaping the library and a file neither
-    // reader takes without a word from the library all throw CommandError, which the
-    // Import command turns into its one error box.
+    // picture beyond ImportLimits, a damaged or incomplete file (pixel data that end
+    // early, or that the decoder reports missing or corrupt), an exception escaping the
+    // library and a file neither reader takes without a word from the library all throw
+    // CommandError, which the Import command turns into its one error box.
     bool LoadImageFile(const QString& path, Surface& box);
 
     // Sizes the box to the bitmap and draws it; false after one "RenderDIB Error" box.
@@ -55,6 +56,7 @@ public:
     static constexpr int ErrorInvalidPicture = 481;
 
 private:
+    static QString damagedText(const std::string& why);
     static QString notReadText(const FreeImageLibrary::DecodedPicture& picture);
     void renderError(const QString& text);
 

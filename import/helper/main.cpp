@@ -1,22 +1,31 @@
 // pictoria-import-helper: decodes one picture and writes the result to standard output in
-// the frames of HelperProtocol. FreeImage tries first; when it gives no pixels, Qt's image
-// readers do. It runs as a short-lived child of the editor under memory, CPU and time
-// limits, so a decoder fault on a hostile file ends this process instead of the editor.
+// the frames of HelperProtocol. JPEG goes to libjpeg-turbo; every other format to FreeImage
+// first and, when it gives no pixels, to Qt's image readers. A picture whose data end
+// early is refused, not made up. It runs as a short-lived child of the editor under
+// memory, CPU and time limits, so a decoder fault on a hostile file ends this process
+// instead of the editor.
 #include "import/FreeImageLibrary.h"
 #include "import/HelperProtocol.h"
 #include "import/ImportLimits.h"
+#include "import/JpegDecoder.h"
+#include "platform/BitmapHeader.h"
 #include "platform/BoundedImageReader.h"
 
 #include <QFile>
 #include <QGuiApplication>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <new>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -60,6 +69,81 @@ bool detachDiagnostics()
     if (null > STDERR_FILENO)
         ::close(null);
     return ok;
+}
+
+// The one place the helper reads the file itself: up to limit bytes from its start, and
+// the file's whole size. False, with errno set, when it cannot be read.
+bool readFile(const char* path, std::size_t limit, std::vector<unsigned char>& bytes, std::uint64_t& size)
+{
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0;
+    size = ok ? std::uint64_t(info.st_size) : 0;
+    try {
+        bytes.resize(std::size_t(std::min<std::uint64_t>(size, limit)));
+    } catch (const std::bad_alloc&) {
+        ok = false;
+        errno = ENOMEM;
+    }
+    std::size_t got = 0;
+    while (ok && got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            ok = false;
+        if (n <= 0)
+            break;
+        got += std::size_t(n);
+    }
+    bytes.resize(got);
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return ok;
+}
+
+// JPEG from the file's bytes, decoded in memory.
+DecodedPicture decodeJpeg(const char* path, const FreeImageLibrary::MessageSink& sink)
+{
+    DecodedPicture picture;
+    std::vector<unsigned char> bytes;
+    std::uint64_t size = 0;
+    if (!readFile(path, SIZE_MAX, bytes, size)) {
+        picture.format = FreeImageLibrary::JpegFormat;
+        if (errno == ENOMEM) {
+            picture.failure = FreeImageLibrary::Failure::OutOfMemory;
+            picture.failureText = "the file does not fit in memory";
+        } else {
+            picture.fallback = Fallback::Unreadable;
+            picture.fallbackText = std::strerror(errno);
+        }
+        return picture;
+    }
+    return JpegDecoder::decode(bytes.data(), bytes.size(), sink);
+}
+
+// A bitmap shorter than its header promises: readers fill the missing rows with black.
+// Sizes beyond the bound are left to the decoder, which refuses them as too large.
+bool bitmapCut(const char* path, DecodedPicture& picture)
+{
+    std::vector<unsigned char> head;
+    std::uint64_t size = 0;
+    if (!readFile(path, BitmapHeader::HeadBytes, head, size))
+        return false; // the decoder meets the same failure and says so
+    const BitmapHeader header =
+        BitmapHeader::parse(QByteArray(reinterpret_cast<const char*>(head.data()), qsizetype(head.size())));
+    if (!header.valid ||
+        !ImportLimits::withinBounds(std::uint64_t(header.size.width()),
+                                    std::uint64_t(header.size.height())) ||
+        size >= std::uint64_t(header.bytesNeeded))
+        return false;
+    picture.format = FreeImageLibrary::BmpFormat;
+    picture.failure = FreeImageLibrary::Failure::Damaged;
+    picture.failureText = "the bitmap is shorter than its header says";
+    return true;
 }
 
 // Some readers draw (SVG text needs fonts), which takes a GUI application; one without a
@@ -145,10 +229,17 @@ int main(int argc, char** argv)
     const FreeImageLibrary::MessageSink sink = [&](int format, const char* message) {
         ok = ok && writeAll(HelperProtocol::messageFrame(format, message));
     };
-    DecodedPicture picture = FreeImageLibrary::decodeFile(argv[1], sink);
+    const int format = FreeImageLibrary::identify(argv[1]);
+    DecodedPicture picture;
+    if (format == FreeImageLibrary::JpegFormat)
+        picture = decodeJpeg(argv[1], sink);
+    else if (format != FreeImageLibrary::BmpFormat || !bitmapCut(argv[1], picture))
+        picture = FreeImageLibrary::decodeFile(argv[1], sink);
     QImage qtPixels;
     std::unique_ptr<QGuiApplication> qt;
-    if (!picture.converted && !picture.tooLarge) {
+    const bool refused = picture.tooLarge || picture.failure == FreeImageLibrary::Failure::Damaged ||
+                         picture.fallback == Fallback::Unreadable;
+    if (!picture.converted && !refused) {
         qt = startQtOffscreen(argv[0]);
         qtPixels = readWithQt(argv[1], picture);
     }

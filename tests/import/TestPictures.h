@@ -416,4 +416,57 @@ inline QByteArray pfm(int width, int height, const std::function<void(int, int, 
     return b;
 }
 
+// An uncompressed 8-bit RGB TIFF with its directory first and eight rows a strip, so a
+// cut file keeps its directory and loses strips. extraTag, when not 0, adds a private
+// tag no reader knows.
+template <typename PixelFn> QByteArray tiff(int width, int height, PixelFn pixel, quint16 extraTag = 0)
+{
+    constexpr int rowsPerStrip = 8;
+    const int strips = (height + rowsPerStrip - 1) / rowsPerStrip;
+    struct Entry {
+        quint16 tag, type;
+        quint32 count, value;
+    };
+    QList<Entry> entries;
+    const int count = extraTag ? 11 : 10;
+    const quint32 extra = 8 + 2 + 12 * count + 4; // after the directory
+    const quint32 bitsAt = extra, offsetsAt = extra + 8, countsAt = offsetsAt + 4 * strips;
+    const quint32 dataAt = countsAt + 4 * strips;
+    entries = {{256, 3, 1, quint32(width)},
+               {257, 3, 1, quint32(height)},
+               {258, 3, 3, bitsAt},
+               {259, 3, 1, 1},
+               {262, 3, 1, 2},
+               {273, 4, quint32(strips), offsetsAt},
+               {277, 3, 1, 3},
+               {278, 3, 1, rowsPerStrip},
+               {279, 4, quint32(strips), countsAt},
+               {284, 3, 1, 1}};
+    if (extraTag)
+        entries.append({extraTag, 3, 1, 7});
+    QByteArray b("II*\0", 4);
+    le32(b, 8);
+    le16(b, quint16(entries.size()));
+    for (const Entry& e : entries) {
+        le16(b, e.tag);
+        le16(b, e.type);
+        le32(b, e.count);
+        le32(b, e.value); // a single short sits in the low half, little-endian
+    }
+    le32(b, 0);
+    for (int i = 0; i < 3; ++i)
+        le16(b, 8);
+    le16(b, 0);
+    for (int s = 0; s < strips; ++s)
+        le32(b, dataAt + quint32(s * rowsPerStrip * width * 3));
+    for (int s = 0; s < strips; ++s)
+        le32(b, quint32(std::min(rowsPerStrip, height - s * rowsPerStrip) * width * 3));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const QRgb v = pixel(x, y);
+            b.append(char(qRed(v))).append(char(qGreen(v))).append(char(qBlue(v)));
+        }
+    return b;
+}
+
 } // namespace TestPictures

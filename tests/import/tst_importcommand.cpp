@@ -1,4 +1,5 @@
 #include "TestPictures.h"
+#include "files/FreeImageGifWriter.h"
 #include "import/ImportCommand.h"
 #include "import/frmImport.h"
 #include "mainwindow/ColourWell.h"
@@ -9,7 +10,12 @@
 #include "platform/StatusBar.h"
 #include "support/TestSupport.h"
 
+#include <QBuffer>
+#include <QColorSpace>
 #include <QDir>
+#include <QImageWriter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QtTest>
 
@@ -39,6 +45,10 @@ private slots:
     void transparentPixelsTakeTheWellColour();
     void hostileFilesLeavePortraitAlone_data();
     void hostileFilesLeavePortraitAlone();
+    void damagedFilesAreRefused_data();
+    void damagedFilesAreRefused();
+    void jpegPixelsAreDjpegs_data();
+    void jpegPixelsAreDjpegs();
 
 private:
     QString writePicture(const QString& name, const QImage& image);
@@ -393,6 +403,192 @@ void ImportCommandTest::hostileFilesLeavePortraitAlone()
         w.picImage_MouseMove(1, 0, 50, 50);
     });
     QCOMPARE(window->canvas().picPreview().pixel(0, 0), pixelAt(patternImage(100, 100), 27, 23));
+}
+
+namespace {
+
+QByteArray encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter(&buffer, format).write(image);
+    return bytes;
+}
+
+QByteArray cut(const QByteArray& bytes, int percent)
+{
+    return bytes.left(bytes.size() * percent / 100);
+}
+
+// A picture with detail in every channel at every scale, as a photo has.
+QImage photoLike(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb((x * 5 + y * 3) & 255, (x * x / 7 + y * 11) & 255, (x ^ y) * 3 & 255));
+    return image;
+}
+
+} // namespace
+
+void ImportCommandTest::damagedFilesAreRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("refused");
+    auto pattern = [](int x, int y) { return qRgb(x * 9 & 255, y * 7 & 255, 100); };
+    const QImage picture = photoLike(90, 70);
+
+    QTest::newRow("BMP cut inside its rows")
+        << "cut.bmp" << cut(TestPictures::bmp(90, 70, 24, pattern), 60) << true;
+    QTest::newRow("BMP missing its last byte")
+        << "short.bmp" << TestPictures::bmp(90, 70, 24, pattern).chopped(1) << true;
+    QTest::newRow("JPEG cut") << "cut.jpg" << cut(encoded(picture, "jpeg"), 60) << true;
+    QTest::newRow("progressive JPEG cut") << "cutprogressive.jpg" << [&] {
+        QImageWriter writer;
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        writer.setDevice(&buffer);
+        writer.setFormat("jpeg");
+        writer.setProgressiveScanWrite(true);
+        writer.write(picture);
+        return cut(bytes, 80);
+    }() << true;
+    QByteArray corrupt = encoded(picture, "jpeg");
+    const qsizetype scan = corrupt.indexOf("\xFF\xDA");
+    corrupt[(scan + corrupt.size()) / 2] = char(0xFF); // a restart marker inside the scan
+    corrupt[(scan + corrupt.size()) / 2 + 1] = char(0xD3);
+    QTest::newRow("JPEG with a marker inside its data") << "corrupt.jpg" << corrupt << true;
+    QTest::newRow("PNG cut") << "cut.png" << cut(encoded(picture, "png"), 60) << true;
+    QByteArray gif;
+    QString gifError;
+    FreeImageGifWriter::startUp();
+    QVERIFY2(FreeImageGifWriter::encode(picture, gif, gifError), qPrintable(gifError));
+    FreeImageGifWriter::shutDown();
+    QTest::newRow("GIF cut") << "cut.gif" << cut(gif, 60) << true;
+    QTest::newRow("TIFF cut inside its strips")
+        << "cut.tif" << cut(TestPictures::tiff(90, 70, pattern), 60) << true;
+    QTest::newRow("TIFF cut before its directory")
+        << "cutdirectory.tif" << cut(encoded(picture, "tiff"), 60) << true;
+
+    // Warnings that leave the pixels whole.
+    QTest::newRow("TIFF with an unknown tag")
+        << "tag.tif" << TestPictures::tiff(90, 70, pattern, 65000) << false;
+    QByteArray jfif = encoded(picture, "jpeg");
+    jfif[jfif.indexOf(QByteArray("JFIF\0", 5)) + 5] = 3; // revision 3.01
+    QTest::newRow("JPEG of an unknown JFIF revision") << "jfif3.jpg" << jfif << false;
+    QImage profiled = picture;
+    profiled.setColorSpace(QColorSpace::AdobeRgb);
+    QTest::newRow("PNG with a colour profile") << "profile.png" << encoded(profiled, "png") << false;
+    QTest::newRow("JPEG with a colour profile") << "profile.jpg" << encoded(profiled, "jpeg") << false;
+}
+
+void ImportCommandTest::damagedFilesAreRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, file);
+    QFETCH(bool, refused);
+    window->canvas().loadPortrait(patternImage(48, 56));
+    const QImage portrait = window->canvas().picPreview().image().copy();
+    const QImage view = window->canvas().picBackBuffer().image().copy();
+    const QString path = tempPath(name);
+    QVERIFY(TestPictures::write(path, file));
+
+    dialogs->fileAnswers.enqueue(path);
+    QSize shown;
+    QTimer::singleShot(0, window.get(), [&] {
+        if (frmImport* w = window->importCommand().window(); w && w->isVisible()) {
+            shown = w->pictureSurface().size();
+            w->hide();
+        }
+    });
+    window->ImportBitmap();
+    QCoreApplication::processEvents();
+
+    if (!refused) {
+        QCOMPARE(shown, QSize(90, 70));
+        QVERIFY(dialogs->messages.isEmpty());
+        return;
+    }
+    QVERIFY(!shown.isValid());
+    QCOMPARE(dialogs->messages.size(), 1);
+    const ScriptedDialogs::Message& m = dialogs->messages[0];
+    QVERIFY2(m.text.startsWith("Error occured: The file is damaged or incomplete ("), qPrintable(m.text));
+    QCOMPARE(m.title, QStringLiteral("Error Code 481"));
+    QCOMPARE(m.icon, MessageIcon::Critical);
+    QCOMPARE(window->canvas().picPreview().image(), portrait);
+    QCOMPARE(window->canvas().picBackBuffer().image(), view);
+}
+
+void ImportCommandTest::jpegPixelsAreDjpegs_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("encoder"); // cjpeg or convert
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("4:2:0") << "420.jpg"
+                           << "cjpeg" << QStringList{"-sample", "2x2"};
+    QTest::newRow("4:2:2") << "422.jpg"
+                           << "cjpeg" << QStringList{"-sample", "2x1"};
+    QTest::newRow("4:4:4") << "444.jpg"
+                           << "cjpeg" << QStringList{"-sample", "1x1"};
+    QTest::newRow("progressive") << "progressive.jpg"
+                                 << "cjpeg" << QStringList{"-progressive"};
+    QTest::newRow("restart markers") << "restart.jpg"
+                                     << "cjpeg" << QStringList{"-restart", "1"};
+    QTest::newRow("grey") << "grey.jpg"
+                          << "cjpeg" << QStringList{"-grayscale"};
+    QTest::newRow("Adobe CMYK") << "cmyk.jpg"
+                                << "convert" << QStringList{"-colorspace", "CMYK"};
+}
+
+void ImportCommandTest::jpegPixelsAreDjpegs()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, encoder);
+    QFETCH(QStringList, options);
+    for (const char* tool : {"cjpeg", "djpeg", "convert"})
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            QFAIL(qPrintable(QStringLiteral("%1 is missing; scripts/setup.sh installs it").arg(tool)));
+    // Sizes that leave partial blocks at both edges.
+    const QString source = tempPath("source.ppm");
+    QVERIFY(photoLike(157, 113).save(source, "PPM"));
+    const QString path = tempPath(name);
+    QProcess encode;
+    if (encoder == QLatin1String("cjpeg"))
+        encode.start("cjpeg", options + QStringList{"-outfile", path, source});
+    else
+        encode.start("convert", QStringList{source} + options + QStringList{path});
+    QVERIFY(encode.waitForFinished(TestSupport::HangDeadlineMs));
+    QCOMPARE(encode.exitCode(), 0);
+    QProcess djpeg;
+    djpeg.start("djpeg", {"-ppm", path});
+    QVERIFY(djpeg.waitForFinished(TestSupport::HangDeadlineMs));
+    QCOMPARE(djpeg.exitCode(), 0);
+    const QImage expected =
+        QImage::fromData(djpeg.readAllStandardOutput()).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(expected.size(), QSize(157, 113));
+
+    QImage imported;
+    importAndPick(path, [&](frmImport& w) { imported = w.pictureSurface().image().copy(); });
+    QVERIFY(dialogs->messages.isEmpty());
+    QCOMPARE(imported.size(), expected.size());
+    int worst = 0;
+    QPoint at;
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x) {
+            const QRgb a = imported.pixel(x, y), b = expected.pixel(x, y);
+            const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                    std::abs(qBlue(a) - qBlue(b))});
+            if (d > worst) {
+                worst = d;
+                at = QPoint(x, y);
+            }
+        }
+    QVERIFY2(worst == 0,
+             qPrintable(QStringLiteral("%1 levels off at (%2, %3)").arg(worst).arg(at.x()).arg(at.y())));
 }
 
 QTEST_MAIN(ImportCommandTest)
