@@ -22,7 +22,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # platform plugin and the JPEG, GIF and ICO readers ship in libqt6gui6 itself (which
 # shlibdeps lists; the package test checks it), and the program loads every image reader
 # it finds, so the TIFF, WebP, TGA, MNG and ICNS readers are named here for pictures
-# FreeImage leaves to Qt. SVG reading and the design font's fallback are nice to have.
+# FreeImage leaves to Qt. SVG reading and the interface font's fallback are nice to have.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6svg6, fonts-dejavu-core")

@@ -51,7 +51,7 @@ QRegion pixels(std::initializer_list<QPoint> points)
     return r;
 }
 
-// Corner trimming by style. The design cuts styles 2 and 7 with small triangles, and
+// Corner trimming by style. Styles 2 and 7 are cut with small triangles, and
 // styles 1 and 3 with single pixels; corners on a slanted side do not exist and are
 // left alone.
 QRegion cornerCuts(int style, bool enabled, int W, int H, bool leftSlanted, bool rightSlanted)

@@ -2,7 +2,7 @@
 // helper (FreeImage under its limits), checks the framed answer and renders the bitmap
 // into the import window's surface. A crash or runaway inside the helper is an answer
 // like any other here; what must never fail is the editor's side: the protocol reader,
-// the rendering and the error paths. A CommandError is the designed refusal.
+// the rendering and the error paths. A CommandError is the intended refusal.
 #include "FuzzSupport.h"
 #include "import/ImageLoader.h"
 #include "platform/CommandError.h"

@@ -138,7 +138,7 @@ void frmImport::fitToPicture()
     m_scroll->setGeometry(QRect(picContainer->clientOrigin(), client));
     m_scroll->horizontalScrollBar()->setValue(0);
     m_scroll->verticalScrollBar()->setValue(0);
-    // The design's outer size is the container plus 14 by plus 32: a 3-pixel frame and an
+    // The original outer size is the container plus 14 by plus 32: a 3-pixel frame and an
     // 18-pixel caption around a client of the container plus 8 each way. The window
     // system draws its own frame around that client.
     setFixedSize(picContainer->width() + 2 * ContainerMargin, picContainer->height() + 2 * ContainerMargin);

@@ -17,7 +17,7 @@ public:
 
     explicit MainToolBar(QWidget* parent = nullptr);
 
-    // 1-based, as the design counts them; separators included.
+    // 1-based, separators included.
     QAction* button(int index) const;
     QAction* buttonByTag(const QString& tag) const;
     QString tagOf(const QAction* action) const;

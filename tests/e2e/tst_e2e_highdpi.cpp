@@ -4,7 +4,7 @@
 #include <QSet>
 #include <QtTest>
 
-// The real window at a device pixel ratio of 2: twice the design size, every portrait
+// The real window at a device pixel ratio of 2: twice the normal size, every portrait
 // cell an exact 16 x 16 block, grid lines and toolbar pictures without smoothing, and a
 // pointer drawn at twice its size pixel for pixel.
 class HighDpiE2E : public QObject {

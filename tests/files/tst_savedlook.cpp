@@ -214,7 +214,7 @@ void SavedLookTest::tooltipsGiveSavedSizes()
         QVERIFY(bytes < previous); // lower quality, smaller file for this busy picture
         previous = bytes;
     }
-    // The option captions stay the design's.
+    // The option captions stay as they were.
     QCOMPARE(window.panel().optHigh->text(), QStringLiteral("High       (85%)"));
 }
 
