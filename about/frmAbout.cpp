@@ -11,8 +11,7 @@
 
 frmAbout::frmAbout(const QString& version, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_version(version),
-      m_background(QStringLiteral(":/about/background.png"))
+      m_version(version), m_background(QStringLiteral(":/about/background.png"))
 {
     setWindowTitle(tr("About Pictoria"));
     setModal(true);
@@ -25,7 +24,8 @@ frmAbout::frmAbout(const QString& version, QWidget* parent)
     m_text = new QLabel(this);
     m_text->setAttribute(Qt::WA_TranslucentBackground);
     m_text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_text->resize(int(std::lround(4575 / twipsPerPixelX(this))), int(std::lround(3075 / twipsPerPixelY(this))));
+    m_text->resize(int(std::lround(4575 / twipsPerPixelX(this))),
+                   int(std::lround(3075 / twipsPerPixelY(this))));
 
     if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(ClientWidth / 2, ClientHeight / 2));
@@ -37,8 +37,8 @@ frmAbout::frmAbout(const QString& version, QWidget* parent)
 
 void frmAbout::Form_Load()
 {
-    m_text->setText(tr("Pictoria - Emberfall Portrait Maker") + QStringLiteral("\r\n\r\n")
-                    + tr("Written by the Pictoria developers") + QStringLiteral("\r\n\r\n") + m_version);
+    m_text->setText(tr("Pictoria - Emberfall Portrait Maker") + QStringLiteral("\r\n\r\n") +
+                    tr("Written by the Pictoria developers") + QStringLiteral("\r\n\r\n") + m_version);
     m_topTwips = StartTopTwips;
     m_scrollStep = 0;
     m_grey = 255;
@@ -69,7 +69,8 @@ void frmAbout::placeLabel()
     QPalette p = m_text->palette();
     p.setColor(QPalette::WindowText, QColor(m_grey, m_grey, m_grey));
     m_text->setPalette(p);
-    m_text->move(int(std::lround(60 / twipsPerPixelX(this))), int(std::floor(m_topTwips / twipsPerPixelY(this))));
+    m_text->move(int(std::lround(60 / twipsPerPixelX(this))),
+                 int(std::floor(m_topTwips / twipsPerPixelY(this))));
 }
 
 void frmAbout::paintEvent(QPaintEvent*)

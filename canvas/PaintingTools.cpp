@@ -123,8 +123,14 @@ QList<QPoint> PaintingTools::segmentCells(QPoint from, QPoint to)
     QPoint p = from;
     while (p != to) {
         const int e2 = 2 * err;
-        if (e2 >= dy) { err += dy; p.rx() += sx; }
-        if (e2 <= dx) { err += dx; p.ry() += sy; }
+        if (e2 >= dy) {
+            err += dy;
+            p.rx() += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            p.ry() += sy;
+        }
         cells << p;
     }
     return cells;
@@ -199,7 +205,9 @@ void PaintingTools::gamma(int Button, QPoint cell, Colour under)
     if (m_lastGamma == cell)
         return;
     const ColorParts parts = SplitColor(under);
-    const int d = Button == MouseButton::Left ? m_state.GammaStep : Button == MouseButton::Right ? -m_state.GammaStep : 0;
+    const int d = Button == MouseButton::Left    ? m_state.GammaStep
+                  : Button == MouseButton::Right ? -m_state.GammaStep
+                                                 : 0;
     const int r = std::clamp(parts.R + d, 0, 255);
     const int g = std::clamp(parts.G + d, 0, 255);
     const int b = std::clamp(parts.B + d, 0, 255);

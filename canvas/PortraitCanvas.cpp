@@ -56,11 +56,8 @@ void opaqueCopyRow(QRgb* d, const QRgb* s, int n)
 } // namespace
 
 PortraitCanvas::PortraitCanvas(QObject* parent)
-    : QObject(parent),
-      m_preview(Width, Height, 0),
-      m_backBuffer(ViewWidth, ViewHeight, 0),
-      m_face(ViewWidth, ViewHeight, 0),
-      m_grid(ViewWidth, ViewHeight, GridKeyColour),
+    : QObject(parent), m_preview(Width, Height, 0), m_backBuffer(ViewWidth, ViewHeight, 0),
+      m_face(ViewWidth, ViewHeight, 0), m_grid(ViewWidth, ViewHeight, GridKeyColour),
       m_rgb(16, 16, SystemColorToRgb(SystemColour(SystemColourIndex::ButtonFace)))
 {
     m_history.setUndoLimit(HistoryLimit);
@@ -84,7 +81,10 @@ void PortraitCanvas::recordStep()
     m_recorded = std::move(after);
 }
 
-void PortraitCanvas::beginChange() { ++m_changeDepth; }
+void PortraitCanvas::beginChange()
+{
+    ++m_changeDepth;
+}
 
 void PortraitCanvas::endChange()
 {
@@ -245,7 +245,10 @@ void PortraitCanvas::DrawGrid()
     m_standardGridKey = standard ? m_grid.image().cacheKey() : -1;
 }
 
-void PortraitCanvas::clearView() { m_face.clear(); }
+void PortraitCanvas::clearView()
+{
+    m_face.clear();
+}
 
 void PortraitCanvas::showPreview(const QImage& picture)
 {

@@ -7,7 +7,10 @@ PortraitChange::PortraitChange(PortraitCanvas& canvas, QImage before, QImage aft
 {
 }
 
-void PortraitChange::undo() { m_canvas.restoreFromHistory(m_before); }
+void PortraitChange::undo()
+{
+    m_canvas.restoreFromHistory(m_before);
+}
 
 void PortraitChange::redo()
 {

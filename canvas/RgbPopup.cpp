@@ -8,8 +8,8 @@
 
 #include <cmath>
 
-RgbPopup::RgbPopup(PortraitCanvas& canvas, const EditingState& state, const PaintingTools& tools, PopupFace& face,
-                   std::function<Option()> option)
+RgbPopup::RgbPopup(PortraitCanvas& canvas, const EditingState& state, const PaintingTools& tools,
+                   PopupFace& face, std::function<Option()> option)
     : m_canvas(canvas), m_state(state), m_tools(tools), m_face(face), m_option(std::move(option))
 {
 }
@@ -37,12 +37,13 @@ void RgbPopup::draw(float x, float y)
     m_face.setCaption(QStringLiteral("RGB(%1,%2,%3)").arg(rgb.R).arg(rgb.G).arg(rgb.B));
     m_face.setWidth(widthFor(int(m_face.caption().size())));
     m_face.setPosition(int(std::nearbyint(x + 8)), int(std::nearbyint(y + 8)));
-    BlendBlt(short(m_face.width()), short(m_face.height()), m_face.image(), 0, 0, m_canvas, short(m_face.left()),
-             short(m_face.top()), m_state.PopupAlpha);
+    BlendBlt(short(m_face.width()), short(m_face.height()), m_face.image(), 0, 0, m_canvas,
+             short(m_face.left()), short(m_face.top()), m_state.PopupAlpha);
 }
 
 void RgbPopup::BlendBlt(short width, short height, const QImage& source, short sourceX, short sourceY,
-                        PortraitCanvas& destination, short destinationX, short destinationY, unsigned char alpha)
+                        PortraitCanvas& destination, short destinationX, short destinationY,
+                        unsigned char alpha)
 {
     // Same-sized rectangles: nothing is stretched; the view clips what falls outside.
     // The canvas presents just this rectangle and restores it on the next redraw.

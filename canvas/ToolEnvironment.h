@@ -13,10 +13,10 @@ public:
 
     virtual ~ToolEnvironment() = default;
 
-    virtual void showCell(const QString& text) = 0;                       // status panel 3
+    virtual void showCell(const QString& text) = 0; // status panel 3
     // Status panel 2: the swatch and text, and the tooltip telling more.
     virtual void showColour(const QIcon& swatch, const QString& text, const QString& tip) = 0;
-    virtual bool useForegroundBackgroundForReplace() const = 0;           // the "Use FG/BG Colors" box
+    virtual bool useForegroundBackgroundForReplace() const = 0; // the "Use FG/BG Colors" box
     virtual void setViewCursor(ViewCursor cursor) = 0;
     // A picked colour goes into the editing state and its well together.
     virtual void pickColour(Well well, Colour c) = 0;

@@ -72,11 +72,13 @@ bool soundValue(const QVariant& v, int depth = 0)
         return !v.value<QFont>().families().isEmpty();
     if (v.metaType() == QMetaType::fromType<QVariantMap>()) {
         const QVariantMap map = v.toMap();
-        return std::all_of(map.cbegin(), map.cend(), [&](const QVariant& x) { return soundValue(x, depth + 1); });
+        return std::all_of(map.cbegin(), map.cend(),
+                           [&](const QVariant& x) { return soundValue(x, depth + 1); });
     }
     if (v.metaType() == QMetaType::fromType<QVariantList>()) {
         const QVariantList list = v.toList();
-        return std::all_of(list.cbegin(), list.cend(), [&](const QVariant& x) { return soundValue(x, depth + 1); });
+        return std::all_of(list.cbegin(), list.cend(),
+                           [&](const QVariant& x) { return soundValue(x, depth + 1); });
     }
     return true;
 }

@@ -11,7 +11,10 @@
 #include <QFileInfo>
 #include <new>
 
-QString PortraitFiles::dialogFilter() { return tr("JPEG Image (*.jpg)|*.jpg"); }
+QString PortraitFiles::dialogFilter()
+{
+    return tr("JPEG Image (*.jpg)|*.jpg");
+}
 
 QString PortraitFiles::withExtension(const QString& name)
 {
@@ -50,9 +53,8 @@ void PortraitFiles::showCommandError(int number, const QString& description)
 {
     if (number == CommandError::Cancelled)
         return;
-    m_dialogs.message(tr("Error occured: ") + description,
-                      tr("Error Code ") + QString::number(number), MessageButtons::Ok,
-                      MessageIcon::Critical);
+    m_dialogs.message(tr("Error occured: ") + description, tr("Error Code ") + QString::number(number),
+                      MessageButtons::Ok, MessageIcon::Critical);
 }
 
 void PortraitFiles::showCodecFailure(const QString& title, const QString& what)
@@ -89,9 +91,8 @@ bool PortraitFiles::SavePortrait()
         if (!m_gdip->PictureBoxToFile(m_canvas.picPreview(), name, m_state.OutputQuality,
                                       m_state.FullColourDetail)) {
             // Nothing claims success; the user learns why no file was written.
-            showCodecFailure(
-                tr("Save Portrait"),
-                tr("The portrait was not saved to %1.").arg(QDir::toNativeSeparators(name)));
+            showCodecFailure(tr("Save Portrait"),
+                             tr("The portrait was not saved to %1.").arg(QDir::toNativeSeparators(name)));
             return false;
         }
         m_gdip.reset();
@@ -147,8 +148,7 @@ void PortraitFiles::load(const QString& name)
     const QImage picture = m_gdip->FilenameToIPicture(name, toQRgb(m_canvas.picPreview().backColor()));
     if (picture.isNull()) {
         // The portrait stays as it was.
-        showCodecFailure(tr("Load Portrait"),
-                         tr("%1 was not loaded.").arg(QDir::toNativeSeparators(name)));
+        showCodecFailure(tr("Load Portrait"), tr("%1 was not loaded.").arg(QDir::toNativeSeparators(name)));
         return;
     }
     if (picture.height() != Portrait::Height || picture.width() != Portrait::Width) {

@@ -23,8 +23,8 @@ inline void startApplication(int* argc, char*** argv)
 // One file per process, rewritten for every input; in /dev/shm when it exists.
 inline QString scratchPath(const char* extension)
 {
-    const QString dir = QFile::exists(QStringLiteral("/dev/shm")) ? QStringLiteral("/dev/shm")
-                                                                   : QStringLiteral("/tmp");
+    const QString dir =
+        QFile::exists(QStringLiteral("/dev/shm")) ? QStringLiteral("/dev/shm") : QStringLiteral("/tmp");
     return QStringLiteral("%1/pictoria-fuzz-%2.%3").arg(dir).arg(getpid()).arg(QLatin1String(extension));
 }
 

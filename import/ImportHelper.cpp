@@ -56,8 +56,7 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
     process.start(settings.program.isEmpty() ? defaultProgram() : settings.program, {path});
     if (!process.waitForStarted(settings.timeoutMs)) {
         run.status = Status::NotStarted;
-        run.detail =
-            tr("The import helper could not be started (%1).").arg(process.errorString());
+        run.detail = tr("The import helper could not be started (%1).").arg(process.errorString());
         return run;
     }
     process.closeWriteChannel();
@@ -92,16 +91,16 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
     if (timedOut) {
         run.status = Status::TimedOut;
         run.detail = tr("The picture took longer than %1 seconds to decode, so its import was "
-                                    "stopped.")
+                        "stopped.")
                          .arg(settings.timeoutMs / 1000.0);
     } else if (reader.failed()) {
         run.status = Status::BadAnswer;
-        run.detail = tr("The import helper sent an invalid answer (%1).")
-                         .arg(QString::fromStdString(reader.error()));
+        run.detail =
+            tr("The import helper sent an invalid answer (%1).").arg(QString::fromStdString(reader.error()));
     } else if (process.exitStatus() == QProcess::CrashExit || process.exitCode() != 0) {
         run.status = Status::Crashed;
         run.detail = tr("The image library failed while decoding this picture (%1), so its "
-                                    "import was stopped.")
+                        "import was stopped.")
                          .arg(process.exitStatus() == QProcess::CrashExit
                                   ? tr("the decoder crashed or ran out of its limits")
                                   : tr("exit code %1").arg(process.exitCode()));

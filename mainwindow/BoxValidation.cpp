@@ -34,7 +34,10 @@ Result validate(const QString& text, const QString& fallback, double maximum, co
 
 } // namespace
 
-Result gammaText(const QString& text) { return validate(text, QStringLiteral("15"), 255, QStringLiteral("255")); }
+Result gammaText(const QString& text)
+{
+    return validate(text, QStringLiteral("15"), 255, QStringLiteral("255"));
+}
 
 std::uint8_t gammaStep(double value)
 {
@@ -50,7 +53,10 @@ Result toleranceText(const QString& text)
     return validate(text, QStringLiteral("0"), 255, QStringLiteral("255"));
 }
 
-Result levelText(const QString& text) { return validate(text, QStringLiteral("80"), 100, QStringLiteral("100")); }
+Result levelText(const QString& text)
+{
+    return validate(text, QStringLiteral("80"), 100, QStringLiteral("100"));
+}
 
 std::uint8_t popupAlpha(double percent)
 {

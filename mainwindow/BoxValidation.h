@@ -8,8 +8,8 @@
 namespace BoxValidation {
 
 struct Result {
-    QString text;   // what the box must show (unchanged when the input was valid)
-    double value;   // the numeric value of that text
+    QString text; // what the box must show (unchanged when the input was valid)
+    double value; // the numeric value of that text
 };
 
 // A whole number or decimal, as a number-checking text box reads it.

@@ -106,10 +106,22 @@ void ColourWellsAndOptions::picSwapReplace_Click()
     m_state.R2Color = oldR1;
 }
 
-void ColourWellsAndOptions::optLow_Click() { m_state.OutputQuality = 55; }
-void ColourWellsAndOptions::optMed_Click() { m_state.OutputQuality = 70; }
-void ColourWellsAndOptions::optHigh_Click() { m_state.OutputQuality = 85; }
-void ColourWellsAndOptions::optPerfect_Click() { m_state.OutputQuality = 100; }
+void ColourWellsAndOptions::optLow_Click()
+{
+    m_state.OutputQuality = 55;
+}
+void ColourWellsAndOptions::optMed_Click()
+{
+    m_state.OutputQuality = 70;
+}
+void ColourWellsAndOptions::optHigh_Click()
+{
+    m_state.OutputQuality = 85;
+}
+void ColourWellsAndOptions::optPerfect_Click()
+{
+    m_state.OutputQuality = 100;
+}
 
 double ColourWellsAndOptions::validateBox(QLineEdit* box, BoxValidation::Result (*validate)(const QString&))
 {
@@ -127,15 +139,20 @@ double ColourWellsAndOptions::validateBox(QLineEdit* box, BoxValidation::Result 
 void ColourWellsAndOptions::txtGamma_Change()
 {
     if (!m_validating)
-        m_state.GammaStep = BoxValidation::gammaStep(validateBox(m_panel.txtGamma, &BoxValidation::gammaText));
+        m_state.GammaStep =
+            BoxValidation::gammaStep(validateBox(m_panel.txtGamma, &BoxValidation::gammaText));
 }
 
-void ColourWellsAndOptions::txtGamma_Click() { m_panel.txtGamma->setSelection(0, 3); }
+void ColourWellsAndOptions::txtGamma_Click()
+{
+    m_panel.txtGamma->setSelection(0, 3);
+}
 
 void ColourWellsAndOptions::txtRLevel_Change()
 {
     if (!m_validating)
-        m_state.PopupAlpha = BoxValidation::popupAlpha(validateBox(m_panel.txtRLevel, &BoxValidation::levelText));
+        m_state.PopupAlpha =
+            BoxValidation::popupAlpha(validateBox(m_panel.txtRLevel, &BoxValidation::levelText));
 }
 
 void ColourWellsAndOptions::chkFullColour_Click()

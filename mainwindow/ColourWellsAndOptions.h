@@ -17,7 +17,8 @@ struct EditingState;
 class ColourWellsAndOptions : public QObject {
     Q_OBJECT
 public:
-    ColourWellsAndOptions(ControlPanel& panel, EditingState& state, Dialogs& dialogs, QObject* parent = nullptr);
+    ColourWellsAndOptions(ControlPanel& panel, EditingState& state, Dialogs& dialogs,
+                          QObject* parent = nullptr);
 
     void picFG_DblClick();
     void picBG_DblClick();

@@ -49,12 +49,16 @@ MainToolBar::MainToolBar(QWidget* parent) : QToolBar(parent), m_tools(new QActio
     addTaggedButton("About", tr("About Pictoria.."), "about");
 
     // Keyboard shortcuts reach the same buttons, so their pressed states follow.
-    const std::pair<const char*, QKeySequence> shortcuts[] = {
-        {"New", QKeySequence(Qt::CTRL | Qt::Key_N)},    {"Open", QKeySequence(Qt::CTRL | Qt::Key_O)},
-        {"Save", QKeySequence(Qt::CTRL | Qt::Key_S)},   {"Import", QKeySequence(Qt::CTRL | Qt::Key_I)},
-        {"Brush", QKeySequence(Qt::Key_B)},             {"Selector", QKeySequence(Qt::Key_I)},
-        {"Fill", QKeySequence(Qt::Key_F)},              {"Replace", QKeySequence(Qt::Key_R)},
-        {"Gamma", QKeySequence(Qt::Key_G)},             {"Grid", QKeySequence(Qt::CTRL | Qt::Key_G)}};
+    const std::pair<const char*, QKeySequence> shortcuts[] = {{"New", QKeySequence(Qt::CTRL | Qt::Key_N)},
+                                                              {"Open", QKeySequence(Qt::CTRL | Qt::Key_O)},
+                                                              {"Save", QKeySequence(Qt::CTRL | Qt::Key_S)},
+                                                              {"Import", QKeySequence(Qt::CTRL | Qt::Key_I)},
+                                                              {"Brush", QKeySequence(Qt::Key_B)},
+                                                              {"Selector", QKeySequence(Qt::Key_I)},
+                                                              {"Fill", QKeySequence(Qt::Key_F)},
+                                                              {"Replace", QKeySequence(Qt::Key_R)},
+                                                              {"Gamma", QKeySequence(Qt::Key_G)},
+                                                              {"Grid", QKeySequence(Qt::CTRL | Qt::Key_G)}};
     for (const auto& [tag, keys] : shortcuts)
         buttonByTag(tag)->setShortcut(keys);
 
@@ -75,7 +79,10 @@ QAction* MainToolBar::addTaggedButton(const QString& tag, const QString& tooltip
     return action;
 }
 
-void MainToolBar::addFixedSeparator() { addSeparator(); }
+void MainToolBar::addFixedSeparator()
+{
+    addSeparator();
+}
 
 QAction* MainToolBar::button(int index) const
 {

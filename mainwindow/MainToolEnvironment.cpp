@@ -15,7 +15,10 @@ MainToolEnvironment::MainToolEnvironment(EditingState& state, ControlPanel& pane
 {
 }
 
-void MainToolEnvironment::showCell(const QString& text) { m_statusBar.setPanelText(3, text); }
+void MainToolEnvironment::showCell(const QString& text)
+{
+    m_statusBar.setPanelText(3, text);
+}
 
 void MainToolEnvironment::showColour(const QIcon& swatch, const QString& text, const QString& tip)
 {
@@ -24,13 +27,16 @@ void MainToolEnvironment::showColour(const QIcon& swatch, const QString& text, c
     m_statusBar.setPanelToolTip(2, tip);
 }
 
-bool MainToolEnvironment::useForegroundBackgroundForReplace() const { return m_panel.chkUseFGBG->isChecked(); }
+bool MainToolEnvironment::useForegroundBackgroundForReplace() const
+{
+    return m_panel.chkUseFGBG->isChecked();
+}
 
 void MainToolEnvironment::setViewCursor(ViewCursor cursor)
 {
     if (cursor == ViewCursor::Eyedropper) {
-        m_view.setCursor(PixelArt::cursor(QStringLiteral(":/cursors/eyedropper.png"), 9, 23,
-                                          m_view.devicePixelRatioF()));
+        m_view.setCursor(
+            PixelArt::cursor(QStringLiteral(":/cursors/eyedropper.png"), 9, 23, m_view.devicePixelRatioF()));
     } else {
         m_view.setCursor(Qt::CrossCursor);
     }
@@ -39,10 +45,22 @@ void MainToolEnvironment::setViewCursor(ViewCursor cursor)
 void MainToolEnvironment::pickColour(Well well, Colour c)
 {
     switch (well) {
-    case Well::Foreground: m_state.FGColor = c; m_panel.picFG->setFill(c); break;
-    case Well::Background: m_state.BGColor = c; m_panel.picBG->setFill(c); break;
-    case Well::Replace1: m_state.R1Color = c; m_panel.picR1->setFill(c); break;
-    case Well::Replace2: m_state.R2Color = c; m_panel.picR2->setFill(c); break;
+    case Well::Foreground:
+        m_state.FGColor = c;
+        m_panel.picFG->setFill(c);
+        break;
+    case Well::Background:
+        m_state.BGColor = c;
+        m_panel.picBG->setFill(c);
+        break;
+    case Well::Replace1:
+        m_state.R1Color = c;
+        m_panel.picR1->setFill(c);
+        break;
+    case Well::Replace2:
+        m_state.R2Color = c;
+        m_panel.picR2->setFill(c);
+        break;
     }
 }
 
@@ -58,7 +76,10 @@ void MainToolEnvironment::redrawPopup()
         m_redrawPopup();
 }
 
-bool MainToolEnvironment::pointerOverView() const { return m_view.pointerInClient(); }
+bool MainToolEnvironment::pointerOverView() const
+{
+    return m_view.pointerInClient();
+}
 
 void MainToolEnvironment::setPopup(std::function<void(int, float, float)> step, std::function<void()> redraw)
 {

@@ -47,8 +47,8 @@ QFont designFont()
 } // namespace
 
 frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_dialogs(dialogs ? std::move(dialogs) : std::make_shared<QtDialogs>(this))
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -77,10 +77,8 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     m_version->setGeometry(248, 484, 385, 13);
     m_version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    m_statusBar = new StatusBar({{420, tr("Ready.")},
-                                 {120, QStringLiteral("RGB(0,0,0)")},
-                                 {96, QStringLiteral("(0, 0)")}},
-                                this);
+    m_statusBar = new StatusBar(
+        {{420, tr("Ready.")}, {120, QStringLiteral("RGB(0,0,0)")}, {96, QStringLiteral("(0, 0)")}}, this);
     m_statusBar->setGeometry(0, ClientHeight - StatusBarHeight, ClientWidth, StatusBarHeight);
     m_files = std::make_unique<PortraitFiles>(m_canvas, m_state, *m_dialogs, *m_statusBar);
 
@@ -156,13 +154,25 @@ frmMain::~frmMain()
         FreeImageLibrary::deinitialise();
 }
 
-void frmMain::ImportBitmap() { m_import->ImportBitmap(); }
+void frmMain::ImportBitmap()
+{
+    m_import->ImportBitmap();
+}
 
-void frmMain::SavePortrait() { m_files->SavePortrait(); }
+void frmMain::SavePortrait()
+{
+    m_files->SavePortrait();
+}
 
-void frmMain::OpenPortrait() { m_files->OpenPortrait(); }
+void frmMain::OpenPortrait()
+{
+    m_files->OpenPortrait();
+}
 
-void frmMain::NewPortrait() { m_files->NewPortrait(); }
+void frmMain::NewPortrait()
+{
+    m_files->NewPortrait();
+}
 
 void frmMain::showEvent(QShowEvent* event)
 {
@@ -302,9 +312,15 @@ void frmMain::picFace_MouseUp(int Button, int Shift, float X, float Y)
     m_tools->picFace_MouseUp(Button, Shift, X, Y);
 }
 
-void frmMain::picFace_KeyDown(int KeyCode, int Shift) { m_tools->picFace_KeyDown(KeyCode, Shift); }
+void frmMain::picFace_KeyDown(int KeyCode, int Shift)
+{
+    m_tools->picFace_KeyDown(KeyCode, Shift);
+}
 
-void frmMain::RedrawRGB() { m_popup->RedrawRGB(); }
+void frmMain::RedrawRGB()
+{
+    m_popup->RedrawRGB();
+}
 
 void frmMain::tlbMain_ButtonClick(const QString& tag)
 {
@@ -317,7 +333,8 @@ void frmMain::tlbMain_ButtonClick(const QString& tag)
     } else if (tag == QLatin1String("Grid")) {
         m_canvas.RedrawFace();
         m_canvas.picFace().present();
-    } else if (tag == QLatin1String("Brush") || tag == QLatin1String("Fill") || tag == QLatin1String("Replace")) {
+    } else if (tag == QLatin1String("Brush") || tag == QLatin1String("Fill") ||
+               tag == QLatin1String("Replace")) {
         m_state.CurrentTool = tag;
     } else if (tag == QLatin1String("Selector")) {
         m_state.CurrentTool = tag;

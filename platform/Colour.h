@@ -17,14 +17,35 @@ constexpr Colour RGBColour(int r, int g, int b)
     return Colour(r & 0xFF) | (Colour(g & 0xFF) << 8) | (Colour(b & 0xFF) << 16);
 }
 
-constexpr int redOf(Colour c) { return int(c & 0xFF); }
-constexpr int greenOf(Colour c) { return int((c >> 8) & 0xFF); }
-constexpr int blueOf(Colour c) { return int((c >> 16) & 0xFF); }
+constexpr int redOf(Colour c)
+{
+    return int(c & 0xFF);
+}
+constexpr int greenOf(Colour c)
+{
+    return int((c >> 8) & 0xFF);
+}
+constexpr int blueOf(Colour c)
+{
+    return int((c >> 16) & 0xFF);
+}
 
-inline QRgb toQRgb(Colour c) { return qRgb(redOf(c), greenOf(c), blueOf(c)); }
-inline Colour fromQRgb(QRgb v) { return RGBColour(qRed(v), qGreen(v), qBlue(v)); }
-inline QColor toQColor(Colour c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
-inline Colour fromQColor(const QColor& c) { return RGBColour(c.red(), c.green(), c.blue()); }
+inline QRgb toQRgb(Colour c)
+{
+    return qRgb(redOf(c), greenOf(c), blueOf(c));
+}
+inline Colour fromQRgb(QRgb v)
+{
+    return RGBColour(qRed(v), qGreen(v), qBlue(v));
+}
+inline QColor toQColor(Colour c)
+{
+    return QColor(redOf(c), greenOf(c), blueOf(c));
+}
+inline Colour fromQColor(const QColor& c)
+{
+    return RGBColour(c.red(), c.green(), c.blue());
+}
 
 // The red, green and blue parts of a colour as signed integers.
 struct ColorParts {

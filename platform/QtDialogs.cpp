@@ -66,9 +66,15 @@ QString QtDialogs::runFileDialog(const FileDialogRequest& request, bool save)
     return dialog.selectedFiles().constFirst();
 }
 
-QString QtDialogs::openFileName(const FileDialogRequest& request) { return runFileDialog(request, false); }
+QString QtDialogs::openFileName(const FileDialogRequest& request)
+{
+    return runFileDialog(request, false);
+}
 
-QString QtDialogs::saveFileName(const FileDialogRequest& request) { return runFileDialog(request, true); }
+QString QtDialogs::saveFileName(const FileDialogRequest& request)
+{
+    return runFileDialog(request, true);
+}
 
 Colour QtDialogs::chooseColour(Colour initial)
 {
@@ -94,17 +100,35 @@ MessageResult QtDialogs::message(const QString& text, const QString& title, Mess
     box.setWindowTitle(title);
     box.setText(text);
     switch (icon) {
-    case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MessageIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case MessageIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MessageIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MessageIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MessageIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MessageIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MessageIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
     }
     switch (buttons) {
-    case MessageButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case MessageButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case MessageButtons::RetryCancel: box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel); break;
-    case MessageButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MessageButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MessageButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MessageButtons::RetryCancel:
+        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+        break;
+    case MessageButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
     case MessageButtons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
@@ -120,12 +144,19 @@ MessageResult QtDialogs::message(const QString& text, const QString& title, Mess
         return restoreOrDiscard(box);
     }
     switch (box.exec()) {
-    case QMessageBox::Ok: return MessageResult::Ok;
-    case QMessageBox::Retry: return MessageResult::Retry;
-    case QMessageBox::Yes: return MessageResult::Yes;
-    case QMessageBox::No: return MessageResult::No;
-    case QMessageBox::Save: return MessageResult::Save;
-    case QMessageBox::Discard: return MessageResult::Discard;
-    default: return MessageResult::Cancel;
+    case QMessageBox::Ok:
+        return MessageResult::Ok;
+    case QMessageBox::Retry:
+        return MessageResult::Retry;
+    case QMessageBox::Yes:
+        return MessageResult::Yes;
+    case QMessageBox::No:
+        return MessageResult::No;
+    case QMessageBox::Save:
+        return MessageResult::Save;
+    case QMessageBox::Discard:
+        return MessageResult::Discard;
+    default:
+        return MessageResult::Cancel;
     }
 }

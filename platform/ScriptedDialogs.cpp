@@ -14,9 +14,15 @@ QString ScriptedDialogs::answerFile(const FileDialogRequest& request, bool save)
     return *answer;
 }
 
-QString ScriptedDialogs::openFileName(const FileDialogRequest& request) { return answerFile(request, false); }
+QString ScriptedDialogs::openFileName(const FileDialogRequest& request)
+{
+    return answerFile(request, false);
+}
 
-QString ScriptedDialogs::saveFileName(const FileDialogRequest& request) { return answerFile(request, true); }
+QString ScriptedDialogs::saveFileName(const FileDialogRequest& request)
+{
+    return answerFile(request, true);
+}
 
 Colour ScriptedDialogs::chooseColour(Colour initial)
 {
@@ -46,12 +52,16 @@ MessageResult ScriptedDialogs::message(const QString& text, const QString& title
         return messageAnswers.dequeue();
     switch (buttons) {
     case MessageButtons::Ok:
-    case MessageButtons::OkCancel: return MessageResult::Ok;
-    case MessageButtons::RetryCancel: return MessageResult::Cancel;
+    case MessageButtons::OkCancel:
+        return MessageResult::Ok;
+    case MessageButtons::RetryCancel:
+        return MessageResult::Cancel;
     case MessageButtons::YesNo:
-    case MessageButtons::YesNoCancel: return MessageResult::No;
+    case MessageButtons::YesNoCancel:
+        return MessageResult::No;
     case MessageButtons::SaveDiscardCancel:
-    case MessageButtons::RestoreDiscard: return MessageResult::Cancel;
+    case MessageButtons::RestoreDiscard:
+        return MessageResult::Cancel;
     }
     return MessageResult::Cancel;
 }

@@ -10,10 +10,26 @@ namespace {
 // in a destination of dstSize; false when nothing remains.
 bool clipCopy(QSize srcSize, QSize dstSize, int& dx, int& dy, int& w, int& h, int& sx, int& sy)
 {
-    if (sx < 0) { dx -= sx; w += sx; sx = 0; }
-    if (sy < 0) { dy -= sy; h += sy; sy = 0; }
-    if (dx < 0) { sx -= dx; w += dx; dx = 0; }
-    if (dy < 0) { sy -= dy; h += dy; dy = 0; }
+    if (sx < 0) {
+        dx -= sx;
+        w += sx;
+        sx = 0;
+    }
+    if (sy < 0) {
+        dy -= sy;
+        h += sy;
+        sy = 0;
+    }
+    if (dx < 0) {
+        sx -= dx;
+        w += dx;
+        dx = 0;
+    }
+    if (dy < 0) {
+        sy -= dy;
+        h += dy;
+        dy = 0;
+    }
     w = std::min({w, srcSize.width() - sx, dstSize.width() - dx});
     h = std::min({h, srcSize.height() - sy, dstSize.height() - dy});
     return w > 0 && h > 0;
@@ -45,7 +61,10 @@ void Surface::setBackColor(Colour c)
     clear();
 }
 
-void Surface::clear() { m_image.fill(toQRgb(m_backColour)); }
+void Surface::clear()
+{
+    m_image.fill(toQRgb(m_backColour));
+}
 
 Colour Surface::pixel(int x, int y) const
 {
@@ -90,7 +109,8 @@ void Surface::copyFrom(const QImage& srcImage, int dx, int dy, int w, int h, int
     }
 }
 
-void Surface::transparentCopyFrom(const Surface& src, int dx, int dy, int w, int h, int sx, int sy, Colour key)
+void Surface::transparentCopyFrom(const Surface& src, int dx, int dy, int w, int h, int sx, int sy,
+                                  Colour key)
 {
     if (!clipCopy(src.size(), m_image.size(), dx, dy, w, h, sx, sy))
         return;
@@ -132,8 +152,14 @@ void Surface::line(int x1, int y1, int x2, int y2, Colour c)
     while (x != x2 || y != y2) {
         setPixel(x, y, c);
         const int e2 = 2 * err;
-        if (e2 >= dy) { err += dy; x += sx; }
-        if (e2 <= dx) { err += dx; y += sy; }
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
     }
 }
 
@@ -147,6 +173,12 @@ void Surface::rectangle(int x1, int y1, int x2, int y2, Colour c)
     fillRect(QRect(x2 - 1, y1, 1, y2 - y1), c);
 }
 
-void Surface::present() { emit presented(m_image.rect()); }
+void Surface::present()
+{
+    emit presented(m_image.rect());
+}
 
-void Surface::present(const QRect& changed) { emit presented(changed.intersected(m_image.rect())); }
+void Surface::present(const QRect& changed)
+{
+    emit presented(changed.intersected(m_image.rect()));
+}

@@ -21,8 +21,14 @@ inline constexpr int InfoText = 23;
 inline constexpr int InfoBackground = 24;
 } // namespace SystemColourIndex
 
-constexpr Colour SystemColour(int index) { return SystemColourFlag | Colour(index & 0xFF); }
-constexpr bool isSystemColour(Colour c) { return (c & SystemColourFlag) != 0; }
+constexpr Colour SystemColour(int index)
+{
+    return SystemColourFlag | Colour(index & 0xFF);
+}
+constexpr bool isSystemColour(Colour c)
+{
+    return (c & SystemColourFlag) != 0;
+}
 
 // Replaces a system colour by the palette colour its index stands for; any other
 // value comes back unchanged.

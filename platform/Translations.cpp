@@ -15,7 +15,8 @@ void installTranslations(QCoreApplication& app)
         QCoreApplication::installTranslator(qt);
 
     const QStringList folders{QStringLiteral(":/i18n"),
-                              QCoreApplication::applicationDirPath() + QStringLiteral("/../share/pictoria/translations")};
+                              QCoreApplication::applicationDirPath() +
+                                  QStringLiteral("/../share/pictoria/translations")};
     for (const QString& folder : folders) {
         auto* own = new QTranslator(&app);
         if (own->load(locale, QStringLiteral("pictoria"), QStringLiteral("_"), folder)) {

@@ -13,7 +13,10 @@ const QScreen* screenOf(const QWidget* widget)
     return QGuiApplication::primaryScreen();
 }
 
-double twipsPerPixel(double dpi) { return dpi > 0 ? 1440.0 / dpi : 15.0; }
+double twipsPerPixel(double dpi)
+{
+    return dpi > 0 ? 1440.0 / dpi : 15.0;
+}
 
 } // namespace
 

@@ -142,15 +142,24 @@ void PaintingToolsTest::replacePairs_data()
     QTest::addColumn<int>("button");
     QTest::addColumn<QString>("cellHolds"); // which colour the cell starts with
     QTest::addColumn<QString>("becomes");   // "" = unchanged
-    QTest::newRow("pair, left, finds R2") << false << 1 << "R2" << "R1";
-    QTest::newRow("pair, left, ignores R1") << false << 1 << "R1" << "";
-    QTest::newRow("pair, right, finds R1") << false << 2 << "R1" << "R2";
-    QTest::newRow("pair, middle, finds R1") << false << 4 << "R1" << "R2";
-    QTest::newRow("pair, right, ignores other") << false << 2 << "other" << "";
-    QTest::newRow("FG/BG, left, finds BG") << true << 1 << "BG" << "FG";
-    QTest::newRow("FG/BG, left, ignores R2") << true << 1 << "R2" << "";
-    QTest::newRow("FG/BG, right, finds FG") << true << 2 << "FG" << "BG";
-    QTest::newRow("FG/BG, right, ignores BG") << true << 2 << "BG" << "";
+    QTest::newRow("pair, left, finds R2") << false << 1 << "R2"
+                                          << "R1";
+    QTest::newRow("pair, left, ignores R1") << false << 1 << "R1"
+                                            << "";
+    QTest::newRow("pair, right, finds R1") << false << 2 << "R1"
+                                           << "R2";
+    QTest::newRow("pair, middle, finds R1") << false << 4 << "R1"
+                                            << "R2";
+    QTest::newRow("pair, right, ignores other") << false << 2 << "other"
+                                                << "";
+    QTest::newRow("FG/BG, left, finds BG") << true << 1 << "BG"
+                                           << "FG";
+    QTest::newRow("FG/BG, left, ignores R2") << true << 1 << "R2"
+                                             << "";
+    QTest::newRow("FG/BG, right, finds FG") << true << 2 << "FG"
+                                            << "BG";
+    QTest::newRow("FG/BG, right, ignores BG") << true << 2 << "BG"
+                                              << "";
 }
 
 void PaintingToolsTest::replacePairs()
@@ -163,8 +172,11 @@ void PaintingToolsTest::replacePairs()
     state.BGColor = RGBColour(2, 2, 2);
     state.R1Color = RGBColour(3, 3, 3);
     state.R2Color = RGBColour(4, 4, 4);
-    const QMap<QString, Colour> named{{"FG", state.FGColor}, {"BG", state.BGColor}, {"R1", state.R1Color},
-                                      {"R2", state.R2Color}, {"other", RGBColour(9, 9, 9)}};
+    const QMap<QString, Colour> named{{"FG", state.FGColor},
+                                      {"BG", state.BGColor},
+                                      {"R1", state.R1Color},
+                                      {"R2", state.R2Color},
+                                      {"other", RGBColour(9, 9, 9)}};
     env.useFGBG = useFGBG;
     state.CurrentTool = "Replace";
     cellAt(7, 7, named[cellHolds]);
@@ -257,7 +269,7 @@ void PaintingToolsTest::fillRegions_data()
 {
     QTest::addColumn<QStringList>("picture"); // rows of a 5 x 4 corner, '#' = red, '.' = black
     QTest::addColumn<QPoint>("press");
-    QTest::addColumn<int>("expectedFilled");   // cells turned white
+    QTest::addColumn<int>("expectedFilled"); // cells turned white
     QTest::newRow("whole portrait") << QStringList{} << QPoint(20, 20) << 48 * 56;
     QTest::newRow("ring keeps its hole") << QStringList{"#####", "#...#", "#####"} << QPoint(0, 0) << 12;
     QTest::newRow("hole alone") << QStringList{"#####", "#...#", "#####"} << QPoint(2, 1) << 3;
@@ -462,8 +474,9 @@ void PaintingToolsTest::dragAroundOutsideTheViewPaintsOnlyTheWayBackIn()
     QCOMPARE(canvas->picPreview().pixel(47, 12), White);
     // Only the press's cell and the cells on the way back in from (48, 37) to (12, -3).
     const QList<QPoint> way = PaintingTools::segmentCells({48, 37}, {12, -3});
-    QCOMPARE(painted, 1 + int(std::count_if(way.begin(), way.end(),
-                                            [](QPoint c) { return c.x() >= 0 && c.x() < 48 && c.y() >= 0; })));
+    QCOMPARE(painted, 1 + int(std::count_if(way.begin(), way.end(), [](QPoint c) {
+                          return c.x() >= 0 && c.x() < 48 && c.y() >= 0;
+                      })));
 }
 
 void PaintingToolsTest::fastDragPaintsConnectedLine_data()
@@ -496,8 +509,8 @@ void PaintingToolsTest::fastDragPaintsConnectedLine()
         for (int dy = -1; dy <= 1; ++dy)
             for (int dx = -1; dx <= 1; ++dx) {
                 const QPoint n = p + QPoint(dx, dy);
-                if (canvas->picPreview().pixel(n.x(), n.y()) == White
-                    && (to - n).manhattanLength() < (to - next).manhattanLength())
+                if (canvas->picPreview().pixel(n.x(), n.y()) == White &&
+                    (to - n).manhattanLength() < (to - next).manhattanLength())
                     next = n;
             }
         QVERIFY2(next != p, "the line is broken");

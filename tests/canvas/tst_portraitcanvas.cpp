@@ -74,7 +74,8 @@ void PortraitCanvasTest::gridTable()
     QFETCH(int, x);
     QFETCH(int, y);
     QFETCH(bool, line);
-    QCOMPARE(canvas->picGrid().pixel(x, y), line ? PortraitCanvas::GridLineColour : PortraitCanvas::GridKeyColour);
+    QCOMPARE(canvas->picGrid().pixel(x, y),
+             line ? PortraitCanvas::GridLineColour : PortraitCanvas::GridKeyColour);
 }
 
 void PortraitCanvasTest::drawGridAgainIsIdentical()
@@ -90,7 +91,10 @@ void PortraitCanvasTest::drawGridAgainIsIdentical()
     QCOMPARE(lines, 48 * 448 + 56 * 384 - 48 * 56);
 }
 
-void PortraitCanvasTest::viewWithGrid_data() { gridTable_data(); }
+void PortraitCanvasTest::viewWithGrid_data()
+{
+    gridTable_data();
+}
 
 void PortraitCanvasTest::viewWithGrid()
 {

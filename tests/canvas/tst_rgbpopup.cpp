@@ -21,7 +21,11 @@ public:
     void setCaption(const QString& c) override { text = c; }
     QString caption() const override { return text; }
     void setWidth(int width) override { w = width; }
-    void setPosition(int left, int top) override { l = left; t = top; }
+    void setPosition(int left, int top) override
+    {
+        l = left;
+        t = top;
+    }
     int left() const override { return l; }
     int top() const override { return t; }
     int width() const override { return w; }

@@ -146,7 +146,8 @@ void BeyondE2E::largePictureZoomNudgeAndEnter()
     }
     QCOMPARE(zoomed.pixel(shown + QPoint(20, 30)) & 0xFFFFFF, half.pixel(20, 30) & 0xFFFFFF);
     QCOMPARE(zoomed.pixel(shown + QPoint(401, 333)) & 0xFFFFFF, half.pixel(401, 333) & 0xFFFFFF);
-    QCOMPARE(zoomed.pixel(shown + QPoint(-1, 30)) & 0xFFFFFF, zoomed.pixel(origin + QPoint(0, 30)) & 0xFFFFFF);
+    QCOMPARE(zoomed.pixel(shown + QPoint(-1, 30)) & 0xFFFFFF,
+             zoomed.pixel(origin + QPoint(0, 30)) & 0xFFFFFF);
 
     for (const char* key : {"Right", "Right", "Right", "Down"}) {
         session.key(key);

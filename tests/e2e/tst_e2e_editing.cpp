@@ -16,7 +16,10 @@ private slots:
     void gammaStepsACell();
 
 private:
-    QPoint cellCentre(int x, int y) const { return client.topLeft() + QPoint(250 + 8 * x + 4, 30 + 8 * y + 4); }
+    QPoint cellCentre(int x, int y) const
+    {
+        return client.topLeft() + QPoint(250 + 8 * x + 4, 30 + 8 * y + 4);
+    }
     QRgb cellColour(const QImage& shot, int x, int y) const
     {
         const QPoint p = cellCentre(x, y);
@@ -44,7 +47,10 @@ void EditingE2E::initTestCase()
     QVERIFY(session.startEditor(&id, &client));
 }
 
-void EditingE2E::cleanupTestCase() { session.stop(); }
+void EditingE2E::cleanupTestCase()
+{
+    session.stop();
+}
 
 void EditingE2E::brushLeftClickPaintsForeground()
 {

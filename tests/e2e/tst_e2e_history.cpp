@@ -20,7 +20,9 @@ void HistoryE2E::fastDragPaintsUnbrokenLineAndUndoRemovesIt()
     const QRect client = session.geometry(id);
     session.focus(id);
     X11Session::settle(400);
-    auto centre = [&](QPoint cell) { return client.topLeft() + QPoint(250 + cell.x() * 8 + 4, 30 + cell.y() * 8 + 4); };
+    auto centre = [&](QPoint cell) {
+        return client.topLeft() + QPoint(250 + cell.x() * 8 + 4, 30 + cell.y() * 8 + 4);
+    };
     auto cellIs = [&](const QImage& shot, QPoint cell) { return shot.pixel(centre(cell)) & 0xFFFFFF; };
 
     const QPoint from(3, 4), to(40, 47);
@@ -36,7 +38,8 @@ void HistoryE2E::fastDragPaintsUnbrokenLineAndUndoRemovesIt()
     const QRgb white = qRgb(255, 255, 255) & 0xFFFFFF;
     QCOMPARE(cellIs(shot, from), white);
     for (const QPoint cell : PaintingTools::segmentCells(from, to))
-        QVERIFY2(cellIs(shot, cell) == white, qPrintable(QString("gap at %1,%2").arg(cell.x()).arg(cell.y())));
+        QVERIFY2(cellIs(shot, cell) == white,
+                 qPrintable(QString("gap at %1,%2").arg(cell.x()).arg(cell.y())));
 
     session.key("ctrl+z");
     X11Session::settle(300);

@@ -45,7 +45,10 @@ void PopupE2E::initTestCase()
     QVERIFY(session.startEditor(&id, &client));
 }
 
-void PopupE2E::cleanupTestCase() { session.stop(); }
+void PopupE2E::cleanupTestCase()
+{
+    session.stop();
+}
 
 void PopupE2E::popupOverBlackCell()
 {

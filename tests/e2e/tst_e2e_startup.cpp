@@ -41,7 +41,9 @@ void StartupE2E::windowShowsCanvasUnderGrid()
     // 540..635: a dark line down each left edge, a light one down each right edge,
     // and the window's own background after the last.
     const int barTop = client.height() - 16;
-    auto barPixel = [&](int x, int y) { return shot.pixel(client.x() + x, client.y() + barTop + y) & 0xFFFFFF; };
+    auto barPixel = [&](int x, int y) {
+        return shot.pixel(client.x() + x, client.y() + barTop + y) & 0xFFFFFF;
+    };
     const QRgb background = barPixel(638, 8);
     for (const auto& [left, right] : {std::pair{0, 419}, {420, 539}, {540, 635}}) {
         for (int y = 3; y <= 12; ++y) {

@@ -66,7 +66,8 @@ void FrmMainTest::windowFrame()
     QVERIFY(flags & Qt::WindowMinimizeButtonHint);
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
     QCOMPARE(window->picFaceBox()->geometry(), QRect(248, 28, 388, 452));
-    QCOMPARE(window->picFaceBox()->mapTo(window.get(), window->picFaceBox()->clientOrigin()), QPoint(250, 30));
+    QCOMPARE(window->picFaceBox()->mapTo(window.get(), window->picFaceBox()->clientOrigin()),
+             QPoint(250, 30));
     QCOMPARE(window->lblVersion()->geometry(), QRect(248, 484, 385, 13));
     QCOMPARE(window->stbMain()->geometry(), QRect(0, 552, 640, 16));
     QCOMPARE(window->tlbMain()->geometry(), QRect(0, 0, 640, 22));
@@ -79,12 +80,14 @@ void FrmMainTest::toolbarButtons_data()
     QTest::addColumn<QString>("tooltip");
     QTest::addColumn<int>("left");
     // Buttons are 23 wide, separators 8, laid from x = 0.
-    const struct { const char* tag; const char* tip; } rows[] = {
-        {"New", "New Portrait"}, {"Open", "Open Portrait"}, {"Save", "Save Portrait"},
-        {"Import", "Import Bitmap"}, {nullptr, nullptr}, {"Brush", "Brush Tool"},
-        {"Selector", "Grab Color"}, {"Fill", "Fill Tool"}, {"Replace", "Replace Colors"},
-        {"Gamma", "Adjust Gamma"}, {"Grid", "Toggle Grid"}, {nullptr, nullptr},
-        {"About", "About Pictoria.."}};
+    const struct {
+        const char* tag;
+        const char* tip;
+    } rows[] = {{"New", "New Portrait"},      {"Open", "Open Portrait"}, {"Save", "Save Portrait"},
+                {"Import", "Import Bitmap"},  {nullptr, nullptr},        {"Brush", "Brush Tool"},
+                {"Selector", "Grab Color"},   {"Fill", "Fill Tool"},     {"Replace", "Replace Colors"},
+                {"Gamma", "Adjust Gamma"},    {"Grid", "Toggle Grid"},   {nullptr, nullptr},
+                {"About", "About Pictoria.."}};
     int x = 0;
     for (int i = 0; i < 13; ++i) {
         if (rows[i].tag)
@@ -140,7 +143,8 @@ void FrmMainTest::statusPanels()
                  QRect(lefts[i - 1], frmMain::ClientHeight - 16, widths[i - 1], 16));
         // The whole initial text fits inside the panel's frame, descenders included.
         const auto labels = panel->findChildren<QLabel*>();
-        auto it = std::find_if(labels.begin(), labels.end(), [&](QLabel* l) { return l->text() == texts[i - 1]; });
+        auto it =
+            std::find_if(labels.begin(), labels.end(), [&](QLabel* l) { return l->text() == texts[i - 1]; });
         QVERIFY(it != labels.end());
         const QLabel* label = *it;
         const QRect textBox = label->fontMetrics().boundingRect(label->text());

@@ -46,17 +46,28 @@ void OptionsTest::gammaBox_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("step");
-    QTest::newRow("empty") << "" << "15" << 15;
-    QTest::newRow("lone minus") << "-" << "15" << 15;
-    QTest::newRow("letters") << "ab" << "15" << 15;
-    QTest::newRow("too large") << "256" << "255" << 255;
-    QTest::newRow("negative") << "-3" << "15" << 15;
-    QTest::newRow("tie to even down") << "2.5" << "2.5" << 2;
-    QTest::newRow("tie to even up") << "3.5" << "3.5" << 4;
-    QTest::newRow("half") << "0.5" << "0.5" << 0;
-    QTest::newRow("zero") << "0" << "0" << 0;
-    QTest::newRow("plain") << "40" << "40" << 40;
-    QTest::newRow("just below a tie") << "2.4" << "2.4" << 2;
+    QTest::newRow("empty") << ""
+                           << "15" << 15;
+    QTest::newRow("lone minus") << "-"
+                                << "15" << 15;
+    QTest::newRow("letters") << "ab"
+                             << "15" << 15;
+    QTest::newRow("too large") << "256"
+                               << "255" << 255;
+    QTest::newRow("negative") << "-3"
+                              << "15" << 15;
+    QTest::newRow("tie to even down") << "2.5"
+                                      << "2.5" << 2;
+    QTest::newRow("tie to even up") << "3.5"
+                                    << "3.5" << 4;
+    QTest::newRow("half") << "0.5"
+                          << "0.5" << 0;
+    QTest::newRow("zero") << "0"
+                          << "0" << 0;
+    QTest::newRow("plain") << "40"
+                           << "40" << 40;
+    QTest::newRow("just below a tie") << "2.4"
+                                      << "2.4" << 2;
 }
 
 void OptionsTest::gammaBox()
@@ -97,16 +108,26 @@ void OptionsTest::transparencyBox_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("alpha");
-    QTest::newRow("empty") << "" << "80" << 204;
-    QTest::newRow("too large") << "150" << "100" << 255;
-    QTest::newRow("negative") << "-1" << "80" << 204;
-    QTest::newRow("fraction") << "7.5" << "7.5" << 19;
-    QTest::newRow("0") << "0" << "0" << 0;
-    QTest::newRow("10") << "10" << "10" << 25;
-    QTest::newRow("50") << "50" << "50" << 127;
-    QTest::newRow("70") << "70" << "70" << 178;
-    QTest::newRow("90") << "90" << "90" << 229;
-    QTest::newRow("100") << "100" << "100" << 255;
+    QTest::newRow("empty") << ""
+                           << "80" << 204;
+    QTest::newRow("too large") << "150"
+                               << "100" << 255;
+    QTest::newRow("negative") << "-1"
+                              << "80" << 204;
+    QTest::newRow("fraction") << "7.5"
+                              << "7.5" << 19;
+    QTest::newRow("0") << "0"
+                       << "0" << 0;
+    QTest::newRow("10") << "10"
+                        << "10" << 25;
+    QTest::newRow("50") << "50"
+                        << "50" << 127;
+    QTest::newRow("70") << "70"
+                        << "70" << 178;
+    QTest::newRow("90") << "90"
+                        << "90" << 229;
+    QTest::newRow("100") << "100"
+                         << "100" << 255;
 }
 
 void OptionsTest::transparencyBox()
@@ -241,7 +262,8 @@ void OptionsTest::qualityOptions()
 {
     ControlPanel& p = window->panel();
     QCOMPARE(window->state().OutputQuality, 100);
-    const QPair<QRadioButton*, int> options[] = {{p.optLow, 55}, {p.optMed, 70}, {p.optHigh, 85}, {p.optPerfect, 100}};
+    const QPair<QRadioButton*, int> options[] = {
+        {p.optLow, 55}, {p.optMed, 70}, {p.optHigh, 85}, {p.optPerfect, 100}};
     for (auto [option, quality] : options) {
         QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(6, option->height() / 2));
         QCOMPARE(window->state().OutputQuality, quality);

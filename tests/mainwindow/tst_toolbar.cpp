@@ -7,8 +7,8 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
-#include <QToolButton>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 class ToolbarTest : public QObject {

@@ -22,7 +22,10 @@ public:
     bool isEmpty() const override { return false; }
 };
 
-bool marked(const QString& text) { return text.startsWith('<') && text.endsWith('>'); }
+bool marked(const QString& text)
+{
+    return text.startsWith('<') && text.endsWith('>');
+}
 } // namespace
 
 class TranslationsTest : public QObject {
@@ -38,9 +41,15 @@ private:
     MarkingTranslator translator;
 };
 
-void TranslationsTest::initTestCase() { QCoreApplication::installTranslator(&translator); }
+void TranslationsTest::initTestCase()
+{
+    QCoreApplication::installTranslator(&translator);
+}
 
-void TranslationsTest::cleanupTestCase() { QCoreApplication::removeTranslator(&translator); }
+void TranslationsTest::cleanupTestCase()
+{
+    QCoreApplication::removeTranslator(&translator);
+}
 
 void TranslationsTest::mainWindowTextsGoThroughTranslation()
 {
@@ -80,7 +89,7 @@ void TranslationsTest::commandDialogsGoThroughTranslation()
 {
     auto dialogs = std::make_shared<ScriptedDialogs>();
     frmMain window(dialogs);
-    window.SavePortrait();  // the scripted dialogs cancel each one
+    window.SavePortrait(); // the scripted dialogs cancel each one
     window.OpenPortrait();
     window.ImportBitmap();
     QCOMPARE(dialogs->fileRequests.size(), 3);

@@ -84,10 +84,11 @@ void SurfaceTest::plainCopyIsClipped_data()
     QTest::addColumn<int>("dy");
     QTest::addColumn<int>("sx");
     QTest::addColumn<int>("sy");
-    QTest::addColumn<QPoint>("probe");     // destination pixel
+    QTest::addColumn<QPoint>("probe"); // destination pixel
     QTest::addColumn<bool>("copied");
     QTest::newRow("inside") << 2 << 2 << 0 << 0 << QPoint(2, 2) << true;
-    QTest::newRow("negative source origin leaves the top-left alone") << 0 << 0 << -3 << -3 << QPoint(1, 1) << false;
+    QTest::newRow("negative source origin leaves the top-left alone")
+        << 0 << 0 << -3 << -3 << QPoint(1, 1) << false;
     QTest::newRow("negative source origin lands shifted") << 0 << 0 << -3 << -3 << QPoint(3, 3) << true;
     QTest::newRow("negative destination") << -2 << -2 << 0 << 0 << QPoint(0, 0) << true;
     QTest::newRow("past the right edge") << 9 << 0 << 0 << 0 << QPoint(9, 0) << true;
@@ -267,7 +268,8 @@ void SurfaceTest::scriptedDialogsCancelLikeCommonDialogs()
 {
     ScriptedDialogs dialogs;
     dialogs.fileAnswers.enqueue(QStringLiteral("/tmp/a.jpg"));
-    QCOMPARE(dialogs.openFileName({"Load Portrait", "JPEG Image (*.jpg)|*.jpg"}), QStringLiteral("/tmp/a.jpg"));
+    QCOMPARE(dialogs.openFileName({"Load Portrait", "JPEG Image (*.jpg)|*.jpg"}),
+             QStringLiteral("/tmp/a.jpg"));
     try {
         dialogs.saveFileName({"Save Portrait", "JPEG Image (*.jpg)|*.jpg"});
         QFAIL("an empty script must cancel");

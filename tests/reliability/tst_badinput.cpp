@@ -1,5 +1,5 @@
-#include "import/TestPictures.h"
 #include "import/ImportCommand.h"
+#include "import/TestPictures.h"
 #include "import/frmImport.h"
 #include "mainwindow/frmMain.h"
 #include "platform/ScriptedDialogs.h"
@@ -92,7 +92,10 @@ void fixPngHeaderCrc(QByteArray& png)
     qToBigEndian<quint32>(~crc, png.data() + 29);
 }
 
-bool runningAsRoot() { return geteuid() == 0; }
+bool runningAsRoot()
+{
+    return geteuid() == 0;
+}
 
 } // namespace
 
@@ -147,8 +150,10 @@ void BadInputTest::corpus()
 
     const QImage picture = patternImage(48, 56);
     const QList<std::pair<const char*, QByteArray>> valid = {
-        {"jpg", encoded(picture, "jpeg")}, {"png", encoded(picture, "png")},
-        {"bmp", encoded(picture, "bmp")},  {"tif", encoded(picture, "tiff")},
+        {"jpg", encoded(picture, "jpeg")},
+        {"png", encoded(picture, "png")},
+        {"bmp", encoded(picture, "bmp")},
+        {"tif", encoded(picture, "tiff")},
         {"gif", QByteArray("GIF89a\x30\x00\x38\x00\xf0\x00\x00", 13) + QByteArray(6, '\x55') +
                     QByteArray(",\0\0\0\0\x30\0\x38\0\0\x02\x10", 12)},
         {"pcx", pcxHeader(48, 56) + QByteArray(200, '\x11')},
@@ -160,9 +165,10 @@ void BadInputTest::corpus()
                 << QStringLiteral("cut%1.%2").arg(percent).arg(ext)
                 << bytes.left(std::max<qsizetype>(1, bytes.size() * percent / 100)) << "file";
     }
-    QTest::newRow("text named .jpg") << "text.jpg" << QByteArray("Dear diary, today I drew a face.\n") << "file";
-    QTest::newRow("random bytes named .bmp") << "noise.bmp" << TestPictures::mutate(QByteArray(300, 'x'), 3, 200, 0)
-                                             << "file";
+    QTest::newRow("text named .jpg") << "text.jpg" << QByteArray("Dear diary, today I drew a face.\n")
+                                     << "file";
+    QTest::newRow("random bytes named .bmp")
+        << "noise.bmp" << TestPictures::mutate(QByteArray(300, 'x'), 3, 200, 0) << "file";
     QTest::newRow("PNG header named .gif") << "png.gif" << encoded(picture, "png").left(40) << "file";
 
     QByteArray bmpHuge = encoded(picture, "bmp");
@@ -179,8 +185,8 @@ void BadInputTest::corpus()
     qToBigEndian<quint16>(50000, jpgHuge.data() + sof + 5);
     qToBigEndian<quint16>(50000, jpgHuge.data() + sof + 7);
     QTest::newRow("JPEG claiming 50000 x 50000") << "huge.jpg" << jpgHuge << "file";
-    QTest::newRow("PCX claiming 65535 x 65535") << "huge.pcx" << pcxHeader(65535, 65535) + QByteArray(64, '\xC1')
-                                                << "file";
+    QTest::newRow("PCX claiming 65535 x 65535")
+        << "huge.pcx" << pcxHeader(65535, 65535) + QByteArray(64, '\xC1') << "file";
 
     QTest::newRow("a folder") << "folder.jpg" << QByteArray() << "dir";
     QTest::newRow("no such file") << "gone.jpg" << QByteArray() << "missing";
@@ -222,7 +228,10 @@ bool BadInputTest::importClosingWindow(const QString& path)
     return shown;
 }
 
-void BadInputTest::openLeavesPortraitAlone_data() { corpus(); }
+void BadInputTest::openLeavesPortraitAlone_data()
+{
+    corpus();
+}
 
 void BadInputTest::openLeavesPortraitAlone()
 {
@@ -231,8 +240,8 @@ void BadInputTest::openLeavesPortraitAlone()
     QFETCH(QString, kind);
     const QString path = prepare(name, bytes, kind);
     QFile file(path);
-    const QByteArray onDisk = kind == QLatin1String("file") && file.open(QIODevice::ReadOnly) ? file.readAll()
-                                                                                            : QByteArray();
+    const QByteArray onDisk =
+        kind == QLatin1String("file") && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     file.close();
     snapshot();
     dialogs->fileAnswers.enqueue(path);
@@ -251,7 +260,10 @@ void BadInputTest::openLeavesPortraitAlone()
     }
 }
 
-void BadInputTest::importLeavesPortraitAlone_data() { corpus(); }
+void BadInputTest::importLeavesPortraitAlone_data()
+{
+    corpus();
+}
 
 void BadInputTest::importLeavesPortraitAlone()
 {
@@ -262,7 +274,8 @@ void BadInputTest::importLeavesPortraitAlone()
     snapshot();
     const bool shown = importClosingWindow(path);
     verifyUnchanged();
-    if (kind == QLatin1String("missing") || kind == QLatin1String("dir") || kind == QLatin1String("unreadable")) {
+    if (kind == QLatin1String("missing") || kind == QLatin1String("dir") ||
+        kind == QLatin1String("unreadable")) {
         // Nothing to read: the command says nothing and opens nothing.
         QVERIFY(!shown);
         QVERIFY2(dialogs->messages.size() <= 1, qPrintable(QString::number(dialogs->messages.size())));
@@ -273,7 +286,8 @@ void BadInputTest::importLeavesPortraitAlone()
     // program (too large, a crashed helper) is one error box. Whatever comes says something.
     QVERIFY2(dialogs->messages.size() <= 4, qPrintable(QString::number(dialogs->messages.size())));
     for (const ScriptedDialogs::Message& m : std::as_const(dialogs->messages)) {
-        QVERIFY2(m.title == QLatin1String("FreeImage Dll Error") || m.title.startsWith(QLatin1String("Error Code ")),
+        QVERIFY2(m.title == QLatin1String("FreeImage Dll Error") ||
+                     m.title.startsWith(QLatin1String("Error Code ")),
                  qPrintable(m.title));
         QVERIFY2(m.text.size() > 8, qPrintable(m.text));
     }
@@ -297,7 +311,8 @@ void BadInputTest::oddPathsOpenImportAndSave_data()
 {
     QTest::addColumn<QString>("name");
     QTest::newRow("spaces") << "my portraits/face one.jpg";
-    QTest::newRow("non-ASCII") << QStringLiteral("portr\u00e4ts \u00e9t\u00e9/\u753b\u50cf \u0444\u043e\u0442\u043e.jpg");
+    QTest::newRow("non-ASCII") << QStringLiteral(
+        "portr\u00e4ts \u00e9t\u00e9/\u753b\u50cf \u0444\u043e\u0442\u043e.jpg");
 }
 
 void BadInputTest::oddPathsOpenImportAndSave()
@@ -360,7 +375,8 @@ void BadInputTest::failedSaveChangesNothing()
         } else {
             const QString ro = dir + QStringLiteral("/read-only");
             QDir().mkpath(ro);
-            QFile::setPermissions(ro, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            QFile::setPermissions(ro,
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
             if (existing)
                 TestPictures::write(path, oldBytes);
             QFile::setPermissions(ro, QFileDevice::ReadOwner | QFileDevice::ExeOwner);

@@ -1,7 +1,7 @@
+#include "controls/PropertyBag.h"
 #include "import/ImportCommand.h"
 #include "import/ImportHelper.h"
 #include "import/frmImport.h"
-#include "controls/PropertyBag.h"
 #include "mainwindow/frmMain.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/StatusBar.h"
@@ -60,15 +60,21 @@ void ContainmentTest::init()
     window->canvas().loadPortrait(patternImage(48, 56));
 }
 
-void ContainmentTest::cleanup() { window.reset(); }
+void ContainmentTest::cleanup()
+{
+    window.reset();
+}
 
 void ContainmentTest::cleanupTestCase()
 {
-    qInfo("regression files replayed: %d; the import helper died on %d of them, every time contained", replayed,
-          helperDied);
+    qInfo("regression files replayed: %d; the import helper died on %d of them, every time contained",
+          replayed, helperDied);
 }
 
-void ContainmentTest::importCrashersAreContained_data() { regressions("import"); }
+void ContainmentTest::importCrashersAreContained_data()
+{
+    regressions("import");
+}
 
 void ContainmentTest::importCrashersAreContained()
 {
@@ -79,7 +85,8 @@ void ContainmentTest::importCrashersAreContained()
     // Still hostile? A FreeImage that no longer crashes on it is good news, not a failure.
     const ImportHelper::Run run = ImportHelper::decode(path, {});
     QVERIFY(run.status != ImportHelper::Status::BadAnswer);
-    const bool died = run.status == ImportHelper::Status::Crashed || run.status == ImportHelper::Status::TimedOut;
+    const bool died =
+        run.status == ImportHelper::Status::Crashed || run.status == ImportHelper::Status::TimedOut;
     if (died)
         ++helperDied;
 
@@ -128,7 +135,10 @@ void ContainmentTest::importCrashersAreContained()
     QVERIFY(dialogs->messages.isEmpty());
 }
 
-void ContainmentTest::openRegressionsAreRefused_data() { regressions("open"); }
+void ContainmentTest::openRegressionsAreRefused_data()
+{
+    regressions("open");
+}
 
 void ContainmentTest::openRegressionsAreRefused()
 {
@@ -150,7 +160,10 @@ void ContainmentTest::openRegressionsAreRefused()
     QCOMPARE(window->canvas().picBackBuffer().image(), backBuffer);
 }
 
-void ContainmentTest::propertyBagRegressionsLoadOrRefuse_data() { regressions("propertybag"); }
+void ContainmentTest::propertyBagRegressionsLoadOrRefuse_data()
+{
+    regressions("propertybag");
+}
 
 void ContainmentTest::propertyBagRegressionsLoadOrRefuse()
 {

@@ -1,6 +1,6 @@
-#include "import/TestPictures.h"
 #include "about/frmAbout.h"
 #include "import/ImportCommand.h"
+#include "import/TestPictures.h"
 #include "import/frmImport.h"
 #include "mainwindow/ControlPanel.h"
 #include "mainwindow/MainToolBar.h"
@@ -148,7 +148,10 @@ QString EventStormTest::storeAndBackBufferDisagree()
     const QImage& back = window->canvas().picBackBuffer().image();
     if (store.size() != QSize(48, 56) || back.size() != QSize(384, 448))
         return QStringLiteral("surface sizes %1x%2 / %3x%4")
-            .arg(store.width()).arg(store.height()).arg(back.width()).arg(back.height());
+            .arg(store.width())
+            .arg(store.height())
+            .arg(back.width())
+            .arg(back.height());
     const QImage s = store.convertToFormat(QImage::Format_RGB32);
     const QImage b = back.convertToFormat(QImage::Format_RGB32);
     for (int y = 0; y < 448; ++y) {
@@ -157,8 +160,12 @@ QString EventStormTest::storeAndBackBufferDisagree()
         for (int x = 0; x < 384; ++x)
             if ((brow[x] & 0xFFFFFF) != (srow[x / 8] & 0xFFFFFF))
                 return QStringLiteral("cell (%1, %2): store %3, back buffer pixel (%4, %5) %6")
-                    .arg(x / 8).arg(y / 8).arg(srow[x / 8] & 0xFFFFFF, 6, 16, QChar('0'))
-                    .arg(x).arg(y).arg(brow[x] & 0xFFFFFF, 6, 16, QChar('0'));
+                    .arg(x / 8)
+                    .arg(y / 8)
+                    .arg(srow[x / 8] & 0xFFFFFF, 6, 16, QChar('0'))
+                    .arg(x)
+                    .arg(y)
+                    .arg(brow[x] & 0xFFFFFF, 6, 16, QChar('0'));
     }
     return {};
 }
@@ -171,16 +178,22 @@ void EventStormTest::pointer(std::mt19937& rng, QString& what)
     static const QList<Qt::KeyboardModifiers> mods = {Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier,
                                                       Qt::ControlModifier, Qt::AltModifier};
     // Mostly inside the view, sometimes over its border or beyond it.
-    const QPoint at(int(rng() % unsigned(view->width() + 40)) - 20, int(rng() % unsigned(view->height() + 40)) - 20);
+    const QPoint at(int(rng() % unsigned(view->width() + 40)) - 20,
+                    int(rng() % unsigned(view->height() + 40)) - 20);
     const Qt::MouseButton button = pick(rng, buttons);
     const Qt::KeyboardModifiers mod = pick(rng, mods);
     switch (rng() % 4) {
     case 0:
-        what = QStringLiteral("press %1 mod %2 at %3,%4").arg(int(button)).arg(int(mod)).arg(at.x()).arg(at.y());
+        what =
+            QStringLiteral("press %1 mod %2 at %3,%4").arg(int(button)).arg(int(mod)).arg(at.x()).arg(at.y());
         QTest::mousePress(view, button, mod, at);
         break;
     case 1:
-        what = QStringLiteral("release %1 mod %2 at %3,%4").arg(int(button)).arg(int(mod)).arg(at.x()).arg(at.y());
+        what = QStringLiteral("release %1 mod %2 at %3,%4")
+                   .arg(int(button))
+                   .arg(int(mod))
+                   .arg(at.x())
+                   .arg(at.y());
         QTest::mouseRelease(view, button, mod, at);
         break;
     default:
@@ -193,12 +206,24 @@ void EventStormTest::pointer(std::mt19937& rng, QString& what)
 void EventStormTest::key(std::mt19937& rng, QString& what)
 {
     static const QList<std::pair<Qt::Key, Qt::KeyboardModifiers>> keys = {
-        {Qt::Key_B, Qt::NoModifier},     {Qt::Key_F, Qt::NoModifier},     {Qt::Key_R, Qt::NoModifier},
-        {Qt::Key_I, Qt::NoModifier},     {Qt::Key_G, Qt::NoModifier},     {Qt::Key_G, Qt::ControlModifier},
-        {Qt::Key_Z, Qt::ControlModifier}, {Qt::Key_Y, Qt::ControlModifier}, {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier},
-        {Qt::Key_N, Qt::ControlModifier}, {Qt::Key_Shift, Qt::NoModifier}, {Qt::Key_Control, Qt::NoModifier},
-        {Qt::Key_Escape, Qt::NoModifier}, {Qt::Key_Left, Qt::NoModifier},  {Qt::Key_Space, Qt::NoModifier},
-        {Qt::Key_5, Qt::NoModifier},     {Qt::Key_Tab, Qt::NoModifier},   {Qt::Key_R, Qt::ControlModifier},
+        {Qt::Key_B, Qt::NoModifier},
+        {Qt::Key_F, Qt::NoModifier},
+        {Qt::Key_R, Qt::NoModifier},
+        {Qt::Key_I, Qt::NoModifier},
+        {Qt::Key_G, Qt::NoModifier},
+        {Qt::Key_G, Qt::ControlModifier},
+        {Qt::Key_Z, Qt::ControlModifier},
+        {Qt::Key_Y, Qt::ControlModifier},
+        {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier},
+        {Qt::Key_N, Qt::ControlModifier},
+        {Qt::Key_Shift, Qt::NoModifier},
+        {Qt::Key_Control, Qt::NoModifier},
+        {Qt::Key_Escape, Qt::NoModifier},
+        {Qt::Key_Left, Qt::NoModifier},
+        {Qt::Key_Space, Qt::NoModifier},
+        {Qt::Key_5, Qt::NoModifier},
+        {Qt::Key_Tab, Qt::NoModifier},
+        {Qt::Key_R, Qt::ControlModifier},
         {Qt::Key_M, Qt::ControlModifier},
     };
     const auto& [k, mod] = pick(rng, keys);
@@ -265,10 +290,12 @@ void EventStormTest::toolbar(std::mt19937& rng, QString& what)
             dialogs->fileAnswers.enqueue(f);
             const MessageResult answer = rng() % 2 ? MessageResult::Retry : MessageResult::Cancel;
             dialogs->messageAnswers.enqueue(answer);
-            what += QStringLiteral(" %1, other size answered %2").arg(QFileInfo(f).fileName()).arg(int(answer));
+            what +=
+                QStringLiteral(" %1, other size answered %2").arg(QFileInfo(f).fileName()).arg(int(answer));
         }
     } else if (tag == QLatin1String("Save")) {
-        static const QList<QString> names = {"saved.jpg", "saved.png", "saved.bmp", "no folder/x.jpg", "bad.xyz", "*.jpg"};
+        static const QList<QString> names = {"saved.jpg",       "saved.png", "saved.bmp",
+                                             "no folder/x.jpg", "bad.xyz",   "*.jpg"};
         const QString n = pick(rng, names);
         dialogs->fileAnswers.enqueue(saveDir + u'/' + n);
         what += u' ' + n;
@@ -337,13 +364,15 @@ void EventStormTest::storm()
         recent.append(line);
         if (recent.size() > 15)
             recent.removeFirst();
-        const QString fault = !warnings.isEmpty() ? QStringLiteral("Qt warning: ") + warnings.join(" | ")
+        const QString fault = !warnings.isEmpty()    ? QStringLiteral("Qt warning: ") + warnings.join(" | ")
                               : !window->isVisible() ? QStringLiteral("the window went away")
                                                      : storeAndBackBufferDisagree();
         if (!fault.isEmpty()) {
             log.flush();
             QFAIL(qPrintable(QStringLiteral("seed %1, step %2: %3\nlast steps (log %4):\n%5")
-                                 .arg(seed).arg(i).arg(fault, logPath, recent.join('\n'))));
+                                 .arg(seed)
+                                 .arg(i)
+                                 .arg(fault, logPath, recent.join('\n'))));
         }
         ++checks;
         if (window->canvas().picPreview().image() != last) {

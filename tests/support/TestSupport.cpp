@@ -11,9 +11,15 @@ QString tempDir()
     return dir.path();
 }
 
-QString tempPath(const QString& name) { return QDir(tempDir()).filePath(name); }
+QString tempPath(const QString& name)
+{
+    return QDir(tempDir()).filePath(name);
+}
 
-Colour pixelAt(const QImage& image, int x, int y) { return fromQRgb(image.pixel(x, y)); }
+Colour pixelAt(const QImage& image, int x, int y)
+{
+    return fromQRgb(image.pixel(x, y));
+}
 
 QImage patternImage(int width, int height)
 {

@@ -8,9 +8,15 @@
 #include <cstring>
 #include <xcb/xcb.h>
 
-X11Session::X11Session() { m_process.setProcessChannelMode(QProcess::ForwardedChannels); }
+X11Session::X11Session()
+{
+    m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+}
 
-X11Session::~X11Session() { stop(); }
+X11Session::~X11Session()
+{
+    stop();
+}
 
 bool X11Session::start(const QStringList& arguments, const QStringList& extraEnvironment)
 {
@@ -86,8 +92,7 @@ QString X11Session::waitForWindow(const QString& titleRegex, int timeoutMs) cons
     QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
         bool ok = false;
-        const QString out =
-            xdotool({"search", "--onlyvisible", "--name", '^' + titleRegex + '$'}, &ok);
+        const QString out = xdotool({"search", "--onlyvisible", "--name", '^' + titleRegex + '$'}, &ok);
         if (ok && !out.isEmpty())
             return out.split('\n').constFirst().trimmed();
         QThread::msleep(100);
@@ -116,10 +121,14 @@ QRect X11Session::geometry(const QString& windowId) const
         const QStringList kv = line.split('=');
         if (kv.size() != 2)
             continue;
-        if (kv[0] == "X") x = kv[1].toInt();
-        if (kv[0] == "Y") y = kv[1].toInt();
-        if (kv[0] == "WIDTH") w = kv[1].toInt();
-        if (kv[0] == "HEIGHT") h = kv[1].toInt();
+        if (kv[0] == "X")
+            x = kv[1].toInt();
+        if (kv[0] == "Y")
+            y = kv[1].toInt();
+        if (kv[0] == "WIDTH")
+            w = kv[1].toInt();
+        if (kv[0] == "HEIGHT")
+            h = kv[1].toInt();
     }
     return {x, y, w, h};
 }
@@ -140,9 +149,15 @@ void X11Session::click(int x, int y, int button) const
     xdotool({"click", QString::number(button)});
 }
 
-void X11Session::press(int button) const { xdotool({"mousedown", QString::number(button)}); }
+void X11Session::press(int button) const
+{
+    xdotool({"mousedown", QString::number(button)});
+}
 
-void X11Session::release(int button) const { xdotool({"mouseup", QString::number(button)}); }
+void X11Session::release(int button) const
+{
+    xdotool({"mouseup", QString::number(button)});
+}
 
 void X11Session::drag(QPoint from, QPoint to, int button, int steps) const
 {
@@ -157,13 +172,25 @@ void X11Session::drag(QPoint from, QPoint to, int button, int steps) const
     release(button);
 }
 
-void X11Session::key(const QString& keys) const { xdotool({"key", "--clearmodifiers", keys}); }
+void X11Session::key(const QString& keys) const
+{
+    xdotool({"key", "--clearmodifiers", keys});
+}
 
-void X11Session::keyDown(const QString& key) const { xdotool({"keydown", key}); }
+void X11Session::keyDown(const QString& key) const
+{
+    xdotool({"keydown", key});
+}
 
-void X11Session::keyUp(const QString& key) const { xdotool({"keyup", key}); }
+void X11Session::keyUp(const QString& key) const
+{
+    xdotool({"keyup", key});
+}
 
-void X11Session::type(const QString& text) const { xdotool({"type", "--delay", "20", text}); }
+void X11Session::type(const QString& text) const
+{
+    xdotool({"type", "--delay", "20", text});
+}
 
 void X11Session::focus(const QString& windowId) const
 {
