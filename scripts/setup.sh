@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config clang-format git
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libqt6svg6
   libfreeimage-dev libjpeg62-turbo-dev
   libjpeg-turbo-progs imagemagick
