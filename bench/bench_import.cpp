@@ -4,12 +4,14 @@
 #include "canvas/PortraitCanvas.h"
 #include "import/FreeImageLibrary.h"
 #include "import/ImportHelper.h"
+#include "import/PictureScale.h"
 #include "import/frmImport.h"
 #include "platform/StatusBar.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QScrollArea>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 
@@ -54,6 +56,61 @@ void BM_ImportDragStep(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ImportDragStep)->Unit(benchmark::kMicrosecond);
+
+// One wheel step on a 24-megapixel picture, from step-1 to step and back in turn, beside
+// its floor: scaling just the visible area at that step.
+struct ZoomFixture {
+    ZoomFixture()
+    {
+        canvas.setGridSource([] { return true; });
+        window.tmrFader->stop();
+        window.pictureSurface().resize(6000, 4000);
+        window.pictureSurface().copyFrom(pattern(6000, 4000), 0, 0, 6000, 4000);
+        window.fitToPicture();
+        window.show();
+    }
+    PortraitCanvas canvas;
+    StatusBar status{{{420, "Ready."}, {120, ""}, {96, ""}}};
+    frmImport window{canvas, status, [] { return Colour(0); }};
+};
+
+ZoomFixture& zoomFixture()
+{
+    static ZoomFixture fixture;
+    return fixture;
+}
+
+void BM_ImportZoomStep(benchmark::State& state)
+{
+    frmImport& window = zoomFixture().window;
+    const int step = int(state.range(0));
+    const QPoint middle(window.scroller()->viewport()->width() / 2,
+                        window.scroller()->viewport()->height() / 2);
+    while (window.zoomStep() != step - 1)
+        window.zoom(window.zoomStep() < step - 1 ? 1 : -1,
+                    window.picImage->mapFrom(window.scroller()->viewport(), middle));
+    int direction = 1;
+    for (auto _ : state) {
+        window.zoom(direction, window.picImage->mapFrom(window.scroller()->viewport(), middle));
+        direction = -direction;
+    }
+}
+BENCHMARK(BM_ImportZoomStep)->Arg(-8)->Arg(-4)->Arg(-1)->Arg(4)->Arg(12)->Unit(benchmark::kMillisecond);
+
+void BM_ScaleVisibleArea(benchmark::State& state)
+{
+    frmImport& window = zoomFixture().window;
+    const int step = int(state.range(0));
+    const QSize shown = PictureScale::scaledSize(window.loadedPicture().size(), step);
+    const QSize view = window.scroller()->viewport()->size();
+    const QRect visible =
+        QRect(QPoint((shown.width() - view.width()) / 2, (shown.height() - view.height()) / 2), view)
+            .intersected(QRect(QPoint(0, 0), shown));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            PictureScale::scaledPart(window.loadedPicture(), shown, visible).constBits());
+}
+BENCHMARK(BM_ScaleVisibleArea)->Arg(-8)->Arg(-4)->Arg(-1)->Arg(4)->Arg(12)->Unit(benchmark::kMillisecond);
 
 void BM_DecodeThroughHelper(benchmark::State& state)
 {

@@ -67,8 +67,10 @@ frmImport::frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Co
     // A picture smaller than the view (zoomed out) sits in its middle.
     m_scroll->setAlignment(Qt::AlignCenter);
     picImage->installEventFilter(this);
-    connect(m_scroll->horizontalScrollBar(), &QScrollBar::valueChanged, this, &frmImport::renderVisible);
-    connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, &frmImport::renderVisible);
+    // Scrolling scales what comes into view, with a margin so that small scrolls need none.
+    connect(m_scroll->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { renderVisible(true); });
+    connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { renderVisible(true); });
 
     // The zoom level, in a corner over the picture while it is not 1:1; the pointer
     // passes through it.
@@ -166,20 +168,19 @@ void frmImport::setShownSize(QSize shown)
     m_zoomLabel->raise();
 }
 
-void frmImport::renderVisible()
+void frmImport::renderVisible(bool margin)
 {
-    if (m_shown.isEmpty())
+    if (m_shown.isEmpty() || m_holdRendering)
         return;
     const QSize view = m_scroll->viewport()->size();
     const QRect shownRect(QPoint(0, 0), m_shown);
     const QRect visible = QRect(-picImage->pos(), view).intersected(shownRect);
     if (m_rendered.contains(visible))
         return;
-    // The view and half a view around it: scrolling a little needs no new scaling, and
-    // the surface never holds more than about four views of pixels.
-    const QRect wanted =
-        visible.adjusted(-view.width() / 2, -view.height() / 2, view.width() / 2, view.height() / 2)
-            .intersected(shownRect);
+    // With a margin, the view and half a view around it: scrolling a little needs no new
+    // scaling, and the surface never holds more than about four views of pixels.
+    const int mx = margin ? view.width() / 2 : 0, my = margin ? view.height() / 2 : 0;
+    const QRect wanted = visible.adjusted(-mx, -my, mx, my).intersected(shownRect);
     m_picture.image() = QImage(); // the old part goes before the new one is made
     m_picture.image() = PictureScale::scaledPart(m_loaded, m_shown, wanted);
     m_rendered = wanted;
@@ -351,6 +352,8 @@ void frmImport::zoom(int notches, QPointF at)
     const QPointF inView = at + QPointF(picImage->pos());
     const QSizeF before = m_shown;
     m_zoomStep = step;
+    // Scaled once, when the picture stands where it will be shown: just the view.
+    m_holdRendering = true;
     setShownSize(size);
     // The scroll area shows or hides its bars through queued calls; run them now, so the
     // picture stands where it will be shown before the outline is placed over it.
@@ -359,7 +362,8 @@ void frmImport::zoom(int notches, QPointF at)
     m_scroll->horizontalScrollBar()->setValue(int(std::lround(now.x() - inView.x())));
     m_scroll->verticalScrollBar()->setValue(int(std::lround(now.y() - inView.y())));
     QCoreApplication::sendPostedEvents(m_scroll, QEvent::MetaCall);
-    renderVisible();
+    m_holdRendering = false;
+    renderVisible(false);
     // The outline stays under the pointer (where the picture could not be scrolled to
     // keep the point there, it is another point); a held button copies the zoomed region.
     if (m_outlinePlaced)

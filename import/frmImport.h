@@ -100,8 +100,9 @@ private:
     ImportRegion nudgedRegion() const;
     void copyRegion(const ImportRegion& region);
     void setShownSize(QSize shown);
-    // Scales what the view shows (plus a margin) when it is not scaled yet.
-    void renderVisible();
+    // Scales what the view shows (with or without a margin around it) when it is not
+    // scaled yet.
+    void renderVisible(bool margin = true);
     void restPulse();
     QString statusText(const ImportRegion& region) const;
 
@@ -118,6 +119,7 @@ private:
     QRect m_rendered; // the part of the shown picture the surface holds
     class QLabel* m_zoomLabel;
     bool m_cancelled = false;
+    bool m_holdRendering = false;
     int m_zoomStep = 0;
     int m_wheelRemainder = 0;
     QPointF m_pointer; // the last pointer position over the shown picture
