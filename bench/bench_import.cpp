@@ -6,6 +6,7 @@
 #include "import/ImportHelper.h"
 #include "import/PictureScale.h"
 #include "import/frmImport.h"
+#include "platform/PictureBox.h"
 #include "platform/StatusBar.h"
 
 #include <QApplication>

@@ -2,16 +2,20 @@
 
 #include <QtMath>
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace PictureScale {
 
 namespace {
 
-// Which source pixels an output pixel covers, and how much of each.
+// Which source pixels an output pixel covers, and how much of each: the first and the
+// last may be covered in part, every pixel between them wholly.
 struct Span {
     int first = 0;
-    std::vector<double> weights; // sum to the output pixel's width in source pixels
+    int count = 0;
+    double firstWeight = 0; // with count 1, the one pixel's weight
+    double lastWeight = 0;
 };
 
 std::vector<Span> spans(int sourceLength, int targetLength)
@@ -24,10 +28,10 @@ std::vector<Span> spans(int sourceLength, int targetLength)
         Span& s = result[std::size_t(o)];
         s.first = int(std::floor(a));
         const int last = qMin(sourceLength - 1, int(std::ceil(b)) - 1);
-        for (int i = s.first; i <= last; ++i) {
-            const double w = qMin(b, double(i + 1)) - qMax(a, double(i));
-            s.weights.push_back(qMax(0.0, w));
-        }
+        s.count = last - s.first + 1;
+        auto weight = [&](int i) { return qMax(0.0, qMin(b, double(i + 1)) - qMax(a, double(i))); };
+        s.firstWeight = weight(s.first);
+        s.lastWeight = weight(last);
     }
     return result;
 }
@@ -83,7 +87,8 @@ std::vector<Span> nearest(int sourceLength, int targetLength)
     for (int o = 0; o < targetLength; ++o) {
         Span& s = result[std::size_t(o)];
         s.first = qMin(sourceLength - 1, int(std::floor((o + 0.5) * step)));
-        s.weights = {step};
+        s.count = 1;
+        s.firstWeight = s.lastWeight = step;
     }
     return result;
 }
@@ -96,6 +101,28 @@ std::vector<Span> axis(int sourceLength, int targetLength)
 
 } // namespace
 
+QImage sampledPart(const QImage& picture, QSize shown, QRect part)
+{
+    part &= QRect(QPoint(0, 0), shown);
+    if (part.isEmpty() || picture.isNull())
+        return {};
+    const QImage src =
+        picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
+    QImage out(part.size(), QImage::Format_RGB32);
+    if (out.isNull())
+        return {};
+    const std::vector<Span> columns = nearest(src.width(), shown.width());
+    const std::vector<Span> rows = nearest(src.height(), shown.height());
+    for (int oy = 0; oy < part.height(); ++oy) {
+        const auto* line =
+            reinterpret_cast<const QRgb*>(src.constScanLine(rows[std::size_t(part.top() + oy)].first));
+        auto* dst = reinterpret_cast<QRgb*>(out.scanLine(oy));
+        for (int ox = 0; ox < part.width(); ++ox)
+            dst[ox] = line[columns[std::size_t(part.left() + ox)].first] | 0xFF000000u;
+    }
+    return out;
+}
+
 QImage scaledPart(const QImage& picture, QSize shown, QRect part)
 {
     part &= QRect(QPoint(0, 0), shown);
@@ -105,6 +132,9 @@ QImage scaledPart(const QImage& picture, QSize shown, QRect part)
         picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
     if (shown == src.size())
         return src.copy(part);
+    // Enlarging both ways averages nothing: each shown pixel is the one it lies in.
+    if (shown.width() >= src.width() && shown.height() >= src.height())
+        return sampledPart(src, shown, part);
     QImage out(part.size(), QImage::Format_RGB32);
     if (out.isNull())
         return {};
@@ -115,25 +145,37 @@ QImage scaledPart(const QImage& picture, QSize shown, QRect part)
     const int w = part.width();
 
     // One output row at a time: the source rows it covers are reduced across and
-    // added up with their vertical weights.
+    // added up with their vertical weights. Wholly covered pixels add up in integers,
+    // the partly covered ends with their weights.
     std::vector<double> sum(std::size_t(w) * 3);
     for (int oy = 0; oy < part.height(); ++oy) {
         std::fill(sum.begin(), sum.end(), 0.0);
         const Span& row = rows[std::size_t(part.top() + oy)];
-        for (std::size_t k = 0; k < row.weights.size(); ++k) {
-            const double wy = row.weights[k];
+        for (int k = 0; k < row.count; ++k) {
+            const double wy = k == 0 ? row.firstWeight : k == row.count - 1 ? row.lastWeight : 1.0;
             if (wy <= 0.0)
                 continue;
-            const auto* line = reinterpret_cast<const QRgb*>(src.constScanLine(row.first + int(k)));
+            const auto* line = reinterpret_cast<const QRgb*>(src.constScanLine(row.first + k));
             for (int ox = 0; ox < w; ++ox) {
                 const Span& col = columns[std::size_t(ox)];
-                double r = 0, g = 0, b = 0;
-                for (std::size_t j = 0; j < col.weights.size(); ++j) {
-                    const QRgb p = line[col.first + int(j)];
-                    const double wx = col.weights[j];
-                    r += qRed(p) * wx;
-                    g += qGreen(p) * wx;
-                    b += qBlue(p) * wx;
+                const QRgb* p = line + col.first;
+                double r = qRed(p[0]) * col.firstWeight;
+                double g = qGreen(p[0]) * col.firstWeight;
+                double b = qBlue(p[0]) * col.firstWeight;
+                if (col.count > 1) {
+                    const QRgb q = p[col.count - 1];
+                    r += qRed(q) * col.lastWeight;
+                    g += qGreen(q) * col.lastWeight;
+                    b += qBlue(q) * col.lastWeight;
+                    std::uint32_t ir = 0, ig = 0, ib = 0;
+                    for (int j = 1; j < col.count - 1; ++j) {
+                        ir += (p[j] >> 16) & 0xFF;
+                        ig += (p[j] >> 8) & 0xFF;
+                        ib += p[j] & 0xFF;
+                    }
+                    r += ir;
+                    g += ig;
+                    b += ib;
                 }
                 sum[3 * std::size_t(ox)] += r * wy;
                 sum[3 * std::size_t(ox) + 1] += g * wy;

@@ -25,6 +25,9 @@ QImage scaled(const QImage& picture, int step);
 // picture): the same pixels as the whole scaled picture has there, without building it.
 // Each axis shrinks by exact area averaging or enlarges by repeating pixels.
 QImage scaledPart(const QImage& picture, QSize shown, QRect part);
+// A quick look at the same part: each shown pixel is the picture pixel under its centre,
+// no averaging (a stand-in while the exact part is being made).
+QImage sampledPart(const QImage& picture, QSize shown, QRect part);
 // The picture as a whole, scaled to fit inside (fit) or to cover (cover) a frame, the
 // aspect ratio kept; each side at least one pixel.
 QSize fitSize(QSize picture, QSize frame);

@@ -95,6 +95,11 @@ frmImport::frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Co
 
     // The pulse runs from creation on, but rests while the window is hidden: no wake-ups
     // for a window no one sees. Showing the window again continues from the same step.
+    m_refine = new QTimer(this);
+    m_refine->setSingleShot(true);
+    m_refine->setInterval(0);
+    connect(m_refine, &QTimer::timeout, this, &frmImport::refineRendering);
+
     tmrFader = new QTimer(this);
     tmrFader->setInterval(10);
     connect(tmrFader, &QTimer::timeout, this, [this] {
@@ -182,10 +187,33 @@ void frmImport::renderVisible(bool margin)
     const int mx = margin ? view.width() / 2 : 0, my = margin ? view.height() / 2 : 0;
     const QRect wanted = visible.adjusted(-mx, -my, mx, my).intersected(shownRect);
     m_picture.image() = QImage(); // the old part goes before the new one is made
-    m_picture.image() = PictureScale::scaledPart(m_loaded, m_shown, wanted);
+    // Averaging many picture pixels into each shown one takes longer than a frame: the
+    // view shows a quick sample at once and the exact part a moment later.
+    const double covered = double(wanted.width()) * wanted.height() * m_loaded.width() * m_loaded.height() /
+                           (double(m_shown.width()) * m_shown.height());
+    const bool averaging = m_shown.width() < m_loaded.width() || m_shown.height() < m_loaded.height();
+    if (averaging && covered > QuickSampleAbove) {
+        m_picture.image() = PictureScale::sampledPart(m_loaded, m_shown, wanted);
+        m_refine->start();
+    } else {
+        m_picture.image() = PictureScale::scaledPart(m_loaded, m_shown, wanted);
+    }
     m_rendered = wanted;
     picImage->setSurfaceOrigin(wanted.topLeft());
     picImage->update();
+}
+
+void frmImport::refineRendering()
+{
+    if (m_rendered.isEmpty() || m_shown == m_loaded.size())
+        return;
+    m_picture.image() = PictureScale::scaledPart(m_loaded, m_shown, m_rendered);
+    picImage->update();
+}
+
+bool frmImport::renderingExact() const
+{
+    return !m_refine->isActive();
 }
 
 QImage frmImport::shownPicture() const
@@ -512,6 +540,7 @@ void frmImport::hideEvent(QHideEvent* event)
     restPulse();
     // A zoomed picture's scaled part goes; the picture as loaded stays.
     if (m_shown != m_loaded.size()) {
+        m_refine->stop();
         m_picture.image() = QImage();
         m_rendered = QRect();
     }

@@ -80,6 +80,8 @@ public:
     // (built on request: the window itself only scales what is in view).
     QSize shownSize() const { return m_shown; }
     QImage shownPicture() const;
+    // Whether the view shows the exact scaled pixels (not a quick sample waiting for them).
+    bool renderingExact() const;
     QString zoomText() const;
     // Where the scrolled view shows the picture: the shown picture's pixel at the view's
     // top-left corner.
@@ -103,6 +105,7 @@ private:
     // Scales what the view shows (with or without a margin around it) when it is not
     // scaled yet.
     void renderVisible(bool margin = true);
+    void refineRendering();
     void restPulse();
     QString statusText(const ImportRegion& region) const;
 
@@ -120,6 +123,9 @@ private:
     class QLabel* m_zoomLabel;
     bool m_cancelled = false;
     bool m_holdRendering = false;
+    QTimer* m_refine;
+    // Picture pixels averaged at once before the view shows a quick sample first.
+    static constexpr double QuickSampleAbove = 250'000;
     int m_zoomStep = 0;
     int m_wheelRemainder = 0;
     QPointF m_pointer; // the last pointer position over the shown picture

@@ -218,7 +218,9 @@ void ImportViewTest::wheelKeepsPointAndOutlineSize()
 
     wheel(onPicture, -4); // half size, around the pointer
     QCOMPARE(window->shownSize(), picture.size() / 2);
-    // What is in view shows the shown picture's pixels there.
+    // What is in view shows the shown picture's pixels there (once a quick sample, if
+    // one was shown first, has given way to them).
+    QTRY_VERIFY(window->renderingExact());
     const QRect inSight(window->scrollOffset(), window->scroller()->viewport()->size());
     QImage painted(inSight.size(), QImage::Format_RGB32);
     window->picImage->render(&painted, QPoint(), QRegion(inSight),
