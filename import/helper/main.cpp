@@ -166,7 +166,7 @@ QImage readWithQt(const char* path, DecodedPicture& picture)
         picture.fallbackText = file.errorString().toStdString();
         return {};
     }
-    const BoundedImageReader reader(int(ImportLimits::MaxSide), qint64(ImportLimits::MaxPixels));
+    const BoundedImageReader reader{int(ImportLimits::MaxSide), qint64(ImportLimits::MaxPixels)};
     BoundedImageReader::Result result;
     try {
         result = reader.read(file);
