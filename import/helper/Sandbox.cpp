@@ -95,31 +95,19 @@ bool installFilter()
     if (!filter.context)
         return false;
     bool ok = true;
-    for (int call : {SCMP_SYS(read),
-                     SCMP_SYS(pread64),
-                     SCMP_SYS(readv),
-                     SCMP_SYS(write),
-                     SCMP_SYS(writev),
-                     SCMP_SYS(lseek),
-                     SCMP_SYS(fstat),
-                     SCMP_SYS(close),
-                     SCMP_SYS(munmap),
-                     SCMP_SYS(mremap),
-                     SCMP_SYS(brk),
-                     SCMP_SYS(madvise),
-                     SCMP_SYS(futex),
-                     SCMP_SYS(clock_gettime),
-                     SCMP_SYS(gettimeofday),
-                     SCMP_SYS(getpid),
-                     SCMP_SYS(gettid),
-                     SCMP_SYS(sysinfo),
-                     SCMP_SYS(rt_sigreturn),
-                     SCMP_SYS(rt_sigprocmask),
-                     SCMP_SYS(sched_getaffinity),
-                     SCMP_SYS(sched_yield),
-                     SCMP_SYS(set_robust_list),
-                     SCMP_SYS(rseq),
-                     SCMP_SYS(exit),
+    for (int call : {SCMP_SYS(read),         SCMP_SYS(pread64),
+                     SCMP_SYS(readv),        SCMP_SYS(write),
+                     SCMP_SYS(writev),       SCMP_SYS(lseek),
+                     SCMP_SYS(fstat),        SCMP_SYS(close),
+                     SCMP_SYS(munmap),       SCMP_SYS(mremap),
+                     SCMP_SYS(brk),          SCMP_SYS(madvise),
+                     SCMP_SYS(futex),        SCMP_SYS(clock_gettime),
+                     SCMP_SYS(gettimeofday), SCMP_SYS(getpid),
+                     SCMP_SYS(gettid),       SCMP_SYS(sysinfo),
+                     SCMP_SYS(rt_sigreturn), SCMP_SYS(rt_sigprocmask),
+                     SCMP_SYS(rt_sigaction), SCMP_SYS(sched_getaffinity),
+                     SCMP_SYS(sched_yield),  SCMP_SYS(set_robust_list),
+                     SCMP_SYS(rseq),         SCMP_SYS(exit),
                      SCMP_SYS(exit_group)})
         ok = ok && filter.allow(call);
     const scmp_datum_t exec = PROT_EXEC;
@@ -136,7 +124,11 @@ bool installFilter()
          // see, answers that it does not exist, so the C library falls back to clone.
          seccomp_rule_add(filter.context, SCMP_ACT_ALLOW, SCMP_SYS(clone), 1,
                           SCMP_A0(SCMP_CMP_MASKED_EQ, thread, thread)) == 0 &&
-         seccomp_rule_add(filter.context, SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(clone3), 0) == 0;
+         seccomp_rule_add(filter.context, SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(clone3), 0) == 0 &&
+         // A new thread names itself and makes the wake-up descriptor of its event loop.
+         seccomp_rule_add(filter.context, SCMP_ACT_ALLOW, SCMP_SYS(prctl), 1,
+                          SCMP_A0(SCMP_CMP_EQ, scmp_datum_t(PR_SET_NAME))) == 0 &&
+         filter.allow(SCMP_SYS(eventfd2));
     return ok && seccomp_load(filter.context) == 0;
 }
 
