@@ -42,7 +42,7 @@ std::uint64_t fileSystemRights(int abi)
 // path can be opened, made or removed, no TCP port bound or connected (4), no abstract
 // socket reached and no signal sent outside the process (6). 0 when the kernel has no
 // Landlock, -1 when it has it and refused.
-int restrictFileSystem()
+int applyLandlock()
 {
     const long abi = ::syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);
     if (abi < 1)
@@ -134,6 +134,11 @@ bool installFilter()
 
 } // namespace
 
+int restrictFileSystem()
+{
+    return applyLandlock();
+}
+
 Entry enter(int keep)
 {
     Entry entry;
@@ -142,7 +147,7 @@ Entry enter(int keep)
         entry.failure = std::string("no new privileges: ") + std::strerror(errno);
         return entry;
     }
-    entry.landlockAbi = restrictFileSystem();
+    entry.landlockAbi = applyLandlock();
     if (entry.landlockAbi < 0) {
         entry.failure = "Landlock refused the rule set";
         return entry;

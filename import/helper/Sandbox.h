@@ -19,4 +19,8 @@ struct Entry {
 // with SIGSYS. Libraries must have loaded what they load lazily before this.
 Entry enter(int keep);
 
+// The Landlock step of enter on its own (no new privileges must be set first): the
+// kernel's Landlock version applied, 0 when it has none, -1 when it refused.
+int restrictFileSystem();
+
 } // namespace Sandbox

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/ptrace.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -75,6 +76,14 @@ int attempt(const char* name, const char* path)
 
 int run(const char* name, const char* path)
 {
+    if (std::strncmp(name, "landlock-", 9) == 0) {
+        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
+            return NotEntered;
+        const int abi = Sandbox::restrictFileSystem();
+        if (abi <= 0)
+            return abi == 0 ? NoLandlock : NotEntered;
+        return attempt(name + 9, path);
+    }
     if (!Sandbox::enter(-1).entered)
         return NotEntered;
     return attempt(name, path);

@@ -15,11 +15,14 @@ enum Exit : int {
     UnknownAttempt = 13,
     NotEntered = 14, // the sandbox could not be set up
     Closed = 15,     // the inherited descriptor was no longer open
+    NoLandlock = 16, // the kernel has no Landlock
 };
 
 // Attempts: nothing, open (/etc/passwd), socket, execve (/bin/true), fork, ptrace, connect,
 // write (creates path, which must be given), exec-memory (an executable mapping),
-// inherited (reads the descriptor whose number path gives).
+// inherited (reads the descriptor whose number path gives). landlock-open and
+// landlock-write make the open and write attempts under the Landlock rule set alone,
+// without the filter, which would otherwise stop them first.
 int run(const char* attempt, const char* path);
 
 } // namespace SandboxSelfTest

@@ -23,7 +23,7 @@ private slots:
 
 namespace {
 
-enum class Expect { Exits, KilledOrRefused, Closed };
+enum class Expect { Exits, KilledOrRefused, Closed, Refused };
 
 // Runs the helper with the test flag, one attempt, and an inherited descriptor open on a
 // file; returns the raw wait status.
@@ -63,6 +63,9 @@ void SandboxTest::forbiddenAttemptsFail_data()
          {"open", "socket", "execve", "fork", "ptrace", "connect", "write", "exec-memory"})
         QTest::newRow(attempt) << QByteArray(attempt) << int(Expect::KilledOrRefused);
     QTest::newRow("inherited descriptor is closed") << QByteArray("inherited") << int(Expect::Closed);
+    // The file-system fence on its own, behind the filter.
+    QTest::newRow("Landlock alone: open") << QByteArray("landlock-open") << int(Expect::Refused);
+    QTest::newRow("Landlock alone: write") << QByteArray("landlock-write") << int(Expect::Refused);
 }
 
 void SandboxTest::forbiddenAttemptsFail()
@@ -79,7 +82,7 @@ void SandboxTest::forbiddenAttemptsFail()
     // The copy the helper inherits, one above the file's own close-on-exec descriptor.
     const int inherited = secret.handle();
     QByteArray argument;
-    if (attempt == "write")
+    if (attempt.endsWith("write"))
         argument = QFile::encodeName(newFile);
     else if (attempt == "inherited")
         argument = QByteArray::number(inherited + 1);
@@ -97,6 +100,11 @@ void SandboxTest::forbiddenAttemptsFail()
         break;
     case Expect::KilledOrRefused:
         QVERIFY2(killed || code == SandboxSelfTest::Refused, how.constData());
+        break;
+    case Expect::Refused:
+        if (code == SandboxSelfTest::NoLandlock)
+            QSKIP("the kernel has no Landlock");
+        QVERIFY2(code == SandboxSelfTest::Refused, how.constData());
         break;
     case Expect::Closed:
         QVERIFY2(code == SandboxSelfTest::Closed, how.constData());
