@@ -1,5 +1,6 @@
 #include "import/helper/Sandbox.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -66,17 +67,29 @@ int applyLandlock()
     return applied == 0 ? int(abi) : -1;
 }
 
+// Descriptors from first to last; one by one up to the descriptor limit on a kernel
+// without close_range (before 5.9).
+void closeRange(unsigned first, unsigned last)
+{
+    if (::syscall(SYS_close_range, first, last, 0) == 0)
+        return;
+    const long limit = ::sysconf(_SC_OPEN_MAX);
+    const unsigned end = limit > 0 ? std::min<unsigned>(last, unsigned(limit - 1)) : last;
+    for (unsigned fd = first; fd <= end && fd != ~0u; ++fd)
+        ::close(int(fd));
+}
+
 void closeOthers(int keep)
 {
     const unsigned first = STDERR_FILENO + 1;
-    const unsigned k = unsigned(keep);
     if (keep < int(first)) {
-        ::syscall(SYS_close_range, first, ~0u, 0);
+        closeRange(first, ~0u);
         return;
     }
+    const unsigned k = unsigned(keep);
     if (k > first)
-        ::syscall(SYS_close_range, first, k - 1, 0);
-    ::syscall(SYS_close_range, k + 1, ~0u, 0);
+        closeRange(first, k - 1);
+    closeRange(k + 1, ~0u);
 }
 
 struct Filter {
@@ -86,9 +99,9 @@ struct Filter {
 };
 
 // The calls decoding makes once everything is loaded, found by running every import
-// test under the filter. Memory may be mapped and
-// protected but never made executable; fstat only on a descriptor (glibc's fstat is
-// newfstatat with an empty path), never by path.
+// test under the filter. Memory may be mapped and protected but never made executable;
+// fstat only on a descriptor (glibc's fstat is newfstatat with an empty path), never by
+// path.
 bool installFilter()
 {
     Filter filter;
