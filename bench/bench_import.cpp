@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QScrollArea>
 #include <QTimer>
@@ -127,9 +128,12 @@ BENCHMARK(BM_DecodeThroughHelper)->Args({200, 150})->Args({1000, 800})->Unit(ben
 
 void BM_DecodeInProcess(benchmark::State& state)
 {
-    const QByteArray path = benchFile(int(state.range(0)), int(state.range(1))).toLocal8Bit();
+    QFile file(benchFile(int(state.range(0)), int(state.range(1))));
+    file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = file.readAll();
     for (auto _ : state) {
-        FreeImageLibrary::DecodedPicture p = FreeImageLibrary::decodeFile(path.constData(), {});
+        FreeImageLibrary::DecodedPicture p = FreeImageLibrary::decode(
+            reinterpret_cast<const unsigned char*>(bytes.constData()), std::size_t(bytes.size()), {});
         benchmark::DoNotOptimize(p.pixels.data());
     }
 }

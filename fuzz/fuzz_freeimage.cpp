@@ -5,23 +5,16 @@
 #include "FuzzSupport.h"
 #include "import/FreeImageLibrary.h"
 
-namespace {
-std::string path;
-} // namespace
-
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     FuzzSupport::startApplication(argc, argv);
-    path = FuzzSupport::scratchPath("img").toStdString();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (!FuzzSupport::writeScratch(QString::fromStdString(path), data, size))
-        return 0;
     const FreeImageLibrary::DecodedPicture picture =
-        FreeImageLibrary::decodeFile(path.c_str(), [](int, const char*) {});
+        FreeImageLibrary::decode(data, size, [](int, const char*) {});
     if (picture.converted && picture.pixels.size() != std::size_t(picture.width) * picture.height)
         std::abort();
     return 0;

@@ -150,11 +150,39 @@ void copyRows(FIBITMAP* bgra, DecodedPicture& out)
     out.converted = true;
 }
 
-void decodeIdentified(const char* path, FREE_IMAGE_FORMAT fif, DecodedPicture& out)
+// A read-only stream over the caller's bytes, at their start.
+class MemoryStream {
+public:
+    MemoryStream(const unsigned char* data, std::size_t size)
+        : m_stream(FreeImage_OpenMemory(const_cast<BYTE*>(data), DWORD(size)))
+    {
+    }
+    ~MemoryStream() { FreeImage_CloseMemory(m_stream); }
+    MemoryStream(const MemoryStream&) = delete;
+    MemoryStream& operator=(const MemoryStream&) = delete;
+    FIMEMORY* get() const { return m_stream; }
+
+private:
+    FIMEMORY* m_stream;
+};
+
+FIBITMAP* load(FREE_IMAGE_FORMAT fif, const unsigned char* data, std::size_t size, int flags)
+{
+    const MemoryStream stream(data, size);
+    return stream.get() ? FreeImage_LoadFromMemory(fif, stream.get(), flags) : nullptr;
+}
+
+FREE_IMAGE_FORMAT formatOf(const unsigned char* data, std::size_t size)
+{
+    const MemoryStream stream(data, size);
+    return stream.get() ? FreeImage_GetFileTypeFromMemory(stream.get(), 0) : FIF_UNKNOWN;
+}
+
+void decodeIdentified(const unsigned char* data, std::size_t size, FREE_IMAGE_FORMAT fif, DecodedPicture& out)
 {
     // A header claiming a huge picture is refused before any pixel is allocated.
     if (FreeImage_FIFSupportsNoPixels(fif)) {
-        Bitmap header(FreeImage_Load(fif, path, FIF_LOAD_NOPIXELS));
+        Bitmap header(load(fif, data, size, FIF_LOAD_NOPIXELS));
         if (!header)
             return;
         const unsigned w = FreeImage_GetWidth(header.get()), h = FreeImage_GetHeight(header.get());
@@ -168,7 +196,7 @@ void decodeIdentified(const char* path, FREE_IMAGE_FORMAT fif, DecodedPicture& o
 
     // The library's PNG reader corrects by the file's gamma unless told not to; the
     // samples as stored are what Qt's readers give too.
-    Bitmap bitmap(FreeImage_Load(fif, path, fif == FIF_PNG ? PNG_IGNOREGAMMA : 0));
+    Bitmap bitmap(load(fif, data, size, fif == FIF_PNG ? PNG_IGNOREGAMMA : 0));
     if (!bitmap)
         return;
     // A float map stores its rows bottom to top; the library hands them over in file
@@ -200,15 +228,15 @@ void decodeIdentified(const char* path, FREE_IMAGE_FORMAT fif, DecodedPicture& o
 
 } // namespace
 
-int identify(const char* path)
+int identify(const unsigned char* data, std::size_t size)
 {
     FreeImage_Initialise(FALSE);
-    const int format = int(FreeImage_GetFileType(path, 0));
+    const int format = int(formatOf(data, size));
     FreeImage_DeInitialise();
     return format;
 }
 
-DecodedPicture decodeFile(const char* path, const MessageSink& sink)
+DecodedPicture decode(const unsigned char* data, std::size_t size, const MessageSink& sink)
 {
     DecodedPicture out;
     std::string missing;
@@ -221,10 +249,10 @@ DecodedPicture decodeFile(const char* path, const MessageSink& sink)
     currentSink = &watch;
     InitFreeImage();
     try {
-        const FREE_IMAGE_FORMAT fif = FreeImage_GetFileType(path, 0);
+        const FREE_IMAGE_FORMAT fif = formatOf(data, size);
         out.format = int(fif);
         if (fif != FIF_UNKNOWN)
-            decodeIdentified(path, fif, out);
+            decodeIdentified(data, size, fif, out);
     } catch (const std::bad_alloc& e) {
         out.failure = Failure::OutOfMemory;
         out.failureText = e.what();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -31,8 +32,8 @@ enum class Failure : std::uint8_t {
 inline constexpr int BmpFormat = 0;
 inline constexpr int JpegFormat = 2;
 
-// The library's format code for the file, -1 when it does not identify it.
-int identify(const char* path);
+// The library's format code for a file's bytes, -1 when it does not identify them.
+int identify(const unsigned char* data, std::size_t size);
 
 // How Qt's readers fared with a file the library gave no pixels for (the import helper
 // tries them; this library never does).
@@ -72,6 +73,7 @@ using MessageSink = std::function<void(int format, const char* message)>;
 // is deinitialised on every path, exceptions included. PNG samples come as stored (no
 // gamma correction) and float maps top row first. A load during which the library said
 // that data were missing is Failure::Damaged, decoded or not.
-DecodedPicture decodeFile(const char* path, const MessageSink& sink);
+// The bytes are read in place, never copied or changed.
+DecodedPicture decode(const unsigned char* data, std::size_t size, const MessageSink& sink);
 
 } // namespace FreeImageLibrary

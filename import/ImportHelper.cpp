@@ -3,9 +3,15 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -39,6 +45,26 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
     QElapsedTimer clock;
     clock.start();
 
+    // The editor opens the picture; the helper gets the descriptor as its standard input
+    // and never opens a path itself.
+    QFile picture(path);
+    if (!picture.open(QIODevice::ReadOnly)) {
+        run.status = Status::Finished;
+        run.picture.fallback = FreeImageLibrary::Fallback::Unreadable;
+        run.picture.fallbackText = picture.errorString().toStdString();
+        return run;
+    }
+    // Above the standard descriptors, which the child's own set-up replaces before the
+    // copy onto standard input is made (the editor's own may be closed).
+    const int pictureFd = ::fcntl(picture.handle(), F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    if (pictureFd < 0) {
+        run.status = Status::Finished;
+        run.picture.fallback = FreeImageLibrary::Fallback::Unreadable;
+        run.picture.fallbackText = std::strerror(errno);
+        return run;
+    }
+    const auto closePicture = qScopeGuard([pictureFd] { ::close(pictureFd); });
+
     QProcess process;
     // Never the editor's own standard error: the child may not write files, and a
     // desktop session's log is one. The helper drops its diagnostics besides.
@@ -47,13 +73,15 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
     const rlim_t memory = rlim_t(settings.memoryLimitBytes);
     const rlim_t cpu = rlim_t(settings.cpuSeconds);
     // Runs in the child between fork and exec: only async-signal-safe calls.
-    process.setChildProcessModifier([memory, cpu] {
+    process.setChildProcessModifier([memory, cpu, pictureFd] {
+        if (::dup2(pictureFd, STDIN_FILENO) < 0)
+            ::_exit(127);
         limit(RLIMIT_AS, memory);
         limit(RLIMIT_CPU, cpu);
         limit(RLIMIT_CORE, 0);
         limit(RLIMIT_FSIZE, 0);
     });
-    process.start(settings.program.isEmpty() ? defaultProgram() : settings.program, {path});
+    process.start(settings.program.isEmpty() ? defaultProgram() : settings.program, {});
     if (!process.waitForStarted(settings.timeoutMs)) {
         run.status = Status::NotStarted;
         run.detail = tr("The import helper could not be started (%1).").arg(process.errorString());

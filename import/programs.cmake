@@ -1,16 +1,21 @@
 # The import helper, built beside the editor: libjpeg-turbo for JPEG, FreeImage for the
 # rest, and Qt's image readers when FreeImage gives no pixels, run in this short-lived
 # child process, never in the editor. It links the adapter, the JPEG decoder, the frame
-# format, the bitmap header check and the bounded reader, and of Qt only QtGui.
+# format, the bitmap header check and the bounded reader, and of Qt only QtGui; libseccomp
+# for its system-call filter.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SECCOMP REQUIRED IMPORTED_TARGET libseccomp)
 add_executable(pictoria-import-helper
   ${CMAKE_CURRENT_LIST_DIR}/helper/main.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/helper/Sandbox.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/helper/SandboxSelfTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FreeImageLibrary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegDecoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HelperProtocol.cpp
   ${CMAKE_SOURCE_DIR}/platform/BitmapHeader.cpp
   ${CMAKE_SOURCE_DIR}/platform/BoundedImageReader.cpp)
 target_include_directories(pictoria-import-helper PRIVATE ${CMAKE_SOURCE_DIR} ${FREEIMAGE_INCLUDE_DIR})
-target_link_libraries(pictoria-import-helper PRIVATE ${FREEIMAGE_LIBRARY} JPEG::JPEG Qt6::Gui)
+target_link_libraries(pictoria-import-helper PRIVATE ${FREEIMAGE_LIBRARY} JPEG::JPEG Qt6::Gui PkgConfig::SECCOMP)
 
 # The editor looks beside its own binary first; tests and benchmarks, which live
 # elsewhere, fall back to the build's copy. Everything linking the core builds the

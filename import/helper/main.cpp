@@ -1,6 +1,8 @@
-// pictoria-import-helper: decodes one picture and writes the result to standard output in
-// the frames of HelperProtocol. JPEG goes to libjpeg-turbo; every other format to FreeImage
-// first and, when it gives no pixels, to Qt's image readers. A picture whose data end
+// pictoria-import-helper: decodes one picture, handed over as an open descriptor on
+// standard input, and writes the result to standard output in the frames of
+// HelperProtocol. Before it reads the picture it enters a sandbox (see Sandbox.h). JPEG
+// goes to libjpeg-turbo; every other format to FreeImage first and, when it gives no
+// pixels, to Qt's image readers. A picture whose data end
 // early is refused, not made up. It runs as a short-lived child of the editor under
 // memory, CPU and time limits, so a decoder fault on a hostile file ends this process
 // instead of the editor.
@@ -8,11 +10,14 @@
 #include "import/HelperProtocol.h"
 #include "import/ImportLimits.h"
 #include "import/JpegDecoder.h"
+#include "import/helper/Sandbox.h"
+#include "import/helper/SandboxSelfTest.h"
 #include "platform/BitmapHeader.h"
 #include "platform/BoundedImageReader.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -71,74 +76,63 @@ bool detachDiagnostics()
     return ok;
 }
 
-// The one place the helper reads the file itself: up to limit bytes from its start, and
-// the file's whole size. False, with errno set, when it cannot be read.
-bool readFile(const char* path, std::size_t limit, std::vector<unsigned char>& bytes, std::uint64_t& size)
+// The picture comes as the editor's open descriptor on standard input; the helper never
+// opens a path. The whole file is read into memory once, and every decoder works on
+// those bytes. False, with errno set, when it cannot be read.
+bool readPicture(std::vector<unsigned char>& bytes)
 {
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
     struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0;
-    size = ok ? std::uint64_t(info.st_size) : 0;
+    if (::fstat(STDIN_FILENO, &info) != 0)
+        return false;
+    if (!S_ISREG(info.st_mode)) {
+        errno = EINVAL;
+        return false;
+    }
     try {
-        bytes.resize(std::size_t(std::min<std::uint64_t>(size, limit)));
+        bytes.resize(std::size_t(info.st_size));
     } catch (const std::bad_alloc&) {
-        ok = false;
         errno = ENOMEM;
+        return false;
     }
     std::size_t got = 0;
-    while (ok && got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(STDIN_FILENO, bytes.data() + got, bytes.size() - got);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            ok = false;
-        if (n <= 0)
+            return false;
+        if (n == 0)
             break;
         got += std::size_t(n);
     }
     bytes.resize(got);
-    const int saved = errno;
-    ::close(fd);
-    errno = saved;
-    return ok;
+    return true;
 }
 
-// JPEG from the file's bytes, decoded in memory.
-DecodedPicture decodeJpeg(const char* path, const FreeImageLibrary::MessageSink& sink)
+DecodedPicture unreadable()
 {
     DecodedPicture picture;
-    std::vector<unsigned char> bytes;
-    std::uint64_t size = 0;
-    if (!readFile(path, SIZE_MAX, bytes, size)) {
-        picture.format = FreeImageLibrary::JpegFormat;
-        if (errno == ENOMEM) {
-            picture.failure = FreeImageLibrary::Failure::OutOfMemory;
-            picture.failureText = "the file does not fit in memory";
-        } else {
-            picture.fallback = Fallback::Unreadable;
-            picture.fallbackText = std::strerror(errno);
-        }
-        return picture;
+    if (errno == ENOMEM) {
+        picture.failure = FreeImageLibrary::Failure::OutOfMemory;
+        picture.failureText = "the file does not fit in memory";
+    } else {
+        picture.fallback = Fallback::Unreadable;
+        picture.fallbackText = std::strerror(errno);
     }
-    return JpegDecoder::decode(bytes.data(), bytes.size(), sink);
+    return picture;
 }
 
 // A bitmap shorter than its header promises: readers fill the missing rows with black.
 // Sizes beyond the bound are left to the decoder, which refuses them as too large.
-bool bitmapCut(const char* path, DecodedPicture& picture)
+bool bitmapCut(const std::vector<unsigned char>& bytes, DecodedPicture& picture)
 {
-    std::vector<unsigned char> head;
-    std::uint64_t size = 0;
-    if (!readFile(path, BitmapHeader::HeadBytes, head, size))
-        return false; // the decoder meets the same failure and says so
-    const BitmapHeader header =
-        BitmapHeader::parse(QByteArray(reinterpret_cast<const char*>(head.data()), qsizetype(head.size())));
+    const std::size_t head = std::min<std::size_t>(bytes.size(), BitmapHeader::HeadBytes);
+    const BitmapHeader header = BitmapHeader::parse(
+        QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), qsizetype(head)));
     if (!header.valid ||
         !ImportLimits::withinBounds(std::uint64_t(header.size.width()),
                                     std::uint64_t(header.size.height())) ||
-        size >= std::uint64_t(header.bytesNeeded))
+        std::uint64_t(bytes.size()) >= std::uint64_t(header.bytesNeeded))
         return false;
     picture.format = FreeImageLibrary::BmpFormat;
     picture.failure = FreeImageLibrary::Failure::Damaged;
@@ -146,26 +140,35 @@ bool bitmapCut(const char* path, DecodedPicture& picture)
     return true;
 }
 
-// Some readers draw (SVG text needs fonts), which takes a GUI application; one without a
-// display is made only when Qt's readers are needed.
+// Some readers draw (SVG text needs fonts), which takes a GUI application, one without a
+// display. Inside the sandbox nothing can be loaded, so it is made first, and every
+// image plug-in and the default font are loaded by a read of content no reader takes
+// and a drawing with text in it.
 std::unique_ptr<QGuiApplication> startQtOffscreen(const char* program)
 {
     static int argc = 3;
     static std::string name(program);
     static char platform[] = "-platform", offscreen[] = "offscreen";
     static char* argv[] = {name.data(), platform, offscreen, nullptr};
-    return std::make_unique<QGuiApplication>(argc, argv);
+    auto application = std::make_unique<QGuiApplication>(argc, argv);
+    QImageReader::supportedImageFormats();
+    QByteArray nothing(64, '\x01');
+    QBuffer unknown(&nothing);
+    unknown.open(QIODevice::ReadOnly);
+    QImageReader(&unknown).read();
+    QImage::fromData(QByteArrayLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4\" height=\"4\">"
+                                       "<text x=\"0\" y=\"4\" font-size=\"4\">a</text></svg>"),
+                     "svg");
+    return application;
 }
 
 // Qt's readers on a file the library gave no pixels for, under the same bound.
-QImage readWithQt(const char* path, DecodedPicture& picture)
+QImage readWithQt(const std::vector<unsigned char>& bytes, DecodedPicture& picture)
 {
-    QFile file(QFile::decodeName(path));
-    if (!file.open(QIODevice::ReadOnly)) {
-        picture.fallback = Fallback::Unreadable;
-        picture.fallbackText = file.errorString().toStdString();
-        return {};
-    }
+    QByteArray data =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    QBuffer file(&data);
+    file.open(QIODevice::ReadOnly);
     const BoundedImageReader reader{int(ImportLimits::MaxSide), qint64(ImportLimits::MaxPixels)};
     BoundedImageReader::Result result;
     try {
@@ -214,8 +217,10 @@ bool writeRows(const QImage& image)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s picture-file\n", argv[0]);
+    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], SandboxSelfTest::Flag) == 0)
+        return SandboxSelfTest::run(argv[2], argc == 4 ? argv[3] : nullptr);
+    if (argc != 1) {
+        std::fprintf(stderr, "usage: %s < picture-file\n", argv[0]);
         return 2;
     }
     std::signal(SIGPIPE, SIG_IGN);
@@ -225,24 +230,32 @@ int main(int argc, char** argv)
     if (!detachDiagnostics())
         return 3;
 
+    // Everything the decoders load lazily is loaded before the sandbox is entered.
+    FreeImageLibrary::initialise();
+    const std::unique_ptr<QGuiApplication> qt = startQtOffscreen(argv[0]);
+    if (!Sandbox::enter(out).entered)
+        return 5;
+
     bool ok = true;
     const FreeImageLibrary::MessageSink sink = [&](int format, const char* message) {
         ok = ok && writeAll(HelperProtocol::messageFrame(format, message));
     };
-    const int format = FreeImageLibrary::identify(argv[1]);
+    std::vector<unsigned char> bytes;
     DecodedPicture picture;
-    if (format == FreeImageLibrary::JpegFormat)
-        picture = decodeJpeg(argv[1], sink);
-    else if (format != FreeImageLibrary::BmpFormat || !bitmapCut(argv[1], picture))
-        picture = FreeImageLibrary::decodeFile(argv[1], sink);
-    QImage qtPixels;
-    std::unique_ptr<QGuiApplication> qt;
-    const bool refused = picture.tooLarge || picture.failure == FreeImageLibrary::Failure::Damaged ||
-                         picture.fallback == Fallback::Unreadable;
-    if (!picture.converted && !refused) {
-        qt = startQtOffscreen(argv[0]);
-        qtPixels = readWithQt(argv[1], picture);
+    const bool read = readPicture(bytes);
+    if (!read) {
+        picture = unreadable();
+    } else {
+        const int format = FreeImageLibrary::identify(bytes.data(), bytes.size());
+        if (format == FreeImageLibrary::JpegFormat)
+            picture = JpegDecoder::decode(bytes.data(), bytes.size(), sink);
+        else if (format != FreeImageLibrary::BmpFormat || !bitmapCut(bytes, picture))
+            picture = FreeImageLibrary::decode(bytes.data(), bytes.size(), sink);
     }
+    QImage qtPixels;
+    const bool refused = picture.tooLarge || picture.failure == FreeImageLibrary::Failure::Damaged;
+    if (read && !picture.converted && !refused)
+        qtPixels = readWithQt(bytes, picture);
 
     ok = ok && writeAll(HelperProtocol::resultFrame(picture));
     if (picture.converted) {

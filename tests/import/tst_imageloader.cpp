@@ -520,8 +520,8 @@ void ImageLoaderTest::anyStandardErrorImports()
 
     StandardErrorAs standardError(kind);
     QVERIFY(standardError.ok());
-    // Through the editor's import, and the helper started directly, inheriting this
-    // standard error under the limit the editor gives it.
+    // Through the editor's import, and the helper started directly with the picture on its
+    // standard input, inheriting this standard error under the limit the editor gives it.
     const ImportHelper::Run run = ImportHelper::decode(path, {});
     QProcess direct;
     direct.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -529,7 +529,8 @@ void ImageLoaderTest::anyStandardErrorImports()
         const rlimit none{0, 0};
         ::setrlimit(RLIMIT_FSIZE, &none);
     });
-    direct.start(helper, {path});
+    direct.setStandardInputFile(path);
+    direct.start(helper, {});
     const bool finished = direct.waitForFinished(HangDeadlineMs);
     const QByteArray answer = direct.readAllStandardOutput();
     standardError.restore();

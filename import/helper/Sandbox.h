@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+// What the import helper is allowed once it has the picture: read and write the
+// descriptors it already holds, manage its memory, wait on futexes, read the clocks,
+// return from signals and exit. Entering is one-way and applies to the whole process.
+namespace Sandbox {
+
+struct Entry {
+    bool entered = false; // no new privileges and the system-call filter are in place
+    int landlockAbi = 0;  // the kernel's Landlock version applied; 0 when it has none
+    std::string failure;  // what could not be set up, when not entered
+};
+
+// Closes every descriptor except standard input, output and error and keep, sets
+// PR_SET_NO_NEW_PRIVS, takes away all file-system access through Landlock where the
+// kernel has it, and installs the filter: any other system call kills the process
+// with SIGSYS. Libraries must have loaded what they load lazily before this.
+Entry enter(int keep);
+
+// The Landlock step of enter on its own (no new privileges must be set first): the
+// kernel's Landlock version applied, 0 when it has none, -1 when it refused.
+int restrictFileSystem();
+
+} // namespace Sandbox

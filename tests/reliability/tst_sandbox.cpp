@@ -1,0 +1,117 @@
+#include "import/ImportHelper.h"
+#include "import/helper/SandboxSelfTest.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QtTest>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+// The import helper's sandbox, asked of the helper itself: it enters the sandbox as for
+// a decode and then makes one forbidden attempt. Each must end it with SIGSYS or be
+// refused; a helper that could do it, or failed in another way, fails the row.
+class SandboxTest : public QObject {
+    Q_OBJECT
+private slots:
+    void forbiddenAttemptsFail_data();
+    void forbiddenAttemptsFail();
+};
+
+namespace {
+
+enum class Expect { Exits, KilledOrRefused, Closed, Refused };
+
+// Runs the helper with the test flag, one attempt, and an inherited descriptor open on a
+// file; returns the raw wait status.
+int runAttempt(const QByteArray& attempt, const QByteArray& argument, int inherited)
+{
+    const QByteArray program = QFile::encodeName(ImportHelper::defaultProgram());
+    QByteArrayList args{program, SandboxSelfTest::Flag, attempt};
+    if (!argument.isEmpty())
+        args << argument;
+    std::vector<char*> argv;
+    for (QByteArray& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, inherited, inherited + 1);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, program.constData(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return -1;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+} // namespace
+
+void SandboxTest::forbiddenAttemptsFail_data()
+{
+    QTest::addColumn<QByteArray>("attempt");
+    QTest::addColumn<int>("expect");
+    QTest::newRow("nothing forbidden: the helper exits") << QByteArray("nothing") << int(Expect::Exits);
+    for (const char* attempt :
+         {"open", "socket", "execve", "fork", "ptrace", "connect", "write", "exec-memory"})
+        QTest::newRow(attempt) << QByteArray(attempt) << int(Expect::KilledOrRefused);
+    QTest::newRow("inherited descriptor is closed") << QByteArray("inherited") << int(Expect::Closed);
+    // The file-system fence on its own, behind the filter.
+    QTest::newRow("Landlock alone: open") << QByteArray("landlock-open") << int(Expect::Refused);
+    QTest::newRow("Landlock alone: write") << QByteArray("landlock-write") << int(Expect::Refused);
+}
+
+void SandboxTest::forbiddenAttemptsFail()
+{
+    QFETCH(QByteArray, attempt);
+    QFETCH(int, expect);
+    const QString newFile = TestSupport::tempPath(QStringLiteral("written-by-helper"));
+    QFile::remove(newFile);
+    QFile secret(TestSupport::tempPath(QStringLiteral("secret")));
+    QVERIFY(secret.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QVERIFY(secret.write("secret") == 6);
+    secret.close();
+    QVERIFY(secret.open(QIODevice::ReadOnly));
+    // The copy the helper inherits, one above the file's own close-on-exec descriptor.
+    const int inherited = secret.handle();
+    QByteArray argument;
+    if (attempt.endsWith("write"))
+        argument = QFile::encodeName(newFile);
+    else if (attempt == "inherited")
+        argument = QByteArray::number(inherited + 1);
+
+    const int status = runAttempt(attempt, argument, inherited);
+    QVERIFY2(status != -1, "the helper could not be started");
+    const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGSYS;
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const QByteArray how = killed                ? QByteArray("killed by SIGSYS")
+                           : WIFSIGNALED(status) ? "killed by signal " + QByteArray::number(WTERMSIG(status))
+                                                 : "exit code " + QByteArray::number(code);
+    switch (Expect(expect)) {
+    case Expect::Exits:
+        QVERIFY2(code == SandboxSelfTest::Entered, how.constData());
+        break;
+    case Expect::KilledOrRefused:
+        QVERIFY2(killed || code == SandboxSelfTest::Refused, how.constData());
+        break;
+    case Expect::Refused:
+        if (code == SandboxSelfTest::NoLandlock)
+            QSKIP("the kernel has no Landlock");
+        QVERIFY2(code == SandboxSelfTest::Refused, how.constData());
+        break;
+    case Expect::Closed:
+        QVERIFY2(code == SandboxSelfTest::Closed, how.constData());
+        break;
+    }
+    QVERIFY(!QFile::exists(newFile));
+}
+
+QTEST_GUILESS_MAIN(SandboxTest)
+#include "tst_sandbox.moc"
