@@ -1,8 +1,8 @@
 #include "mainwindow/AsSavedPreview.h"
 
 #include "canvas/PortraitCanvas.h"
+#include "document/EditingState.h"
 #include "mainwindow/ControlPanel.h"
-#include "mainwindow/EditingState.h"
 #include "platform/PictureBox.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "mainwindow/ColourWellsAndOptions.h"
 
+#include "document/EditingState.h"
 #include "mainwindow/BoxValidation.h"
 #include "mainwindow/ColourWell.h"
 #include "mainwindow/ControlPanel.h"
-#include "mainwindow/EditingState.h"
 #include "platform/CommandError.h"
 #include "platform/Dialogs.h"
 

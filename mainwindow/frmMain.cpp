@@ -1,7 +1,6 @@
 #include "mainwindow/frmMain.h"
 
 #include "about/frmAbout.h"
-#include "canvas/PaintingTools.h"
 #include "canvas/RgbPopup.h"
 #include "files/PortraitFiles.h"
 #include "files/PortraitRecovery.h"
@@ -21,6 +20,8 @@
 #include "platform/PixelArt.h"
 #include "platform/QtDialogs.h"
 #include "platform/StatusBar.h"
+#include "tools/PaintingTools.h"
+#include "tools/ToolId.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -333,16 +334,21 @@ void frmMain::tlbMain_ButtonClick(const QString& tag)
     } else if (tag == QLatin1String("Grid")) {
         m_canvas.RedrawFace();
         m_canvas.picFace().present();
-    } else if (tag == QLatin1String("Brush") || tag == QLatin1String("Fill") ||
-               tag == QLatin1String("Replace")) {
-        m_state.CurrentTool = tag;
-    } else if (tag == QLatin1String("Selector")) {
-        m_state.CurrentTool = tag;
-        m_toolEnvironment->setViewCursor(ToolEnvironment::ViewCursor::Eyedropper);
-    } else if (tag == QLatin1String("Gamma")) {
-        m_state.CurrentTool = tag;
-        m_panel->txtGamma->setEnabled(true);
-        m_panel->lblGamma->setEnabled(true);
+    } else if (const std::optional<ToolId> tool = Tools::fromTag(tag)) {
+        m_state.CurrentTool = Tools::tagOf(*tool);
+        switch (*tool) {
+        case ToolId::Selector:
+            m_toolEnvironment->setViewCursor(ToolEnvironment::ViewCursor::Eyedropper);
+            break;
+        case ToolId::Gamma:
+            m_panel->txtGamma->setEnabled(true);
+            m_panel->lblGamma->setEnabled(true);
+            break;
+        case ToolId::Brush:
+        case ToolId::Fill:
+        case ToolId::Replace:
+            break;
+        }
     } else if (tag == QLatin1String("Open")) {
         OpenPortrait();
     } else if (tag == QLatin1String("Save")) {

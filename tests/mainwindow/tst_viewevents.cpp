@@ -1,9 +1,9 @@
-#include "canvas/PaintingTools.h"
 #include "mainwindow/ButtonPopupFace.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/StatusBar.h"
+#include "tools/PaintingTools.h"
 
 #include <QAction>
 #include <QtTest>

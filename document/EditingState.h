@@ -12,7 +12,7 @@ struct EditingState {
     Colour R1Color = RGBColour(255, 255, 255);
     Colour R2Color = 0;
     std::uint8_t GammaStep = 15;
-    QString CurrentTool = QStringLiteral("Brush");
+    QString CurrentTool = QStringLiteral("Brush"); // the tag of the tool's toolbar button
     std::int32_t OutputQuality = 100;
     std::uint8_t PopupAlpha = 204;
     QString Version = QStringLiteral("Version 1.1a");
