@@ -20,6 +20,7 @@
 #include "platform/PixelArt.h"
 #include "platform/QtDialogs.h"
 #include "platform/StatusBar.h"
+#include "platform/UiFont.h"
 #include "tools/PaintingTools.h"
 #include "tools/ToolId.h"
 
@@ -35,18 +36,6 @@
 #include <QScreen>
 #include <QSessionManager>
 
-namespace {
-
-QFont designFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
-    font.setPointSizeF(6.75);
-    return font;
-}
-
-} // namespace
-
 frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
@@ -55,7 +44,7 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(tr("Pictoria"));
     setWindowIcon(PixelArt::applicationIcon());
-    setFont(designFont());
+    setFont(UiFont::font());
     setFixedSize(ClientWidth, ClientHeight);
     setMouseTracking(true);
 
