@@ -11,8 +11,8 @@
 #include "import/frmImport.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/StatusBar.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QDir>

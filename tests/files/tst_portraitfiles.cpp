@@ -6,8 +6,8 @@
 #include "files/cGdiPlus.h"
 #include "import/TestPictures.h"
 #include "platform/CommandError.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/StatusBar.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

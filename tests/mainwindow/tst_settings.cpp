@@ -7,7 +7,7 @@
 #include "mainwindow/ControlPanel.h"
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/frmMain.h"
-#include "platform/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
