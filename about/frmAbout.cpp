@@ -1,6 +1,7 @@
 #include "about/frmAbout.h"
 
 #include "platform/Twips.h"
+#include "platform/UiFont.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -16,10 +17,7 @@ frmAbout::frmAbout(const QString& version, QWidget* parent)
     setWindowTitle(tr("About Pictoria"));
     setModal(true);
     setFixedSize(ClientWidth, ClientHeight);
-    QFont font;
-    font.setFamilies({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
-    font.setPointSizeF(6.75);
-    setFont(font);
+    setFont(UiFont::font());
 
     m_text = new QLabel(this);
     m_text->setAttribute(Qt::WA_TranslucentBackground);

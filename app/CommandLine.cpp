@@ -1,7 +1,10 @@
 #include "CommandLine.h"
 
+#include "document/QualityLevels.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -84,7 +87,8 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     if (parser.isSet(fit) && parser.isSet(cover))
         return usageError(tr("--fit and --cover exclude each other."));
     const QString percent = parser.value(quality);
-    if (!QStringList{"100", "85", "70", "55"}.contains(percent))
+    if (std::none_of(QualityLevels.begin(), QualityLevels.end(),
+                     [&](const QualityLevel& level) { return percent == QString::number(level.percent); }))
         return usageError(tr("The quality is 100, 85, 70 or 55, not \"%1\".").arg(percent));
     c.mode = Mode::Convert;
     c.input = files[0];

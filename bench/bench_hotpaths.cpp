@@ -3,17 +3,17 @@
 //   floor B: libjpeg-turbo's own decode (and encode) of the same file the paths use.
 // scripts/bench-table.py turns the JSON output into the ratios table of the README.
 #include "canvas/PortraitCanvas.h"
+#include "document/EditingState.h"
 #include "files/JpegCodec.h"
 #include "files/cGdiPlus.h"
 #include "import/FreeImageLibrary.h"
 #include "import/ImportHelper.h"
 #include "import/frmImport.h"
 #include "import/helper/Sandbox.h"
-#include "mainwindow/EditingState.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/StatusBar.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,14 +1,14 @@
 #include "canvas/RgbPopup.h"
 
-#include "canvas/PaintingTools.h"
+#include "canvas/PointerReadout.h"
 #include "canvas/PopupFace.h"
 #include "canvas/PortraitCanvas.h"
-#include "mainwindow/EditingState.h"
+#include "document/EditingState.h"
 #include "platform/PictureBox.h"
 
 #include <cmath>
 
-RgbPopup::RgbPopup(PortraitCanvas& canvas, const EditingState& state, const PaintingTools& tools,
+RgbPopup::RgbPopup(PortraitCanvas& canvas, const EditingState& state, const PointerReadout& tools,
                    PopupFace& face, std::function<Option()> option)
     : m_canvas(canvas), m_state(state), m_tools(tools), m_face(face), m_option(std::move(option))
 {

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-class PaintingTools;
+class PointerReadout;
 class PopupFace;
 class PortraitCanvas;
 class QImage;
@@ -14,7 +14,7 @@ class RgbPopup {
 public:
     enum class Option { Always, OnlyWithCtrl, Never };
 
-    RgbPopup(PortraitCanvas& canvas, const EditingState& state, const PaintingTools& tools, PopupFace& face,
+    RgbPopup(PortraitCanvas& canvas, const EditingState& state, const PointerReadout& tools, PopupFace& face,
              std::function<Option()> option);
 
     // The popup step of a pointer move: drawn as the option and the modifier mask allow.
@@ -32,7 +32,7 @@ public:
 private:
     PortraitCanvas& m_canvas;
     const EditingState& m_state;
-    const PaintingTools& m_tools;
+    const PointerReadout& m_tools;
     PopupFace& m_face;
     std::function<Option()> m_option;
 };

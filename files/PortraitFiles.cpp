@@ -1,8 +1,8 @@
 #include "files/PortraitFiles.h"
 
 #include "canvas/PortraitCanvas.h"
+#include "document/EditingState.h"
 #include "files/cGdiPlus.h"
-#include "mainwindow/EditingState.h"
 #include "platform/CommandError.h"
 #include "platform/Dialogs.h"
 #include "platform/StatusBar.h"

@@ -6,8 +6,8 @@
 #include "FuzzSupport.h"
 #include "import/ImageLoader.h"
 #include "platform/CommandError.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/Surface.h"
+#include "support/ScriptedDialogs.h"
 
 #include <cstdio>
 

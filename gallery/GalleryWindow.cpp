@@ -1,8 +1,8 @@
 #include "gallery/GalleryWindow.h"
 
 #include "platform/SystemColor.h"
+#include "platform/UiFont.h"
 
-#include <QFontDatabase>
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
@@ -97,9 +97,7 @@ GalleryWindow::GalleryWindow() : m_dialogs(this)
 {
     setWindowTitle(QStringLiteral("Button gallery"));
     setFixedSize(1250, 760);
-    m_font =
-        QFont(QFontDatabase::families().contains(QStringLiteral("Verdana")) ? QStringLiteral("Verdana")
-                                                                            : QStringLiteral("DejaVu Sans"));
+    m_font = QFont(UiFont::family());
     m_font.setPointSizeF(8);
     setFont(m_font);
 
@@ -261,7 +259,7 @@ void GalleryWindow::buildPictures()
     popup->setGradientColor(SystemColour(24));
     popup->setShowFocusRect(false);
     QFont small(m_font.family());
-    small.setPointSizeF(6.75);
+    small.setPointSizeF(UiFont::PointSize);
     popup->setFont(small);
     QImage swatch(16, 16, QImage::Format_ARGB32);
     swatch.fill(Qt::black);

@@ -1,8 +1,9 @@
 #include "mainwindow/AsSavedPreview.h"
 
 #include "canvas/PortraitCanvas.h"
+#include "document/EditingState.h"
+#include "document/QualityLevels.h"
 #include "mainwindow/ControlPanel.h"
-#include "mainwindow/EditingState.h"
 #include "platform/PictureBox.h"
 
 #include <QApplication>
@@ -45,8 +46,10 @@ void AsSavedPreview::refreshSizes()
 {
     m_sizeTimer->stop();
     // The qualities the four options select.
-    const std::pair<QRadioButton*, int> levels[] = {
-        {m_panel.optPerfect, 100}, {m_panel.optHigh, 85}, {m_panel.optMed, 70}, {m_panel.optLow, 55}};
+    const std::pair<QRadioButton*, int> levels[] = {{m_panel.optPerfect, QualityLevels[0].percent},
+                                                    {m_panel.optHigh, QualityLevels[1].percent},
+                                                    {m_panel.optMed, QualityLevels[2].percent},
+                                                    {m_panel.optLow, QualityLevels[3].percent}};
     const QImage portrait = m_canvas.picPreview().image();
     for (const auto& [option, quality] : levels)
         option->setToolTip(sizeTip(quality, m_look.size(portrait, quality, m_state.FullColourDetail)));

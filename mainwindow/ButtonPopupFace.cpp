@@ -1,17 +1,15 @@
 #include "mainwindow/ButtonPopupFace.h"
 
 #include "platform/SystemColor.h"
-
-#include <QFontDatabase>
+#include "platform/UiFont.h"
 
 using namespace kuButtons;
 
 PropertyBag ButtonPopupFace::savedSettings()
 {
     PropertyBag bag;
-    QFont font(QFontDatabase::families().contains(QStringLiteral("Verdana")) ? QStringLiteral("Verdana")
-                                                                             : QStringLiteral("DejaVu Sans"));
-    font.setPointSizeF(6.75);
+    QFont font(UiFont::family());
+    font.setPointSizeF(UiFont::PointSize);
     font.setWeight(QFont::Normal);
     bag.WriteProperty("BackStyle", qint32(FlatLine), qint32(0));
     bag.WriteProperty("CapAlign", qint32(AlignRight), qint32(2));

@@ -2,7 +2,7 @@
 
 #include "canvas/ColourReduction.h"
 #include "canvas/PortraitCanvas.h"
-#include "mainwindow/EditingState.h"
+#include "document/EditingState.h"
 #include "platform/CommandError.h"
 #include "platform/Dialogs.h"
 #include "platform/StatusBar.h"

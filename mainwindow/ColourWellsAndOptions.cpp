@@ -1,9 +1,10 @@
 #include "mainwindow/ColourWellsAndOptions.h"
 
+#include "document/EditingState.h"
+#include "document/QualityLevels.h"
 #include "mainwindow/BoxValidation.h"
 #include "mainwindow/ColourWell.h"
 #include "mainwindow/ControlPanel.h"
-#include "mainwindow/EditingState.h"
 #include "platform/CommandError.h"
 #include "platform/Dialogs.h"
 
@@ -108,19 +109,19 @@ void ColourWellsAndOptions::picSwapReplace_Click()
 
 void ColourWellsAndOptions::optLow_Click()
 {
-    m_state.OutputQuality = 55;
+    m_state.OutputQuality = QualityLevels[3].percent;
 }
 void ColourWellsAndOptions::optMed_Click()
 {
-    m_state.OutputQuality = 70;
+    m_state.OutputQuality = QualityLevels[2].percent;
 }
 void ColourWellsAndOptions::optHigh_Click()
 {
-    m_state.OutputQuality = 85;
+    m_state.OutputQuality = QualityLevels[1].percent;
 }
 void ColourWellsAndOptions::optPerfect_Click()
 {
-    m_state.OutputQuality = 100;
+    m_state.OutputQuality = QualityLevels[0].percent;
 }
 
 double ColourWellsAndOptions::validateBox(QLineEdit* box, BoxValidation::Result (*validate)(const QString&))

@@ -1,5 +1,6 @@
 #include "mainwindow/ControlPanel.h"
 
+#include "document/QualityLevels.h"
 #include "mainwindow/ColourWell.h"
 #include "platform/PictureBox.h"
 #include "platform/Surface.h"
@@ -117,10 +118,10 @@ ControlPanel::ControlPanel(QWidget* window, Surface& preview)
 
     frameOutput = makeFrame(window, tr("Image Output"), {4, 280, 237, 105}, frameStyle);
     lblQuality = makeLabel(frameOutput, tr("Quality:"), {12, 16, 80, 15}, false);
-    optPerfect = makeOption(frameOutput, tr("Perfect  (100%)"), {12, 32, 116, 16}, true);
-    optHigh = makeOption(frameOutput, tr("High       (85%)"), {12, 49, 116, 16});
-    optMed = makeOption(frameOutput, tr("Medium  (70%)"), {12, 66, 116, 16});
-    optLow = makeOption(frameOutput, tr("Low         (55%)"), {12, 83, 116, 16});
+    optPerfect = makeOption(frameOutput, tr(QualityLevels[0].caption), {12, 32, 116, 16}, true);
+    optHigh = makeOption(frameOutput, tr(QualityLevels[1].caption), {12, 49, 116, 16});
+    optMed = makeOption(frameOutput, tr(QualityLevels[2].caption), {12, 66, 116, 16});
+    optLow = makeOption(frameOutput, tr(QualityLevels[3].caption), {12, 83, 116, 16});
     lblPreview = makeLabel(frameOutput, tr("Preview:"), {150, 16, 60, 15}, false);
     picPreview = new PictureBox(frameOutput);
     picPreview->setSurface(&preview);

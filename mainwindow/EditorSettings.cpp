@@ -1,13 +1,14 @@
 #include "mainwindow/EditorSettings.h"
 
+#include "document/EditingState.h"
 #include "files/PortraitFiles.h"
 #include "import/ImportCommand.h"
 #include "mainwindow/ColourWell.h"
 #include "mainwindow/ColourWellsAndOptions.h"
 #include "mainwindow/ControlPanel.h"
-#include "mainwindow/EditingState.h"
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/frmMain.h"
+#include "tools/ToolId.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -117,9 +118,8 @@ Binding toolButton()
 {
     return {[](frmMain& w) { return QVariant(w.state().CurrentTool); },
             [](frmMain& w, const QVariant& v) {
-                static const QStringList tools{"Brush", "Selector", "Fill", "Replace", "Gamma"};
                 const QString tag = v.toString();
-                if (!tools.contains(tag))
+                if (!Tools::fromTag(tag))
                     return false;
                 w.tlbMain()->buttonByTag(tag)->setChecked(true);
                 w.tlbMain_ButtonClick(tag);
@@ -183,7 +183,7 @@ const std::vector<EditorSettings::Setting>& EditorSettings::table()
          checkBox(&ControlPanel::chkFullColour, &ColourWellsAndOptions::chkFullColour_Click)},
         {"portrait/tolerance", "0", textBox(&ControlPanel::txtTolerance)},
         {"view/grid", true, gridButton()},
-        {"tools/current", "Brush", toolButton()},
+        {"tools/current", Tools::tagOf(ToolId::Brush), toolButton()},
         {"files/folder", "", lastFolder()},
         {"import/folder", "", importFolder()},
     };

@@ -32,16 +32,16 @@ MainToolBar::MainToolBar(QWidget* parent) : QToolBar(parent), m_tools(new QActio
     addTaggedButton("Save", tr("Save Portrait"), "save");
     addTaggedButton("Import", tr("Import Bitmap"), "import");
     addFixedSeparator();
-    for (auto [tag, tip, image] : {std::tuple{"Brush", QT_TR_NOOP("Brush Tool"), "brush"},
-                                   std::tuple{"Selector", QT_TR_NOOP("Grab Color"), "selector"},
-                                   std::tuple{"Fill", QT_TR_NOOP("Fill Tool"), "fill"},
-                                   std::tuple{"Replace", QT_TR_NOOP("Replace Colors"), "replace"},
-                                   std::tuple{"Gamma", QT_TR_NOOP("Adjust Gamma"), "gamma"}}) {
-        QAction* tool = addTaggedButton(tag, tr(tip), image);
+    for (auto [id, tip, image] : {std::tuple{ToolId::Brush, QT_TR_NOOP("Brush Tool"), "brush"},
+                                  std::tuple{ToolId::Selector, QT_TR_NOOP("Grab Color"), "selector"},
+                                  std::tuple{ToolId::Fill, QT_TR_NOOP("Fill Tool"), "fill"},
+                                  std::tuple{ToolId::Replace, QT_TR_NOOP("Replace Colors"), "replace"},
+                                  std::tuple{ToolId::Gamma, QT_TR_NOOP("Adjust Gamma"), "gamma"}}) {
+        QAction* tool = addTaggedButton(Tools::tagOf(id), tr(tip), image);
         tool->setCheckable(true);
         m_tools->addAction(tool);
     }
-    buttonByTag("Brush")->setChecked(true);
+    toolButton(ToolId::Brush)->setChecked(true);
     QAction* grid = addTaggedButton("Grid", tr("Toggle Grid"), "grid");
     grid->setCheckable(true);
     grid->setChecked(true);
@@ -49,16 +49,17 @@ MainToolBar::MainToolBar(QWidget* parent) : QToolBar(parent), m_tools(new QActio
     addTaggedButton("About", tr("About Pictoria.."), "about");
 
     // Keyboard shortcuts reach the same buttons, so their pressed states follow.
-    const std::pair<const char*, QKeySequence> shortcuts[] = {{"New", QKeySequence(Qt::CTRL | Qt::Key_N)},
-                                                              {"Open", QKeySequence(Qt::CTRL | Qt::Key_O)},
-                                                              {"Save", QKeySequence(Qt::CTRL | Qt::Key_S)},
-                                                              {"Import", QKeySequence(Qt::CTRL | Qt::Key_I)},
-                                                              {"Brush", QKeySequence(Qt::Key_B)},
-                                                              {"Selector", QKeySequence(Qt::Key_I)},
-                                                              {"Fill", QKeySequence(Qt::Key_F)},
-                                                              {"Replace", QKeySequence(Qt::Key_R)},
-                                                              {"Gamma", QKeySequence(Qt::Key_G)},
-                                                              {"Grid", QKeySequence(Qt::CTRL | Qt::Key_G)}};
+    const std::pair<QString, QKeySequence> shortcuts[] = {
+        {"New", QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {"Open", QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {"Save", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {"Import", QKeySequence(Qt::CTRL | Qt::Key_I)},
+        {Tools::tagOf(ToolId::Brush), QKeySequence(Qt::Key_B)},
+        {Tools::tagOf(ToolId::Selector), QKeySequence(Qt::Key_I)},
+        {Tools::tagOf(ToolId::Fill), QKeySequence(Qt::Key_F)},
+        {Tools::tagOf(ToolId::Replace), QKeySequence(Qt::Key_R)},
+        {Tools::tagOf(ToolId::Gamma), QKeySequence(Qt::Key_G)},
+        {"Grid", QKeySequence(Qt::CTRL | Qt::Key_G)}};
     for (const auto& [tag, keys] : shortcuts)
         buttonByTag(tag)->setShortcut(keys);
 
@@ -101,6 +102,11 @@ QAction* MainToolBar::buttonByTag(const QString& tag) const
 QString MainToolBar::tagOf(const QAction* action) const
 {
     return action ? action->property(TagProperty).toString() : QString();
+}
+
+QAction* MainToolBar::toolButton(ToolId tool) const
+{
+    return buttonByTag(Tools::tagOf(tool));
 }
 
 bool MainToolBar::gridPressed() const

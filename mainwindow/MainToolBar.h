@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/ToolId.h"
+
 #include <QToolBar>
 
 class QAction;
@@ -20,6 +22,7 @@ public:
     // 1-based, separators included.
     QAction* button(int index) const;
     QAction* buttonByTag(const QString& tag) const;
+    QAction* toolButton(ToolId tool) const;
     QString tagOf(const QAction* action) const;
     int buttonCount() const { return int(actions().size()); }
 

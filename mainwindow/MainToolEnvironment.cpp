@@ -1,8 +1,8 @@
 #include "mainwindow/MainToolEnvironment.h"
 
+#include "document/EditingState.h"
 #include "mainwindow/ColourWell.h"
 #include "mainwindow/ControlPanel.h"
-#include "mainwindow/EditingState.h"
 #include "platform/PictureBox.h"
 #include "platform/PixelArt.h"
 #include "platform/StatusBar.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "canvas/ToolEnvironment.h"
+#include "tools/ToolEnvironment.h"
 
 #include <functional>
 

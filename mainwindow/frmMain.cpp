@@ -1,7 +1,6 @@
 #include "mainwindow/frmMain.h"
 
 #include "about/frmAbout.h"
-#include "canvas/PaintingTools.h"
 #include "canvas/RgbPopup.h"
 #include "files/PortraitFiles.h"
 #include "files/PortraitRecovery.h"
@@ -21,6 +20,9 @@
 #include "platform/PixelArt.h"
 #include "platform/QtDialogs.h"
 #include "platform/StatusBar.h"
+#include "platform/UiFont.h"
+#include "tools/PaintingTools.h"
+#include "tools/ToolId.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -34,18 +36,6 @@
 #include <QScreen>
 #include <QSessionManager>
 
-namespace {
-
-QFont designFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
-    font.setPointSizeF(6.75);
-    return font;
-}
-
-} // namespace
-
 frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
@@ -54,7 +44,7 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(tr("Pictoria"));
     setWindowIcon(PixelArt::applicationIcon());
-    setFont(designFont());
+    setFont(UiFont::font());
     setFixedSize(ClientWidth, ClientHeight);
     setMouseTracking(true);
 
@@ -333,16 +323,21 @@ void frmMain::tlbMain_ButtonClick(const QString& tag)
     } else if (tag == QLatin1String("Grid")) {
         m_canvas.RedrawFace();
         m_canvas.picFace().present();
-    } else if (tag == QLatin1String("Brush") || tag == QLatin1String("Fill") ||
-               tag == QLatin1String("Replace")) {
-        m_state.CurrentTool = tag;
-    } else if (tag == QLatin1String("Selector")) {
-        m_state.CurrentTool = tag;
-        m_toolEnvironment->setViewCursor(ToolEnvironment::ViewCursor::Eyedropper);
-    } else if (tag == QLatin1String("Gamma")) {
-        m_state.CurrentTool = tag;
-        m_panel->txtGamma->setEnabled(true);
-        m_panel->lblGamma->setEnabled(true);
+    } else if (const std::optional<ToolId> tool = Tools::fromTag(tag)) {
+        m_state.CurrentTool = Tools::tagOf(*tool);
+        switch (*tool) {
+        case ToolId::Selector:
+            m_toolEnvironment->setViewCursor(ToolEnvironment::ViewCursor::Eyedropper);
+            break;
+        case ToolId::Gamma:
+            m_panel->txtGamma->setEnabled(true);
+            m_panel->lblGamma->setEnabled(true);
+            break;
+        case ToolId::Brush:
+        case ToolId::Fill:
+        case ToolId::Replace:
+            break;
+        }
     } else if (tag == QLatin1String("Open")) {
         OpenPortrait();
     } else if (tag == QLatin1String("Save")) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "canvas/PortraitCanvas.h"
-#include "mainwindow/EditingState.h"
+#include "document/EditingState.h"
 
 #include <QWidget>
 #include <memory>

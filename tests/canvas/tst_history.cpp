@@ -1,8 +1,8 @@
-#include "canvas/PaintingTools.h"
 #include "canvas/PortraitCanvas.h"
-#include "canvas/ToolEnvironment.h"
-#include "mainwindow/EditingState.h"
+#include "document/EditingState.h"
 #include "support/TestSupport.h"
+#include "tools/PaintingTools.h"
+#include "tools/ToolEnvironment.h"
 
 #include <QApplication>
 #include <QtTest>

@@ -5,13 +5,13 @@
 #include "canvas/RgbPopup.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
-#include "platform/ScriptedDialogs.h"
+#include "support/MainWindowFixture.h"
 
 #include <QtTest>
 
 using namespace Portrait;
 
-class ViewRepaintTest : public QObject {
+class ViewRepaintTest : public QObject, MainWindowFixture {
     Q_OBJECT
 private slots:
     void init();
@@ -27,17 +27,11 @@ private slots:
 private:
     PictureBox* box() const { return window->picFaceBox(); }
     QPoint at(QPoint view) const { return view + box()->clientOrigin(); }
-
-    std::shared_ptr<ScriptedDialogs> dialogs;
-    std::unique_ptr<frmMain> window;
 };
 
 void ViewRepaintTest::init()
 {
-    dialogs = std::make_shared<ScriptedDialogs>();
-    window = std::make_unique<frmMain>(dialogs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(openWindow());
     window->state().CurrentTool = QStringLiteral("Brush");
     window->state().FGColor = RGBColour(250, 20, 20);
 }

@@ -3,7 +3,7 @@
 #include "controls/OptionGroup.h"
 #include "controls/WidgetContainerHost.h"
 #include "controls/kuButtons_H.h"
-#include "platform/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QtTest>

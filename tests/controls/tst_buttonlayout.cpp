@@ -5,7 +5,7 @@
 #include "controls/PictureCache.h"
 #include "controls/WidgetContainerHost.h"
 #include "controls/kuButtons_H.h"
-#include "platform/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QRandomGenerator>

@@ -5,8 +5,8 @@
 #include "controls/WidgetContainerHost.h"
 #include "controls/kuButtons_H.h"
 #include "mainwindow/ButtonPopupFace.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/SystemColor.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "canvas/PaintingTools.h"
 #include "support/X11Session.h"
+#include "tools/PaintingTools.h"
 
 #include <QtTest>
 

@@ -1,13 +1,13 @@
 #include "canvas/PortraitCanvas.h"
+#include "document/EditingState.h"
 #include "files/JpegCodec.h"
 #include "files/PortraitFiles.h"
 #include "files/PortraitSamples.h"
 #include "files/cGdiPlus.h"
 #include "import/TestPictures.h"
-#include "mainwindow/EditingState.h"
 #include "platform/CommandError.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/StatusBar.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "mainwindow/ControlPanel.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
-#include "platform/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>

@@ -4,8 +4,8 @@
 #include "import/ImageLoader.h"
 #include "import/ImportHelper.h"
 #include "platform/CommandError.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/Surface.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
 #include <QBuffer>

@@ -6,8 +6,8 @@
 #include "mainwindow/ControlPanel.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/StatusBar.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
 #include <QBuffer>

@@ -6,8 +6,8 @@
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/StatusBar.h"
+#include "support/MainWindowFixture.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -64,7 +64,7 @@ QImage noisyQuadrants()
 
 // The colour work on the real window: the "Portrait" frame's full colour detail and
 // tolerance, the two colour commands with their keys, and panel 2's tooltip.
-class ColourWorkTest : public QObject {
+class ColourWorkTest : public QObject, MainWindowFixture {
     Q_OBJECT
 private slots:
     void init();
@@ -81,17 +81,11 @@ private slots:
 
 private:
     void save(int quality, bool fullColour, const QString& path);
-
-    std::shared_ptr<ScriptedDialogs> dialogs;
-    std::unique_ptr<frmMain> window;
 };
 
 void ColourWorkTest::init()
 {
-    dialogs = std::make_shared<ScriptedDialogs>();
-    window = std::make_unique<frmMain>(dialogs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(openWindow());
 }
 
 void ColourWorkTest::cleanup()

@@ -4,8 +4,8 @@
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/StatusBar.h"
+#include "support/MainWindowFixture.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -17,7 +17,7 @@
 #include <QToolButton>
 #include <QtTest>
 
-class FrmMainTest : public QObject {
+class FrmMainTest : public QObject, MainWindowFixture {
     Q_OBJECT
 private slots:
     void init();
@@ -37,18 +37,11 @@ private slots:
     void backgroundMoveRemovesOverlay();
     void closeAsksOnlyWithUnsavedChanges_data();
     void closeAsksOnlyWithUnsavedChanges();
-
-private:
-    std::shared_ptr<ScriptedDialogs> dialogs;
-    std::unique_ptr<frmMain> window;
 };
 
 void FrmMainTest::init()
 {
-    dialogs = std::make_shared<ScriptedDialogs>();
-    window = std::make_unique<frmMain>(dialogs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(openWindow());
 }
 
 void FrmMainTest::cleanup()

@@ -3,13 +3,13 @@
 #include "mainwindow/ColourWellsAndOptions.h"
 #include "mainwindow/ControlPanel.h"
 #include "mainwindow/frmMain.h"
-#include "platform/ScriptedDialogs.h"
+#include "support/MainWindowFixture.h"
 
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QtTest>
 
-class OptionsTest : public QObject {
+class OptionsTest : public QObject, MainWindowFixture {
     Q_OBJECT
 private slots:
     void init();
@@ -27,18 +27,11 @@ private slots:
     void swapsReadTheFills();
     void swappingTwiceRestores();
     void qualityOptions();
-
-private:
-    std::shared_ptr<ScriptedDialogs> dialogs;
-    std::unique_ptr<frmMain> window;
 };
 
 void OptionsTest::init()
 {
-    dialogs = std::make_shared<ScriptedDialogs>();
-    window = std::make_unique<frmMain>(dialogs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(openWindow());
 }
 
 void OptionsTest::gammaBox_data()

@@ -4,8 +4,8 @@
 #include "mainwindow/PictureDrop.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/StatusBar.h"
+#include "support/MainWindowFixture.h"
 #include "support/TestSupport.h"
 
 #include <QMimeData>
@@ -19,7 +19,7 @@ using TestSupport::tempPath;
 
 // Files dropped on the main window: a portrait opens, any other picture is imported
 // through the import window, and what is not one local file is refused at the door.
-class PictureDropTest : public QObject {
+class PictureDropTest : public QObject, MainWindowFixture {
     Q_OBJECT
 private slots:
     void init();
@@ -36,17 +36,11 @@ private:
     // Drags the data over the window and drops it; whether the drop was taken.
     bool drop(const QMimeData& data);
     static QMimeData* files(const QStringList& paths);
-
-    std::shared_ptr<ScriptedDialogs> dialogs;
-    std::unique_ptr<frmMain> window;
 };
 
 void PictureDropTest::init()
 {
-    dialogs = std::make_shared<ScriptedDialogs>();
-    window = std::make_unique<frmMain>(dialogs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(openWindow());
 }
 
 void PictureDropTest::cleanup()

@@ -1,13 +1,13 @@
+#include "document/EditingState.h"
 #include "files/PortraitFiles.h"
 #include "import/ImportCommand.h"
 #include "import/frmImport.h"
 #include "mainwindow/ColourWell.h"
 #include "mainwindow/ColourWellsAndOptions.h"
 #include "mainwindow/ControlPanel.h"
-#include "mainwindow/EditingState.h"
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/frmMain.h"
-#include "platform/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
 #include <QAction>

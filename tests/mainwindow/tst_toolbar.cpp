@@ -2,7 +2,7 @@
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
-#include "platform/ScriptedDialogs.h"
+#include "support/MainWindowFixture.h"
 
 #include <QAction>
 #include <QLabel>
@@ -11,7 +11,7 @@
 #include <QToolButton>
 #include <QtTest>
 
-class ToolbarTest : public QObject {
+class ToolbarTest : public QObject, MainWindowFixture {
     Q_OBJECT
 private slots:
     void init();
@@ -39,16 +39,11 @@ private:
         });
     }
     bool eyedropper() const { return window->picFaceBox()->cursor().shape() == Qt::BitmapCursor; }
-    std::shared_ptr<ScriptedDialogs> dialogs;
-    std::unique_ptr<frmMain> window;
 };
 
 void ToolbarTest::init()
 {
-    dialogs = std::make_shared<ScriptedDialogs>();
-    window = std::make_unique<frmMain>(dialogs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(openWindow());
 }
 
 void ToolbarTest::toolButtonsSetTheTool_data()

@@ -1,8 +1,8 @@
 #include "about/frmAbout.h"
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/frmMain.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/StatusBar.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QAbstractButton>
 #include <QAction>

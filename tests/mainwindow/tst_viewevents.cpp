@@ -1,9 +1,9 @@
-#include "canvas/PaintingTools.h"
 #include "mainwindow/ButtonPopupFace.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/StatusBar.h"
+#include "support/MainWindowFixture.h"
+#include "tools/PaintingTools.h"
 
 #include <QAction>
 #include <QtTest>
@@ -11,7 +11,7 @@
 // The magnified view's events as the window receives them: which parts of the picture
 // box are drawing area, undo during a held stroke, and the readout after a change under
 // a still pointer.
-class ViewEventsTest : public QObject {
+class ViewEventsTest : public QObject, MainWindowFixture {
     Q_OBJECT
 private slots:
     void init();
@@ -35,9 +35,6 @@ private:
     }
     Colour cell(int x, int y) const { return window->canvas().picPreview().pixel(x, y); }
     QImage portrait() const { return window->canvas().picPreview().image().copy(); }
-
-    std::shared_ptr<ScriptedDialogs> dialogs;
-    std::unique_ptr<frmMain> window;
 };
 
 namespace {
@@ -46,10 +43,7 @@ constexpr Colour White = RGBColour(255, 255, 255);
 
 void ViewEventsTest::init()
 {
-    dialogs = std::make_shared<ScriptedDialogs>();
-    window = std::make_unique<frmMain>(dialogs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(openWindow());
 }
 
 void ViewEventsTest::cleanup()

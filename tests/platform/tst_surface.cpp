@@ -1,9 +1,9 @@
 #include "platform/CommandError.h"
 #include "platform/Dialogs.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/Surface.h"
 #include "platform/SystemColor.h"
 #include "platform/Twips.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QtTest>

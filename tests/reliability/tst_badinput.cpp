@@ -2,8 +2,8 @@
 #include "import/TestPictures.h"
 #include "import/frmImport.h"
 #include "mainwindow/frmMain.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/StatusBar.h"
+#include "support/MainWindowFixture.h"
 #include "support/TestSupport.h"
 
 #include <QBuffer>
@@ -19,7 +19,7 @@ using TestSupport::patternImage;
 // Hostile and broken files through the editor's three file commands (Open, Import,
 // Save) on the real window: whatever the file, the editor stays up, says what went
 // wrong in one box, and neither the portrait nor any file on disk changes.
-class BadInputTest : public QObject {
+class BadInputTest : public QObject, MainWindowFixture {
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -44,8 +44,6 @@ private:
     // Runs Import; a window that does show is closed without a pick. True when it showed.
     bool importClosingWindow(const QString& path);
 
-    std::shared_ptr<ScriptedDialogs> dialogs;
-    std::unique_ptr<frmMain> window;
     QImage store, backBuffer;
     QString status;
     QString dir;
@@ -107,10 +105,7 @@ void BadInputTest::initTestCase()
 
 void BadInputTest::init()
 {
-    dialogs = std::make_shared<ScriptedDialogs>();
-    window = std::make_unique<frmMain>(dialogs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(openWindow());
     // A portrait worth keeping.
     window->canvas().loadPortrait(patternImage(48, 56));
 }

@@ -3,8 +3,8 @@
 #include "import/ImportHelper.h"
 #include "import/frmImport.h"
 #include "mainwindow/frmMain.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/StatusBar.h"
+#include "support/MainWindowFixture.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -19,7 +19,7 @@ using TestSupport::patternImage;
 // through the real Import command and its helper process: the editor must stay up, show
 // one error box and keep the portrait. The open path's and the property store's must be
 // refused cleanly.
-class ContainmentTest : public QObject {
+class ContainmentTest : public QObject, MainWindowFixture {
     Q_OBJECT
 private slots:
     void init();
@@ -34,8 +34,6 @@ private slots:
 
 private:
     static void regressions(const char* folder);
-    std::shared_ptr<ScriptedDialogs> dialogs;
-    std::unique_ptr<frmMain> window;
     int replayed = 0;
     int helperDied = 0;
 };
@@ -53,10 +51,7 @@ void ContainmentTest::regressions(const char* folder)
 
 void ContainmentTest::init()
 {
-    dialogs = std::make_shared<ScriptedDialogs>();
-    window = std::make_unique<frmMain>(dialogs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(openWindow());
     window->canvas().loadPortrait(patternImage(48, 56));
 }
 

@@ -6,7 +6,7 @@
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
-#include "platform/ScriptedDialogs.h"
+#include "support/MainWindowFixture.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -24,7 +24,7 @@ using TestSupport::patternImage;
 // run, and after every step the pixel store and the magnified back buffer must agree
 // cell by cell. Each step is written to a log; PICTORIA_STORM_SEED and
 // PICTORIA_STORM_STEPS replay a failing run exactly.
-class EventStormTest : public QObject {
+class EventStormTest : public QObject, MainWindowFixture {
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -41,8 +41,6 @@ private:
     void answerModalSoon(std::mt19937& rng, QString& what);
     QString storeAndBackBufferDisagree();
 
-    std::shared_ptr<ScriptedDialogs> dialogs;
-    std::unique_ptr<frmMain> window;
     QStringList importFiles;
     QStringList openFiles;
     QString saveDir;
@@ -125,10 +123,7 @@ void EventStormTest::initTestCase()
 void EventStormTest::init()
 {
     warnings.clear();
-    dialogs = std::make_shared<ScriptedDialogs>();
-    window = std::make_unique<frmMain>(dialogs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(openWindow());
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
 }

@@ -1,7 +1,7 @@
-#include "canvas/PaintingTools.h"
 #include "canvas/PortraitCanvas.h"
-#include "canvas/ToolEnvironment.h"
-#include "mainwindow/EditingState.h"
+#include "document/EditingState.h"
+#include "tools/PaintingTools.h"
+#include "tools/ToolEnvironment.h"
 
 #include <QApplication>
 #include <QtTest>

@@ -1,11 +1,11 @@
-#include "canvas/PaintingTools.h"
+#include "tools/PaintingTools.h"
 
 #include "canvas/ColourReduction.h"
 #include "canvas/PortraitCanvas.h"
-#include "canvas/ToolEnvironment.h"
-#include "mainwindow/EditingState.h"
+#include "document/EditingState.h"
 #include "platform/PictureBox.h"
 #include "platform/SystemColor.h"
+#include "tools/ToolEnvironment.h"
 
 #include <QPixmap>
 #include <algorithm>
@@ -34,7 +34,8 @@ void PaintingTools::picFace_MouseUp(int, int, float, float)
 {
     const bool stroke = m_mouseIsDown == -1;
     m_mouseIsDown = 0;
-    m_lastGamma.reset();
+    for (const ToolId id : Tools::All)
+        tool(id).strokeEnded();
     m_strokeCell.reset();
     if (stroke)
         m_canvas.endChange();
@@ -151,118 +152,26 @@ void PaintingTools::paintStep(int Button, int Shift)
             return;
     }
     m_env.setViewCursor(ToolEnvironment::ViewCursor::Crosshair);
-    const QString& tool = m_state.CurrentTool;
-    if (tool == QLatin1String("Selector")) {
-        if (isCell(cell.x(), cell.y()))
-            grabColour(Button, Shift);
+    const std::optional<ToolId> id = Tools::fromTag(m_state.CurrentTool);
+    if (!id)
         return;
+    ToolContext context{m_canvas, m_state, m_env};
+    tool(*id).step(ToolStep{Button, Shift, cell, cells, m_pressing, m_cursorColor}, context);
+}
+
+PaintingTool& PaintingTools::tool(ToolId id)
+{
+    switch (id) {
+    case ToolId::Brush:
+        return m_brush;
+    case ToolId::Selector:
+        return m_selector;
+    case ToolId::Fill:
+        return m_fill;
+    case ToolId::Replace:
+        return m_replace;
+    case ToolId::Gamma:
+        return m_gamma;
     }
-    if (tool == QLatin1String("Fill")) {
-        if (m_pressing && isCell(cell.x(), cell.y()))
-            fill(Button, cell.x(), cell.y());
-        return;
-    }
-    for (const QPoint c : cells) {
-        if (!isCell(c.x(), c.y()))
-            continue;
-        // The pointer's own cell uses the colour read under the pointer; the cells
-        // passed over use their own.
-        const Colour under = c == cell ? m_cursorColor : m_canvas.picPreview().pixel(c.x(), c.y());
-        if (tool == QLatin1String("Brush"))
-            brush(Button, c);
-        else if (tool == QLatin1String("Replace"))
-            replace(Button, c, under);
-        else if (tool == QLatin1String("Gamma"))
-            gamma(Button, c, under);
-    }
-}
-
-void PaintingTools::brush(int Button, QPoint cell)
-{
-    if (Button == MouseButton::Left)
-        m_canvas.commitCell(cell.x(), cell.y(), m_state.FGColor);
-    else if (Button == MouseButton::Right)
-        m_canvas.commitCell(cell.x(), cell.y(), m_state.BGColor);
-}
-
-void PaintingTools::replace(int Button, QPoint cell, Colour under)
-{
-    const bool left = Button == MouseButton::Left;
-    Colour find, put;
-    if (m_env.useForegroundBackgroundForReplace()) {
-        find = left ? m_state.BGColor : m_state.FGColor;
-        put = left ? m_state.FGColor : m_state.BGColor;
-    } else {
-        find = left ? m_state.R2Color : m_state.R1Color;
-        put = left ? m_state.R1Color : m_state.R2Color;
-    }
-    if (ColourReduction::within(under, find, m_state.Tolerance))
-        m_canvas.commitCell(cell.x(), cell.y(), put);
-}
-
-void PaintingTools::gamma(int Button, QPoint cell, Colour under)
-{
-    if (m_lastGamma == cell)
-        return;
-    const ColorParts parts = SplitColor(under);
-    const int d = Button == MouseButton::Left    ? m_state.GammaStep
-                  : Button == MouseButton::Right ? -m_state.GammaStep
-                                                 : 0;
-    const int r = std::clamp(parts.R + d, 0, 255);
-    const int g = std::clamp(parts.G + d, 0, 255);
-    const int b = std::clamp(parts.B + d, 0, 255);
-    m_canvas.commitCell(cell.x(), cell.y(), RGBColour(r, g, b));
-    m_lastGamma = cell;
-}
-
-void PaintingTools::grabColour(int Button, int Shift)
-{
-    m_env.setViewCursor(ToolEnvironment::ViewCursor::Eyedropper);
-    using Well = ToolEnvironment::Well;
-    const bool left = Button == MouseButton::Left;
-    const bool modified = Shift != 0;
-    const Well well = left ? (modified ? Well::Replace1 : Well::Foreground)
-                           : (modified ? Well::Replace2 : Well::Background);
-    m_env.pickColour(well, m_cursorColor);
-}
-
-void PaintingTools::fill(int Button, int px, int py)
-{
-    Colour c;
-    if (Button == MouseButton::Left)
-        c = m_state.FGColor;
-    else if (Button == MouseButton::Right)
-        c = m_state.BGColor;
-    else
-        return;
-    QList<QPoint> cells = fillRegion(m_canvas.picPreview(), px, py, m_state.Tolerance);
-    cells.removeIf([&](QPoint p) { return m_canvas.picPreview().pixel(p.x(), p.y()) == c; });
-    m_canvas.commitCells(cells, c); // nothing at all when every cell has the colour already
-}
-
-QList<QPoint> PaintingTools::fillRegion(const Surface& store, int x, int y, int tolerance)
-{
-    QList<QPoint> region;
-    const Colour target = store.pixel(x, y);
-    if (target == InvalidColour)
-        return region;
-    std::vector<bool> seen(std::size_t(store.width() * store.height()), false);
-    QList<QPoint> pending{QPoint(x, y)};
-    seen[std::size_t(y * store.width() + x)] = true;
-    while (!pending.isEmpty()) {
-        const QPoint p = pending.takeLast();
-        region << p;
-        for (const QPoint step : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
-            const QPoint n = p + step;
-            const Colour there = store.pixel(n.x(), n.y());
-            if (there == InvalidColour || !ColourReduction::within(there, target, tolerance))
-                continue; // also stops at the edge, where the read fails
-            auto&& mark = seen[std::size_t(n.y() * store.width() + n.x())];
-            if (!mark) {
-                mark = true;
-                pending << n;
-            }
-        }
-    }
-    return region;
+    return m_brush;
 }

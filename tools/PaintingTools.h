@@ -1,6 +1,13 @@
 #pragma once
 
+#include "canvas/PointerReadout.h"
 #include "platform/Colour.h"
+#include "tools/BrushTool.h"
+#include "tools/FillTool.h"
+#include "tools/GammaTool.h"
+#include "tools/ReplaceTool.h"
+#include "tools/SelectorTool.h"
+#include "tools/ToolId.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -10,12 +17,13 @@
 #include <optional>
 
 class PortraitCanvas;
+class Surface;
 class ToolEnvironment;
 struct EditingState;
 
 // The input side of the magnified view: pointer tracking on every move and press,
 // and the current tool applied to the cell under the pointer while a press holds.
-class PaintingTools {
+class PaintingTools : public PointerReadout {
     Q_DECLARE_TR_FUNCTIONS(PaintingTools)
 
 public:
@@ -31,16 +39,17 @@ public:
 
     std::int16_t MouseIsDown() const { return m_mouseIsDown; }
     Colour CursorColor() const { return m_cursorColor; }
-    ColorParts CursorRGB() const { return m_cursorRGB; }
-    float LastX() const { return m_lastX; }
-    float LastY() const { return m_lastY; }
-    std::optional<QPoint> LastGammaCell() const { return m_lastGamma; }
+    ColorParts CursorRGB() const override { return m_cursorRGB; }
+    float LastX() const override { return m_lastX; }
+    float LastY() const override { return m_lastY; }
+    std::optional<QPoint> LastGammaCell() const { return m_gamma.lastCell(); }
     // Image 1 of ilsRGB: the 16 x 16 swatch of the colour under the pointer.
-    const QImage& swatch() const { return m_swatch; }
+    const QImage& swatch() const override { return m_swatch; }
 
-    // The cells Fill changes from (x, y): the 4-connected cells whose colour differs from
-    // that cell's by at most the tolerance in each channel (0: exactly its colour).
-    static QList<QPoint> fillRegion(const class Surface& store, int x, int y, int tolerance = 0);
+    static QList<QPoint> fillRegion(const Surface& store, int x, int y, int tolerance = 0)
+    {
+        return FillTool::region(store, x, y, tolerance);
+    }
     // Panel 2's tooltip: the colour as hex and how many cells of the portrait hold it.
     static QString colourTip(Colour c, int cells);
     // The cells of the line from one cell to another, the first one left out.
@@ -50,11 +59,7 @@ private:
     void trackPointer(float X, float Y);
     void showReadout();
     void paintStep(int Button, int Shift);
-    void brush(int Button, QPoint cell);
-    void replace(int Button, QPoint cell, Colour under);
-    void gamma(int Button, QPoint cell, Colour under);
-    void grabColour(int Button, int Shift);
-    void fill(int Button, int px, int py);
+    PaintingTool& tool(ToolId id);
 
     PortraitCanvas& m_canvas;
     EditingState& m_state;
@@ -70,7 +75,12 @@ private:
     Colour m_swatchColour = 0;
     float m_lastX = 0;
     float m_lastY = 0;
-    std::optional<QPoint> m_lastGamma;
     std::optional<QPoint> m_strokeCell; // the cell of the stroke's previous position
     QImage m_swatch;
+
+    BrushTool m_brush;
+    SelectorTool m_selector;
+    FillTool m_fill;
+    ReplaceTool m_replace;
+    GammaTool m_gamma;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/QualityLevels.h"
 #include "platform/Colour.h"
 
 #include <QString>
@@ -12,8 +13,8 @@ struct EditingState {
     Colour R1Color = RGBColour(255, 255, 255);
     Colour R2Color = 0;
     std::uint8_t GammaStep = 15;
-    QString CurrentTool = QStringLiteral("Brush");
-    std::int32_t OutputQuality = 100;
+    QString CurrentTool = QStringLiteral("Brush"); // the tag of the tool's toolbar button
+    std::int32_t OutputQuality = QualityLevels[0].percent;
     std::uint8_t PopupAlpha = 204;
     QString Version = QStringLiteral("Version 1.1a");
     // JPEG at every quality keeps full colour resolution (4:4:4); off writes 4:2:0 below 100.
