@@ -52,6 +52,13 @@ private slots:
 
 private:
     QString writePicture(const QString& name, const QImage& image);
+    // A portrait worth keeping, loaded: its pixels and its magnified back buffer.
+    std::pair<QImage, QImage> keepAPortrait()
+    {
+        window->canvas().loadPortrait(patternImage(48, 56));
+        return {window->canvas().picPreview().image().copy(),
+                window->canvas().picBackBuffer().image().copy()};
+    }
     // Runs the command; inside the modal window, pick() runs, then the button is released.
     void importAndPick(const QString& path, const std::function<void(frmImport&)>& pick);
 
@@ -368,9 +375,7 @@ void ImportCommandTest::hostileFilesLeavePortraitAlone()
     QFETCH(QString, name);
     QFETCH(QString, why);
     // A portrait worth keeping.
-    window->canvas().loadPortrait(patternImage(48, 56));
-    const QImage portrait = window->canvas().picPreview().image().copy();
-    const QImage view = window->canvas().picBackBuffer().image().copy();
+    const auto [portrait, view] = keepAPortrait();
     const QString path = tempPath(name);
     QVERIFY(TestPictures::write(path, file));
 
@@ -491,9 +496,7 @@ void ImportCommandTest::damagedFilesAreRefused()
     QFETCH(QString, name);
     QFETCH(QByteArray, file);
     QFETCH(bool, refused);
-    window->canvas().loadPortrait(patternImage(48, 56));
-    const QImage portrait = window->canvas().picPreview().image().copy();
-    const QImage view = window->canvas().picBackBuffer().image().copy();
+    const auto [portrait, view] = keepAPortrait();
     const QString path = tempPath(name);
     QVERIFY(TestPictures::write(path, file));
 
