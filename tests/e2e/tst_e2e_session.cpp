@@ -140,7 +140,7 @@ void SessionE2E::closeAsksAboutUnsavedChanges()
     const QString question = closeWindow(session, id, &gone);
     if (!stroke) {
         QVERIFY2(gone, "an untouched portrait closes at once");
-        QVERIFY(session.process().waitForFinished(10000));
+        QVERIFY(session.waitForExit());
         QCOMPARE(session.process().exitCode(), 0);
         return;
     }
@@ -160,7 +160,7 @@ void SessionE2E::closeAsksAboutUnsavedChanges()
     }
     if (closes) {
         QVERIFY(session.waitForWindowGone(id));
-        QVERIFY(session.process().waitForFinished(10000));
+        QVERIFY(session.waitForExit());
         QCOMPARE(session.process().exitStatus(), QProcess::NormalExit);
         QVERIFY2(recoveryCopies(home.path()).isEmpty(), "a normal close leaves no recovery copy");
     } else {
@@ -187,7 +187,7 @@ void SessionE2E::killedRunIsRestored()
         paintCell(first, client, 7, 9);
         QVERIFY(waitForCopies(home.path(), 1));
         first.process().kill(); // SIGKILL: no chance to clean up
-        QVERIFY(first.process().waitForFinished(5000));
+        QVERIFY(first.waitForExit(5000));
     }
 
     X11Session second;
@@ -227,7 +227,7 @@ void SessionE2E::killedRunIsRestored()
     QCOMPARE(cellColour(second, client, 7, 9), QRgb(0));
     QVERIFY(closeWindow(second, id, &gone).isEmpty());
     QVERIFY2(gone, "undoing the restore leaves nothing unsaved");
-    QVERIFY(second.process().waitForFinished(10000));
+    QVERIFY(second.waitForExit());
 }
 
 void SessionE2E::fileOnTheCommandLineOpensAsOpenDoes()

@@ -77,6 +77,11 @@ void X11Session::stop()
     }
 }
 
+bool X11Session::waitForExit(int timeoutMs)
+{
+    return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
+}
+
 QString X11Session::xdotool(const QStringList& arguments, bool* ok)
 {
     QProcess p;
@@ -140,6 +145,11 @@ QString X11Session::windowTitle(const QString& windowId) const
 
 void X11Session::moveTo(int x, int y) const
 {
+    // "mousemove --sync" waits for the pointer to arrive, which never happens when it is
+    // already there (xdotool gives up after about 15 s).
+    const QString at = xdotool({"getmouselocation", "--shell"});
+    if (at.contains(QStringLiteral("X=%1\n").arg(x)) && at.contains(QStringLiteral("Y=%1\n").arg(y)))
+        return;
     xdotool({"mousemove", "--sync", QString::number(x), QString::number(y)});
 }
 

@@ -27,6 +27,9 @@ public:
     void stop();
     bool isRunning() const { return m_process.state() == QProcess::Running; }
     QProcess& process() { return m_process; }
+    // Whether the editor has ended or ends within the time; unlike QProcess::waitForFinished
+    // it is also true when the end was already seen while events were being processed.
+    bool waitForExit(int timeoutMs = 10000);
 
     // The first visible window whose title matches the regular expression exactly;
     // empty when none appears within the timeout.
