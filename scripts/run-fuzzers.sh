@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang in build-fuzz/ and runs each for a while.
+# Builds the libFuzzer targets with clang (in build-fuzz/ unless told otherwise) and runs each for a while.
 #   scripts/run-fuzzers.sh [seconds-per-target] [target...]
 # Default: 60 seconds each for fuzz_open, fuzz_import and fuzz_propertybag (the CI set).
 # fuzz_freeimage (FreeImage in-process, to hunt library crashers) runs only when named.
-# Corpora grow in build-fuzz/corpus/<target>; findings land in build-fuzz/findings/<target>.
+# Corpora grow in <build>/corpus/<target>; findings land in <build>/findings/<target>.
 # A target fails the script when it finds a crash, a leak or a timeout. fuzz_freeimage
 # keeps going past its findings (-fork with -ignore_crashes): they are FreeImage's, to be
 # replayed through the import helper (copy them to tests/regressions/import/).
@@ -14,13 +14,20 @@ shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then targets=(fuzz_open fuzz_import fuzz_propertybag); fi
 
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPICTORIA_FUZZ=ON \
-  -DPICTORIA_BUILD_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j2 --target "${targets[@]}" make_seeds
+# PICTORIA_FUZZ_BUILD names another clang tree to build them in (the test command's sanitizer
+# tree); a tree configured before keeps its compiler and build type.
+build="${PICTORIA_FUZZ_BUILD:-build-fuzz}"
+if [ -f "$build/CMakeCache.txt" ]; then
+  cmake -S . -B "$build" -DPICTORIA_FUZZ=ON >/dev/null
+else
+  CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPICTORIA_FUZZ=ON \
+    -DPICTORIA_BUILD_BENCH=OFF >/dev/null
+fi
+cmake --build "$build" -j2 --target "${targets[@]}" make_seeds
 
-seeds=build-fuzz/seeds
+seeds="$build/seeds"
 rm -rf "$seeds"
-QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 build-fuzz/fuzz/make_seeds "$seeds"
+QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 "$build/fuzz/make_seeds" "$seeds"
 
 export QT_QPA_PLATFORM=offscreen
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
@@ -32,8 +39,8 @@ for t in "${targets[@]}"; do
     fuzz_propertybag) seed_dir="$seeds/propertybag" ;;
     *) echo "unknown target $t" >&2; exit 2 ;;
   esac
-  corpus="build-fuzz/corpus/$t"
-  findings="build-fuzz/findings/$t"
+  corpus="$build/corpus/$t"
+  findings="$build/findings/$t"
   mkdir -p "$corpus" "$findings"
   regressions="tests/regressions/${t#fuzz_}"
   [ "$t" = fuzz_freeimage ] && regressions=tests/regressions/import
@@ -53,12 +60,12 @@ for t in "${targets[@]}"; do
     opts+=(-timeout=15)
   fi
   echo "== $t: $seconds s"
-  if ! ASAN_OPTIONS="$asan" "build-fuzz/fuzz/$t" "${opts[@]}" "$corpus" "$seed_dir" "${extra[@]}" \
-      >"build-fuzz/$t.log" 2>&1; then
-    echo "!! $t found a fault: see build-fuzz/$t.log and $findings/" >&2
+  if ! ASAN_OPTIONS="$asan" "$build/fuzz/$t" "${opts[@]}" "$corpus" "$seed_dir" "${extra[@]}" \
+      >"$build/$t.log" 2>&1; then
+    echo "!! $t found a fault: see $build/$t.log and $findings/" >&2
     status=1
   fi
   grep -E "stat::number_of_executed_units|stat::peak_rss_mb|^#[0-9]+ *DONE|INFO: fuzzed for" \
-    "build-fuzz/$t.log" | tail -3 || true
+    "$build/$t.log" | tail -3 || true
 done
 exit $status
