@@ -37,8 +37,6 @@ public:
 
     // The loaded picture, drawn by the loader.
     Surface& pictureSurface() { return m_picture; }
-    Surface& picImportBuffer() { return m_importBuffer; }
-    Surface& picRGB() { return m_rgb; }
 
     bool bMouseDown = false;
     int FadeDirection = 0;
@@ -114,8 +112,6 @@ private:
     StatusBar& m_status;
     std::function<Colour()> m_background;
     Surface m_picture;
-    Surface m_importBuffer;
-    Surface m_rgb;
     QScrollArea* m_scroll;
     QImage m_loaded;
     QSize m_shown;
