@@ -47,6 +47,8 @@ public:
     void picImage_MouseUp(int Button, int Shift, float X, float Y);
     void Form_MouseMove();
     void tmrFader_Timer();
+    // The portrait rendered into the main window's back buffer and view; every copy of
+    // the region brings it about by itself (the canvas redraws on the portrait's change).
     void DrawtoBB();
     void picImage_KeyDown(int KeyCode, int Shift);
     // One wheel notch; positive enlarges. The picture point under (x, y), in shown
