@@ -1,6 +1,6 @@
 #include "PortraitConverter.h"
 
-#include "canvas/PortraitGeometry.h"
+#include "document/PortraitGeometry.h"
 #include "files/PortraitFiles.h"
 #include "files/cGdiPlus.h"
 #include "import/ImageLoader.h"

@@ -170,7 +170,7 @@ void BM_DrawtoBB(benchmark::State& state)
 }
 BENCHMARK(BM_DrawtoBB)->Unit(benchmark::kMicrosecond);
 
-// Region copy, re-render of the magnified buffer, redraw of the main view.
+// Region copy, then the back buffer and the main view rendered from it in one pass.
 void BM_ImportDragStep(benchmark::State& state)
 {
     PortraitCanvas canvas;

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "canvas/PortraitGeometry.h"
+#include "document/PortraitDocument.h"
+#include "document/PortraitGeometry.h"
 #include "platform/Surface.h"
 
 #include <QList>
@@ -8,22 +9,28 @@
 #include <QPoint>
 #include <QUndoStack>
 #include <functional>
+#include <memory>
 
-// Where the portrait lives and how it is shown: the 1:1 pixel store (picPreview), the
-// back buffer holding it magnified as 8 x 8 blocks (picBackBuffer), the visible view
-// (picFace), the grid overlay (picGrid) and the one-colour swatch (picRGB).
+// How the portrait is shown: the back buffer holding it magnified as 8 x 8 blocks
+// (picBackBuffer), the visible view (picFace), the grid overlay (picGrid) and the
+// one-colour swatch (picRGB), kept in step with the document, which it redraws from on
+// every change the document announces.
 //
-// Every change to the portrait's pixels passes through commitCell, commitCells or one
-// of the whole-portrait replacements, and each ends with portraitChanged(). That is
-// also where the history is kept: each change outside a transaction is one undo step,
-// and a transaction (a stroke, an import) is one step however many changes it holds.
+// The document's pixel store (picPreview), its changes and its history are reachable here
+// too, as the calls the painting tools and commands make: each forwards to the document.
+// portraitChanged() follows every change, once the view shows it.
 class PortraitCanvas : public QObject {
     Q_OBJECT
 public:
     static constexpr Colour GridLineColour = RGBColour(50, 50, 50);
     static constexpr Colour GridKeyColour = RGBColour(0, 0, 255);
 
+    // With a document of its own, or showing one that outlives it.
     explicit PortraitCanvas(QObject* parent = nullptr);
+    explicit PortraitCanvas(PortraitDocument& document, QObject* parent = nullptr);
+
+    PortraitDocument& document() { return m_document; }
+    const PortraitDocument& document() const { return m_document; }
 
     Surface& picPreview() { return m_preview; }
     Surface& picBackBuffer() { return m_backBuffer; }
@@ -61,46 +68,41 @@ public:
     // One cell of the back buffer as a solid 8 x 8 block, through the swatch.
     void blockFill(int x, int y, Colour c);
 
-    // The common end of the painting tools: back buffer, view and pixel store in step.
-    void commitCell(int x, int y, Colour c);
+    // The common end of the painting tools: pixel store, back buffer and view in step.
+    void commitCell(int x, int y, Colour c) { m_document.setCell(x, y, c); }
     // Many cells as one change (Fill); the view is redrawn once.
-    void commitCells(const QList<QPoint>& cells, Colour c);
+    void commitCells(const QList<QPoint>& cells, Colour c) { m_document.setCells(cells, c); }
 
-    // Whole-portrait replacements.
-    // Open: the picture drawn from the top-left corner over the store's background.
-    void loadPortrait(const QImage& picture);
+    // Whole-portrait replacements (see PortraitDocument); the view follows.
+    void loadPortrait(const QImage& picture) { m_document.loadPortrait(picture); }
     // New: store, view and back buffer cleared to the colour.
     void newPortrait(Colour background);
-    // Import: the 48 x 56 region of source at (rx, ry), background where it lies outside.
-    // The caller renders the back buffer (the import window does it through its own buffer).
-    void importRegion(const QImage& source, int rx, int ry, Colour background);
+    void importRegion(const QImage& source, int rx, int ry, Colour background)
+    {
+        m_document.importRegion(source, rx, ry, background);
+    }
+    void restorePortrait(const QImage& portrait) { m_document.restorePortrait(portrait); }
     // Replace the back buffer with an already magnified rendering and redraw the view.
     void setBackBuffer(const Surface& magnified);
-    // The store's whole image, back buffer and view rebuilt from it.
-    void restorePortrait(const QImage& portrait);
 
-    QUndoStack& history() { return m_history; }
-    // Whether the portrait differs from the history's clean point (where it was last
-    // opened, saved or made new); a stroke still held counts as a change.
-    bool isModified() const { return !m_history.isClean() || inChange(); }
-    static constexpr int HistoryLimit = 1000;
-    // Changes between begin and end become one undo step (nesting is counted).
-    void beginChange();
-    void endChange();
-    bool inChange() const { return m_changeDepth > 0; }
-    // Undo and redo as the user asks for them: refused while a change is under way (a
-    // held stroke, an import pick), whose end would otherwise record over the step.
-    void undo();
-    void redo();
-    // Used by the history itself: restores without recording a new step.
-    void restoreFromHistory(const QImage& portrait);
+    QUndoStack& history() { return m_document.history(); }
+    bool isModified() const { return m_document.isModified(); }
+    static constexpr int HistoryLimit = PortraitDocument::HistoryLimit;
+    void beginChange() { m_document.beginChange(); }
+    void endChange() { m_document.endChange(); }
+    bool inChange() const { return m_document.inChange(); }
+    void undo() { m_document.undo(); }
+    void redo() { m_document.redo(); }
+    void restoreFromHistory(const QImage& portrait) { m_document.restoreFromHistory(portrait); }
 
 signals:
     void portraitChanged();
 
 private:
-    void changed();
-    void recordStep();
+    PortraitCanvas(std::unique_ptr<PortraitDocument> own, PortraitDocument* shown, QObject* parent);
+    // The view's answer to a change of the document: the changed cells re-rendered from
+    // the store (all of it, magnified in one pass, for a replacement).
+    void showChange(const QRect& cells);
     // The surfaces as the fast paths expect them (the layout pass keeps them so).
     bool standardSizes() const;
     // Whether the view is the composition of the back buffer and the grid except for
@@ -121,13 +123,11 @@ private:
     qint64 m_standardGridKey = -1;
 
     std::function<bool()> m_gridOn;
-    Surface m_preview;
+    std::unique_ptr<PortraitDocument> m_ownDocument;
+    PortraitDocument& m_document;
+    Surface& m_preview; // the document's store
     Surface m_backBuffer;
     Surface m_face;
     Surface m_grid;
     Surface m_rgb;
-    QUndoStack m_history;
-    QImage m_recorded; // the portrait as the top of the history has it
-    int m_changeDepth = 0;
-    bool m_restoring = false;
 };

@@ -21,26 +21,17 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 using namespace Portrait;
 
 namespace {
 constexpr int ContainerMargin = 4;
-
-// Through the C library's memcpy, opaque to the optimiser, so the constant size does not become a
-// slow inlined string move.
-[[gnu::noipa]] void copyRow(QRgb* d, const QRgb* s, int n)
-{
-    std::memcpy(d, s, std::size_t(n) * sizeof(QRgb));
-}
 } // namespace
 
 frmImport::frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Colour()> background,
                      QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_canvas(canvas), m_status(status), m_background(std::move(background)), m_picture(1, 1, 0),
-      m_importBuffer(ViewWidth, ViewHeight, 0), m_rgb(21, 21, 0)
+      m_canvas(canvas), m_status(status), m_background(std::move(background)), m_picture(1, 1, 0)
 {
     setObjectName(QStringLiteral("frmImport"));
     setWindowTitle(tr("Import Picture"));
@@ -306,7 +297,6 @@ void frmImport::copyRegion(const ImportRegion& region)
         const QPoint at = part.isEmpty() ? QPoint() : region.origin - part.topLeft();
         m_canvas.importRegion(pixels, at.x(), at.y(), m_background());
     }
-    DrawtoBB();
     m_status.setPanelText(1, statusText(region));
 }
 
@@ -405,7 +395,6 @@ void frmImport::fitAndTake()
     const QSize frame(ImportRegion::Width, ImportRegion::Height);
     const QImage portrait = PictureScale::fitInside(m_loaded, frame, toQRgb(m_background()));
     m_canvas.importRegion(portrait, 0, 0, m_background());
-    DrawtoBB();
     m_status.setPanelText(
         1, tr("Image imported (0, 0 to %1, %2).").arg(m_loaded.width()).arg(m_loaded.height()));
     bMouseDown = false;
@@ -549,36 +538,8 @@ void frmImport::hideEvent(QHideEvent* event)
 
 void frmImport::DrawtoBB()
 {
-    const Surface& preview = m_canvas.picPreview();
-    if (m_importBuffer.size() == QSize(ViewWidth, ViewHeight) && m_rgb.width() >= Zoom &&
-        m_rgb.height() >= Zoom && preview.size() == QSize(Width, Height)) {
-        // The same pixels as a block copy from the swatch per cell, a row of blocks at a time.
-        QRgb row[ViewWidth];
-        Colour last = m_rgb.backColor();
-        for (int i = 0; i < Height; ++i) {
-            const auto* store = reinterpret_cast<const QRgb*>(preview.image().constScanLine(i));
-            for (int j = 0; j < Width; ++j)
-                std::fill(row + Zoom * j, row + Zoom * (j + 1), toQRgb(fromQRgb(store[j])) | 0xFF000000u);
-            if (i == Height - 1)
-                last = fromQRgb(store[Width - 1]);
-            for (int k = 0; k < Zoom; ++k)
-                copyRow(reinterpret_cast<QRgb*>(m_importBuffer.image().scanLine(Zoom * i + k)), row,
-                        ViewWidth);
-        }
-        m_rgb.setBackColor(last); // the swatch ends as the last cell left it
-        m_importBuffer.present();
-        m_canvas.setBackBuffer(m_importBuffer);
-        return;
-    }
-    for (int i = 0; i < Height; ++i) {
-        for (int j = 0; j < Width; ++j) {
-            m_rgb.setBackColor(preview.pixel(j, i));
-            m_importBuffer.copyFrom(m_rgb, Zoom * j, Zoom * i, Zoom, Zoom, 0, 0);
-        }
-    }
-    m_importBuffer.present();
-    // The main window's back buffer takes the rendering and its view is redrawn.
-    m_canvas.setBackBuffer(m_importBuffer);
+    // The main window's back buffer and view, rendered from the portrait in one pass.
+    m_canvas.DrawtoBB();
 }
 
 void frmImport::mouseMoveEvent(QMouseEvent* event)

@@ -37,8 +37,6 @@ public:
 
     // The loaded picture, drawn by the loader.
     Surface& pictureSurface() { return m_picture; }
-    Surface& picImportBuffer() { return m_importBuffer; }
-    Surface& picRGB() { return m_rgb; }
 
     bool bMouseDown = false;
     int FadeDirection = 0;
@@ -49,6 +47,8 @@ public:
     void picImage_MouseUp(int Button, int Shift, float X, float Y);
     void Form_MouseMove();
     void tmrFader_Timer();
+    // The portrait rendered into the main window's back buffer and view; every copy of
+    // the region brings it about by itself (the canvas redraws on the portrait's change).
     void DrawtoBB();
     void picImage_KeyDown(int KeyCode, int Shift);
     // One wheel notch; positive enlarges. The picture point under (x, y), in shown
@@ -114,8 +114,6 @@ private:
     StatusBar& m_status;
     std::function<Colour()> m_background;
     Surface m_picture;
-    Surface m_importBuffer;
-    Surface m_rgb;
     QScrollArea* m_scroll;
     QImage m_loaded;
     QSize m_shown;

@@ -1,6 +1,6 @@
 #include "mainwindow/PictureDrop.h"
 
-#include "canvas/PortraitGeometry.h"
+#include "document/PortraitGeometry.h"
 #include "files/cGdiPlus.h"
 
 #include <QDropEvent>

@@ -107,14 +107,14 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
 
     QAction* undo = new QAction(tr("Undo"), this);
     undo->setShortcuts(QKeySequence::Undo);
-    undo->setEnabled(m_canvas.history().canUndo());
-    connect(&m_canvas.history(), &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
-    connect(undo, &QAction::triggered, &m_canvas, &PortraitCanvas::undo);
+    undo->setEnabled(m_document.history().canUndo());
+    connect(&m_document.history(), &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    connect(undo, &QAction::triggered, &m_document, &PortraitDocument::undo);
     QAction* redo = new QAction(tr("Redo"), this);
     redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    redo->setEnabled(m_canvas.history().canRedo());
-    connect(&m_canvas.history(), &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
-    connect(redo, &QAction::triggered, &m_canvas, &PortraitCanvas::redo);
+    redo->setEnabled(m_document.history().canRedo());
+    connect(&m_document.history(), &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    connect(redo, &QAction::triggered, &m_document, &PortraitDocument::redo);
     addActions({undo, redo});
 
     m_recovery = std::make_unique<PortraitRecovery>([this] {

@@ -26,7 +26,8 @@ class QLabel;
 class StatusBar;
 
 // The main window: composition root of the editor. It owns the controls, the
-// editing state and the canvas, and hands each event to the part that handles it.
+// editing state, the portrait (document and canvas), and hands each event to the
+// part that handles it.
 class frmMain : public QWidget {
     Q_OBJECT
 public:
@@ -42,6 +43,7 @@ public:
     EditingState& state() { return m_state; }
     const EditingState& state() const { return m_state; }
     const QString& Version() const { return m_state.Version; }
+    PortraitDocument& document() { return m_document; }
     PortraitCanvas& canvas() { return m_canvas; }
     Dialogs& dialogs() { return *m_dialogs; }
 
@@ -109,7 +111,8 @@ private:
 
     std::shared_ptr<Dialogs> m_dialogs;
     EditingState m_state;
-    PortraitCanvas m_canvas;
+    PortraitDocument m_document;
+    PortraitCanvas m_canvas{m_document};
     MainToolBar* m_toolbar;
     StatusBar* m_statusBar;
     PictureBox* m_faceBox;

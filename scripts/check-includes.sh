@@ -2,7 +2,8 @@
 # Fails when a product file includes a folder above its own. Includes run one way:
 #   platform <- controls
 #   platform <- document <- canvas <- tools <- files <- import, about <- mainwindow <- app
-# (the button gallery sees platform and controls only). Usage: check-includes.sh [tree]
+# (the button gallery sees platform and controls only), and document/ includes no Qt Widgets
+# header. Usage: check-includes.sh [tree]
 set -euo pipefail
 root="${1:-$(dirname "$0")/..}"
 cd "$root"
@@ -40,4 +41,20 @@ for folder in "${!allowed[@]}"; do
     esac
   done < <(grep -rnE --include='*.cpp' --include='*.h' '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^/"]+/' "$folder" || true)
 done
+# document/ holds no widgets: a header only Qt Widgets has (not Qt GUI or Core as well).
+qt_headers=$(qtpaths6 --query QT_INSTALL_HEADERS 2>/dev/null || true)
+if [ -d document ] && [ -d "$qt_headers/QtWidgets" ]; then
+  while IFS= read -r hit; do
+    file=${hit%%:*}
+    rest=${hit#*:}
+    line=${rest%%:*}
+    header=$(sed -E 's/.*#[[:space:]]*include[[:space:]]*<([^>]+)>.*/\1/' <<<"$rest")
+    header=${header#QtWidgets/}
+    if [ -e "$qt_headers/QtWidgets/$header" ] && [ ! -e "$qt_headers/QtGui/$header" ] &&
+      [ ! -e "$qt_headers/QtCore/$header" ]; then
+      echo "$file:$line: document/ must not include a widget header: ${rest#*:}" >&2
+      status=1
+    fi
+  done < <(grep -rnE --include='*.cpp' --include='*.h' '^[[:space:]]*#[[:space:]]*include[[:space:]]*<' document || true)
+fi
 exit $status

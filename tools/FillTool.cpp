@@ -2,8 +2,8 @@
 
 #include "canvas/ColourReduction.h"
 #include "canvas/PortraitCanvas.h"
-#include "canvas/PortraitGeometry.h"
 #include "document/EditingState.h"
+#include "document/PortraitGeometry.h"
 #include "platform/PictureBox.h"
 
 #include <vector>

@@ -1,7 +1,7 @@
 #include "tools/PaintingTool.h"
 
 #include "canvas/PortraitCanvas.h"
-#include "canvas/PortraitGeometry.h"
+#include "document/PortraitGeometry.h"
 
 void CellTool::step(const ToolStep& step, ToolContext& context)
 {

@@ -1,6 +1,6 @@
 #include "tools/SelectorTool.h"
 
-#include "canvas/PortraitGeometry.h"
+#include "document/PortraitGeometry.h"
 #include "platform/PictureBox.h"
 #include "platform/Surface.h"
 #include "tools/ToolEnvironment.h"

@@ -3,12 +3,12 @@
 #include <QImage>
 #include <QUndoCommand>
 
-class PortraitCanvas;
+class PortraitDocument;
 
 // One undoable change of the portrait: its pixels before and after.
 class PortraitChange : public QUndoCommand {
 public:
-    PortraitChange(PortraitCanvas& canvas, QImage before, QImage after);
+    PortraitChange(PortraitDocument& document, QImage before, QImage after);
 
     void undo() override;
     void redo() override;
@@ -17,7 +17,7 @@ public:
     const QImage& after() const { return m_after; }
 
 private:
-    PortraitCanvas& m_canvas;
+    PortraitDocument& m_document;
     QImage m_before;
     QImage m_after;
     bool m_applied = true; // pushed after the change was made
