@@ -6,6 +6,13 @@
 
 // Colour arithmetic of the button control. All results are plain RGB (0x00BBGGRR).
 
+// The fixed colours the styles and face parts draw with.
+namespace PlainColour {
+inline constexpr Colour White = 0xFFFFFF;
+inline constexpr Colour Black = 0x000000;
+inline constexpr Colour Grey = 0x808080;
+} // namespace PlainColour
+
 // Adds amount to each channel (blue optionally scaled by its own size), clamps to
 // 0..255, optionally inverts; with avoidBlackWhite a result of pure black or white is
 // retried with the amount negated (0 becomes 64).

@@ -11,11 +11,9 @@
 
 using namespace kuButtons;
 
-namespace {
+using namespace PlainColour;
 
-constexpr Colour White = 0xFFFFFF;
-constexpr Colour Black = 0x000000;
-constexpr Colour Grey = 0x808080;
+namespace {
 
 void drawText(ButtonCanvas& cv, const ButtonState& s, const QRect& rect, Colour colour, int dx, int dy)
 {

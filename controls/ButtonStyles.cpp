@@ -7,11 +7,10 @@
 
 using namespace kuButtons;
 
+using namespace PlainColour;
+
 namespace {
 
-constexpr Colour White = 0xFFFFFF;
-constexpr Colour Black = 0x000000;
-constexpr Colour Grey = 0x808080;
 constexpr qint64 None = ButtonEdges::None;
 using Table = ButtonEdges::Table;
 constexpr auto Inner = ButtonEdges::Inner;

@@ -1,13 +1,14 @@
 #include "controls/PicturePainter.h"
 
 #include "controls/ButtonCanvas.h"
+#include "controls/ButtonColours.h"
 #include "controls/ButtonState.h"
 
 #include <QPainter>
 
-namespace {
+using namespace PlainColour;
 
-constexpr Colour Grey = 0x808080;
+namespace {
 
 // The picture at its drawing size and how to tell its transparent pixels.
 struct Source {
