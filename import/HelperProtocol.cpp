@@ -17,6 +17,7 @@ constexpr std::uint32_t tag(const char (&t)[5])
 constexpr std::uint32_t TagMessage = tag("MSG ");
 constexpr std::uint32_t TagResult = tag("RSLT");
 constexpr std::uint32_t TagPixels = tag("PIXS");
+constexpr std::uint32_t TagSharedPixels = tag("SHMP");
 constexpr std::uint32_t TagEnd = tag("END ");
 
 void put32(std::string& s, std::uint32_t v)
@@ -82,6 +83,13 @@ std::string pixelsHeader(std::uint32_t pixelCount)
     return s;
 }
 
+std::string sharedPixelsFrame(std::uint32_t pixelCount)
+{
+    std::string payload;
+    put32(payload, pixelCount * 4u);
+    return frame(TagSharedPixels, payload);
+}
+
 std::string endFrame()
 {
     return frame(TagEnd, {});
@@ -118,6 +126,13 @@ bool Reader::startFrame()
             return fail("pixel frame does not match the picture's size");
         m_picture.pixels.assign(std::size_t(m_picture.width) * m_picture.height, 0);
         m_pixelBytesRead = 0;
+    } else if (m_tag == TagSharedPixels) {
+        if (!m_sharedMemory)
+            return fail("shared pixels without shared memory");
+        if (!m_haveResult || !m_picture.converted || m_havePixels)
+            return fail("pixels without a result that announces them");
+        if (m_length != 4)
+            return fail("shared pixel frame of a wrong length");
     } else if (m_tag == TagEnd) {
         if (m_length != 0)
             return fail("end frame with a payload");
@@ -173,6 +188,10 @@ bool Reader::finishFrame()
         m_haveResult = true;
     } else if (m_tag == TagPixels) {
         m_havePixels = true;
+    } else if (m_tag == TagSharedPixels) {
+        if (get32(p) != std::uint64_t(m_picture.width) * m_picture.height * 4u)
+            return fail("shared pixels do not match the picture's size");
+        m_havePixels = m_pixelsShared = true;
     } else if (m_tag == TagEnd) {
         m_ended = true;
     }

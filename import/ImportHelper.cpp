@@ -1,5 +1,7 @@
 #include "import/ImportHelper.h"
 
+#include "import/SharedPixels.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -7,6 +9,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -21,6 +24,20 @@ void limit(int resource, rlim_t value)
 {
     const rlimit r{value, value};
     ::setrlimit(resource, &r);
+}
+
+// The pipe's pixel words already have QImage::Format_ARGB32's layout; the image takes
+// the buffer over instead of copying it, and is opaque RGB32 when every pixel is.
+QImage wrapPixels(FreeImageLibrary::DecodedPicture& picture)
+{
+    const bool opaque = std::all_of(picture.pixels.begin(), picture.pixels.end(),
+                                    [](std::uint32_t p) { return p >> 24 == 0xFF; });
+    auto* words = new std::vector<std::uint32_t>(std::move(picture.pixels));
+    picture.pixels.clear();
+    return QImage(
+        reinterpret_cast<const uchar*>(words->data()), int(picture.width), int(picture.height),
+        qsizetype(picture.width) * 4, opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32,
+        [](void* p) { delete static_cast<std::vector<std::uint32_t>*>(p); }, words);
 }
 
 } // namespace
@@ -72,16 +89,24 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
     process.setInputChannelMode(QProcess::ManagedInputChannel);
     const rlim_t memory = rlim_t(settings.memoryLimitBytes);
     const rlim_t cpu = rlim_t(settings.cpuSeconds);
+    // The pixels' memory keeps its number in the child, which learns it from its arguments.
+    SharedPixels shared;
+    const int sharedFd = shared.descriptor();
+    QStringList arguments;
+    if (sharedFd >= 0)
+        arguments << QStringLiteral("--shared-pixels") << QString::number(sharedFd);
     // Runs in the child between fork and exec: only async-signal-safe calls.
-    process.setChildProcessModifier([memory, cpu, pictureFd] {
+    process.setChildProcessModifier([memory, cpu, pictureFd, sharedFd] {
         if (::dup2(pictureFd, STDIN_FILENO) < 0)
+            ::_exit(127);
+        if (sharedFd >= 0 && ::fcntl(sharedFd, F_SETFD, 0) != 0)
             ::_exit(127);
         limit(RLIMIT_AS, memory);
         limit(RLIMIT_CPU, cpu);
         limit(RLIMIT_CORE, 0);
         limit(RLIMIT_FSIZE, 0);
     });
-    process.start(settings.program.isEmpty() ? defaultProgram() : settings.program, {});
+    process.start(settings.program.isEmpty() ? defaultProgram() : settings.program, arguments);
     if (!process.waitForStarted(settings.timeoutMs)) {
         run.status = Status::NotStarted;
         run.detail = tr("The import helper could not be started (%1).").arg(process.errorString());
@@ -89,7 +114,7 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
     }
     process.closeWriteChannel();
 
-    HelperProtocol::Reader reader;
+    HelperProtocol::Reader reader(sharedFd >= 0);
     QDeadlineTimer deadline(settings.timeoutMs);
     bool timedOut = false;
     auto drain = [&] {
@@ -136,8 +161,16 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
         run.status = Status::BadAnswer;
         run.detail = tr("The import helper ended without a complete answer.");
     } else {
-        run.status = Status::Finished;
+        // Only now that the helper has ended: nothing writes to the pixels any more.
+        std::string why;
         run.picture = std::move(reader.picture());
+        if (run.picture.converted)
+            run.pixels = reader.pixelsShared() ? shared.map(run.picture.width, run.picture.height, why)
+                                               : wrapPixels(run.picture);
+        run.status = run.picture.converted && run.pixels.isNull() ? Status::BadAnswer : Status::Finished;
+        if (run.status == Status::BadAnswer)
+            run.detail =
+                tr("The import helper sent an invalid answer (%1).").arg(QString::fromStdString(why));
     }
     return run;
 }

@@ -1,7 +1,7 @@
-# The import helper, built beside the editor: libjpeg-turbo for JPEG, FreeImage for the
-# rest, and Qt's image readers when FreeImage gives no pixels, run in this short-lived
-# child process, never in the editor. It links the adapter, the JPEG decoder, the frame
-# format, the bitmap header check and the bounded reader, and of Qt only QtGui; libseccomp
+# The import helper, built beside the editor: libjpeg-turbo for JPEG, libpng for PNG,
+# FreeImage for the rest, and Qt's image readers when those give no pixels, run in this
+# short-lived child process, never in the editor. It links the adapter, the JPEG and PNG
+# decoders, the frame format, the bitmap header check and the bounded reader, and of Qt only QtGui; libseccomp
 # for its system-call filter.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(SECCOMP REQUIRED IMPORTED_TARGET libseccomp)
@@ -11,11 +11,12 @@ add_executable(pictoria-import-helper
   ${CMAKE_CURRENT_LIST_DIR}/helper/SandboxSelfTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FreeImageLibrary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegDecoder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PngDecoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HelperProtocol.cpp
   ${CMAKE_SOURCE_DIR}/platform/BitmapHeader.cpp
   ${CMAKE_SOURCE_DIR}/platform/BoundedImageReader.cpp)
 target_include_directories(pictoria-import-helper PRIVATE ${CMAKE_SOURCE_DIR} ${FREEIMAGE_INCLUDE_DIR})
-target_link_libraries(pictoria-import-helper PRIVATE ${FREEIMAGE_LIBRARY} JPEG::JPEG Qt6::Gui PkgConfig::SECCOMP)
+target_link_libraries(pictoria-import-helper PRIVATE ${FREEIMAGE_LIBRARY} JPEG::JPEG PNG::PNG Qt6::Gui PkgConfig::SECCOMP)
 
 # The editor looks beside its own binary first; tests and benchmarks, which live
 # elsewhere, fall back to the build's copy. Everything linking the core builds the

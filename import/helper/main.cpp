@@ -1,15 +1,18 @@
 // pictoria-import-helper: decodes one picture, handed over as an open descriptor on
 // standard input, and writes the result to standard output in the frames of
-// HelperProtocol. Before it reads the picture it enters a sandbox (see Sandbox.h). JPEG
-// goes to libjpeg-turbo; every other format to FreeImage first and, when it gives no
-// pixels, to Qt's image readers. A picture whose data end
-// early is refused, not made up. It runs as a short-lived child of the editor under
-// memory, CPU and time limits, so a decoder fault on a hostile file ends this process
-// instead of the editor.
+// HelperProtocol. Given --shared-pixels <descriptor> (a memory file of the editor's, see
+// SharedPixels), the pixels go there, written by the decoder itself, and only their
+// frame through the pipe. Before it reads the picture it enters a sandbox (see
+// Sandbox.h). JPEG goes to libjpeg-turbo, PNG to libpng; every other format to FreeImage
+// first and, when it gives no pixels, to Qt's image readers, as do JPEG and PNG files
+// those refuse. A picture whose data end early is refused, not made up. It runs as a short-lived child of the
+// editor under memory, CPU and time limits, so a decoder fault on a hostile file ends this process instead of
+// the editor.
 #include "import/FreeImageLibrary.h"
 #include "import/HelperProtocol.h"
 #include "import/ImportLimits.h"
 #include "import/JpegDecoder.h"
+#include "import/PngDecoder.h"
 #include "import/helper/Sandbox.h"
 #include "import/helper/SandboxSelfTest.h"
 #include "platform/BitmapHeader.h"
@@ -28,6 +31,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -38,6 +42,11 @@ using FreeImageLibrary::DecodedPicture;
 using FreeImageLibrary::Fallback;
 
 int out = -1;
+
+// The editor's memory for the pixels, -1 without one, and the helper's writable mapping
+// of its start once a decoder asked for it.
+int sharedFd = -1;
+std::uint32_t* sharedPixels = nullptr;
 
 bool writeAll(const char* data, std::size_t size)
 {
@@ -204,6 +213,30 @@ QImage readWithQt(const std::vector<unsigned char>& bytes, DecodedPicture& pictu
     return {};
 }
 
+// The descriptor the editor named, which must be a file at least that large: a mapping
+// past its end would fault on the first write.
+int sharedDescriptor(const char* text)
+{
+    char* end = nullptr;
+    const long fd = std::strtol(text, &end, 10);
+    struct stat info {};
+    if (*text == '\0' || *end != '\0' || fd <= STDERR_FILENO || fd > 65535 || ::fstat(int(fd), &info) != 0 ||
+        !S_ISREG(info.st_mode))
+        return -1;
+    return int(fd);
+}
+
+std::uint32_t* mapShared(std::uint32_t width, std::uint32_t height)
+{
+    const std::size_t bytes = std::size_t(width) * height * 4;
+    struct stat info {};
+    if (sharedFd < 0 || bytes == 0 || ::fstat(sharedFd, &info) != 0 || std::uint64_t(info.st_size) < bytes)
+        return nullptr;
+    void* address = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, sharedFd, 0);
+    sharedPixels = address == MAP_FAILED ? nullptr : static_cast<std::uint32_t*>(address);
+    return sharedPixels;
+}
+
 // Qt's 32-bit formats have the frames' word layout, one row after another.
 bool writeRows(const QImage& image)
 {
@@ -213,14 +246,33 @@ bool writeRows(const QImage& image)
     return true;
 }
 
+// Pixels FreeImage or Qt's readers gave, copied into the shared memory; false when it
+// cannot hold them.
+bool placeShared(const DecodedPicture& picture, const QImage& qtPixels)
+{
+    std::uint32_t* to = mapShared(picture.width, picture.height);
+    if (!to)
+        return false;
+    if (picture.fallback != Fallback::Decoded) {
+        std::memcpy(to, picture.pixels.data(), picture.pixels.size() * 4);
+        return true;
+    }
+    for (int y = 0; y < qtPixels.height(); ++y)
+        std::memcpy(to + std::size_t(y) * picture.width, qtPixels.constScanLine(y),
+                    std::size_t(picture.width) * 4);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if ((argc == 3 || argc == 4) && std::strcmp(argv[1], SandboxSelfTest::Flag) == 0)
         return SandboxSelfTest::run(argv[2], argc == 4 ? argv[3] : nullptr);
-    if (argc != 1) {
-        std::fprintf(stderr, "usage: %s < picture-file\n", argv[0]);
+    if (argc == 3 && std::strcmp(argv[1], "--shared-pixels") == 0)
+        sharedFd = sharedDescriptor(argv[2]);
+    if (argc != 1 && sharedFd < 0) {
+        std::fprintf(stderr, "usage: %s [--shared-pixels descriptor] < picture-file\n", argv[0]);
         return 2;
     }
     std::signal(SIGPIPE, SIG_IGN);
@@ -233,7 +285,7 @@ int main(int argc, char** argv)
     // Everything the decoders load lazily is loaded before the sandbox is entered.
     FreeImageLibrary::initialise();
     const std::unique_ptr<QGuiApplication> qt = startQtOffscreen(argv[0]);
-    if (!Sandbox::enter(out).entered)
+    if (!Sandbox::enter(out, sharedFd).entered)
         return 5;
 
     bool ok = true;
@@ -247,8 +299,12 @@ int main(int argc, char** argv)
         picture = unreadable();
     } else {
         const int format = FreeImageLibrary::identify(bytes.data(), bytes.size());
+        const FreeImageLibrary::PixelStore store =
+            sharedFd >= 0 ? FreeImageLibrary::PixelStore(mapShared) : FreeImageLibrary::PixelStore();
         if (format == FreeImageLibrary::JpegFormat)
-            picture = JpegDecoder::decode(bytes.data(), bytes.size(), sink);
+            picture = JpegDecoder::decode(bytes.data(), bytes.size(), sink, store);
+        else if (format == FreeImageLibrary::PngFormat)
+            picture = PngDecoder::decode(bytes.data(), bytes.size(), sink, store);
         else if (format != FreeImageLibrary::BmpFormat || !bitmapCut(bytes, picture))
             picture = FreeImageLibrary::decode(bytes.data(), bytes.size(), sink);
     }
@@ -257,8 +313,16 @@ int main(int argc, char** argv)
     if (read && !picture.converted && !refused)
         qtPixels = readWithQt(bytes, picture);
 
+    // Pixels the JPEG or PNG decoder wrote straight into the shared memory stay there;
+    // any others are copied in, or sent through the pipe when they do not fit.
+    const bool decodedShared =
+        sharedPixels && picture.converted && picture.fallback != Fallback::Decoded && picture.pixels.empty();
+    const bool shared =
+        decodedShared || (picture.converted && sharedFd >= 0 && placeShared(picture, qtPixels));
     ok = ok && writeAll(HelperProtocol::resultFrame(picture));
-    if (picture.converted) {
+    if (picture.converted && shared) {
+        ok = ok && writeAll(HelperProtocol::sharedPixelsFrame(picture.width * picture.height));
+    } else if (picture.converted) {
         ok = ok && writeAll(HelperProtocol::pixelsHeader(picture.width * picture.height));
         if (picture.fallback == Fallback::Decoded)
             ok = ok && writeRows(qtPixels);
