@@ -58,6 +58,7 @@ struct DecodedPicture {
     bool hasBits = false;   // FreeImage_GetBits was not null
     bool hasInfo = false;   // FreeImage_GetInfo was not null
     bool converted = false; // pixels holds width * height words
+    bool opaque = false;    // every pixel's alpha is 0xFF, when the decoder knows it
     int convertError = 0;   // errno-style code when the conversion to 32 bits failed
     Failure failure = Failure::None;
     std::string failureText;

@@ -65,7 +65,7 @@ std::string resultFrame(const FreeImageLibrary::DecodedPicture& p)
     payload.push_back(char(p.converted));
     payload.push_back(char(p.failure));
     payload.push_back(char(p.fallback));
-    payload.push_back('\0');
+    payload.push_back(char(p.opaque));
     put32(payload, p.width);
     put32(payload, p.height);
     put32(payload, std::uint32_t(p.convertError));
@@ -170,6 +170,7 @@ bool Reader::finishFrame()
         if (std::uint8_t(p[10]) > std::uint8_t(FreeImageLibrary::Fallback::Unreadable))
             return fail("unknown fallback outcome");
         r.fallback = FreeImageLibrary::Fallback(p[10]);
+        r.opaque = p[11] != 0;
         r.width = get32(p + 12);
         r.height = get32(p + 16);
         r.convertError = int(get32(p + 20));

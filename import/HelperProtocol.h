@@ -25,6 +25,9 @@ inline constexpr std::uint32_t MaxFailureBytes = 1024;
 inline constexpr std::uint32_t ResultBytes = 28;
 // More messages than this from one load are counted but not kept.
 inline constexpr std::size_t MaxMessages = 16;
+// Exit code of pictoria-import-fast for a file it leaves to the full helper, before it
+// has written anything.
+inline constexpr int DeclinedExitCode = 10;
 
 // Serialising, for the helper.
 std::string messageFrame(int format, const char* text);

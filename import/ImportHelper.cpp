@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -19,6 +18,7 @@
 namespace {
 
 constexpr const char* HelperName = "pictoria-import-helper";
+constexpr const char* FastName = "pictoria-import-fast";
 
 void limit(int resource, rlim_t value)
 {
@@ -27,32 +27,53 @@ void limit(int resource, rlim_t value)
 }
 
 // The pipe's pixel words already have QImage::Format_ARGB32's layout; the image takes
-// the buffer over instead of copying it, and is opaque RGB32 when every pixel is.
+// the buffer over instead of copying it, and is RGB32 when the helper says every pixel
+// is opaque.
 QImage wrapPixels(FreeImageLibrary::DecodedPicture& picture)
 {
-    const bool opaque = std::all_of(picture.pixels.begin(), picture.pixels.end(),
-                                    [](std::uint32_t p) { return p >> 24 == 0xFF; });
     auto* words = new std::vector<std::uint32_t>(std::move(picture.pixels));
     picture.pixels.clear();
     return QImage(
         reinterpret_cast<const uchar*>(words->data()), int(picture.width), int(picture.height),
-        qsizetype(picture.width) * 4, opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32,
+        qsizetype(picture.width) * 4, picture.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32,
         [](void* p) { delete static_cast<std::vector<std::uint32_t>*>(p); }, words);
+}
+
+} // namespace
+
+namespace {
+
+QString besideEditor(const char* name)
+{
+    if (QCoreApplication::instance()) {
+        const QString beside = QCoreApplication::applicationDirPath() + '/' + name;
+        if (QFileInfo(beside).isExecutable())
+            return beside;
+    }
+    return {};
 }
 
 } // namespace
 
 QString ImportHelper::defaultProgram()
 {
-    if (QCoreApplication::instance()) {
-        const QString beside = QCoreApplication::applicationDirPath() + '/' + HelperName;
-        if (QFileInfo(beside).isExecutable())
-            return beside;
-    }
+    if (const QString beside = besideEditor(HelperName); !beside.isEmpty())
+        return beside;
 #ifdef PICTORIA_IMPORT_HELPER
     return QStringLiteral(PICTORIA_IMPORT_HELPER);
 #else
     return QString::fromLatin1(HelperName);
+#endif
+}
+
+QString ImportHelper::fastProgram()
+{
+    if (const QString beside = besideEditor(FastName); !beside.isEmpty())
+        return beside;
+#ifdef PICTORIA_IMPORT_FAST
+    return QStringLiteral(PICTORIA_IMPORT_FAST);
+#else
+    return QString::fromLatin1(FastName);
 #endif
 }
 
@@ -82,6 +103,23 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
     }
     const auto closePicture = qScopeGuard([pictureFd] { ::close(pictureFd); });
 
+    bool declined = true;
+    if (settings.program.isEmpty())
+        run = runHelper(fastProgram(), pictureFd, settings, declined);
+    if (declined)
+        run = runHelper(settings.program.isEmpty() ? defaultProgram() : settings.program, pictureFd, settings,
+                        declined);
+    run.elapsedMs = clock.elapsed();
+    return run;
+}
+
+ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd, const Settings& settings,
+                                          bool& declined)
+{
+    Run run;
+    declined = false;
+    // Each helper reads the picture from its start; the descriptors share one offset.
+    ::lseek(pictureFd, 0, SEEK_SET);
     QProcess process;
     // Never the editor's own standard error: the child may not write files, and a
     // desktop session's log is one. The helper drops its diagnostics besides.
@@ -106,8 +144,9 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
         limit(RLIMIT_CORE, 0);
         limit(RLIMIT_FSIZE, 0);
     });
-    process.start(settings.program.isEmpty() ? defaultProgram() : settings.program, arguments);
+    process.start(program, arguments);
     if (!process.waitForStarted(settings.timeoutMs)) {
+        declined = program == fastProgram(); // the full helper is tried instead
         run.status = Status::NotStarted;
         run.detail = tr("The import helper could not be started (%1).").arg(process.errorString());
         return run;
@@ -117,8 +156,10 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
     HelperProtocol::Reader reader(sharedFd >= 0);
     QDeadlineTimer deadline(settings.timeoutMs);
     bool timedOut = false;
+    bool answered = false;
     auto drain = [&] {
         const QByteArray chunk = process.readAllStandardOutput();
+        answered = answered || !chunk.isEmpty();
         if (!chunk.isEmpty())
             reader.feed(chunk.constData(), std::size_t(chunk.size()));
     };
@@ -138,7 +179,11 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
     }
     drain();
 
-    run.elapsedMs = clock.elapsed();
+    if (!timedOut && !answered && process.exitStatus() == QProcess::NormalExit &&
+        process.exitCode() == HelperProtocol::DeclinedExitCode && program == fastProgram()) {
+        declined = true;
+        return run;
+    }
     run.messages = reader.messages();
     run.droppedMessages = reader.droppedMessages();
     if (timedOut) {
@@ -165,8 +210,9 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
         std::string why;
         run.picture = std::move(reader.picture());
         if (run.picture.converted)
-            run.pixels = reader.pixelsShared() ? shared.map(run.picture.width, run.picture.height, why)
-                                               : wrapPixels(run.picture);
+            run.pixels = reader.pixelsShared()
+                             ? shared.map(run.picture.width, run.picture.height, run.picture.opaque, why)
+                             : wrapPixels(run.picture);
         run.status = run.picture.converted && run.pixels.isNull() ? Status::BadAnswer : Status::Finished;
         if (run.status == Status::BadAnswer)
             run.detail =

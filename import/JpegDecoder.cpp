@@ -173,7 +173,7 @@ FreeImageLibrary::DecodedPicture decode(const unsigned char* data, std::size_t s
     err.sink = &sink;
     switch (decompress(data, size, out, store, err)) {
     case Stage::Decoded:
-        out.loaded = out.hasBits = out.hasInfo = out.converted = true;
+        out.loaded = out.hasBits = out.hasInfo = out.converted = out.opaque = true;
         return out;
     case Stage::TooLarge:
         out.tooLarge = true;

@@ -94,6 +94,8 @@ Stage decompress(Context& context, FreeImageLibrary::DecodedPicture& out,
         png_destroy_read_struct(&png, &info, nullptr);
         return Stage::TooLarge;
     }
+    out.opaque =
+        !(png_get_color_type(png, info) & PNG_COLOR_MASK_ALPHA) && !png_get_valid(png, info, PNG_INFO_tRNS);
     toArgbWords(png, info);
     const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
@@ -144,6 +146,7 @@ FreeImageLibrary::DecodedPicture decode(const unsigned char* data, std::size_t s
     out.pixels.clear();
     out.pixels.shrink_to_fit();
     out.width = out.height = 0;
+    out.opaque = false;
     if (sink)
         sink(FreeImageLibrary::PngFormat, context.message);
     return out;

@@ -2,7 +2,6 @@
 
 #include "import/ImportLimits.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -47,9 +46,9 @@ SharedPixels::~SharedPixels()
         ::close(m_fd);
 }
 
-QImage SharedPixels::map(std::uint32_t width, std::uint32_t height, std::string& why)
+QImage SharedPixels::map(std::uint32_t width, std::uint32_t height, bool opaque, std::string& why)
 {
-    const std::size_t words = std::size_t(width) * height, bytes = words * 4;
+    const std::size_t bytes = std::size_t(width) * height * 4;
     struct stat info {};
     if (m_fd < 0 || bytes == 0) {
         why = "no shared memory";
@@ -83,8 +82,6 @@ QImage SharedPixels::map(std::uint32_t width, std::uint32_t height, std::string&
         why = failed("mmap");
         return {};
     }
-    const auto* pixels = static_cast<const std::uint32_t*>(address);
-    const bool opaque = std::all_of(pixels, pixels + words, [](std::uint32_t p) { return p >> 24 == 0xFF; });
     auto* mapping = new Mapping{address, bytes};
     QImage image(static_cast<const uchar*>(address), int(width), int(height), qsizetype(width) * 4,
                  opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32, unmap, mapping);

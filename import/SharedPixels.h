@@ -20,10 +20,11 @@ public:
     int descriptor() const { return m_fd; }
 
     // The picture's width * height words, 0xAARRGGBB, as an image without a copy:
-    // Format_RGB32 when every pixel is opaque, Format_ARGB32 otherwise. A file shorter
+    // Format_RGB32 when the helper says every pixel is opaque (an alpha byte that is not
+    // 0xFF is then ignored), Format_ARGB32 otherwise. A file shorter
     // than the picture, one still mapped writable elsewhere or one that cannot be
     // sealed gives a null image and why.
-    QImage map(std::uint32_t width, std::uint32_t height, std::string& why);
+    QImage map(std::uint32_t width, std::uint32_t height, bool opaque, std::string& why);
 
 private:
     int m_fd = -1;
