@@ -27,6 +27,7 @@ add_executable(pictoria-import-fast
   ${CMAKE_CURRENT_LIST_DIR}/helper/fast_main.cpp
   ${CMAKE_CURRENT_LIST_DIR}/helper/HelperIo.cpp
   ${CMAKE_CURRENT_LIST_DIR}/helper/Sandbox.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/helper/SandboxSelfTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegDecoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PngDecoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HelperProtocol.cpp)

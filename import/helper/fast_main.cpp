@@ -10,6 +10,7 @@
 #include "import/PngDecoder.h"
 #include "import/helper/HelperIo.h"
 #include "import/helper/Sandbox.h"
+#include "import/helper/SandboxSelfTest.h"
 
 #include <csignal>
 #include <cstring>
@@ -34,6 +35,8 @@ bool isPng(const std::vector<unsigned char>& bytes)
 
 int main(int argc, char** argv)
 {
+    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], SandboxSelfTest::Flag) == 0)
+        return SandboxSelfTest::run(argv[2], argc == 4 ? argv[3] : nullptr);
     if (!HelperIo::parseArguments(argc, argv))
         return 2;
     std::signal(SIGPIPE, SIG_IGN);
