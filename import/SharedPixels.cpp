@@ -77,7 +77,8 @@ QImage SharedPixels::map(std::uint32_t width, std::uint32_t height, bool opaque,
         why = "the shared memory changed size";
         return {};
     }
-    void* address = ::mmap(nullptr, bytes, PROT_READ, MAP_SHARED, m_fd, 0);
+    // Populated at once: the pixels are read right away, and a fault per page costs more.
+    void* address = ::mmap(nullptr, bytes, PROT_READ, MAP_SHARED | MAP_POPULATE, m_fd, 0);
     if (address == MAP_FAILED) {
         why = failed("mmap");
         return {};

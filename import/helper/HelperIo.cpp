@@ -130,6 +130,20 @@ bool readPicture(std::vector<unsigned char>& bytes)
     return true;
 }
 
+bool mapPicture(const unsigned char*& data, std::size_t& size)
+{
+    struct stat info {};
+    if (::fstat(STDIN_FILENO, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0)
+        return false;
+    void* address =
+        ::mmap(nullptr, std::size_t(info.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, STDIN_FILENO, 0);
+    if (address == MAP_FAILED)
+        return false;
+    data = static_cast<const unsigned char*>(address);
+    size = std::size_t(info.st_size);
+    return true;
+}
+
 std::uint32_t* mapShared(std::uint32_t width, std::uint32_t height)
 {
     const std::size_t bytes = std::size_t(width) * height * 4;

@@ -30,6 +30,9 @@ bool writeAll(const std::string& frame);
 // opens a path. The whole file is read into memory once. False, with errno set, when it
 // cannot be read.
 bool readPicture(std::vector<unsigned char>& bytes);
+// The same bytes mapped read-only instead of copied, for a regular file that is not
+// empty; false when it cannot be mapped.
+bool mapPicture(const unsigned char*& data, std::size_t& size);
 
 // A decoder's pixel store: the start of the shared memory, mapped writable; null without
 // shared memory or when it is smaller than the picture.

@@ -20,15 +20,15 @@ namespace {
 
 // The signatures FreeImage identifies these formats by; no format it tries first
 // begins with either.
-bool isJpeg(const std::vector<unsigned char>& bytes)
+bool isJpeg(const unsigned char* data, std::size_t size)
 {
-    return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
+    return size >= 2 && data[0] == 0xFF && data[1] == 0xD8;
 }
 
-bool isPng(const std::vector<unsigned char>& bytes)
+bool isPng(const unsigned char* data, std::size_t size)
 {
     static const unsigned char signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    return bytes.size() >= sizeof signature && std::memcmp(bytes.data(), signature, sizeof signature) == 0;
+    return size >= sizeof signature && std::memcmp(data, signature, sizeof signature) == 0;
 }
 
 } // namespace
@@ -46,8 +46,18 @@ int main(int argc, char** argv)
     if (!Sandbox::enter(HelperIo::answerDescriptor(), HelperIo::sharedDescriptor()).entered)
         return 5;
 
-    std::vector<unsigned char> bytes;
-    if (!HelperIo::readPicture(bytes) || !(isJpeg(bytes) || isPng(bytes)))
+    // The file's pages as they are, without a copy; read when it cannot be mapped.
+    std::vector<unsigned char> copy;
+    const unsigned char* data = nullptr;
+    std::size_t size = 0;
+    if (!HelperIo::mapPicture(data, size)) {
+        if (!HelperIo::readPicture(copy))
+            return HelperProtocol::DeclinedExitCode;
+        data = copy.data();
+        size = copy.size();
+    }
+    const bool jpeg = isJpeg(data, size);
+    if (!jpeg && !isPng(data, size))
         return HelperProtocol::DeclinedExitCode;
     std::uint32_t* stored = nullptr;
     const FreeImageLibrary::PixelStore store = [&](std::uint32_t w, std::uint32_t h) {
@@ -57,17 +67,17 @@ int main(int argc, char** argv)
     const FreeImageLibrary::PixelStore& into = HelperIo::sharedDescriptor() >= 0 ? store : none;
     FreeImageLibrary::DecodedPicture picture;
     bool ok = true;
-    if (isJpeg(bytes)) {
+    if (jpeg) {
         // libjpeg's answer is final, as in the full helper: pixels, too large or damaged.
         picture = JpegDecoder::decode(
-            bytes.data(), bytes.size(),
+            data, size,
             [&](int format, const char* message) {
                 ok = ok && HelperIo::writeAll(HelperProtocol::messageFrame(format, message));
             },
             into);
     } else {
         // Only a refusal comes with a message, and a refusal is declined.
-        picture = PngDecoder::decode(bytes.data(), bytes.size(), {}, into);
+        picture = PngDecoder::decode(data, size, {}, into);
         if (!picture.converted && !picture.tooLarge)
             return HelperProtocol::DeclinedExitCode;
     }
