@@ -121,7 +121,7 @@ void BM_DecodeThroughHelper(benchmark::State& state)
         ImportHelper::Run run = ImportHelper::decode(path, {});
         if (run.status != ImportHelper::Status::Finished)
             state.SkipWithError("helper failed");
-        benchmark::DoNotOptimize(run.picture.pixels.data());
+        benchmark::DoNotOptimize(run.pixels.constBits());
     }
 }
 BENCHMARK(BM_DecodeThroughHelper)->Args({200, 150})->Args({1000, 800})->Unit(benchmark::kMillisecond);

@@ -11,7 +11,7 @@
 
 namespace FreeImageLibrary {
 
-static_assert(BmpFormat == FIF_BMP && JpegFormat == FIF_JPEG);
+static_assert(BmpFormat == FIF_BMP && JpegFormat == FIF_JPEG && PngFormat == FIF_PNG);
 
 void initialise()
 {

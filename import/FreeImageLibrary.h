@@ -31,6 +31,7 @@ enum class Failure : std::uint8_t {
 // FreeImage's codes of the formats the helper checks itself.
 inline constexpr int BmpFormat = 0;
 inline constexpr int JpegFormat = 2;
+inline constexpr int PngFormat = 13;
 
 // The library's format code for a file's bytes, -1 when it does not identify them.
 int identify(const unsigned char* data, std::size_t size);
@@ -57,6 +58,7 @@ struct DecodedPicture {
     bool hasBits = false;   // FreeImage_GetBits was not null
     bool hasInfo = false;   // FreeImage_GetInfo was not null
     bool converted = false; // pixels holds width * height words
+    bool opaque = false;    // every pixel's alpha is 0xFF, when the decoder knows it
     int convertError = 0;   // errno-style code when the conversion to 32 bits failed
     Failure failure = Failure::None;
     std::string failureText;
@@ -67,6 +69,10 @@ struct DecodedPicture {
 
 // Called once per message the library emits during a load, with its format code.
 using MessageSink = std::function<void(int format, const char* message)>;
+
+// Where a decoder writes a picture's width * height words, once it knows the size:
+// memory the caller provides, or null when it has none (the decode then fails).
+using PixelStore = std::function<std::uint32_t*(std::uint32_t width, std::uint32_t height)>;
 
 // One load: initialise, identify, check the header against the bounds where the format
 // can read the header alone, decode, convert to 32-bit rows, deinitialise - the library

@@ -17,6 +17,7 @@ constexpr std::uint32_t tag(const char (&t)[5])
 constexpr std::uint32_t TagMessage = tag("MSG ");
 constexpr std::uint32_t TagResult = tag("RSLT");
 constexpr std::uint32_t TagPixels = tag("PIXS");
+constexpr std::uint32_t TagSharedPixels = tag("SHMP");
 constexpr std::uint32_t TagEnd = tag("END ");
 
 void put32(std::string& s, std::uint32_t v)
@@ -64,7 +65,7 @@ std::string resultFrame(const FreeImageLibrary::DecodedPicture& p)
     payload.push_back(char(p.converted));
     payload.push_back(char(p.failure));
     payload.push_back(char(p.fallback));
-    payload.push_back('\0');
+    payload.push_back(char(p.opaque));
     put32(payload, p.width);
     put32(payload, p.height);
     put32(payload, std::uint32_t(p.convertError));
@@ -80,6 +81,13 @@ std::string pixelsHeader(std::uint32_t pixelCount)
     put32(s, TagPixels);
     put32(s, pixelCount * 4u);
     return s;
+}
+
+std::string sharedPixelsFrame(std::uint32_t pixelCount)
+{
+    std::string payload;
+    put32(payload, pixelCount * 4u);
+    return frame(TagSharedPixels, payload);
 }
 
 std::string endFrame()
@@ -118,6 +126,13 @@ bool Reader::startFrame()
             return fail("pixel frame does not match the picture's size");
         m_picture.pixels.assign(std::size_t(m_picture.width) * m_picture.height, 0);
         m_pixelBytesRead = 0;
+    } else if (m_tag == TagSharedPixels) {
+        if (!m_sharedMemory)
+            return fail("shared pixels without shared memory");
+        if (!m_haveResult || !m_picture.converted || m_havePixels)
+            return fail("pixels without a result that announces them");
+        if (m_length != 4)
+            return fail("shared pixel frame of a wrong length");
     } else if (m_tag == TagEnd) {
         if (m_length != 0)
             return fail("end frame with a payload");
@@ -155,6 +170,7 @@ bool Reader::finishFrame()
         if (std::uint8_t(p[10]) > std::uint8_t(FreeImageLibrary::Fallback::Unreadable))
             return fail("unknown fallback outcome");
         r.fallback = FreeImageLibrary::Fallback(p[10]);
+        r.opaque = p[11] != 0;
         r.width = get32(p + 12);
         r.height = get32(p + 16);
         r.convertError = int(get32(p + 20));
@@ -173,6 +189,10 @@ bool Reader::finishFrame()
         m_haveResult = true;
     } else if (m_tag == TagPixels) {
         m_havePixels = true;
+    } else if (m_tag == TagSharedPixels) {
+        if (get32(p) != std::uint64_t(m_picture.width) * m_picture.height * 4u)
+            return fail("shared pixels do not match the picture's size");
+        m_havePixels = m_pixelsShared = true;
     } else if (m_tag == TagEnd) {
         m_ended = true;
     }

@@ -13,6 +13,8 @@
 //   "RSLT" the fixed result record, then the failure text and the fallback text
 //          (each at most MaxFailureBytes; the record holds the first one's length)
 //   "PIXS" width * height 32-bit pixels, only after a result that says converted
+//   "SHMP" instead of "PIXS" when the editor handed the helper shared memory: a 32-bit
+//          byte count, width * height * 4; the pixels are at the start of that memory
 //   "END " empty; nothing may follow
 // The editor trusts none of it: the reader checks every length against the result and
 // against ImportLimits before it allocates anything.
@@ -23,11 +25,15 @@ inline constexpr std::uint32_t MaxFailureBytes = 1024;
 inline constexpr std::uint32_t ResultBytes = 28;
 // More messages than this from one load are counted but not kept.
 inline constexpr std::size_t MaxMessages = 16;
+// Exit code of pictoria-import-fast for a file it leaves to the full helper, before it
+// has written anything.
+inline constexpr int DeclinedExitCode = 10;
 
 // Serialising, for the helper.
 std::string messageFrame(int format, const char* text);
 std::string resultFrame(const FreeImageLibrary::DecodedPicture& picture);
 std::string pixelsHeader(std::uint32_t pixelCount);
+std::string sharedPixelsFrame(std::uint32_t pixelCount);
 std::string endFrame();
 
 struct Message {
@@ -38,6 +44,9 @@ struct Message {
 // Parsing, for the editor: fed the bytes as they arrive.
 class Reader {
 public:
+    // sharedMemory: the helper was given memory for the pixels and may answer "SHMP".
+    explicit Reader(bool sharedMemory = false) : m_sharedMemory(sharedMemory) {}
+
     // False once the stream broke the protocol; error() says how.
     bool feed(const char* data, std::size_t size);
 
@@ -46,9 +55,11 @@ public:
     bool complete() const { return m_ended && !failed(); }
     bool hasResult() const { return m_haveResult; }
 
+    // The announced pixels are in the shared memory, not in picture().pixels.
+    bool pixelsShared() const { return m_pixelsShared; }
     const std::vector<Message>& messages() const { return m_messages; }
     std::size_t droppedMessages() const { return m_dropped; }
-    // The result with its pixels moved in; valid once complete().
+    // The result with its pixels moved in (unless shared); valid once complete().
     FreeImageLibrary::DecodedPicture& picture() { return m_picture; }
 
 private:
@@ -65,6 +76,8 @@ private:
     bool m_haveResult = false;
     bool m_havePixels = false;
     bool m_ended = false;
+    bool m_sharedMemory = false;
+    bool m_pixelsShared = false;
     std::string m_error;
     std::vector<Message> m_messages;
     std::size_t m_dropped = 0;

@@ -24,19 +24,6 @@ QString tooLargeText(quint64 width, quint64 height)
         .arg(ImportLimits::MaxPixels / 1'000'000);
 }
 
-// The helper's pixel words already have QImage::Format_ARGB32's layout; the image takes
-// the buffer over instead of copying it, and is opaque RGB32 when every pixel is.
-QImage wrapPixels(FreeImageLibrary::DecodedPicture& picture)
-{
-    const bool opaque = std::all_of(picture.pixels.begin(), picture.pixels.end(),
-                                    [](std::uint32_t p) { return p >> 24 == 0xFF; });
-    auto* words = new std::vector<std::uint32_t>(std::move(picture.pixels));
-    return QImage(
-        reinterpret_cast<const uchar*>(words->data()), int(picture.width), int(picture.height),
-        qsizetype(picture.width) * 4, opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32,
-        [](void* p) { delete static_cast<std::vector<std::uint32_t>*>(p); }, words);
-}
-
 } // namespace
 
 ImageLoader::ImageLoader(Dialogs& dialogs, ImportHelper::Settings settings)
@@ -137,7 +124,7 @@ bool ImageLoader::LoadImageFile(const QString& path, Surface& box)
         // The library's pixels, or Qt's where it had none: either way what the library
         // complained of no longer matters. Transparent pixels show the box's background.
         LibraryBitmap bitmap{int(picture.width), int(picture.height), true, true, {}, 0};
-        bitmap.pixels = flattenedOver(wrapPixels(picture), toQRgb(box.backColor()));
+        bitmap.pixels = flattenedOver(run.pixels, toQRgb(box.backColor()));
         return RenderDIB(bitmap, box);
     }
 

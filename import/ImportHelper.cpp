@@ -1,5 +1,7 @@
 #include "import/ImportHelper.h"
 
+#include "import/SharedPixels.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -16,6 +18,7 @@
 namespace {
 
 constexpr const char* HelperName = "pictoria-import-helper";
+constexpr const char* FastName = "pictoria-import-fast";
 
 void limit(int resource, rlim_t value)
 {
@@ -23,19 +26,54 @@ void limit(int resource, rlim_t value)
     ::setrlimit(resource, &r);
 }
 
+// The pipe's pixel words already have QImage::Format_ARGB32's layout; the image takes
+// the buffer over instead of copying it, and is RGB32 when the helper says every pixel
+// is opaque.
+QImage wrapPixels(FreeImageLibrary::DecodedPicture& picture)
+{
+    auto* words = new std::vector<std::uint32_t>(std::move(picture.pixels));
+    picture.pixels.clear();
+    return QImage(
+        reinterpret_cast<const uchar*>(words->data()), int(picture.width), int(picture.height),
+        qsizetype(picture.width) * 4, picture.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32,
+        [](void* p) { delete static_cast<std::vector<std::uint32_t>*>(p); }, words);
+}
+
+} // namespace
+
+namespace {
+
+QString besideEditor(const char* name)
+{
+    if (QCoreApplication::instance()) {
+        const QString beside = QCoreApplication::applicationDirPath() + '/' + name;
+        if (QFileInfo(beside).isExecutable())
+            return beside;
+    }
+    return {};
+}
+
 } // namespace
 
 QString ImportHelper::defaultProgram()
 {
-    if (QCoreApplication::instance()) {
-        const QString beside = QCoreApplication::applicationDirPath() + '/' + HelperName;
-        if (QFileInfo(beside).isExecutable())
-            return beside;
-    }
+    if (const QString beside = besideEditor(HelperName); !beside.isEmpty())
+        return beside;
 #ifdef PICTORIA_IMPORT_HELPER
     return QStringLiteral(PICTORIA_IMPORT_HELPER);
 #else
     return QString::fromLatin1(HelperName);
+#endif
+}
+
+QString ImportHelper::fastProgram()
+{
+    if (const QString beside = besideEditor(FastName); !beside.isEmpty())
+        return beside;
+#ifdef PICTORIA_IMPORT_FAST
+    return QStringLiteral(PICTORIA_IMPORT_FAST);
+#else
+    return QString::fromLatin1(FastName);
 #endif
 }
 
@@ -65,6 +103,23 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
     }
     const auto closePicture = qScopeGuard([pictureFd] { ::close(pictureFd); });
 
+    bool declined = true;
+    if (settings.program.isEmpty())
+        run = runHelper(fastProgram(), pictureFd, settings, declined);
+    if (declined)
+        run = runHelper(settings.program.isEmpty() ? defaultProgram() : settings.program, pictureFd, settings,
+                        declined);
+    run.elapsedMs = clock.elapsed();
+    return run;
+}
+
+ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd, const Settings& settings,
+                                          bool& declined)
+{
+    Run run;
+    declined = false;
+    // Each helper reads the picture from its start; the descriptors share one offset.
+    ::lseek(pictureFd, 0, SEEK_SET);
     QProcess process;
     // Never the editor's own standard error: the child may not write files, and a
     // desktop session's log is one. The helper drops its diagnostics besides.
@@ -72,28 +127,39 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
     process.setInputChannelMode(QProcess::ManagedInputChannel);
     const rlim_t memory = rlim_t(settings.memoryLimitBytes);
     const rlim_t cpu = rlim_t(settings.cpuSeconds);
+    // The pixels' memory keeps its number in the child, which learns it from its arguments.
+    SharedPixels shared;
+    const int sharedFd = shared.descriptor();
+    QStringList arguments;
+    if (sharedFd >= 0)
+        arguments << QStringLiteral("--shared-pixels") << QString::number(sharedFd);
     // Runs in the child between fork and exec: only async-signal-safe calls.
-    process.setChildProcessModifier([memory, cpu, pictureFd] {
+    process.setChildProcessModifier([memory, cpu, pictureFd, sharedFd] {
         if (::dup2(pictureFd, STDIN_FILENO) < 0)
+            ::_exit(127);
+        if (sharedFd >= 0 && ::fcntl(sharedFd, F_SETFD, 0) != 0)
             ::_exit(127);
         limit(RLIMIT_AS, memory);
         limit(RLIMIT_CPU, cpu);
         limit(RLIMIT_CORE, 0);
         limit(RLIMIT_FSIZE, 0);
     });
-    process.start(settings.program.isEmpty() ? defaultProgram() : settings.program, {});
+    process.start(program, arguments);
     if (!process.waitForStarted(settings.timeoutMs)) {
+        declined = program == fastProgram(); // the full helper is tried instead
         run.status = Status::NotStarted;
         run.detail = tr("The import helper could not be started (%1).").arg(process.errorString());
         return run;
     }
     process.closeWriteChannel();
 
-    HelperProtocol::Reader reader;
+    HelperProtocol::Reader reader(sharedFd >= 0);
     QDeadlineTimer deadline(settings.timeoutMs);
     bool timedOut = false;
+    bool answered = false;
     auto drain = [&] {
         const QByteArray chunk = process.readAllStandardOutput();
+        answered = answered || !chunk.isEmpty();
         if (!chunk.isEmpty())
             reader.feed(chunk.constData(), std::size_t(chunk.size()));
     };
@@ -113,7 +179,11 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
     }
     drain();
 
-    run.elapsedMs = clock.elapsed();
+    if (!timedOut && !answered && process.exitStatus() == QProcess::NormalExit &&
+        process.exitCode() == HelperProtocol::DeclinedExitCode && program == fastProgram()) {
+        declined = true;
+        return run;
+    }
     run.messages = reader.messages();
     run.droppedMessages = reader.droppedMessages();
     if (timedOut) {
@@ -136,8 +206,17 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
         run.status = Status::BadAnswer;
         run.detail = tr("The import helper ended without a complete answer.");
     } else {
-        run.status = Status::Finished;
+        // Only now that the helper has ended: nothing writes to the pixels any more.
+        std::string why;
         run.picture = std::move(reader.picture());
+        if (run.picture.converted)
+            run.pixels = reader.pixelsShared()
+                             ? shared.map(run.picture.width, run.picture.height, run.picture.opaque, why)
+                             : wrapPixels(run.picture);
+        run.status = run.picture.converted && run.pixels.isNull() ? Status::BadAnswer : Status::Finished;
+        if (run.status == Status::BadAnswer)
+            run.detail =
+                tr("The import helper sent an invalid answer (%1).").arg(QString::fromStdString(why));
     }
     return run;
 }

@@ -4,12 +4,16 @@
 
 #include "import/HelperProtocol.h"
 
+#include <QImage>
 #include <QString>
 #include <cstdint>
 
-// Runs pictoria-import-helper on one file and collects its answer. The child gets an
+// Runs pictoria-import-fast on one file, and pictoria-import-helper when the first
+// declines it (anything but JPEG and PNG), and collects the answer. The child gets an
 // address-space cap, a CPU limit, no core files and no file writes, and is killed when
 // its wall-clock time runs out; whatever it sends is checked by HelperProtocol::Reader.
+// The pixels come back through shared memory (see SharedPixels), or through the pipe
+// when none could be made.
 class ImportHelper {
     Q_DECLARE_TR_FUNCTIONS(ImportHelper)
 
@@ -34,10 +38,17 @@ public:
         QString detail; // why, for the user, when not Finished
         std::vector<HelperProtocol::Message> messages;
         std::size_t droppedMessages = 0;
-        FreeImageLibrary::DecodedPicture picture;
+        FreeImageLibrary::DecodedPicture picture; // without its pixels, which are here:
+        QImage pixels; // when picture.converted: Format_RGB32 if the helper says opaque, else ARGB32
         qint64 elapsedMs = 0;
     };
 
     static QString defaultProgram();
+    static QString fastProgram();
+    // Settings::program, when set, is run alone.
     static Run decode(const QString& path, const Settings& settings);
+
+private:
+    // One helper on the open picture; declined when it left the file to the full helper.
+    static Run runHelper(const QString& program, int pictureFd, const Settings& settings, bool& declined);
 };

@@ -98,7 +98,7 @@ enum class Stage { Decoded, TooLarge, Failed };
 // Everything libjpeg may jump over lives in the caller; this frame holds only plain
 // data, so the longjmp skips no destructor.
 Stage decompress(const unsigned char* data, std::size_t size, FreeImageLibrary::DecodedPicture& out,
-                 ErrorManager& err)
+                 const FreeImageLibrary::PixelStore& store, ErrorManager& err)
 {
     jpeg_decompress_struct cinfo;
     jpeg_progress_mgr progress;
@@ -128,16 +128,24 @@ Stage decompress(const unsigned char* data, std::size_t size, FreeImageLibrary::
     cinfo.dct_method = JDCT_ISLOW;
     cinfo.do_fancy_upsampling = TRUE;
     jpeg_start_decompress(&cinfo);
-    try {
-        out.pixels.resize(std::size_t(cinfo.output_width) * cinfo.output_height);
-    } catch (const std::bad_alloc&) {
+    std::uint32_t* pixels = nullptr;
+    if (store) {
+        pixels = store(cinfo.output_width, cinfo.output_height);
+    } else {
+        try {
+            out.pixels.resize(std::size_t(cinfo.output_width) * cinfo.output_height);
+            pixels = out.pixels.data();
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    if (!pixels) {
         std::snprintf(err.message, sizeof err.message, "not enough memory for the picture");
         jpeg_destroy_decompress(&cinfo);
         return Stage::Failed;
     }
     const bool inverted = cinfo.saw_Adobe_marker;
     while (cinfo.output_scanline < cinfo.output_height) {
-        std::uint32_t* row = out.pixels.data() + std::size_t(cinfo.output_scanline) * cinfo.output_width;
+        std::uint32_t* row = pixels + std::size_t(cinfo.output_scanline) * cinfo.output_width;
         auto* samples = reinterpret_cast<JSAMPROW>(row);
         if (jpeg_read_scanlines(&cinfo, &samples, 1) != 1) {
             // A suspension, which a memory source never causes.
@@ -156,15 +164,16 @@ Stage decompress(const unsigned char* data, std::size_t size, FreeImageLibrary::
 } // namespace
 
 FreeImageLibrary::DecodedPicture decode(const unsigned char* data, std::size_t size,
-                                        const FreeImageLibrary::MessageSink& sink)
+                                        const FreeImageLibrary::MessageSink& sink,
+                                        const FreeImageLibrary::PixelStore& store)
 {
     FreeImageLibrary::DecodedPicture out;
     out.format = JpegFormat;
     ErrorManager err;
     err.sink = &sink;
-    switch (decompress(data, size, out, err)) {
+    switch (decompress(data, size, out, store, err)) {
     case Stage::Decoded:
-        out.loaded = out.hasBits = out.hasInfo = out.converted = true;
+        out.loaded = out.hasBits = out.hasInfo = out.converted = out.opaque = true;
         return out;
     case Stage::TooLarge:
         out.tooLarge = true;

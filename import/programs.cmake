@@ -1,34 +1,53 @@
-# The import helper, built beside the editor: libjpeg-turbo for JPEG, FreeImage for the
-# rest, and Qt's image readers when FreeImage gives no pixels, run in this short-lived
-# child process, never in the editor. It links the adapter, the JPEG decoder, the frame
-# format, the bitmap header check and the bounded reader, and of Qt only QtGui; libseccomp
+# The import helper, built beside the editor: libjpeg-turbo for JPEG, libpng for PNG,
+# FreeImage for the rest, and Qt's image readers when those give no pixels, run in this
+# short-lived child process, never in the editor. It links the adapter, the JPEG and PNG
+# decoders, the frame format, the bitmap header check and the bounded reader, and of Qt only QtGui; libseccomp
 # for its system-call filter.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(SECCOMP REQUIRED IMPORTED_TARGET libseccomp)
 add_executable(pictoria-import-helper
   ${CMAKE_CURRENT_LIST_DIR}/helper/main.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/helper/HelperIo.cpp
   ${CMAKE_CURRENT_LIST_DIR}/helper/Sandbox.cpp
   ${CMAKE_CURRENT_LIST_DIR}/helper/SandboxSelfTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FreeImageLibrary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegDecoder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PngDecoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HelperProtocol.cpp
   ${CMAKE_SOURCE_DIR}/platform/BitmapHeader.cpp
   ${CMAKE_SOURCE_DIR}/platform/BoundedImageReader.cpp)
 target_include_directories(pictoria-import-helper PRIVATE ${CMAKE_SOURCE_DIR} ${FREEIMAGE_INCLUDE_DIR})
-target_link_libraries(pictoria-import-helper PRIVATE ${FREEIMAGE_LIBRARY} JPEG::JPEG Qt6::Gui PkgConfig::SECCOMP)
+find_package(Threads REQUIRED)
+target_link_libraries(pictoria-import-helper PRIVATE ${FREEIMAGE_LIBRARY} JPEG::JPEG PNG::PNG Qt6::Gui PkgConfig::SECCOMP
+                      Threads::Threads)
+
+# Its JPEG and PNG part alone, without FreeImage and Qt, which the editor tries first:
+# starting it costs a few milliseconds, not the tens that loading those libraries takes.
+add_executable(pictoria-import-fast
+  ${CMAKE_CURRENT_LIST_DIR}/helper/fast_main.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/helper/HelperIo.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/helper/Sandbox.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/helper/SandboxSelfTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegDecoder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PngDecoder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HelperProtocol.cpp)
+target_include_directories(pictoria-import-fast PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(pictoria-import-fast PRIVATE JPEG::JPEG PNG::PNG PkgConfig::SECCOMP Threads::Threads)
+list(APPEND PICTORIA_INSTALLED_PROGRAMS pictoria-import-fast)
 
 # The editor looks beside its own binary first; tests and benchmarks, which live
 # elsewhere, fall back to the build's copy. Everything linking the core builds the
 # helper first.
 target_compile_definitions(pictoria_core PRIVATE
-  PICTORIA_IMPORT_HELPER="$<TARGET_FILE:pictoria-import-helper>")
-add_dependencies(pictoria_core pictoria-import-helper)
-set_target_properties(pictoria-import-helper PROPERTIES AUTOMOC OFF)
+  PICTORIA_IMPORT_HELPER="$<TARGET_FILE:pictoria-import-helper>"
+  PICTORIA_IMPORT_FAST="$<TARGET_FILE:pictoria-import-fast>")
+add_dependencies(pictoria_core pictoria-import-helper pictoria-import-fast)
+set_target_properties(pictoria-import-helper pictoria-import-fast PROPERTIES AUTOMOC OFF)
 # The helper runs under an address-space cap, which a sanitizer's shadow memory would
 # exceed at start-up; it is built without the sanitizer options whatever the build.
 set(helper_options -Wall -Wextra -Wpedantic)
 if(PICTORIA_WERROR)
   list(APPEND helper_options -Werror)
 endif()
-set_property(TARGET pictoria-import-helper PROPERTY COMPILE_OPTIONS ${helper_options})
-set_property(TARGET pictoria-import-helper PROPERTY LINK_OPTIONS "")
+set_property(TARGET pictoria-import-helper pictoria-import-fast PROPERTY COMPILE_OPTIONS ${helper_options})
+set_property(TARGET pictoria-import-helper pictoria-import-fast PROPERTY LINK_OPTIONS "")

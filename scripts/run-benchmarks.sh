@@ -6,5 +6,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-bench -j2 --target pictoria pictoria-import-helper bench_hotpaths floor_c_window startup_probe >&2
+cmake --build build-bench -j2 --target pictoria pictoria-import-helper pictoria-import-fast bench_hotpaths floor_c_window startup_probe >&2
 python3 scripts/bench-table.py build-bench "$@"

@@ -79,17 +79,19 @@ void closeRange(unsigned first, unsigned last)
         ::close(int(fd));
 }
 
-void closeOthers(int keep)
+// Every descriptor above standard error but the kept ones (-1: none).
+void closeOthers(int keep, int keepToo)
 {
-    const unsigned first = STDERR_FILENO + 1;
-    if (keep < int(first)) {
-        closeRange(first, ~0u);
-        return;
+    unsigned first = STDERR_FILENO + 1;
+    int kept[] = {std::min(keep, keepToo), std::max(keep, keepToo)};
+    for (int k : kept) {
+        if (k < int(first))
+            continue;
+        if (unsigned(k) > first)
+            closeRange(first, unsigned(k) - 1);
+        first = unsigned(k) + 1;
     }
-    const unsigned k = unsigned(keep);
-    if (k > first)
-        closeRange(first, k - 1);
-    closeRange(k + 1, ~0u);
+    closeRange(first, ~0u);
 }
 
 struct Filter {
@@ -152,10 +154,10 @@ int restrictFileSystem()
     return applyLandlock();
 }
 
-Entry enter(int keep)
+Entry enter(int keep, int keepToo)
 {
     Entry entry;
-    closeOthers(keep);
+    closeOthers(keep, keepToo);
     if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) {
         entry.failure = std::string("no new privileges: ") + std::strerror(errno);
         return entry;

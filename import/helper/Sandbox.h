@@ -13,11 +13,12 @@ struct Entry {
     std::string failure;  // what could not be set up, when not entered
 };
 
-// Closes every descriptor except standard input, output and error and keep, sets
+// Closes every descriptor except standard input, output and error, keep and keepToo
+// (either may be -1), sets
 // PR_SET_NO_NEW_PRIVS, takes away all file-system access through Landlock where the
 // kernel has it, and installs the filter: any other system call kills the process
 // with SIGSYS. Libraries must have loaded what they load lazily before this.
-Entry enter(int keep);
+Entry enter(int keep, int keepToo = -1);
 
 // The Landlock step of enter on its own (no new privileges must be set first): the
 // kernel's Landlock version applied, 0 when it has none, -1 when it refused.

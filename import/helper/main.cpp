@@ -1,15 +1,19 @@
 // pictoria-import-helper: decodes one picture, handed over as an open descriptor on
 // standard input, and writes the result to standard output in the frames of
-// HelperProtocol. Before it reads the picture it enters a sandbox (see Sandbox.h). JPEG
-// goes to libjpeg-turbo; every other format to FreeImage first and, when it gives no
-// pixels, to Qt's image readers. A picture whose data end
-// early is refused, not made up. It runs as a short-lived child of the editor under
-// memory, CPU and time limits, so a decoder fault on a hostile file ends this process
-// instead of the editor.
+// HelperProtocol; given --shared-pixels <descriptor> (the editor's memory file, see
+// SharedPixels), the pixels go there, written by the JPEG and PNG decoders themselves.
+// Before it reads the picture it enters a sandbox (see Sandbox.h). JPEG goes to
+// libjpeg-turbo, PNG to libpng; every other format to FreeImage first and, when it or
+// libpng gives no pixels, to Qt's image readers. A picture whose data end early is
+// refused, not made up. It runs as a short-lived child of the editor under memory, CPU
+// and time limits, so a decoder fault on a hostile file ends this process instead of
+// the editor. pictoria-import-fast (fast_main.cpp) is its JPEG and PNG part alone.
 #include "import/FreeImageLibrary.h"
 #include "import/HelperProtocol.h"
 #include "import/ImportLimits.h"
 #include "import/JpegDecoder.h"
+#include "import/PngDecoder.h"
+#include "import/helper/HelperIo.h"
 #include "import/helper/Sandbox.h"
 #include "import/helper/SandboxSelfTest.h"
 #include "platform/BitmapHeader.h"
@@ -24,90 +28,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <new>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 using FreeImageLibrary::DecodedPicture;
 using FreeImageLibrary::Fallback;
-
-int out = -1;
-
-bool writeAll(const char* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(out, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= std::size_t(n);
-    }
-    return true;
-}
-
-bool writeAll(const std::string& s)
-{
-    return writeAll(s.data(), s.size());
-}
-
-// The frames get a descriptor of their own, and whatever the libraries print goes
-// nowhere: an inherited standard error may be a regular file, which the no-file-writes
-// limit turns into a fatal SIGXFSZ on the first warning, or closed, and then its number
-// would be handed out to the next file opened.
-bool detachDiagnostics()
-{
-    out = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
-    if (out < 0)
-        return false;
-    const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-    if (null < 0)
-        return false;
-    const bool ok = ::dup2(null, STDOUT_FILENO) >= 0 && ::dup2(null, STDERR_FILENO) >= 0;
-    if (null > STDERR_FILENO)
-        ::close(null);
-    return ok;
-}
-
-// The picture comes as the editor's open descriptor on standard input; the helper never
-// opens a path. The whole file is read into memory once, and every decoder works on
-// those bytes. False, with errno set, when it cannot be read.
-bool readPicture(std::vector<unsigned char>& bytes)
-{
-    struct stat info {};
-    if (::fstat(STDIN_FILENO, &info) != 0)
-        return false;
-    if (!S_ISREG(info.st_mode)) {
-        errno = EINVAL;
-        return false;
-    }
-    try {
-        bytes.resize(std::size_t(info.st_size));
-    } catch (const std::bad_alloc&) {
-        errno = ENOMEM;
-        return false;
-    }
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(STDIN_FILENO, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        got += std::size_t(n);
-    }
-    bytes.resize(got);
-    return true;
-}
 
 DecodedPicture unreadable()
 {
@@ -204,51 +133,52 @@ QImage readWithQt(const std::vector<unsigned char>& bytes, DecodedPicture& pictu
     return {};
 }
 
-// Qt's 32-bit formats have the frames' word layout, one row after another.
-bool writeRows(const QImage& image)
-{
-    for (int y = 0; y < image.height(); ++y)
-        if (!writeAll(reinterpret_cast<const char*>(image.constScanLine(y)), std::size_t(image.width()) * 4))
-            return false;
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     if ((argc == 3 || argc == 4) && std::strcmp(argv[1], SandboxSelfTest::Flag) == 0)
         return SandboxSelfTest::run(argv[2], argc == 4 ? argv[3] : nullptr);
-    if (argc != 1) {
-        std::fprintf(stderr, "usage: %s < picture-file\n", argv[0]);
+    if (!HelperIo::parseArguments(argc, argv)) {
+        std::fprintf(stderr, "usage: %s [--shared-pixels descriptor] < picture-file\n", argv[0]);
         return 2;
     }
     std::signal(SIGPIPE, SIG_IGN);
     // A library that tries to write a file (a cache, a log) gets an error, not a fatal
     // signal: the no-file-writes limit stays, and the decode goes on.
     std::signal(SIGXFSZ, SIG_IGN);
-    if (!detachDiagnostics())
+    if (!HelperIo::detachDiagnostics())
         return 3;
 
     // Everything the decoders load lazily is loaded before the sandbox is entered.
     FreeImageLibrary::initialise();
     const std::unique_ptr<QGuiApplication> qt = startQtOffscreen(argv[0]);
-    if (!Sandbox::enter(out).entered)
+    if (!Sandbox::enter(HelperIo::answerDescriptor(), HelperIo::sharedDescriptor()).entered)
         return 5;
 
     bool ok = true;
     const FreeImageLibrary::MessageSink sink = [&](int format, const char* message) {
-        ok = ok && writeAll(HelperProtocol::messageFrame(format, message));
+        ok = ok && HelperIo::writeAll(HelperProtocol::messageFrame(format, message));
     };
     std::vector<unsigned char> bytes;
     DecodedPicture picture;
-    const bool read = readPicture(bytes);
+    const bool read = HelperIo::readPicture(bytes);
+    const FreeImageLibrary::PixelStore store = HelperIo::sharedDescriptor() >= 0
+                                                   ? FreeImageLibrary::PixelStore(HelperIo::mapShared)
+                                                   : FreeImageLibrary::PixelStore();
+    std::uint32_t* stored = nullptr;
+    const FreeImageLibrary::PixelStore remembered = [&](std::uint32_t w, std::uint32_t h) {
+        return stored = store(w, h);
+    };
     if (!read) {
         picture = unreadable();
     } else {
         const int format = FreeImageLibrary::identify(bytes.data(), bytes.size());
+        const FreeImageLibrary::PixelStore& into = store ? remembered : store;
         if (format == FreeImageLibrary::JpegFormat)
-            picture = JpegDecoder::decode(bytes.data(), bytes.size(), sink);
+            picture = JpegDecoder::decode(bytes.data(), bytes.size(), sink, into);
+        else if (format == FreeImageLibrary::PngFormat)
+            picture = PngDecoder::decode(bytes.data(), bytes.size(), sink, into);
         else if (format != FreeImageLibrary::BmpFormat || !bitmapCut(bytes, picture))
             picture = FreeImageLibrary::decode(bytes.data(), bytes.size(), sink);
     }
@@ -257,15 +187,14 @@ int main(int argc, char** argv)
     if (read && !picture.converted && !refused)
         qtPixels = readWithQt(bytes, picture);
 
-    ok = ok && writeAll(HelperProtocol::resultFrame(picture));
-    if (picture.converted) {
-        ok = ok && writeAll(HelperProtocol::pixelsHeader(picture.width * picture.height));
-        if (picture.fallback == Fallback::Decoded)
-            ok = ok && writeRows(qtPixels);
-        else
-            ok = ok &&
-                 writeAll(reinterpret_cast<const char*>(picture.pixels.data()), picture.pixels.size() * 4);
+    // The pixels are where the decoder put them: the shared memory, its own words, or
+    // Qt's image (whose 32-bit formats have the frames' word layout).
+    const std::uint32_t* rows = picture.pixels.empty() ? stored : picture.pixels.data();
+    std::size_t wordsPerRow = picture.width;
+    if (picture.fallback == Fallback::Decoded) {
+        rows = reinterpret_cast<const std::uint32_t*>(qtPixels.constBits());
+        wordsPerRow = std::size_t(qtPixels.bytesPerLine()) / 4;
     }
-    ok = ok && writeAll(HelperProtocol::endFrame());
+    ok = ok && HelperIo::finish(picture, rows, wordsPerRow);
     return ok ? 0 : 4;
 }

@@ -537,8 +537,8 @@ void ImageLoaderTest::anyStandardErrorImports()
 
     QVERIFY2(run.status == ImportHelper::Status::Finished, qPrintable(run.detail));
     QVERIFY(run.picture.converted);
-    QCOMPARE(run.picture.pixels.size(), std::size_t(200));
-    QCOMPARE(run.picture.pixels[0], 0xFFC80A0Au);
+    QCOMPARE(run.pixels.size(), QSize(20, 10));
+    QCOMPARE(run.pixels.pixel(0, 0), 0xFFC80A0Au);
     QVERIFY(finished);
     QCOMPARE(direct.exitStatus(), QProcess::NormalExit);
     QCOMPARE(direct.exitCode(), 0);
@@ -670,6 +670,7 @@ void ImageLoaderTest::lyingHelperIsRefused_data()
     using namespace HelperProtocol;
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("before"); // what the helper does first; $2 is the shared memory
     FreeImageLibrary::DecodedPicture p;
     p.format = 0;
     p.loaded = p.hasBits = p.hasInfo = p.converted = true;
@@ -681,34 +682,54 @@ void ImageLoaderTest::lyingHelperIsRefused_data()
     FreeImageLibrary::DecodedPicture huge = p;
     huge.width = huge.height = 20000;
 
-    QTest::newRow("honest") << good << int(ImportHelper::Status::Finished);
+    const QByteArray shared = bytes(resultFrame(p)) + bytes(sharedPixelsFrame(8)) + bytes(endFrame());
+
+    QTest::newRow("honest") << good << int(ImportHelper::Status::Finished) << QByteArray();
+    // The shared memory holds what the helper left there: zeros, as this one writes none.
+    QTest::newRow("honest, shared pixels") << shared << int(ImportHelper::Status::Finished) << QByteArray();
+    // Mapped as announced, the editor would die of SIGBUS reading past the end.
+    QTest::newRow("shared memory cut short")
+        << shared << int(ImportHelper::Status::BadAnswer) << QByteArray("truncate -s 16 /proc/self/fd/$2");
+    QTest::newRow("shared memory emptied")
+        << shared << int(ImportHelper::Status::BadAnswer) << QByteArray("truncate -s 0 /proc/self/fd/$2");
+    QTest::newRow("shared pixels of another size")
+        << bytes(resultFrame(p)) + bytes(sharedPixelsFrame(7)) + bytes(endFrame())
+        << int(ImportHelper::Status::BadAnswer) << QByteArray();
+    QTest::newRow("shared and piped pixels") << bytes(resultFrame(p)) + bytes(sharedPixelsFrame(8)) +
+                                                    bytes(pixelsHeader(8)) + pixels + bytes(endFrame())
+                                             << int(ImportHelper::Status::BadAnswer) << QByteArray();
     QTest::newRow("short pixel frame")
         << bytes(resultFrame(p)) + bytes(pixelsHeader(7)) + pixels.left(28) + bytes(endFrame())
-        << int(ImportHelper::Status::BadAnswer);
-    QTest::newRow("cut off") << good.left(good.size() - 12) << int(ImportHelper::Status::BadAnswer);
-    QTest::newRow("impossible size") << bytes(resultFrame(huge)) << int(ImportHelper::Status::BadAnswer);
+        << int(ImportHelper::Status::BadAnswer) << QByteArray();
+    QTest::newRow("cut off") << good.left(good.size() - 12) << int(ImportHelper::Status::BadAnswer)
+                             << QByteArray();
+    QTest::newRow("impossible size") << bytes(resultFrame(huge)) << int(ImportHelper::Status::BadAnswer)
+                                     << QByteArray();
     QTest::newRow("unknown frame") << QByteArray("JUNK\0\0\0\0", 8) + good
-                                   << int(ImportHelper::Status::BadAnswer);
+                                   << int(ImportHelper::Status::BadAnswer) << QByteArray();
     QTest::newRow("pixels before result")
-        << bytes(pixelsHeader(8)) + pixels + good << int(ImportHelper::Status::BadAnswer);
-    QTest::newRow("trailing data") << good + bytes(endFrame()) << int(ImportHelper::Status::BadAnswer);
+        << bytes(pixelsHeader(8)) + pixels + good << int(ImportHelper::Status::BadAnswer) << QByteArray();
+    QTest::newRow("trailing data") << good + bytes(endFrame()) << int(ImportHelper::Status::BadAnswer)
+                                   << QByteArray();
     QTest::newRow("message too long")
-        << QByteArray("MSG \xff\xff\0\0", 8) + good << int(ImportHelper::Status::BadAnswer);
+        << QByteArray("MSG \xff\xff\0\0", 8) + good << int(ImportHelper::Status::BadAnswer) << QByteArray();
 }
 
 void ImageLoaderTest::lyingHelperIsRefused()
 {
     QFETCH(QByteArray, answer);
     QFETCH(int, status);
+    QFETCH(QByteArray, before);
     const QString answerFile = tempPath("answer.bin");
     QVERIFY(TestPictures::write(answerFile, answer));
+    QVERIFY(TestPictures::write(tempPath("any.bmp"), TestPictures::bmp(4, 4, 24, pattern)));
     ImportHelper::Settings settings;
-    settings.program = executableScript("liar.sh", "cat '" + answerFile.toLocal8Bit() + "'");
+    settings.program = executableScript("liar.sh", before + "\ncat '" + answerFile.toLocal8Bit() + "'");
     const ImportHelper::Run run = ImportHelper::decode(tempPath("any.bmp"), settings);
     QCOMPARE(int(run.status), status);
     if (run.status == ImportHelper::Status::Finished) {
-        QCOMPARE(run.picture.pixels.size(), std::size_t(8));
-        QCOMPARE(run.picture.pixels[0], 0x40404040u);
+        QCOMPARE(run.pixels.size(), QSize(4, 2));
+        QCOMPARE(run.pixels.pixel(0, 0), answer.contains("PIXS") ? 0x40404040u : 0u);
     }
 }
 

@@ -11,9 +11,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// The import helper's sandbox, asked of the helper itself: it enters the sandbox as for
-// a decode and then makes one forbidden attempt. Each must end it with SIGSYS or be
-// refused; a helper that could do it, or failed in another way, fails the row.
+// The import helpers' sandbox, asked of each helper itself (the full one and the JPEG
+// and PNG one): it enters the sandbox as for a decode and then makes one forbidden attempt. Each must end it
+// with SIGSYS or be refused; a helper that could do it, or failed in another way, fails the row.
 class SandboxTest : public QObject {
     Q_OBJECT
 private slots:
@@ -27,9 +27,9 @@ enum class Expect { Exits, KilledOrRefused, Closed, Refused };
 
 // Runs the helper with the test flag, one attempt, and an inherited descriptor open on a
 // file; returns the raw wait status.
-int runAttempt(const QByteArray& attempt, const QByteArray& argument, int inherited)
+int runAttempt(const QString& helper, const QByteArray& attempt, const QByteArray& argument, int inherited)
 {
-    const QByteArray program = QFile::encodeName(ImportHelper::defaultProgram());
+    const QByteArray program = QFile::encodeName(helper);
     QByteArrayList args{program, SandboxSelfTest::Flag, attempt};
     if (!argument.isEmpty())
         args << argument;
@@ -56,20 +56,28 @@ int runAttempt(const QByteArray& attempt, const QByteArray& argument, int inheri
 
 void SandboxTest::forbiddenAttemptsFail_data()
 {
+    QTest::addColumn<QString>("helper");
     QTest::addColumn<QByteArray>("attempt");
     QTest::addColumn<int>("expect");
-    QTest::newRow("nothing forbidden: the helper exits") << QByteArray("nothing") << int(Expect::Exits);
-    for (const char* attempt :
-         {"open", "socket", "execve", "fork", "ptrace", "connect", "write", "exec-memory"})
-        QTest::newRow(attempt) << QByteArray(attempt) << int(Expect::KilledOrRefused);
-    QTest::newRow("inherited descriptor is closed") << QByteArray("inherited") << int(Expect::Closed);
-    // The file-system fence on its own, behind the filter.
-    QTest::newRow("Landlock alone: open") << QByteArray("landlock-open") << int(Expect::Refused);
-    QTest::newRow("Landlock alone: write") << QByteArray("landlock-write") << int(Expect::Refused);
+    for (const auto& [name, helper] : {std::pair{"full", ImportHelper::defaultProgram()},
+                                       std::pair{"JPEG and PNG", ImportHelper::fastProgram()}}) {
+        auto row = [&, name = name, helper = helper](const char* what, const char* attempt, Expect expect) {
+            QTest::addRow("%s: %s", name, what) << helper << QByteArray(attempt) << int(expect);
+        };
+        row("nothing forbidden: the helper exits", "nothing", Expect::Exits);
+        for (const char* attempt :
+             {"open", "socket", "execve", "fork", "ptrace", "connect", "write", "exec-memory"})
+            row(attempt, attempt, Expect::KilledOrRefused);
+        row("inherited descriptor is closed", "inherited", Expect::Closed);
+        // The file-system fence on its own, behind the filter.
+        row("Landlock alone: open", "landlock-open", Expect::Refused);
+        row("Landlock alone: write", "landlock-write", Expect::Refused);
+    }
 }
 
 void SandboxTest::forbiddenAttemptsFail()
 {
+    QFETCH(QString, helper);
     QFETCH(QByteArray, attempt);
     QFETCH(int, expect);
     const QString newFile = TestSupport::tempPath(QStringLiteral("written-by-helper"));
@@ -87,7 +95,7 @@ void SandboxTest::forbiddenAttemptsFail()
     else if (attempt == "inherited")
         argument = QByteArray::number(inherited + 1);
 
-    const int status = runAttempt(attempt, argument, inherited);
+    const int status = runAttempt(helper, attempt, argument, inherited);
     QVERIFY2(status != -1, "the helper could not be started");
     const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGSYS;
     const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
