@@ -65,10 +65,11 @@ int ColourReduction::cellsWith(const QImage& picture, Colour c)
     if (picture.format() != QImage::Format_RGB32 && picture.format() != QImage::Format_ARGB32)
         return cellsWith(picture.convertToFormat(QImage::Format_RGB32), c);
     const QRgb wanted = toQRgb(c) & 0xFFFFFF;
+    const int width = picture.width(), height = picture.height();
     int cells = 0;
-    for (int y = 0; y < picture.height(); ++y) {
+    for (int y = 0; y < height; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        for (int x = 0; x < picture.width(); ++x)
+        for (int x = 0; x < width; ++x)
             cells += (row[x] & 0xFFFFFF) == wanted;
     }
     return cells;

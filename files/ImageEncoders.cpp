@@ -57,13 +57,13 @@ QList<ImageCodecInfo> ImageEncoders::platform()
                            }};
     list << ImageCodecInfo{clsid(1), QStringLiteral("JPEG"), QStringLiteral("*.JPG;*.JPEG;*.JPE;*.JFIF"),
                            QStringLiteral("image/jpeg"), jpegWriter};
-    if (FreeImageGifWriter::available())
-        list << ImageCodecInfo{clsid(2), QStringLiteral("GIF"), QStringLiteral("*.GIF"),
-                               QStringLiteral("image/gif"),
-                               [](const QImage& i, const EncoderParameters&, QByteArray& o, QString& d) {
-                                   return FreeImageGifWriter::encode(i, o, d) ? int(GdiStatus::Ok)
-                                                                              : int(GdiStatus::GenericError);
-                               }};
+    // Listed without loading FreeImage (it is loaded by the first GIF written; the package
+    // depends on it); a system without it gets the encoder's error on that save.
+    list << ImageCodecInfo{
+        clsid(2), QStringLiteral("GIF"), QStringLiteral("*.GIF"), QStringLiteral("image/gif"),
+        [](const QImage& i, const EncoderParameters&, QByteArray& o, QString& d) {
+            return FreeImageGifWriter::encode(i, o, d) ? int(GdiStatus::Ok) : int(GdiStatus::GenericError);
+        }};
     if (qtFormats.contains("tiff"))
         list << ImageCodecInfo{clsid(5), QStringLiteral("TIFF"), QStringLiteral("*.TIF;*.TIFF"),
                                QStringLiteral("image/tiff"),

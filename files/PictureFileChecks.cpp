@@ -94,8 +94,10 @@ GdiFailure outOfBounds(QSize size)
 
 QByteArray PictureFileChecks::readFile(const QString& fileName, GdiFailure& failure)
 {
+    // isDir() first: its one stat answers exists() too (asked first, exists() is a
+    // separate access call).
     const QFileInfo info(fileName);
-    if (!info.exists() || info.isDir()) {
+    if (info.isDir() || !info.exists()) {
         failure = {GdiStatus::FileNotFound,
                    tr("There is no file %1.").arg(QDir::toNativeSeparators(fileName))};
         return {};

@@ -1,15 +1,13 @@
 #include "files/cGdiPlus.h"
 
 #include "files/AtomicFileWriter.h"
-#include "files/FreeImageGifWriter.h"
 #include "platform/Surface.h"
 
 namespace {
 quintptr nextToken = 0;
 }
 
-// Both delegate to the start-up, so that the destructor stops the library again
-// should indexing throw.
+// Both delegate to the start-up, which hands out the session's token.
 cGdiPlus::cGdiPlus(StartOnly, QObject* parent) : QObject(parent)
 {
     startUp();
@@ -27,16 +25,10 @@ cGdiPlus::cGdiPlus(QList<ImageCodecInfo> encoders, QObject* parent) : cGdiPlus(S
     LoadEncoders();
 }
 
-cGdiPlus::~cGdiPlus()
-{
-    if (m_token != 0 && m_startedFreeImage)
-        FreeImageGifWriter::shutDown();
-}
+cGdiPlus::~cGdiPlus() = default;
 
 void cGdiPlus::startUp()
 {
-    FreeImageGifWriter::startUp();
-    m_startedFreeImage = true;
     m_token = ++nextToken;
     if (m_token == 0)
         m_token = ++nextToken;

@@ -83,7 +83,6 @@ private:
     QImage decode(const QByteArray& data, QRgb background);
 
     quintptr m_token = 0;
-    bool m_startedFreeImage = false;
     QList<ImageCodecInfo> m_encoders;
     QList<QUuid> m_encoderClsids;
     EncoderIndex m_index;

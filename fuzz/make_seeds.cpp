@@ -127,9 +127,7 @@ int main(int argc, char** argv)
     const QImage odd = patternImage(13, 7);
     QByteArray gif;
     QString error;
-    FreeImageGifWriter::startUp();
     FreeImageGifWriter::encode(odd, gif, error);
-    FreeImageGifWriter::shutDown();
 
     QList<std::pair<QString, QByteArray>> pictures = {
         {"portrait.jpg", encoded(portrait, "jpeg", 90)},

@@ -23,34 +23,6 @@ void deinitialise()
     FreeImage_DeInitialise();
 }
 
-std::vector<ReadableFormat> readableFormats()
-{
-    std::vector<ReadableFormat> formats;
-    for (int i = 0; i < FreeImage_GetFIFCount(); ++i) {
-        const auto fif = FREE_IMAGE_FORMAT(i);
-        const char* list = FreeImage_GetFIFExtensionList(fif);
-        if (!FreeImage_FIFSupportsReading(fif) || !list)
-            continue;
-        ReadableFormat format;
-        const char* description = FreeImage_GetFIFDescription(fif);
-        format.description = description ? description : FreeImage_GetFormatFromFIF(fif);
-        std::string extension;
-        for (const char* c = list;; ++c) {
-            if (*c == ',' || *c == '\0') {
-                if (!extension.empty())
-                    format.extensions.push_back(extension);
-                extension.clear();
-                if (*c == '\0')
-                    break;
-            } else {
-                extension += char(std::tolower(static_cast<unsigned char>(*c)));
-            }
-        }
-        formats.push_back(std::move(format));
-    }
-    return formats;
-}
-
 namespace {
 
 struct BitmapDeleter {

@@ -6,20 +6,14 @@
 #include <string>
 #include <vector>
 
-// The one place that talks to FreeImage. Nothing here depends on Qt, so the import
-// helper process links it on its own.
+// The one place that decodes through FreeImage. Nothing here depends on Qt, so the import
+// helper process links it on its own; the editor never does (it loads FreeImage for GIF
+// output and the import's format list only, see files/FreeImageRuntime).
 namespace FreeImageLibrary {
 
-// The editor's own start and stop of the library, at window creation and close.
+// The import helper's start and stop of the library.
 void initialise();
 void deinitialise();
-
-// A format the library reads: its description and file extensions (lower case).
-struct ReadableFormat {
-    std::string description;
-    std::vector<std::string> extensions;
-};
-std::vector<ReadableFormat> readableFormats();
 
 enum class Failure : std::uint8_t {
     None = 0,

@@ -1,6 +1,6 @@
 #include "import/ImportFilter.h"
 
-#include "import/FreeImageLibrary.h"
+#include "files/FreeImageRuntime.h"
 
 #include <QCoreApplication>
 #include <QImageReader>
@@ -68,15 +68,35 @@ QString build(const QList<Format>& formats)
     return parts.join('|');
 }
 
-QList<Format> installedFormats()
+namespace {
+
+// FreeImage's readable formats, lower-case extensions; none when it cannot be loaded.
+QList<Format> freeImageFormats()
 {
     QList<Format> formats;
-    for (const FreeImageLibrary::ReadableFormat& r : FreeImageLibrary::readableFormats()) {
-        Format f{QString::fromStdString(r.description), {}};
-        for (const std::string& e : r.extensions)
-            f.extensions << QString::fromStdString(e);
+    QString error;
+    const FreeImageRuntime* fi = FreeImageRuntime::get(error);
+    if (!fi)
+        return formats; // the import helper cannot read with it either
+    for (int i = 0; i < fi->GetFIFCount(); ++i) {
+        const auto fif = FREE_IMAGE_FORMAT(i);
+        const char* list = fi->GetFIFExtensionList(fif);
+        if (!fi->FIFSupportsReading(fif) || !list)
+            continue;
+        const char* description = fi->GetFIFDescription(fif);
+        Format f{QString::fromLatin1(description ? description : fi->GetFormatFromFIF(fif)), {}};
+        for (const QString& e : QString::fromLatin1(list).split(',', Qt::SkipEmptyParts))
+            f.extensions << e.toLower();
         formats << f;
     }
+    return formats;
+}
+
+} // namespace
+
+QList<Format> installedFormats()
+{
+    QList<Format> formats = freeImageFormats();
     // Qt's readers, under their own names, for what FreeImage does not read.
     for (const QByteArray& name : QImageReader::supportedImageFormats())
         formats << Format{QString::fromLatin1(name).toUpper(), {QString::fromLatin1(name).toLower()}};

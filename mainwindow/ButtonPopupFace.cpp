@@ -32,25 +32,26 @@ ButtonPopupFace::ButtonPopupFace(QWidget* form, Dialogs& dialogs)
     m_button->hide(); // never shown as a control; only its image is used
     m_button->setGeometry(0, 0, 113, 21);
     m_button->ReadProperties(savedSettings());
+    m_look = {m_button->Caption(), QImage(), m_button->Width()};
 }
 
 ButtonPopupFace::~ButtonPopupFace() = default;
 
 void ButtonPopupFace::setPicture(const QImage& picture)
 {
-    m_button->setPicture({picture, ButtonPicture::Icon});
+    m_look.picture = picture;
 }
 void ButtonPopupFace::setCaption(const QString& caption)
 {
-    m_button->setCaption(caption);
+    m_look.caption = caption;
 }
 QString ButtonPopupFace::caption() const
 {
-    return m_button->Caption();
+    return m_look.caption;
 }
 void ButtonPopupFace::setWidth(int width)
 {
-    m_button->setWidth(width);
+    m_look.width = width;
 }
 void ButtonPopupFace::setPosition(int left, int top)
 {
@@ -66,7 +67,7 @@ int ButtonPopupFace::top() const
 }
 int ButtonPopupFace::width() const
 {
-    return m_button->Width();
+    return m_look.width;
 }
 int ButtonPopupFace::height() const
 {
@@ -74,5 +75,17 @@ int ButtonPopupFace::height() const
 }
 QImage ButtonPopupFace::image() const
 {
-    return m_button->hdc();
+    if (m_button->hdc().cacheKey() != m_renderedKey)
+        m_faces.clear();
+    for (const Face& f : std::as_const(m_faces))
+        if (f.look == m_look)
+            return f.image;
+    m_button->setPicture({m_look.picture, ButtonPicture::Icon});
+    m_button->setCaption(m_look.caption);
+    m_button->setWidth(m_look.width);
+    if (m_faces.size() == KeptFaces)
+        m_faces.removeFirst();
+    m_faces.append({m_look, m_button->hdc()});
+    m_renderedKey = m_button->hdc().cacheKey();
+    return m_faces.last().image;
 }

@@ -3,6 +3,7 @@
 #include "document/QualityLevels.h"
 #include "mainwindow/ColourWell.h"
 #include "platform/PictureBox.h"
+#include "platform/PixelArt.h"
 #include "platform/Surface.h"
 
 #include <QCheckBox>
@@ -86,7 +87,7 @@ ControlPanel::ControlPanel(QWidget* window, Surface& preview)
     m_swapIcon = new Surface(16, 16, fromQColor(face), window);
     {
         QPainter p(&m_swapIcon->image());
-        p.drawImage(0, 0, QImage(QStringLiteral(":/swap.png")));
+        p.drawImage(0, 0, PixelArt::png(QStringLiteral(":/swap.png")));
     }
 
     auto* frameStyle = new BlueCaptionStyle;

@@ -4,7 +4,6 @@
 #include "canvas/RgbPopup.h"
 #include "files/PortraitFiles.h"
 #include "files/PortraitRecovery.h"
-#include "import/FreeImageLibrary.h"
 #include "import/ImportCommand.h"
 #include "mainwindow/AsSavedPreview.h"
 #include "mainwindow/ButtonPopupFace.h"
@@ -47,9 +46,6 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     setFont(UiFont::font());
     setFixedSize(ClientWidth, ClientHeight);
     setMouseTracking(true);
-
-    FreeImageLibrary::initialise();
-    m_libraryStarted = true;
 
     m_toolbar = new MainToolBar(this);
     m_toolbar->setGeometry(0, 0, ClientWidth, 22);
@@ -140,8 +136,6 @@ frmMain::~frmMain()
 {
     // The panel's handlers watch its controls: they go before the panel does.
     delete m_options;
-    if (m_libraryStarted)
-        FreeImageLibrary::deinitialise();
 }
 
 void frmMain::ImportBitmap()
@@ -253,10 +247,6 @@ void frmMain::closeEvent(QCloseEvent* event)
     EditorSettings::save(*this);
     if (!m_keepRecovery)
         m_recovery->finish();
-    if (m_libraryStarted) {
-        FreeImageLibrary::deinitialise();
-        m_libraryStarted = false;
-    }
     event->accept();
 }
 

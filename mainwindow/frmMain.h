@@ -130,7 +130,6 @@ private:
     PictureDrop* m_drop;
     std::unique_ptr<PortraitRecovery> m_recovery;
     int m_layoutPasses = 0;
-    bool m_libraryStarted = false;
     bool m_closeSettled = false; // the session's end already had its answer
     bool m_keepRecovery = false; // the session ended without leave to ask
 };

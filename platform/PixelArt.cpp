@@ -1,6 +1,7 @@
 #include "platform/PixelArt.h"
 
 #include <QImage>
+#include <QImageReader>
 #include <algorithm>
 #include <cmath>
 
@@ -23,9 +24,16 @@ QPixmap enlarged(const QImage& image, int factor)
 
 namespace PixelArt {
 
+QImage png(const QString& path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
 QIcon icon(const QString& path)
 {
-    const QImage image(path);
+    const QImage image = png(path);
     QIcon result;
     if (image.isNull())
         return result;
@@ -36,7 +44,7 @@ QIcon icon(const QString& path)
 
 QPixmap pixmap(const QString& path, qreal ratio)
 {
-    const QImage image(path);
+    const QImage image = png(path);
     return image.isNull() ? QPixmap() : enlarged(image, wholeFactor(ratio));
 }
 
@@ -54,7 +62,7 @@ QIcon applicationIcon()
 {
     QIcon result;
     for (int size : {16, 32, 48, 64, 128, 256})
-        result.addFile(QStringLiteral(":/icons/pictoria-%1.png").arg(size), QSize(size, size));
+        result.addPixmap(QPixmap::fromImage(png(QStringLiteral(":/icons/pictoria-%1.png").arg(size))));
     return result;
 }
 

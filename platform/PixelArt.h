@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
@@ -10,6 +11,11 @@
 // blurred blobs on a high-density screen; these build the enlarged copies by repeating
 // pixels instead, so each source pixel stays an exact block of device pixels.
 namespace PixelArt {
+
+// One of the program's own PNG pictures, read by the PNG reader alone. Reading by name
+// would first ask every image format plugin whether it takes the file, loading them all
+// (and their libraries) into the process at start.
+QImage png(const QString& path);
 
 // The image at `path` with copies enlarged 2, 3 and 4 times for the integer device pixel
 // ratios; all of them paint at the image's own logical size.

@@ -54,6 +54,8 @@ QIcon StatusBar::panelIcon(int panel) const
 void StatusBar::setPanelIcon(int panel, const QIcon& icon)
 {
     Panel& p = m_panels[panel - 1];
+    if (!icon.isNull() && icon.cacheKey() == p.iconValue.cacheKey())
+        return; // the same icon again: the panel already shows it
     p.iconValue = icon;
     p.icon->setPixmap(icon.pixmap(16, 16));
     p.icon->setVisible(!icon.isNull());

@@ -6,7 +6,7 @@ first top-level window mapped and painted, resident memory (VmRSS) one second la
 CPU time over the next idle seconds, from /proc. The editor and floor C alternate, RUNS
 times each, in one X server; the medians are printed as JSON.
 
-  scripts/measure-startup.py [BUILD_DIR] [--runs 7] [--idle 5]
+  scripts/measure-startup.py [BUILD_DIR] [--runs 15] [--idle 5]
 """
 import argparse
 import json
@@ -33,7 +33,7 @@ def probe(build, idle, program):
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("build", nargs="?", default="build-bench")
-    ap.add_argument("--runs", type=int, default=7)
+    ap.add_argument("--runs", type=int, default=15)
     ap.add_argument("--idle", type=int, default=5)
     ap.add_argument("--inside-x", action="store_true", help=argparse.SUPPRESS)
     args = ap.parse_args()

@@ -99,10 +99,15 @@ void PaintingTools::trackPointer(float X, float Y)
     rgb.setBackColor(m_swatchColour);
     rgb.rectangle(0, 0, 16, 16, SystemColorToRgb(SystemColour(SystemColourIndex::ButtonText)));
     rgb.present();
-    m_swatch = rgb.image().copy(0, 0, 16, 16);
+    // The icon is made again only when the swatch's pixels change.
+    const QImage swatch = rgb.image().copy(0, 0, 16, 16);
+    if (m_swatchIcon.isNull() || swatch != m_swatch) {
+        m_swatch = swatch;
+        m_swatchIcon = QIcon(QPixmap::fromImage(m_swatch));
+    }
 
     m_env.showColour(
-        QIcon(QPixmap::fromImage(m_swatch)),
+        m_swatchIcon,
         QStringLiteral("RGB(%1,%2,%3)").arg(m_cursorRGB.R).arg(m_cursorRGB.G).arg(m_cursorRGB.B),
         colourTip(m_swatchColour, ColourReduction::cellsWith(m_canvas.picPreview().image(), m_swatchColour)));
 }

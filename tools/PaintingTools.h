@@ -10,6 +10,7 @@
 #include "tools/ToolId.h"
 
 #include <QCoreApplication>
+#include <QIcon>
 #include <QImage>
 #include <QList>
 #include <QPoint>
@@ -77,6 +78,7 @@ private:
     float m_lastY = 0;
     std::optional<QPoint> m_strokeCell; // the cell of the stroke's previous position
     QImage m_swatch;
+    QIcon m_swatchIcon; // made from m_swatch
 
     BrushTool m_brush;
     SelectorTool m_selector;

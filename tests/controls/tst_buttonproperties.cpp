@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QtTest>
 #include <memory>
+#include <optional>
 
 using namespace kuButtons;
 
@@ -85,6 +86,8 @@ private slots:
     void inheritedFontReachesTheCaption();
     void hiddenPopupRenderer();
     void popupFaceRendersWhileHidden();
+    void popupFaceShowsItsLatestLook_data();
+    void popupFaceShowsItsLatestLook();
 };
 
 void ButtonPropertiesTest::accessKey_data()
@@ -845,6 +848,75 @@ void ButtonPropertiesTest::popupFaceRendersWhileHidden()
     face.setWidth(88);
     QCOMPARE(face.image().size(), QSize(88, 21));
     QVERIFY(face.image() != img.copy(0, 0, 88, 21));
+}
+
+namespace {
+
+// One use of the popup's face: the swatch colour, the caption, the width and, when
+// given, a back colour set on the button itself.
+struct FaceLook {
+    QRgb swatch;
+    QString caption;
+    int width;
+    std::optional<Colour> back;
+};
+
+QImage swatchOf(QRgb c)
+{
+    QImage swatch(16, 16, QImage::Format_RGB32);
+    swatch.fill(Qt::black);
+    QPainter(&swatch).fillRect(1, 1, 14, 14, QColor(c));
+    return swatch;
+}
+
+} // namespace
+
+void ButtonPropertiesTest::popupFaceShowsItsLatestLook_data()
+{
+    QTest::addColumn<QList<FaceLook>>("looks");
+    const QString red = QStringLiteral("RGB(255,0,0)"), blue = QStringLiteral("RGB(0,0,255)");
+    QTest::newRow("caption changes, colour kept")
+        << QList<FaceLook>{{0xFF0000, red, 102, {}}, {0xFF0000, blue, 102, {}}};
+    QTest::newRow("colour changes, caption kept")
+        << QList<FaceLook>{{0xFF0000, red, 102, {}}, {0x0000FF, red, 102, {}}};
+    QTest::newRow("width changes alone")
+        << QList<FaceLook>{{0xFF0000, red, 102, {}}, {0xFF0000, red, 110, {}}};
+    QTest::newRow("back to an earlier look")
+        << QList<FaceLook>{{0xFF0000, red, 102, {}}, {0x0000FF, blue, 102, {}}, {0xFF0000, red, 102, {}}};
+    QTest::newRow("the button's own colour changes after a look was shown") << QList<FaceLook>{
+        {0xFF0000, red, 102, {}}, {0x0000FF, blue, 102, {}}, {0xFF0000, red, 102, RGBColour(250, 250, 200)}};
+}
+
+// Whatever the face showed before, each look is the one a fresh face renders for it.
+void ButtonPropertiesTest::popupFaceShowsItsLatestLook()
+{
+    QFETCH(QList<FaceLook>, looks);
+    QWidget form;
+    ScriptedDialogs dialogs;
+    ButtonPopupFace used(&form, dialogs);
+    std::optional<Colour> back;
+    QImage previous;
+    for (const FaceLook& look : looks) {
+        if (look.back) {
+            back = look.back;
+            used.cmdRGB().setBackColor(*back);
+        }
+        used.setPicture(swatchOf(look.swatch));
+        used.setCaption(look.caption);
+        used.setWidth(look.width);
+        const QImage shown = used.image().copy();
+
+        ButtonPopupFace fresh(&form, dialogs);
+        if (back)
+            fresh.cmdRGB().setBackColor(*back);
+        fresh.setPicture(swatchOf(look.swatch));
+        fresh.setCaption(look.caption);
+        fresh.setWidth(look.width);
+        QCOMPARE(used.width(), look.width);
+        QCOMPARE(shown, fresh.image());
+        QVERIFY(shown != previous);
+        previous = shown;
+    }
 }
 
 int main(int argc, char** argv)

@@ -22,6 +22,8 @@ class FrmMainTest : public QObject, MainWindowFixture {
 private slots:
     void init();
     void cleanup();
+    // First: FreeImage stays out of this process until something here needs it.
+    void freeImageWaitsForItsFirstUse();
     void windowFrame();
     void toolbarButtons_data();
     void toolbarButtons();
@@ -47,6 +49,33 @@ void FrmMainTest::init()
 void FrmMainTest::cleanup()
 {
     window.reset();
+}
+
+namespace {
+
+bool freeImageMapped()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libfreeimage");
+}
+
+} // namespace
+
+// The window starts, and saves and opens a JPEG portrait, without FreeImage; the import
+// dialog's format list loads it. (Runs before anything else in this process uses it.)
+void FrmMainTest::freeImageWaitsForItsFirstUse()
+{
+    QVERIFY(!freeImageMapped());
+    const QString path = TestSupport::tempPath(QStringLiteral("waits.jpg"));
+    dialogs->fileAnswers.enqueue(path);
+    QVERIFY(window->files().SavePortrait());
+    window->files().openFile(path);
+    QCOMPARE(window->files().portraitFile(), path);
+    QVERIFY(!freeImageMapped());
+    window->ImportBitmap(); // no answer scripted: cancelled
+    QCOMPARE(dialogs->fileRequests.size(), 2);
+    QVERIFY(dialogs->fileRequests[1].filter.contains(QStringLiteral("*.pcx;*.PCX")));
+    QVERIFY(freeImageMapped());
 }
 
 void FrmMainTest::windowFrame()
