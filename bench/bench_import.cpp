@@ -16,6 +16,7 @@
 #include <QScrollArea>
 #include <QTimer>
 #include <benchmark/benchmark.h>
+#include <memory>
 
 namespace {
 
@@ -76,10 +77,14 @@ struct ZoomFixture {
     frmImport window{canvas, status, [] { return Colour(0); }};
 };
 
+// Made on first use and ended before the application (a widget outliving it crashes).
+std::unique_ptr<ZoomFixture> zoomFixtureInstance;
+
 ZoomFixture& zoomFixture()
 {
-    static ZoomFixture fixture;
-    return fixture;
+    if (!zoomFixtureInstance)
+        zoomFixtureInstance = std::make_unique<ZoomFixture>();
+    return *zoomFixtureInstance;
 }
 
 void BM_ImportZoomStep(benchmark::State& state)
@@ -149,5 +154,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    zoomFixtureInstance.reset();
     return 0;
 }
