@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/GdiStatus.h"
+#include "platform/PictureLimits.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -15,8 +16,8 @@ class PictureFileChecks {
 
 public:
     // Files beyond these are refused from their header, before any pixel is decoded.
-    static constexpr int MaxSide = 16384;
-    static constexpr qint64 MaxPixels = 100'000'000;
+    static constexpr int MaxSide = int(PictureLimits::MaxSide);
+    static constexpr qint64 MaxPixels = qint64(PictureLimits::MaxPixels);
     // Room for any picture inside the bound stored without compression at up to 16 bits a
     // sample with alpha (8 bytes a pixel), and its headers.
     static constexpr qint64 MaxFileBytes = MaxPixels * 8 + (1LL << 20);

@@ -3,13 +3,12 @@
 #include "canvas/PortraitCanvas.h"
 #include "document/EditingState.h"
 #include "files/cGdiPlus.h"
-#include "platform/CommandError.h"
+#include "platform/CommandGuard.h"
 #include "platform/Dialogs.h"
 #include "platform/StatusBar.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <new>
 
 QString PortraitFiles::dialogFilter()
 {
@@ -24,9 +23,6 @@ QString PortraitFiles::withExtension(const QString& name)
 }
 
 namespace {
-
-constexpr int OutOfMemoryError = 7;
-constexpr int InternalError = 51;
 
 bool rejectedName(const QString& name)
 {
@@ -49,14 +45,6 @@ void PortraitFiles::startCommand()
     m_gdip = std::make_unique<cGdiPlus>();
 }
 
-void PortraitFiles::showCommandError(int number, const QString& description)
-{
-    if (number == CommandError::Cancelled)
-        return;
-    m_dialogs.message(tr("Error occured: ") + description, tr("Error Code ") + QString::number(number),
-                      MessageButtons::Ok, MessageIcon::Critical);
-}
-
 void PortraitFiles::showCodecFailure(const QString& title, const QString& what)
 {
     QString text = what + QStringLiteral("\r\n") + m_gdip->lastErrorDetail();
@@ -74,44 +62,42 @@ void PortraitFiles::settleOn(const QString& name)
 
 bool PortraitFiles::SavePortrait()
 {
-    try {
-        startCommand();
-        FileDialogRequest request{tr("Save Portrait"), dialogFilter()};
-        if (!m_portraitFile.isEmpty()) {
-            request.directory = QFileInfo(m_portraitFile).absolutePath();
-            request.fileName = QFileInfo(m_portraitFile).fileName();
-        } else {
-            request.directory = m_lastFolder;
-        }
-        QString name = m_dialogs.saveFileName(request);
-        if (rejectedName(name))
-            return false;
-        name = withExtension(name);
-        // The surface is the picture: every painted pixel is already in it.
-        if (!m_gdip->PictureBoxToFile(m_canvas.picPreview(), name, m_state.OutputQuality,
-                                      m_state.FullColourDetail)) {
-            // Nothing claims success; the user learns why no file was written.
-            showCodecFailure(tr("Save Portrait"),
-                             tr("The portrait was not saved to %1.").arg(QDir::toNativeSeparators(name)));
-            return false;
-        }
-        m_gdip.reset();
-        settleOn(name);
-        m_status.setPanelText(1, name + tr(" saved successfully."));
-        return true;
-    } catch (const CommandError& e) {
-        showCommandError(e.number(), e.description());
-    } catch (const std::bad_alloc&) {
-        showCommandError(OutOfMemoryError, tr("Out of memory"));
-    } catch (const std::exception& e) {
-        showCommandError(InternalError, QString::fromLocal8Bit(e.what()));
+    bool saved = false;
+    CommandGuard::run(m_dialogs, [&] { saved = save(); });
+    return saved;
+}
+
+bool PortraitFiles::save()
+{
+    startCommand();
+    FileDialogRequest request{tr("Save Portrait"), dialogFilter()};
+    if (!m_portraitFile.isEmpty()) {
+        request.directory = QFileInfo(m_portraitFile).absolutePath();
+        request.fileName = QFileInfo(m_portraitFile).fileName();
+    } else {
+        request.directory = m_lastFolder;
     }
-    return false;
+    QString name = m_dialogs.saveFileName(request);
+    if (rejectedName(name))
+        return false;
+    name = withExtension(name);
+    // The surface is the picture: every painted pixel is already in it.
+    if (!m_gdip->PictureBoxToFile(m_canvas.picPreview(), name, m_state.OutputQuality,
+                                  m_state.FullColourDetail)) {
+        // Nothing claims success; the user learns why no file was written.
+        showCodecFailure(tr("Save Portrait"),
+                         tr("The portrait was not saved to %1.").arg(QDir::toNativeSeparators(name)));
+        return false;
+    }
+    m_gdip.reset();
+    settleOn(name);
+    m_status.setPanelText(1, name + tr(" saved successfully."));
+    return true;
 }
 
 void PortraitFiles::OpenPortrait()
 {
-    guarded([this] {
+    CommandGuard::run(m_dialogs, [this] {
         startCommand();
         FileDialogRequest request{tr("Load Portrait"), dialogFilter()};
         request.directory = m_lastFolder;
@@ -123,23 +109,10 @@ void PortraitFiles::OpenPortrait()
 
 void PortraitFiles::openFile(const QString& name)
 {
-    guarded([&] {
+    CommandGuard::run(m_dialogs, [&] {
         startCommand();
         load(name);
     });
-}
-
-void PortraitFiles::guarded(const std::function<void()>& command)
-{
-    try {
-        command();
-    } catch (const CommandError& e) {
-        showCommandError(e.number(), e.description());
-    } catch (const std::bad_alloc&) {
-        showCommandError(OutOfMemoryError, tr("Out of memory"));
-    } catch (const std::exception& e) {
-        showCommandError(InternalError, QString::fromLocal8Bit(e.what()));
-    }
 }
 
 void PortraitFiles::load(const QString& name)

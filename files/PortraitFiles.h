@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 
 #include <QString>
-#include <functional>
 #include <memory>
 
 class Dialogs;
@@ -44,12 +43,11 @@ public:
 
 private:
     void startCommand();
-    // Runs a command, turning what it throws into the one error box.
-    void guarded(const std::function<void()>& command);
+    // Save as the command runs it, inside the error guard.
+    bool save();
     void load(const QString& name);
     // Opened or saved: the history's clean point, the name and the folder.
     void settleOn(const QString& name);
-    void showCommandError(int number, const QString& description);
     void showCodecFailure(const QString& title, const QString& what);
 
     PortraitCanvas& m_canvas;

@@ -3,14 +3,12 @@
 #include "canvas/PortraitCanvas.h"
 #include "import/ImportFilter.h"
 #include "import/frmImport.h"
-#include "platform/CommandError.h"
+#include "platform/CommandGuard.h"
 #include "platform/Dialogs.h"
 #include "platform/StatusBar.h"
 
 #include <QFileInfo>
 #include <QWidget>
-
-#include <new>
 
 const char* const ImportCommand::DialogTitle = "Import Bitmap";
 
@@ -35,31 +33,12 @@ frmImport* ImportCommand::window() const
 
 void ImportCommand::ImportBitmap()
 {
-    guarded([this] { run(); });
+    CommandGuard::run(m_dialogs, [this] { run(); });
 }
 
 void ImportCommand::importFile(const QString& file)
 {
-    guarded([&] { pick(file); });
-}
-
-void ImportCommand::guarded(const std::function<void()>& command)
-{
-    try {
-        command();
-    } catch (const CommandError& e) {
-        if (e.number() == CommandError::Cancelled)
-            return;
-        m_dialogs.message(tr("Error occured: ") + e.description(),
-                          tr("Error Code ") + QString::number(e.number()), MessageButtons::Ok,
-                          MessageIcon::Critical);
-    } catch (const std::bad_alloc&) {
-        m_dialogs.message(tr("Error occured: Out of memory"), tr("Error Code 7"), MessageButtons::Ok,
-                          MessageIcon::Critical);
-    } catch (const std::exception& e) {
-        m_dialogs.message(tr("Error occured: ") + QString::fromLocal8Bit(e.what()), tr("Error Code 51"),
-                          MessageButtons::Ok, MessageIcon::Critical);
-    }
+    CommandGuard::run(m_dialogs, [&] { pick(file); });
 }
 
 QString ImportCommand::dialogFilter()

@@ -43,7 +43,6 @@ public:
     ImageLoader& loader() { return m_loader; }
 
 private:
-    void guarded(const std::function<void()>& command);
     void run();
     void pick(const QString& file);
 

@@ -1,16 +1,6 @@
 #pragma once
 
-#include <cstdint>
+#include "platform/PictureLimits.h"
 
-// How large a picture may be before we refuse to decode it. A hostile header can claim
-// any size; a 16384-pixel side or 100 megapixels is far beyond any picture a portrait
-// is cut from, and still decodes inside the helper's memory cap.
-namespace ImportLimits {
-inline constexpr std::uint32_t MaxSide = 16384;
-inline constexpr std::uint64_t MaxPixels = 100'000'000;
-
-constexpr bool withinBounds(std::uint64_t width, std::uint64_t height)
-{
-    return width <= MaxSide && height <= MaxSide && width * height <= MaxPixels;
-}
-} // namespace ImportLimits
+// The import refuses what Open refuses.
+namespace ImportLimits = PictureLimits;
