@@ -12,6 +12,11 @@ void Magnifier::magnify(const QImage& store, QImage& backBuffer, QImage& view, c
     const bool standard = grid.overlay && grid.standard;
     QRgb row[ViewWidth];
     QRgb lined[ViewWidth]; // the row with the standard grid's columns over it
+    // Each image is detached once here, not once per row.
+    uchar* const backBits = backBuffer.bits();
+    uchar* const viewBits = view.bits();
+    const qsizetype backStride = backBuffer.bytesPerLine();
+    const qsizetype viewStride = view.bytesPerLine();
     for (int y = 0; y < Height; ++y) {
         const auto* pixels = reinterpret_cast<const QRgb*>(store.constScanLine(y));
         for (int x = 0; x < Width; ++x)
@@ -23,8 +28,8 @@ void Magnifier::magnify(const QImage& store, QImage& backBuffer, QImage& view, c
         }
         for (int k = 0; k < Zoom; ++k) {
             const int py = Zoom * y + k;
-            ViewRows::copy(reinterpret_cast<QRgb*>(backBuffer.scanLine(py)), row, ViewWidth);
-            auto* d = reinterpret_cast<QRgb*>(view.scanLine(py));
+            ViewRows::copy(reinterpret_cast<QRgb*>(backBits + py * backStride), row, ViewWidth);
+            auto* d = reinterpret_cast<QRgb*>(viewBits + py * viewStride);
             if (standard) {
                 if (k == 0)
                     std::fill(d, d + ViewWidth, grid.line);
