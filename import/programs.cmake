@@ -5,15 +5,18 @@
 # for its system-call filter.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(SECCOMP REQUIRED IMPORTED_TARGET libseccomp)
-add_executable(pictoria-import-helper
-  ${CMAKE_CURRENT_LIST_DIR}/helper/main.cpp
+# What both helpers are made of: the frame format, the sandbox and the JPEG and PNG decoders.
+set(helper_common_sources
   ${CMAKE_CURRENT_LIST_DIR}/helper/HelperIo.cpp
   ${CMAKE_CURRENT_LIST_DIR}/helper/Sandbox.cpp
   ${CMAKE_CURRENT_LIST_DIR}/helper/SandboxSelfTest.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/FreeImageLibrary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegDecoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PngDecoder.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/HelperProtocol.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HelperProtocol.cpp)
+add_executable(pictoria-import-helper
+  ${CMAKE_CURRENT_LIST_DIR}/helper/main.cpp
+  ${helper_common_sources}
+  ${CMAKE_CURRENT_LIST_DIR}/FreeImageLibrary.cpp
   ${CMAKE_SOURCE_DIR}/platform/BitmapHeader.cpp
   ${CMAKE_SOURCE_DIR}/platform/BoundedImageReader.cpp)
 target_include_directories(pictoria-import-helper PRIVATE ${CMAKE_SOURCE_DIR} ${FREEIMAGE_INCLUDE_DIR})
@@ -23,14 +26,7 @@ target_link_libraries(pictoria-import-helper PRIVATE ${FREEIMAGE_LIBRARY} JPEG::
 
 # Its JPEG and PNG part alone, without FreeImage and Qt, which the editor tries first:
 # starting it costs a few milliseconds, not the tens that loading those libraries takes.
-add_executable(pictoria-import-fast
-  ${CMAKE_CURRENT_LIST_DIR}/helper/fast_main.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/helper/HelperIo.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/helper/Sandbox.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/helper/SandboxSelfTest.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/JpegDecoder.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/PngDecoder.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/HelperProtocol.cpp)
+add_executable(pictoria-import-fast ${CMAKE_CURRENT_LIST_DIR}/helper/fast_main.cpp ${helper_common_sources})
 target_include_directories(pictoria-import-fast PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(pictoria-import-fast PRIVATE JPEG::JPEG PNG::PNG PkgConfig::SECCOMP Threads::Threads)
 list(APPEND PICTORIA_INSTALLED_PROGRAMS pictoria-import-fast)
@@ -46,6 +42,10 @@ set_target_properties(pictoria-import-helper pictoria-import-fast PROPERTIES AUT
 # The helper runs under an address-space cap, which a sanitizer's shadow memory would
 # exceed at start-up; it is built without the sanitizer options whatever the build.
 set(helper_options -Wall -Wextra -Wpedantic)
+if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  # libseccomp's argument macros expand to C compound literals with fields left out.
+  list(APPEND helper_options -Wno-c99-extensions -Wno-missing-field-initializers)
+endif()
 if(PICTORIA_WERROR)
   list(APPEND helper_options -Werror)
 endif()
