@@ -31,8 +31,9 @@ AsSavedPreview::AsSavedPreview(PortraitCanvas& canvas, const EditingState& state
         if (m_showing)
             render();
     });
+    // The sizes are first worked out when a tooltip is asked for or the portrait changes:
+    // four encodes at start would only cost start-up time and memory.
     qApp->installEventFilter(this);
-    refreshSizes();
 }
 
 QString AsSavedPreview::sizeTip(int quality, qint64 bytes)
@@ -45,6 +46,7 @@ QString AsSavedPreview::sizeTip(int quality, qint64 bytes)
 void AsSavedPreview::refreshSizes()
 {
     m_sizeTimer->stop();
+    m_sizesKnown = true;
     // The qualities the four options select.
     const std::pair<QRadioButton*, int> levels[] = {{m_panel.optPerfect, QualityLevels[0].percent},
                                                     {m_panel.optHigh, QualityLevels[1].percent},
@@ -99,6 +101,12 @@ bool AsSavedPreview::keyIsForUs(QObject* receiver) const
     return m_view.isVisible() && m_view.rect().contains(m_view.mapFromGlobal(QCursor::pos()));
 }
 
+bool AsSavedPreview::isQualityOption(const QObject* watched) const
+{
+    return watched == m_panel.optPerfect || watched == m_panel.optHigh || watched == m_panel.optMed ||
+           watched == m_panel.optLow;
+}
+
 bool AsSavedPreview::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
@@ -121,6 +129,10 @@ bool AsSavedPreview::eventFilter(QObject* watched, QEvent* event)
         }
         break;
     }
+    case QEvent::ToolTip:
+        if (!m_sizesKnown && isQualityOption(watched))
+            refreshSizes(); // before the tooltip shows
+        break;
     case QEvent::WindowDeactivate:
         // The release may go to another window: the preview never sticks.
         if (watched == m_view.window())

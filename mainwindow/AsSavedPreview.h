@@ -15,7 +15,8 @@ struct EditingState;
 // "See it as saved": while P is held over the view, the view shows the portrait as
 // the chosen quality stores it (decoded from a real in-memory encode); releasing the
 // key shows the portrait again. The four quality options' tooltips give the size each
-// level would write, refreshed shortly after the portrait changes.
+// level would write: worked out when first asked for, then refreshed shortly after the
+// portrait changes.
 class AsSavedPreview : public QObject {
     Q_OBJECT
 public:
@@ -42,6 +43,7 @@ protected:
 
 private:
     bool keyIsForUs(QObject* receiver) const;
+    bool isQualityOption(const QObject* watched) const;
     void render();
 
     PortraitCanvas& m_canvas;
@@ -51,4 +53,5 @@ private:
     SavedLook m_look;
     QTimer* m_sizeTimer;
     bool m_showing = false;
+    bool m_sizesKnown = false;
 };

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QCursor>
 #include <QFileInfo>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTimer>
@@ -57,6 +58,7 @@ private slots:
     void keyCountsOverTheViewButNotInTextBoxes();
     void tooltipsGiveSavedSizes_data();
     void tooltipsGiveSavedSizes();
+    void tooltipAnswersBeforeAnyChange();
     void tooltipsFollowChangesAfterDelay();
 };
 
@@ -216,6 +218,18 @@ void SavedLookTest::tooltipsGiveSavedSizes()
     }
     // The option captions stay as they were.
     QCOMPARE(window.panel().optHigh->text(), QStringLiteral("High       (85%)"));
+}
+
+void SavedLookTest::tooltipAnswersBeforeAnyChange()
+{
+    // Nothing sizes the levels at start; the first tooltip asked for does.
+    frmMain window(std::make_shared<ScriptedDialogs>());
+    QRadioButton* option = window.panel().optHigh;
+    QHelpEvent ask(QEvent::ToolTip, QPoint(2, 2), option->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(option, &ask);
+    SavedLook look;
+    QCOMPARE(option->toolTip(),
+             AsSavedPreview::sizeTip(85, look.size(window.canvas().picPreview().image(), 85)));
 }
 
 void SavedLookTest::tooltipsFollowChangesAfterDelay()
