@@ -3,8 +3,45 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstdlib>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
+
+// One row of the constant-alpha blend: every channel as Surface::blendChannel gives it,
+// the result opaque. Four pixels at a time in 16-bit lanes where SSE2 is there:
+// s * a + d * (255 - a) + 127 is at most 65152, and for such a v, v / 255 is
+// (v + 1 + (v >> 8)) >> 8 exactly.
+void blendRow(QRgb* d, const QRgb* s, int n, int alpha)
+{
+    int x = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i a = _mm_set1_epi16(short(alpha));
+    const __m128i rest = _mm_set1_epi16(short(255 - alpha));
+    const __m128i half = _mm_set1_epi16(127);
+    const __m128i one = _mm_set1_epi16(1);
+    const __m128i opaque = _mm_set1_epi32(int(0xFF000000u));
+    const auto blend = [&](__m128i src, __m128i dst) {
+        __m128i v = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(src, a), _mm_mullo_epi16(dst, rest)), half);
+        v = _mm_add_epi16(_mm_add_epi16(v, one), _mm_srli_epi16(v, 8));
+        return _mm_srli_epi16(v, 8);
+    };
+    for (; x + 4 <= n; x += 4) {
+        const __m128i src = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
+        const __m128i dst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + x));
+        const __m128i low = blend(_mm_unpacklo_epi8(src, zero), _mm_unpacklo_epi8(dst, zero));
+        const __m128i high = blend(_mm_unpackhi_epi8(src, zero), _mm_unpackhi_epi8(dst, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x),
+                         _mm_or_si128(_mm_packus_epi16(low, high), opaque));
+    }
+#endif
+    for (; x < n; ++x)
+        d[x] = qRgb(Surface::blendChannel(qRed(s[x]), qRed(d[x]), alpha),
+                    Surface::blendChannel(qGreen(s[x]), qGreen(d[x]), alpha),
+                    Surface::blendChannel(qBlue(s[x]), qBlue(d[x]), alpha));
+}
 
 // Clips a copy of w x h pixels from (sx, sy) in a source of srcSize to (dx, dy)
 // in a destination of dstSize; false when nothing remains.
@@ -133,12 +170,7 @@ void Surface::blendFrom(const QImage& srcImage, int dx, int dy, int w, int h, in
         return;
     for (int y = 0; y < h; ++y) {
         const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(sy + y)) + sx;
-        auto* d = reinterpret_cast<QRgb*>(m_image.scanLine(dy + y)) + dx;
-        for (int x = 0; x < w; ++x) {
-            d[x] = qRgb(blendChannel(qRed(s[x]), qRed(d[x]), alpha),
-                        blendChannel(qGreen(s[x]), qGreen(d[x]), alpha),
-                        blendChannel(qBlue(s[x]), qBlue(d[x]), alpha));
-        }
+        blendRow(reinterpret_cast<QRgb*>(m_image.scanLine(dy + y)) + dx, s, w, alpha);
     }
 }
 

@@ -23,6 +23,8 @@ private slots:
     void rectangleOutline();
     void blendFormula_data();
     void blendFormula();
+    void blendRowsFollowTheFormula_data();
+    void blendRowsFollowTheFormula();
     void blendIsClippedAndKeepsOutside();
     void splitColor_data();
     void splitColor();
@@ -191,6 +193,37 @@ void SurfaceTest::blendFormula()
     QCOMPARE(redOf(dst.pixel(0, 0)), expected);
     QCOMPARE(greenOf(dst.pixel(0, 0)), expected);
     QCOMPARE(blueOf(dst.pixel(0, 0)), expected);
+}
+
+void SurfaceTest::blendRowsFollowTheFormula_data()
+{
+    QTest::addColumn<int>("alpha");
+    for (int alpha : {0, 1, 77, 128, 204, 254, 255})
+        QTest::addRow("alpha %d", alpha) << alpha;
+}
+
+void SurfaceTest::blendRowsFollowTheFormula()
+{
+    // Every channel value, each channel different, in a row of an odd width: the wide path,
+    // its lanes and the pixels after the last whole group all follow the one formula.
+    QFETCH(int, alpha);
+    const int width = 259;
+    QImage src(width, 1, QImage::Format_RGB32);
+    Surface dst(width, 1, 0);
+    const auto sourceOf = [](int i) { return qRgb(i & 255, 255 - (i & 255), (i * 7) & 255); };
+    const auto destinationOf = [](int i) { return qRgb((i * 13) & 255, i & 255, 255 - (i & 255)); };
+    for (int i = 0; i < width; ++i) {
+        src.setPixel(i, 0, sourceOf(i));
+        dst.image().setPixel(i, 0, destinationOf(i));
+    }
+    dst.blendFrom(src, 0, 0, width, 1, 0, 0, alpha);
+    for (int i = 0; i < width; ++i) {
+        const QRgb s = sourceOf(i), d = destinationOf(i);
+        const QRgb expected = qRgb(Surface::blendChannel(qRed(s), qRed(d), alpha),
+                                   Surface::blendChannel(qGreen(s), qGreen(d), alpha),
+                                   Surface::blendChannel(qBlue(s), qBlue(d), alpha));
+        QCOMPARE(QString::number(dst.image().pixel(i, 0), 16), QString::number(expected, 16));
+    }
 }
 
 void SurfaceTest::blendIsClippedAndKeepsOutside()
