@@ -7,20 +7,43 @@
 
 using namespace Portrait;
 
-void Magnifier::magnify(const QImage& store, QImage& backBuffer, QImage& view, const Grid& grid)
+namespace {
+
+// One store row as a back-buffer row: each pixel eight times, opaque. Eight separate
+// stores of one value, which the compiler writes as one wide store.
+void blockRow(const QRgb* pixels, QRgb* row)
+{
+    for (int x = 0; x < Width; ++x) {
+        const QRgb p = pixels[x] | 0xFF000000u;
+        QRgb* o = row + Zoom * x;
+        o[0] = p;
+        o[1] = p;
+        o[2] = p;
+        o[3] = p;
+        o[4] = p;
+        o[5] = p;
+        o[6] = p;
+        o[7] = p;
+    }
+}
+
+} // namespace
+
+void Magnifier::magnify(const QImage& store, QImage* backBuffer, QImage& view, const Grid& grid)
 {
     const bool standard = grid.overlay && grid.standard;
     QRgb row[ViewWidth];
     QRgb lined[ViewWidth]; // the row with the standard grid's columns over it
+    QRgb line[ViewWidth];  // a row of the standard grid's line
+    if (standard)
+        std::fill(line, line + ViewWidth, grid.line);
     // Each image is detached once here, not once per row.
-    uchar* const backBits = backBuffer.bits();
+    uchar* const backBits = backBuffer ? backBuffer->bits() : nullptr;
     uchar* const viewBits = view.bits();
-    const qsizetype backStride = backBuffer.bytesPerLine();
+    const qsizetype backStride = backBuffer ? backBuffer->bytesPerLine() : 0;
     const qsizetype viewStride = view.bytesPerLine();
     for (int y = 0; y < Height; ++y) {
-        const auto* pixels = reinterpret_cast<const QRgb*>(store.constScanLine(y));
-        for (int x = 0; x < Width; ++x)
-            std::fill(row + Zoom * x, row + Zoom * (x + 1), pixels[x] | 0xFF000000u);
+        blockRow(reinterpret_cast<const QRgb*>(store.constScanLine(y)), row);
         if (standard) {
             ViewRows::copy(lined, row, ViewWidth);
             for (int x = 0; x < ViewWidth; x += Zoom)
@@ -28,13 +51,11 @@ void Magnifier::magnify(const QImage& store, QImage& backBuffer, QImage& view, c
         }
         for (int k = 0; k < Zoom; ++k) {
             const int py = Zoom * y + k;
-            ViewRows::copy(reinterpret_cast<QRgb*>(backBits + py * backStride), row, ViewWidth);
+            if (backBits)
+                ViewRows::copy(reinterpret_cast<QRgb*>(backBits + py * backStride), row, ViewWidth);
             auto* d = reinterpret_cast<QRgb*>(viewBits + py * viewStride);
             if (standard) {
-                if (k == 0)
-                    std::fill(d, d + ViewWidth, grid.line);
-                else
-                    ViewRows::copy(d, lined, ViewWidth);
+                ViewRows::copy(d, k == 0 ? line : lined, ViewWidth);
             } else if (grid.overlay) {
                 const auto* g = reinterpret_cast<const QRgb*>(grid.overlay->constScanLine(py));
                 ViewRows::compose(d, row, g, ViewWidth, grid.key);
@@ -43,4 +64,23 @@ void Magnifier::magnify(const QImage& store, QImage& backBuffer, QImage& view, c
             }
         }
     }
+}
+
+void Magnifier::magnifyBack(const QImage& store, QImage& backBuffer)
+{
+    QRgb row[ViewWidth];
+    uchar* const backBits = backBuffer.bits();
+    const qsizetype backStride = backBuffer.bytesPerLine();
+    for (int y = 0; y < Height; ++y) {
+        blockRow(reinterpret_cast<const QRgb*>(store.constScanLine(y)), row);
+        for (int k = 0; k < Zoom; ++k)
+            ViewRows::copy(reinterpret_cast<QRgb*>(backBits + (Zoom * y + k) * backStride), row, ViewWidth);
+    }
+}
+
+void Magnifier::backRow(const QImage& store, int y, int from, int to, QRgb* row)
+{
+    const auto* pixels = reinterpret_cast<const QRgb*>(store.constScanLine(y / Zoom));
+    for (int x = from; x < to; ++x)
+        row[x] = pixels[x / Zoom] | 0xFF000000u;
 }

@@ -45,6 +45,7 @@ void PortraitCanvas::showChange(const QRect& cells)
 
 void PortraitCanvas::layoutSurfaces()
 {
+    settleBackBuffer();
     m_face.resize(ViewWidth, ViewHeight);
     m_grid.resize(ViewWidth, ViewHeight);
     m_backBuffer.resize(ViewWidth, ViewHeight);
@@ -93,9 +94,16 @@ void PortraitCanvas::composeView(const QRect& area)
     const QRgb key = toQRgb(GridKeyColour);
     QImage& face = m_face.image();
     const QImage& back = m_backBuffer.image();
+    QRgb behind[ViewWidth]; // a row of a back buffer that is behind
     const QImage& lines = m_grid.image();
     const QRgb line = toQRgb(GridLineColour);
     const bool standard = grid && gridIsStandard();
+    const auto backRow = [&](int y) -> const QRgb* {
+        if (!m_backPending)
+            return reinterpret_cast<const QRgb*>(back.constScanLine(y));
+        Magnifier::backRow(m_backSource, y, r.left(), r.right() + 1, behind);
+        return behind;
+    };
     for (int y = r.top(); y <= r.bottom(); ++y) {
         if (standard) {
             auto* d = reinterpret_cast<QRgb*>(face.scanLine(y));
@@ -103,13 +111,13 @@ void PortraitCanvas::composeView(const QRect& area)
                 std::fill(d + r.left(), d + r.right() + 1, line);
                 continue;
             }
-            const auto* s = reinterpret_cast<const QRgb*>(back.constScanLine(y));
+            const QRgb* s = backRow(y);
             ViewRows::opaqueCopy(d + r.left(), s + r.left(), r.width());
             for (int x = (r.left() + Zoom - 1) / Zoom * Zoom; x <= r.right(); x += Zoom)
                 d[x] = line;
             continue;
         }
-        const auto* s = reinterpret_cast<const QRgb*>(back.constScanLine(y)) + r.left();
+        const QRgb* s = backRow(y) + r.left();
         auto* d = reinterpret_cast<QRgb*>(face.scanLine(y)) + r.left();
         if (grid)
             ViewRows::compose(d, s, reinterpret_cast<const QRgb*>(lines.constScanLine(y)) + r.left(),
@@ -124,6 +132,7 @@ void PortraitCanvas::RedrawFace()
     if (!standardSizes()) {
         // The whole drawing area is replaced; the caller or BltGrid presents it.
         m_viewKnown = false;
+        settleBackBuffer();
         m_face.copyFrom(m_backBuffer, 0, 0, ViewWidth + 4, ViewHeight + 4, 0, 0);
         if (gridOn())
             BltGrid();
@@ -210,10 +219,11 @@ void PortraitCanvas::DrawtoBB()
         grid.standard = gridIsStandard();
         grid.line = toQRgb(GridLineColour);
     }
-    Magnifier::magnify(m_preview.image(), m_backBuffer.image(), m_face.image(), grid);
+    Magnifier::magnify(m_preview.image(), nullptr, m_face.image(), grid);
+    m_backSource = m_preview.image();
+    m_backPending = true;
     // The swatch ends as the last block fill leaves it.
     m_rgb.setBackColor(m_preview.pixel(Width - 1, Height - 1));
-    m_backBuffer.present();
     m_viewStale.clear();
     markViewTracked();
     m_face.present();
@@ -221,6 +231,7 @@ void PortraitCanvas::DrawtoBB()
 
 void PortraitCanvas::blockFill(int x, int y, Colour c)
 {
+    settleBackBuffer();
     const bool tracked = viewTracked();
     m_rgb.setBackColor(c);
     const QRect cell(Zoom * x, Zoom * y, Zoom, Zoom);
@@ -238,14 +249,40 @@ void PortraitCanvas::newPortrait(Colour background)
 {
     // The view's surfaces take the colour as their background too (what a clear leaves).
     m_face.setBackColor(background);
+    m_backPending = false; // the clear covers all of it
+    m_backSource = QImage();
     m_backBuffer.setBackColor(background);
     m_document.newPortrait(background);
 }
 
 void PortraitCanvas::setBackBuffer(const Surface& magnified)
 {
+    settleBackBuffer();
     m_backBuffer.copyFrom(magnified, 0, 0, ViewWidth, ViewHeight, 0, 0);
     m_backBuffer.present();
     // The redraw replaces the whole view, so no clear first.
     RedrawFace();
+}
+
+void PortraitCanvas::settleBackBuffer() const
+{
+    if (!m_backPending)
+        return;
+    const bool tracked = viewTracked();
+    m_backPending = false;
+    Magnifier::magnifyBack(m_backSource, m_backBuffer.image());
+    m_backSource = QImage();
+    // The view still shows what it showed: the back buffer now holds it in full.
+    if (tracked)
+        m_backKey = m_backBuffer.image().cacheKey();
+    m_backBuffer.present();
+}
+
+Colour PortraitCanvas::backBufferPixel(int x, int y) const
+{
+    if (!m_backPending)
+        return m_backBuffer.pixel(x, y);
+    if (x < 0 || y < 0 || x >= ViewWidth || y >= ViewHeight)
+        return InvalidColour;
+    return fromQRgb(m_backSource.pixel(x / Zoom, y / Zoom) | 0xFF000000u);
 }

@@ -33,12 +33,23 @@ public:
     const PortraitDocument& document() const { return m_document; }
 
     Surface& picPreview() { return m_preview; }
-    Surface& picBackBuffer() { return m_backBuffer; }
+    // The back buffer as it stands, written out first when it is behind.
+    Surface& picBackBuffer()
+    {
+        settleBackBuffer();
+        return m_backBuffer;
+    }
     Surface& picFace() { return m_face; }
     Surface& picGrid() { return m_grid; }
     Surface& picRGB() { return m_rgb; }
     const Surface& picPreview() const { return m_preview; }
-    const Surface& picBackBuffer() const { return m_backBuffer; }
+    const Surface& picBackBuffer() const
+    {
+        settleBackBuffer();
+        return m_backBuffer;
+    }
+    // One pixel of the back buffer (InvalidColour outside it), without writing it out.
+    Colour backBufferPixel(int x, int y) const;
     const Surface& picFace() const { return m_face; }
     const Surface& picGrid() const { return m_grid; }
 
@@ -110,6 +121,8 @@ private:
     bool viewTracked() const;
     void markViewTracked();
     void composeView(const QRect& area);
+    // Writes out a back buffer that is behind.
+    void settleBackBuffer() const;
     // Whether the grid is exactly what DrawGrid draws: lines on every eighth row and
     // column, the key colour elsewhere. The view's rows then come from the back buffer alone.
     bool gridIsStandard() const;
@@ -118,7 +131,7 @@ private:
     bool m_viewKnown = false;
     bool m_viewGrid = false;
     qint64 m_faceKey = 0;
-    qint64 m_backKey = 0;
+    mutable qint64 m_backKey = 0;
     qint64 m_gridKey = 0;
     qint64 m_standardGridKey = -1;
 
@@ -126,7 +139,13 @@ private:
     std::unique_ptr<PortraitDocument> m_ownDocument;
     PortraitDocument& m_document;
     Surface& m_preview; // the document's store
-    Surface m_backBuffer;
+    // A whole-portrait redraw renders the view alone and leaves the back buffer behind: it
+    // is then m_backSource (the store as that redraw found it) magnified, and is written out
+    // when it is first read through picBackBuffer() or drawn into. The view and the pointer
+    // readout take its pixels from m_backSource meanwhile.
+    mutable Surface m_backBuffer;
+    mutable bool m_backPending = false;
+    mutable QImage m_backSource;
     Surface m_face;
     Surface m_grid;
     Surface m_rgb;

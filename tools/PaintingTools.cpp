@@ -87,7 +87,7 @@ void PaintingTools::trackPointer(float X, float Y)
     m_lastY = Y;
     m_env.showCell(QStringLiteral("(%1, %2)").arg(cellOf(X)).arg(cellOf(Y)));
 
-    m_cursorColor = m_canvas.picBackBuffer().pixel(int(std::floor(X)), int(std::floor(Y)));
+    m_cursorColor = m_canvas.backBufferPixel(int(std::floor(X)), int(std::floor(Y)));
     // A failed read (pointer dragged off the view) keeps the previous colour, so the
     // text and the swatch go on agreeing.
     if (m_cursorColor != InvalidColour) {

@@ -5,7 +5,9 @@
 #include "canvas/RgbPopup.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
+#include "platform/StatusBar.h"
 #include "support/MainWindowFixture.h"
+#include "support/TestSupport.h"
 
 #include <QtTest>
 
@@ -100,8 +102,23 @@ void ViewRepaintTest::viewEqualsFullRedraw()
     QFETCH(bool, grid);
     PortraitCanvas& canvas = window->canvas();
     canvas.setGridSource([grid] { return grid; });
+    // A portrait of many colours, replaced whole: the moves before the stroke find the
+    // view rendered from it and the back buffer not yet written out.
+    canvas.loadPortrait(TestSupport::patternImage(Width, Height));
     canvas.clearView();
     canvas.RedrawFace();
+    const auto moveAndCompare = [&](QPoint p) {
+        QTest::mouseMove(box(), at(p));
+        const QImage shown = canvas.picFace().image().copy();
+        window->RedrawRGB(); // a full clear and redraw, then the popup at the same place
+        QCOMPARE(shown, canvas.picFace().image());
+        const QPoint cell(cellOf(float(p.x())), cellOf(float(p.y())));
+        const Colour c = canvas.picPreview().pixel(cell.x(), cell.y());
+        QCOMPARE(window->stbMain()->panelText(2),
+                 QStringLiteral("RGB(%1,%2,%3)").arg(redOf(c)).arg(greenOf(c)).arg(blueOf(c)));
+    };
+    for (const QPoint& p : {QPoint(120, 120), QPoint(126, 131), QPoint(300, 20)})
+        moveAndCompare(p);
     // A stroke over several cells, then moves that only track; after each step the view
     // must equal a full redraw (plus the popup where one shows).
     const QList<QPoint> stroke{{40, 40}, {48, 41}, {90, 70}, {95, 75}, {383, 447}, {0, 0}};
@@ -115,12 +132,14 @@ void ViewRepaintTest::viewEqualsFullRedraw()
         QCOMPARE(shown, canvas.picFace().image());
     }
     QTest::mouseRelease(box(), Qt::LeftButton, Qt::NoModifier, at(stroke.last()));
-    for (const QPoint& p : {QPoint(200, 200), QPoint(210, 205), QPoint(10, 430)}) {
-        QTest::mouseMove(box(), at(p));
-        const QImage shown = canvas.picFace().image().copy();
-        window->RedrawRGB(); // a full clear and redraw, then the popup at the same place
-        QCOMPARE(shown, canvas.picFace().image());
-    }
+    for (const QPoint& p : {QPoint(200, 200), QPoint(210, 205), QPoint(10, 430)})
+        moveAndCompare(p);
+    // The back buffer, written out now, is the portrait magnified.
+    const QImage& back = canvas.picBackBuffer().image();
+    for (int y = 0; y < ViewHeight; ++y)
+        for (int x = 0; x < ViewWidth; ++x)
+            if (TestSupport::pixelAt(back, x, y) != canvas.picPreview().pixel(x / Zoom, y / Zoom))
+                QFAIL(qPrintable(QStringLiteral("back buffer differs at (%1, %2)").arg(x).arg(y)));
 }
 
 void ViewRepaintTest::directDrawingIntoTheViewIsRedrawnWhole()
