@@ -8,10 +8,19 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+
+// Closes a descriptor when the reader returns, whichever way.
+struct ClosedOnExit {
+    int fd;
+    ~ClosedOnExit() { ::close(fd); }
+};
 
 // The formats the open command decodes besides JPEG, and nothing else: a file no reader
 // of these takes is not one of its pictures, whatever another reader makes of it. The
@@ -94,41 +103,64 @@ GdiFailure outOfBounds(QSize size)
 
 QByteArray PictureFileChecks::readFile(const QString& fileName, GdiFailure& failure)
 {
-    // isDir() first: its one stat answers exists() too (asked first, exists() is a
-    // separate access call).
-    const QFileInfo info(fileName);
-    if (info.isDir() || !info.exists()) {
+    const auto noFile = [&] {
         failure = {GdiStatus::FileNotFound,
                    tr("There is no file %1.").arg(QDir::toNativeSeparators(fileName))};
+        return QByteArray();
+    };
+    // One descriptor answers everything: opened without waiting (a pipe would block the
+    // open) and never as a controlling terminal, then one fstat says what it is.
+    const QByteArray path = QFile::encodeName(fileName);
+    if (path.isEmpty())
+        return noFile();
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR)
+            return noFile();
+        failure = {error == EACCES || error == EPERM ? GdiStatus::AccessDenied : GdiStatus::Win32Error,
+                   qt_error_string(error)};
         return {};
     }
+    const ClosedOnExit closer{fd};
+    struct stat info;
+    if (::fstat(fd, &info) != 0) {
+        failure = {GdiStatus::Win32Error, qt_error_string(errno)};
+        return {};
+    }
+    if (S_ISDIR(info.st_mode))
+        return noFile();
     // A pipe or device would block the reader or never end.
-    if (!info.isFile()) {
+    if (!S_ISREG(info.st_mode)) {
         failure = {GdiStatus::UnknownImageFormat, tr("This is not a plain file.")};
         return {};
     }
-    if (info.size() > MaxFileBytes) {
+    if (info.st_size > MaxFileBytes) {
         failure = {GdiStatus::ValueOverflow, tr("The file holds %1 MB; at most %2 MB are opened.")
-                                                 .arg(info.size() / (1024 * 1024))
+                                                 .arg(qint64(info.st_size) / (1024 * 1024))
                                                  .arg(MaxFileBytes / (1024 * 1024))};
         return {};
     }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        failure = {info.isReadable() ? GdiStatus::Win32Error : GdiStatus::AccessDenied, file.errorString()};
-        return {};
+    // What the file holds, and one byte more to see a file that grew past the limit.
+    QByteArray data(qsizetype(std::min<qint64>(info.st_size, MaxFileBytes) + 1), Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < data.size()) {
+        const ssize_t n = ::read(fd, data.data() + got, std::size_t(data.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            failure = {GdiStatus::Win32Error, qt_error_string(errno)};
+            return {};
+        }
+        if (n == 0)
+            break;
+        got += n;
     }
-    // QIODevice::read sizes its buffer from the request: ask for what the file holds
-    // (one byte more shows a file that grew past the limit), not for the limit.
-    const QByteArray data = file.read(std::min<qint64>(file.size(), MaxFileBytes) + 1);
-    if (file.error() != QFileDevice::NoError) {
-        failure = {GdiStatus::Win32Error, file.errorString()};
-        return {};
-    }
-    if (data.isEmpty()) {
+    if (got == 0) {
         failure = {GdiStatus::UnknownImageFormat, tr("The file is empty.")};
         return {};
     }
+    data.truncate(got);
     return data;
 }
 
