@@ -1,8 +1,12 @@
 #include "platform/StatusBar.h"
 
 #include <QFrame>
-#include <QHBoxLayout>
 #include <QLabel>
+
+namespace {
+constexpr int IconSize = 16;
+constexpr int Margin = 2; // between the frame's inner edge, the icon and the text
+} // namespace
 
 StatusBar::StatusBar(const QList<PanelLayout>& panels, QWidget* parent) : QWidget(parent)
 {
@@ -12,15 +16,10 @@ StatusBar::StatusBar(const QList<PanelLayout>& panels, QWidget* parent) : QWidge
         frame->setLineWidth(1);
         frame->setFixedWidth(panel.width);
         frame->setToolTip(panel.text);
-        auto* layout = new QHBoxLayout(frame);
-        layout->setContentsMargins(2, 0, 2, 0);
-        layout->setSpacing(2);
         auto* icon = new QLabel(frame);
-        icon->setFixedSize(16, 16);
+        icon->setFixedSize(IconSize, IconSize);
         icon->hide();
         auto* text = new QLabel(panel.text, frame);
-        layout->addWidget(icon);
-        layout->addWidget(text, 1);
         m_panels.append(Panel{frame, icon, text, {}});
     }
 }
@@ -32,8 +31,22 @@ void StatusBar::resizeEvent(QResizeEvent* event)
     int x = 0;
     for (const Panel& p : std::as_const(m_panels)) {
         p.frame->setGeometry(x, 0, p.frame->width(), height());
+        placeContents(p);
         x += p.frame->width();
     }
+}
+
+void StatusBar::placeContents(const Panel& p)
+{
+    // Placed here rather than by a layout: a layout would measure the text again (shaping
+    // it) after every change of it, and the readout panel changes on every pointer move.
+    const QRect inner = p.frame->contentsRect().adjusted(Margin, 0, -Margin, 0);
+    QRect text = inner;
+    if (!p.icon->isHidden()) {
+        p.icon->move(inner.left(), inner.top() + (inner.height() - IconSize) / 2);
+        text.setLeft(inner.left() + IconSize + Margin);
+    }
+    p.text->setGeometry(text);
 }
 
 QString StatusBar::panelText(int panel) const
@@ -57,8 +70,11 @@ void StatusBar::setPanelIcon(int panel, const QIcon& icon)
     if (!icon.isNull() && icon.cacheKey() == p.iconValue.cacheKey())
         return; // the same icon again: the panel already shows it
     p.iconValue = icon;
-    p.icon->setPixmap(icon.pixmap(16, 16));
-    p.icon->setVisible(!icon.isNull());
+    p.icon->setPixmap(icon.pixmap(IconSize, IconSize));
+    if (p.icon->isHidden() != icon.isNull()) {
+        p.icon->setVisible(!icon.isNull());
+        placeContents(p);
+    }
 }
 
 void StatusBar::setPanelToolTip(int panel, const QString& tip)

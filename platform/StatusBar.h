@@ -35,5 +35,7 @@ private:
         QLabel* text;
         QIcon iconValue;
     };
+    // The icon, when shown, and the text inside the panel's frame.
+    static void placeContents(const Panel& p);
     QList<Panel> m_panels;
 };
