@@ -172,7 +172,8 @@ void BM_DrawtoBB(benchmark::State& state)
 }
 BENCHMARK(BM_DrawtoBB)->Unit(benchmark::kMicrosecond);
 
-// Region copy, then the back buffer and the main view rendered from it in one pass.
+// Region copy, then the main view rendered from it in one pass (the back buffer follows
+// when first read).
 void BM_ImportDragStep(benchmark::State& state)
 {
     PortraitCanvas canvas;
