@@ -29,7 +29,7 @@ void blockRow(const QRgb* pixels, QRgb* row)
 
 } // namespace
 
-void Magnifier::magnify(const QImage& store, QImage* backBuffer, QImage& view, const Grid& grid)
+void Magnifier::magnify(const QImage& store, QImage* backBuffer, QImage* view, const Grid& grid)
 {
     const bool standard = grid.overlay && grid.standard;
     QRgb row[ViewWidth];
@@ -39,12 +39,12 @@ void Magnifier::magnify(const QImage& store, QImage* backBuffer, QImage& view, c
         std::fill(line, line + ViewWidth, grid.line);
     // Each image is detached once here, not once per row.
     uchar* const backBits = backBuffer ? backBuffer->bits() : nullptr;
-    uchar* const viewBits = view.bits();
+    uchar* const viewBits = view ? view->bits() : nullptr;
     const qsizetype backStride = backBuffer ? backBuffer->bytesPerLine() : 0;
-    const qsizetype viewStride = view.bytesPerLine();
+    const qsizetype viewStride = view ? view->bytesPerLine() : 0;
     for (int y = 0; y < Height; ++y) {
         blockRow(reinterpret_cast<const QRgb*>(store.constScanLine(y)), row);
-        if (standard) {
+        if (standard && viewBits) {
             ViewRows::copy(lined, row, ViewWidth);
             for (int x = 0; x < ViewWidth; x += Zoom)
                 lined[x] = grid.line;
@@ -53,6 +53,8 @@ void Magnifier::magnify(const QImage& store, QImage* backBuffer, QImage& view, c
             const int py = Zoom * y + k;
             if (backBits)
                 ViewRows::copy(reinterpret_cast<QRgb*>(backBits + py * backStride), row, ViewWidth);
+            if (!viewBits)
+                continue;
             auto* d = reinterpret_cast<QRgb*>(viewBits + py * viewStride);
             if (standard) {
                 ViewRows::copy(d, k == 0 ? line : lined, ViewWidth);
@@ -63,18 +65,6 @@ void Magnifier::magnify(const QImage& store, QImage* backBuffer, QImage& view, c
                 ViewRows::copy(d, row, ViewWidth);
             }
         }
-    }
-}
-
-void Magnifier::magnifyBack(const QImage& store, QImage& backBuffer)
-{
-    QRgb row[ViewWidth];
-    uchar* const backBits = backBuffer.bits();
-    const qsizetype backStride = backBuffer.bytesPerLine();
-    for (int y = 0; y < Height; ++y) {
-        blockRow(reinterpret_cast<const QRgb*>(store.constScanLine(y)), row);
-        for (int k = 0; k < Zoom; ++k)
-            ViewRows::copy(reinterpret_cast<QRgb*>(backBits + (Zoom * y + k) * backStride), row, ViewWidth);
     }
 }
 

@@ -19,10 +19,9 @@ public:
         QRgb line = 0;
     };
 
-    // store: 48 x 56; backBuffer (when given), view and the overlay: 384 x 448; all RGB32.
-    static void magnify(const QImage& store, QImage* backBuffer, QImage& view, const Grid& grid);
-    // The back buffer alone.
-    static void magnifyBack(const QImage& store, QImage& backBuffer);
+    // store: 48 x 56; backBuffer and view (each when given) and the overlay: 384 x 448;
+    // all RGB32.
+    static void magnify(const QImage& store, QImage* backBuffer, QImage* view, const Grid& grid);
     // Columns [from, to) of the back buffer's row y as the store gives them, written to
     // row[from] to row[to - 1].
     static void backRow(const QImage& store, int y, int from, int to, QRgb* row);

@@ -219,7 +219,7 @@ void PortraitCanvas::DrawtoBB()
         grid.standard = gridIsStandard();
         grid.line = toQRgb(GridLineColour);
     }
-    Magnifier::magnify(m_preview.image(), nullptr, m_face.image(), grid);
+    Magnifier::magnify(m_preview.image(), nullptr, &m_face.image(), grid);
     m_backSource = m_preview.image();
     m_backPending = true;
     // The swatch ends as the last block fill leaves it.
@@ -270,7 +270,7 @@ void PortraitCanvas::settleBackBuffer() const
         return;
     const bool tracked = viewTracked();
     m_backPending = false;
-    Magnifier::magnifyBack(m_backSource, m_backBuffer.image());
+    Magnifier::magnify(m_backSource, &m_backBuffer.image(), nullptr, {});
     m_backSource = QImage();
     // The view still shows what it showed: the back buffer now holds it in full.
     if (tracked)
