@@ -161,8 +161,7 @@ bool EditorSettings::enabled()
 
 const std::vector<EditorSettings::Setting>& EditorSettings::table()
 {
-    // Restored in this order: the grid's redraw resets the view's pointer and the gamma
-    // box, so the tool comes after it.
+    // Restored in this order, each as its control would set it.
     static const std::vector<Setting> settings{
         {"colours/foreground", "#ffffff", well(&ControlPanel::picFG, &EditingState::FGColor)},
         {"colours/background", "#000000", well(&ControlPanel::picBG, &EditingState::BGColor)},

@@ -304,10 +304,6 @@ void frmMain::RedrawRGB()
 
 void frmMain::tlbMain_ButtonClick(const QString& tag)
 {
-    m_toolEnvironment->setViewCursor(ToolEnvironment::ViewCursor::Crosshair);
-    m_panel->txtGamma->setEnabled(false);
-    m_panel->lblGamma->setEnabled(false);
-
     if (tag == QLatin1String("About")) {
         ShowAbout();
     } else if (tag == QLatin1String("Grid")) {
@@ -315,19 +311,6 @@ void frmMain::tlbMain_ButtonClick(const QString& tag)
         m_canvas.picFace().present();
     } else if (const std::optional<ToolId> tool = Tools::fromTag(tag)) {
         m_state.CurrentTool = Tools::tagOf(*tool);
-        switch (*tool) {
-        case ToolId::Selector:
-            m_toolEnvironment->setViewCursor(ToolEnvironment::ViewCursor::Eyedropper);
-            break;
-        case ToolId::Gamma:
-            m_panel->txtGamma->setEnabled(true);
-            m_panel->lblGamma->setEnabled(true);
-            break;
-        case ToolId::Brush:
-        case ToolId::Fill:
-        case ToolId::Replace:
-            break;
-        }
     } else if (tag == QLatin1String("Open")) {
         OpenPortrait();
     } else if (tag == QLatin1String("Save")) {
@@ -337,6 +320,19 @@ void frmMain::tlbMain_ButtonClick(const QString& tag)
     } else if (tag == QLatin1String("New")) {
         NewPortrait();
     }
+    showToolControls();
+}
+
+void frmMain::showToolControls()
+{
+    // The view's pointer and the gamma step box belong to the current tool, whichever
+    // button was pressed last.
+    const std::optional<ToolId> tool = Tools::fromTag(m_state.CurrentTool);
+    m_toolEnvironment->setViewCursor(tool == ToolId::Selector ? ToolEnvironment::ViewCursor::Eyedropper
+                                                              : ToolEnvironment::ViewCursor::Crosshair);
+    const bool gamma = tool == ToolId::Gamma;
+    m_panel->txtGamma->setEnabled(gamma);
+    m_panel->lblGamma->setEnabled(gamma);
 }
 
 void frmMain::ShowAbout()

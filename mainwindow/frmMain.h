@@ -107,6 +107,8 @@ protected:
 
 private:
     void initialiseState();
+    // The view's pointer and the gamma step box as the current tool has them.
+    void showToolControls();
     void commitData(QSessionManager& manager);
 
     std::shared_ptr<Dialogs> m_dialogs;
