@@ -16,6 +16,17 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QtTest>
+#include <malloc.h>
+#if defined(__SANITIZE_ADDRESS__)
+#define PICTORIA_HEAP_FROM_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PICTORIA_HEAP_FROM_ASAN 1
+#endif
+#endif
+#ifdef PICTORIA_HEAP_FROM_ASAN
+#include <sanitizer/allocator_interface.h>
+#endif
 
 class FrmMainTest : public QObject, MainWindowFixture {
     Q_OBJECT
@@ -39,7 +50,22 @@ private slots:
     void backgroundMoveRemovesOverlay();
     void closeAsksOnlyWithUnsavedChanges_data();
     void closeAsksOnlyWithUnsavedChanges();
+    void memoryHoldsStillOnceTheHistoryIsFull();
 };
+
+namespace {
+
+// Bytes the process holds on the heap now.
+qint64 heapInUse()
+{
+#ifdef PICTORIA_HEAP_FROM_ASAN
+    return qint64(__sanitizer_get_current_allocated_bytes());
+#else
+    return qint64(mallinfo2().uordblks);
+#endif
+}
+
+} // namespace
 
 void FrmMainTest::init()
 {
@@ -373,6 +399,33 @@ void FrmMainTest::closeAsksOnlyWithUnsavedChanges()
     QCOMPARE(dialogs->messages.size(), answers.size());
     if (!saveAs.isEmpty())
         QCOMPARE(QFileInfo::exists(saveAs), written);
+}
+
+// Once the history holds its thousand steps, a change costs no memory: the oldest step
+// goes as the newest comes, and nothing else keeps a copy per change (the colour swatch
+// of every position painted over, say).
+void FrmMainTest::memoryHoldsStillOnceTheHistoryIsFull()
+{
+    int n = 0;
+    auto click = [&] {
+        // A new colour on another cell each time, as painting a portrait goes.
+        window->state().FGColor = RGBColour(n % 256, (n / 256) % 256, 77);
+        const float x = float(8 * (n % 48) + 4), y = float(8 * ((n / 48) % 56) + 4);
+        window->picFace_MouseDown(1, 0, x, y);
+        window->picFace_MouseUp(1, 0, x, y);
+        ++n;
+    };
+    while (n < PortraitDocument::HistoryLimit + 100)
+        click();
+    QCoreApplication::processEvents();
+    QCOMPARE(window->document().history().count(), PortraitDocument::HistoryLimit);
+    const qint64 before = heapInUse();
+    constexpr int Changes = 2000;
+    for (int i = 0; i < Changes; ++i)
+        click();
+    QCoreApplication::processEvents();
+    const qint64 perChange = (heapInUse() - before) / Changes;
+    QVERIFY2(perChange < 100, qPrintable(QStringLiteral("%1 bytes kept per change").arg(perChange)));
 }
 
 QTEST_MAIN(FrmMainTest)
