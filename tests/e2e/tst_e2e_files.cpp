@@ -17,6 +17,7 @@ private slots:
     void saveNewAndReopen();
     void otherSizeAsksBeforeCropping();
     void failedSaveSaysSo();
+    void saveThatCannotSyncLeavesTheOldFile();
 
 private:
     QPoint cellCentre(int x, int y) const
@@ -186,6 +187,68 @@ void FilesE2E::failedSaveSaysSo()
     session.key("Return");
     QVERIFY(session.waitForWindowGone(box));
     QVERIFY(!QFileInfo::exists(file));
+}
+
+void FilesE2E::saveThatCannotSyncLeavesTheOldFile()
+{
+    // An earlier portrait, replaced by Save on a disk that takes the data but cannot sync it.
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("earlier.jpg"));
+    QImage earlier(48, 56, QImage::Format_RGB32);
+    earlier.fill(qRgb(0, 0, 200));
+    QVERIFY(earlier.save(file, "JPEG"));
+    QFile read(file);
+    QVERIFY(read.open(QIODevice::ReadOnly));
+    const QByteArray before = read.readAll();
+    read.close();
+
+    X11Session failing;
+    QString window;
+    QRect area;
+    QVERIFY(failing.startEditor(&window, &area,
+                                {QStringLiteral("LD_PRELOAD=" PICTORIA_FAILING_SYNC),
+                                 QStringLiteral("ASAN_OPTIONS=verify_asan_link_order=0")}));
+    const QPoint cell = area.topLeft() + QPoint(250 + 8 * 5 + 4, 30 + 8 * 5 + 4);
+    failing.click(cell.x(), cell.y());
+    failing.clickToolbarButton(area, 3);
+    const QString dialog = failing.waitForWindow("Save Portrait");
+    QVERIFY(!dialog.isEmpty());
+    failing.focus(dialog);
+    failing.key("ctrl+a");
+    failing.type(file);
+    failing.key("Return");
+    // The dialog asks before replacing the file, then the save's own box says why it failed:
+    // each a window of the same title.
+    auto nextBox = [&](const QStringList& seen) {
+        QString found;
+        (void)QTest::qWaitFor(
+            [&] {
+                const QStringList ids =
+                    X11Session::xdotool({"search", "--onlyvisible", "--name", "^Save Portrait$"}).split('\n');
+                for (const QString& id : ids)
+                    if (!id.trimmed().isEmpty() && !seen.contains(id.trimmed()))
+                        found = id.trimmed();
+                return !found.isEmpty();
+            },
+            15000);
+        return found;
+    };
+    const QString replace = nextBox({dialog});
+    QVERIFY2(!replace.isEmpty(), "no question before replacing the file");
+    failing.focus(replace);
+    failing.key("alt+y");
+    QVERIFY(failing.waitForWindowGone(dialog));
+    const QString failure = nextBox({dialog, replace});
+    QVERIFY2(!failure.isEmpty(), "the save that could not sync was not reported");
+    failing.screenshot().save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-sync-failed.png"));
+    failing.focus(failure);
+    failing.key("Return");
+    QVERIFY(failing.waitForWindowGone(failure));
+
+    QVERIFY(read.open(QIODevice::ReadOnly));
+    QCOMPARE(read.readAll(), before);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"earlier.jpg"});
+    failing.stop();
 }
 
 QTEST_MAIN(FilesE2E)
