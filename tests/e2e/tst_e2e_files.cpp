@@ -18,6 +18,8 @@ private slots:
     void otherSizeAsksBeforeCropping();
     void failedSaveSaysSo();
     void saveThatCannotSyncLeavesTheOldFile();
+    void messageShowsTheNameAsItIs_data();
+    void messageShowsTheNameAsItIs();
 
 private:
     QPoint cellCentre(int x, int y) const
@@ -249,6 +251,49 @@ void FilesE2E::saveThatCannotSyncLeavesTheOldFile()
     QCOMPARE(read.readAll(), before);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"earlier.jpg"});
     failing.stop();
+}
+
+void FilesE2E::messageShowsTheNameAsItIs_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("a name written as markup") << R"(<h1 style="color:red">Portrait saved<h1><!--.png)";
+    QTest::newRow("a name of many lines") << QString("l\n").repeated(100) + "end.png";
+}
+
+void FilesE2E::messageShowsTheNameAsItIs()
+{
+    QFETCH(QString, name);
+    // Not a picture: the box that refuses it names the file.
+    const QString file = dir.filePath(name);
+    QFile damaged(file);
+    QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("not a picture") > 0);
+    damaged.close();
+
+    X11Session opening;
+    QVERIFY(opening.start({file}));
+    const QString box = opening.waitForWindow("Load Portrait");
+    QVERIFY2(!box.isEmpty(), "no message about the file");
+    const QRect area = opening.geometry(box);
+    const QImage screen = opening.screenshot();
+    screen.save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-named-message.png"));
+    QVERIFY2(screen.rect().contains(area), qPrintable(QStringLiteral("the box lies at %1, %2, %3 x %4")
+                                                          .arg(area.x())
+                                                          .arg(area.y())
+                                                          .arg(area.width())
+                                                          .arg(area.height())));
+    // Plain text is black on grey; markup would have painted it big and red.
+    int red = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb c = screen.pixel(x, y);
+            red += qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) < 80;
+        }
+    // The critical icon's red disc is the only red there.
+    QVERIFY2(red < 1000, qPrintable(QStringLiteral("%1 red pixels").arg(red)));
+    opening.focus(box);
+    opening.key("Return");
+    QVERIFY(opening.waitForWindowGone(box));
+    opening.stop();
 }
 
 QTEST_MAIN(FilesE2E)
