@@ -142,8 +142,13 @@ void FilesE2E::otherSizeAsksBeforeCropping()
         for (int x = 0; x < 48; ++x)
             wide.setPixel(x, y, qRgb(220, 0, 0));
     // PNG keeps the colour edge at the crop line exact; typed names pass the *.jpg filter.
-    const QString file = dir.filePath(QStringLiteral("wide.png"));
+    QVERIFY(QDir(dir.path()).mkpath("photos"));
+    const QString file = dir.filePath(QStringLiteral("photos/wide.png"));
     QVERIFY(wide.save(file, "PNG"));
+    QFile photo(file);
+    QVERIFY(photo.open(QIODevice::ReadOnly));
+    const QByteArray photoBytes = photo.readAll();
+    photo.close();
     const QImage before = shot();
 
     // Cancel leaves the portrait as it was.
@@ -172,6 +177,35 @@ void FilesE2E::otherSizeAsksBeforeCropping()
     s.save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-cropped.png"));
     for (const QPoint cell : {QPoint(0, 0), QPoint(2, 3), QPoint(47, 0), QPoint(0, 55), QPoint(47, 55)})
         QCOMPARE(describe(cellColour(s, cell.x(), cell.y())), describe(qRgb(220, 0, 0)));
+
+    // The crop is not the photo: Save starts in its folder with no name, so Return and
+    // "Yes, replace" cannot put the portrait over the photo.
+    clickToolbar(3);
+    const QString dialog = session.waitForWindow("Save Portrait");
+    QVERIFY(!dialog.isEmpty());
+    session.focus(dialog);
+    session.key("Return");
+    QString replace;
+    (void)QTest::qWaitFor(
+        [&] {
+            for (const QString& id :
+                 X11Session::xdotool({"search", "--onlyvisible", "--name", "^Save Portrait$"}).split('\n'))
+                if (!id.trimmed().isEmpty() && id.trimmed() != dialog)
+                    replace = id.trimmed();
+            return !replace.isEmpty();
+        },
+        2000);
+    if (!replace.isEmpty()) {
+        session.focus(replace);
+        session.key("alt+y");
+    }
+    session.key("ctrl+a");
+    session.type("cropped");
+    session.key("Return");
+    QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(dir.filePath("photos/cropped.jpg")); }, 10000));
+    QVERIFY(session.waitForWindowGone(dialog));
+    QVERIFY(photo.open(QIODevice::ReadOnly));
+    QVERIFY2(photo.readAll() == photoBytes, "the photo was replaced");
 }
 
 void FilesE2E::failedSaveSaysSo()
