@@ -129,15 +129,15 @@ bool PortraitRecovery::writeCopy(const Snapshot& now, QString& why)
 {
     if (!m_lock) {
         if (!QDir().mkpath(m_folder)) {
-            why = tr("the folder %1 cannot be made.").arg(QDir::toNativeSeparators(m_folder));
+            why = tr("its folder cannot be made");
             return false;
         }
         auto lock = std::make_unique<QLockFile>(m_lockPath);
         lock->setStaleLockTime(0); // only a dead owner makes it stale
         if (!lock->tryLock(0)) {
             why = lock->error() == QLockFile::PermissionError
-                      ? tr("there is no permission to write in %1.").arg(QDir::toNativeSeparators(m_folder))
-                      : tr("%1 cannot be written.").arg(QDir::toNativeSeparators(m_lockPath));
+                      ? tr("there is no permission to write in its folder")
+                      : tr("its lock file cannot be written");
             return false;
         }
         syncFolder(m_folder);

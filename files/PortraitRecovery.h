@@ -69,7 +69,8 @@ public:
 
 signals:
     // A copy could not be written, after the last one could (or none was tried): said
-    // once, not again until a copy was written.
+    // once, not again until a copy was written. Why is short, for a status bar; the
+    // copies' folder is folder().
     void copyFailed(const QString& why);
 
 private:

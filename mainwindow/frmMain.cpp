@@ -120,7 +120,10 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     connect(&m_canvas, &PortraitCanvas::portraitChanged, m_recovery.get(), &PortraitRecovery::noteChange);
     connect(&m_canvas.history(), &QUndoStack::cleanChanged, m_recovery.get(), &PortraitRecovery::noteChange);
     connect(m_recovery.get(), &PortraitRecovery::copyFailed, this, [this](const QString& why) {
-        m_statusBar->setPanelText(1, tr("No recovery copy of the changes could be written: %1").arg(why));
+        QString reason = why;
+        if (!reason.endsWith(u'.'))
+            reason += u'.';
+        m_statusBar->setPanelText(1, tr("No recovery copy could be written: %1").arg(reason));
     });
     // An answer given at the end of a session holds only for the portrait it was given for.
     connect(&m_canvas, &PortraitCanvas::portraitChanged, this,
