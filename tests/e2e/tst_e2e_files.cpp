@@ -289,14 +289,19 @@ void FilesE2E::saveThatCannotSyncLeavesTheOldFile()
 
 void FilesE2E::messageShowsTheNameAsItIs_data()
 {
+    // details: the text is cut to fit, and the whole of it is under "Show Details".
     QTest::addColumn<QString>("name");
-    QTest::newRow("a name written as markup") << R"(<h1 style="color:red">Portrait saved<h1><!--.png)";
-    QTest::newRow("a name of many lines") << QString("l\n").repeated(100) + "end.png";
+    QTest::addColumn<bool>("details");
+    QTest::newRow("a name written as markup")
+        << R"(<h1 style="color:red">Portrait saved<h1><!--.png)" << false;
+    QTest::newRow("a name of many lines") << QString("l\n").repeated(100) + "end.png" << true;
+    QTest::newRow("a name wider than the box") << QString(250, 'w') + ".png" << true;
 }
 
 void FilesE2E::messageShowsTheNameAsItIs()
 {
     QFETCH(QString, name);
+    QFETCH(bool, details);
     // Not a picture: the box that refuses it names the file.
     const QString file = dir.filePath(name);
     QFile damaged(file);
@@ -325,7 +330,14 @@ void FilesE2E::messageShowsTheNameAsItIs()
     // The critical icon's red disc is the only red there.
     QVERIFY2(red < 1000, qPrintable(QStringLiteral("%1 red pixels").arg(red)));
     opening.focus(box);
-    opening.key("Return");
+    if (details) {
+        // Tab from OK to "Show Details...": the box grows by the whole text below.
+        opening.key("Tab");
+        opening.key("space");
+        QVERIFY2(QTest::qWaitFor([&] { return opening.geometry(box).height() > area.height(); }, 5000),
+                 "no details to show");
+    }
+    opening.key("Escape");
     QVERIFY(opening.waitForWindowGone(box));
     opening.stop();
 }
