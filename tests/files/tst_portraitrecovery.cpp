@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QImageWriter>
-#include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -27,14 +26,6 @@ QByteArray lockNaming(qint64 pid, const QByteArray& host, const QByteArray& mach
            QSysInfo::bootUniqueId() + '\n';
 }
 
-qint64 endedProcess()
-{
-    QProcess gone;
-    gone.start(QStringLiteral("true"), {});
-    gone.waitForFinished();
-    return gone.processId() ? gone.processId() : 999999;
-}
-
 } // namespace
 
 void PortraitRecoveryTest::copiesOfGoneEditorsAreOffered_data()
@@ -44,16 +35,11 @@ void PortraitRecoveryTest::copiesOfGoneEditorsAreOffered_data()
     QTest::addColumn<bool>("offered");
 
     const qint64 here = QCoreApplication::applicationPid();
-    const QByteArray machine = QSysInfo::machineUniqueId();
-    QTest::newRow("no lock") << "none" << qint64(0) << true;
     QTest::newRow("an empty lock") << "" << qint64(0) << true;
     QTest::newRow("a damaged lock") << "\x01\x02 not a lock \xff" << qint64(0) << true;
     QTest::newRow("a lock naming another host")
         << QString::fromLatin1(lockNaming(here, "elsewhere", "0123456789abcdef0123456789abcdef")) << qint64(0)
         << true;
-    QTest::newRow("a lock of an editor that ended here")
-        << QString::fromLatin1(lockNaming(endedProcess(), QSysInfo::machineHostName().toUtf8(), machine))
-        << qint64(0) << true;
     QTest::newRow("a lock held by a running editor") << "held" << qint64(0) << false;
     QTest::newRow("a copy larger than any portrait") << "none" << qint64(8 << 20) << false;
 }
