@@ -11,8 +11,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -54,6 +56,27 @@ int fail(const QString& why)
     return 1;
 }
 
+// Where OUT puts the portrait: a folder (a name ending in a separator, "." or "..") takes
+// IN's name; a name without an extension is a JPEG.
+QString outputName(const QString& in, const QString& out)
+{
+    const QString name = QFileInfo(out).fileName();
+    if (out.endsWith(u'/') || name == QLatin1String(".") || name == QLatin1String(".."))
+        return QDir(out).filePath(QFileInfo(in).completeBaseName() + QStringLiteral(".jpg"));
+    return PortraitFiles::withExtension(out);
+}
+
+// The same file under two names: one device and inode (a hard link, a symbolic link, a
+// path through other folders), or one absolute path.
+bool sameFile(const QString& a, const QString& b)
+{
+    struct stat sa, sb;
+    if (::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+        ::stat(QFile::encodeName(b).constData(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+}
+
 } // namespace
 
 int PortraitConverter::run()
@@ -61,6 +84,10 @@ int PortraitConverter::run()
     const QString in = QDir::toNativeSeparators(m_command.input);
     if (!QFileInfo(m_command.input).isFile())
         return fail(tr("cannot read %1: there is no such file.").arg(in));
+    // The portrait never replaces the picture it is made from.
+    const QString name = outputName(m_command.input, m_command.output);
+    if (sameFile(m_command.input, name))
+        return fail(tr("cannot write %1: it is the input file %2.").arg(QDir::toNativeSeparators(name), in));
 
     NoDialogs dialogs;
     ImageLoader loader(dialogs);
@@ -93,7 +120,6 @@ int PortraitConverter::run()
         break;
     }
 
-    const QString name = PortraitFiles::withExtension(m_command.output);
     cGdiPlus gdip;
     if (!gdip.PictureBoxToFile(portrait, name, m_command.quality))
         return fail(tr("cannot write %1: %2").arg(QDir::toNativeSeparators(name), gdip.lastErrorDetail()));

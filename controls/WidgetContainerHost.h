@@ -12,7 +12,9 @@ class Dialogs;
 // A host for buttons placed on an ordinary widget: the container's palette gives the
 // ambient background, the form is running unless told otherwise, and the property
 // store is held here. Property-changed keys are kept in order (the designer's
-// "dirty" list), which also lets tests read them back.
+// "dirty" list), which also lets tests read them back; only the latest MaxChanged are
+// kept, so a button whose properties change on every pointer move (the RGB popup's face)
+// does not grow the list for as long as the program runs.
 class WidgetContainerHost : public ButtonHost {
 public:
     WidgetContainerHost(QWidget* container, Dialogs& dialogs,
@@ -24,7 +26,14 @@ public:
     bool displayAsDefault() const override { return m_displayAsDefault; }
     Dialogs& dialogs() override { return m_dialogs; }
     PropertyBag& propertyBag() override { return m_bag; }
-    void propertyChanged(const QString& key) override { m_changed << key; }
+    static constexpr qsizetype MaxChanged = 64;
+
+    void propertyChanged(const QString& key) override
+    {
+        if (m_changed.size() >= MaxChanged)
+            m_changed.removeFirst();
+        m_changed << key;
+    }
     // While the form runs, the focused button is shown as the default one.
     void focusChanged(bool hasFocus) override
     {

@@ -1,7 +1,13 @@
 #include "files/AtomicFileWriter.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -16,22 +22,120 @@ int failureStatus(const QString& fileName)
     return GdiStatus::Win32Error;
 }
 
+// The file a chain of symbolic links ends at, existing or not; the name itself otherwise.
+QString finalTarget(const QString& fileName)
+{
+    QFileInfo info(fileName);
+    for (int depth = 0; depth < 40 && info.isSymLink(); ++depth)
+        info.setFile(info.symLinkTarget());
+    return info.isSymLink() ? fileName : info.filePath();
+}
+
+// A file system that cannot sync at all says so with these; nothing was lost.
+bool syncUnsupported(int error)
+{
+    return error == EINVAL || error == ENOTSUP || error == EOPNOTSUPP;
+}
+
+bool syncData(int fd)
+{
+    int result;
+    do
+        result = ::fdatasync(fd);
+    while (result != 0 && errno == EINTR);
+    return result == 0 || syncUnsupported(errno);
+}
+
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, std::size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+// A new file beside the target that no one else has, made as the target would be made
+// (the umask applies).
+int createBeside(const QByteArray& target, QByteArray& name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".new";
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
 } // namespace
 
 GdiFailure AtomicFileWriter::write(const QString& fileName, const QByteArray& bytes)
 {
-    // Unbuffered, because Qt 6.4's QSaveFile loses a write error raised while flushing
-    // its buffer and commits an empty file (seen on a full disk): every write must fail
-    // where it happens.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return {failureStatus(fileName), file.errorString()};
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return {failureStatus(fileName), why};
+    const QString targetName = finalTarget(fileName);
+    const QByteArray target = QFile::encodeName(targetName);
+    const auto failed = [&](const QString& why) { return GdiFailure{failureStatus(targetName), why}; };
+    const auto systemSays = [&] { return failed(qt_error_string(errno)); };
+
+    struct stat existing;
+    const bool exists = ::stat(target.constData(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode))
+        return failed(tr("%1 is a folder.").arg(QDir::toNativeSeparators(targetName)));
+    // A pipe or device is not replaced by a picture file.
+    if (exists && !S_ISREG(existing.st_mode))
+        return failed(tr("%1 is not a plain file.").arg(QDir::toNativeSeparators(targetName)));
+    if (exists && ::access(target.constData(), W_OK) != 0)
+        return failed(tr("The existing file %1 is not writable.").arg(QDir::toNativeSeparators(targetName)));
+
+    QByteArray temporary;
+    const int fd = createBeside(target, temporary);
+    if (fd < 0)
+        return systemSays();
+    const auto discard = [&](const QString& why) {
+        ::close(fd);
+        ::unlink(temporary.constData());
+        return failed(why);
+    };
+    if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0)
+        return discard(qt_error_string(errno));
+    if (!writeAll(fd, bytes))
+        return discard(qt_error_string(errno));
+    // The data must be on the disk before the name points at it: a failed sync is a
+    // failed save, and the old file stays.
+    if (!syncData(fd))
+        return discard(tr("The data could not be synced to the disk (%1).").arg(qt_error_string(errno)));
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        return failed(qt_error_string(error));
     }
-    if (!file.commit())
-        return {failureStatus(fileName), file.errorString()};
+    if (::rename(temporary.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        return failed(qt_error_string(error));
+    }
+
+    // The rename itself lasts once the folder is synced.
+    const QByteArray folder = QFile::encodeName(QFileInfo(targetName).absolutePath());
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return {};
+    int result;
+    do
+        result = ::fsync(dir);
+    while (result != 0 && errno == EINTR);
+    const int error = errno;
+    ::close(dir);
+    if (result != 0 && !syncUnsupported(error))
+        return failed(tr("The file was written, but its folder could not be synced to the disk (%1).")
+                          .arg(qt_error_string(error)));
     return {};
 }

@@ -2,6 +2,7 @@
 
 #include "files/FreeImageRuntime.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <memory>
 
@@ -82,7 +83,7 @@ Bitmap quantized(const FreeImageRuntime& fi, const QImage& rgb)
 bool FreeImageGifWriter::encode(const QImage& image, QByteArray& out, QString& error)
 {
     if (image.isNull()) {
-        error = QStringLiteral("there is no picture to encode");
+        error = QCoreApplication::translate("cGdiPlus", "there is no picture to encode");
         return false;
     }
     const FreeImageRuntime* fi = FreeImageRuntime::get(error);
@@ -93,19 +94,19 @@ bool FreeImageGifWriter::encode(const QImage& image, QByteArray& out, QString& e
     if (!dib)
         dib = quantized(*fi, rgb);
     if (!dib) {
-        error = QStringLiteral("the picture could not be reduced to 256 colours");
+        error = QCoreApplication::translate("cGdiPlus", "the picture could not be reduced to 256 colours");
         return false;
     }
     std::unique_ptr<FIMEMORY, MemoryDeleter> memory(fi->OpenMemory(nullptr, 0), {fi});
     if (!memory || !fi->FIFSupportsWriting(FIF_GIF) ||
         !fi->SaveToMemory(FIF_GIF, dib.get(), memory.get(), GIF_DEFAULT)) {
-        error = QStringLiteral("the GIF encoder failed");
+        error = QCoreApplication::translate("cGdiPlus", "the GIF encoder failed");
         return false;
     }
     BYTE* data = nullptr;
     DWORD size = 0;
     if (!fi->AcquireMemory(memory.get(), &data, &size)) {
-        error = QStringLiteral("the GIF encoder failed");
+        error = QCoreApplication::translate("cGdiPlus", "the GIF encoder failed");
         return false;
     }
     out = QByteArray(reinterpret_cast<const char*>(data), qsizetype(size));

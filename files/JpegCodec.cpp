@@ -1,5 +1,6 @@
 #include "files/JpegCodec.h"
 
+#include <QCoreApplication>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -163,7 +164,7 @@ bool JpegCodec::looksLikeJpeg(const QByteArray& data)
 bool JpegCodec::encode(const QImage& image, int quality, QByteArray& out, QString& error, Chroma chroma)
 {
     if (image.isNull()) {
-        error = QStringLiteral("there is no picture to encode");
+        error = QCoreApplication::translate("cGdiPlus", "there is no picture to encode");
         return false;
     }
     const QImage rgb32 = image.convertToFormat(QImage::Format_RGB32);
@@ -185,7 +186,7 @@ JpegCodec::Decoded JpegCodec::decode(const QByteArray& data, int maxSide, qint64
     Decoded result;
     if (!looksLikeJpeg(data)) {
         result.failure = Failure::NotJpeg;
-        result.detail = QStringLiteral("not a JPEG file");
+        result.detail = QCoreApplication::translate("cGdiPlus", "not a JPEG file");
         return result;
     }
     ErrorManager err;

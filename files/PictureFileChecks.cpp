@@ -92,7 +92,8 @@ GdiFailure outOfBounds(QSize size)
 {
     return {
         GdiStatus::ValueOverflow,
-        QStringLiteral("The picture claims %1 x %2 pixels; at most %3 a side and %4 megapixels are opened.")
+        QCoreApplication::translate(
+            "cGdiPlus", "The picture claims %1 x %2 pixels; at most %3 a side and %4 megapixels are opened.")
             .arg(size.width())
             .arg(size.height())
             .arg(Checks::MaxSide)

@@ -124,7 +124,8 @@ void PortraitFiles::load(const QString& name)
         showCodecFailure(tr("Load Portrait"), tr("%1 was not loaded.").arg(QDir::toNativeSeparators(name)));
         return;
     }
-    if (picture.height() != Portrait::Height || picture.width() != Portrait::Width) {
+    const bool cropped = picture.height() != Portrait::Height || picture.width() != Portrait::Width;
+    if (cropped) {
         const MessageResult answer = m_dialogs.message(
             tr("Image is not 48x56. Continuing load will crop the image by the top-left corner.") +
                 QStringLiteral("\r\n") + tr("(It is suggested you use Import Bitmap instead.)"),
@@ -134,6 +135,10 @@ void PortraitFiles::load(const QString& name)
     }
     m_canvas.loadPortrait(picture);
     settleOn(name);
+    // A crop is not that file's portrait: Save asks for a name of its own (in the same
+    // folder), so it cannot replace the picture by a Return.
+    if (cropped)
+        m_portraitFile.clear();
     m_gdip.reset();
     m_status.setPanelText(1, name + tr(" loaded successfully."));
 }

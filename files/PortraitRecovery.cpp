@@ -1,5 +1,9 @@
 #include "files/PortraitRecovery.h"
 
+#include "files/AtomicFileWriter.h"
+#include "platform/PlainFile.h"
+
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -7,16 +11,57 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QUuid>
 #include <algorithm>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 const char* const SourceKey = "Source";
 const char* const DataSuffix = ".png";
 const char* const LockSuffix = ".lock";
+// A lock holds a process id, a program name, a host name and two ids: a few hundred bytes.
+constexpr qint64 MaxLockBytes = 4096;
+
+// Makes the folder's new entries (the lock just taken) last through a crash.
+void syncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// The lock of a copy whose editor has gone, taken by this editor; null while the editor
+// that holds it runs, and when the lock is not a plain file (reading a pipe would hang).
+std::shared_ptr<QLockFile> takeOrphanLock(const QString& path)
+{
+    struct stat info;
+    if (::lstat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode))
+        return nullptr;
+    auto lock = std::make_shared<QLockFile>(path);
+    lock->setStaleLockTime(0); // staleness is judged from what the lock says, not its age
+    if (lock->tryLock(0))
+        return lock;
+    if (lock->error() != QLockFile::LockFailedError)
+        return nullptr;
+    // Qt takes over only the lock of a dead process named on this host. An empty or
+    // damaged lock, or one naming another host, belongs to no editor running here: it is
+    // taken too, unless a running editor still holds the file (then its removal fails).
+    const PlainFile::Contents held = PlainFile::read(path, MaxLockBytes);
+    if (held.kind != PlainFile::Kind::Plain || PortraitRecovery::ownerRunning(held.bytes))
+        return nullptr;
+    if (!lock->removeStaleLockFile() || !lock->tryLock(0))
+        return nullptr;
+    return lock;
+}
 
 } // namespace
 
@@ -68,24 +113,48 @@ void PortraitRecovery::writeNow()
         QFile::remove(m_dataPath);
         return;
     }
+    QString why;
+    if (writeCopy(now, why)) {
+        m_failing = false;
+        return;
+    }
+    // A crash would now lose the work: the user hears of it once.
+    if (!m_failing) {
+        m_failing = true;
+        emit copyFailed(why);
+    }
+}
+
+bool PortraitRecovery::writeCopy(const Snapshot& now, QString& why)
+{
     if (!m_lock) {
-        if (!QDir().mkpath(m_folder))
-            return;
+        if (!QDir().mkpath(m_folder)) {
+            why = tr("its folder cannot be made");
+            return false;
+        }
         auto lock = std::make_unique<QLockFile>(m_lockPath);
         lock->setStaleLockTime(0); // only a dead owner makes it stale
-        if (!lock->tryLock(0))
-            return;
+        if (!lock->tryLock(0)) {
+            why = lock->error() == QLockFile::PermissionError
+                      ? tr("there is no permission to write in its folder")
+                      : tr("its lock file cannot be written");
+            return false;
+        }
+        syncFolder(m_folder);
         m_lock = std::move(lock);
     }
-    QSaveFile file(m_dataPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    QImageWriter writer(&file, "png");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
     writer.setText(QLatin1String(SourceKey), now.source);
-    if (writer.write(now.portrait))
-        file.commit();
-    else
-        file.cancelWriting();
+    if (!writer.write(now.portrait)) {
+        why = writer.errorString();
+        return false;
+    }
+    const GdiFailure failure = AtomicFileWriter::write(m_dataPath, bytes);
+    why = failure.detail;
+    return failure.status == GdiStatus::Ok;
 }
 
 void PortraitRecovery::finish()
@@ -98,28 +167,72 @@ void PortraitRecovery::finish()
     }
 }
 
+PortraitRecovery::Contents PortraitRecovery::decodeCopy(const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "png");
+    Contents contents;
+    contents.source = reader.text(QLatin1String(SourceKey));
+    contents.portrait = reader.read();
+    return contents;
+}
+
+bool PortraitRecovery::ownerRunning(const QByteArray& lock)
+{
+    // As QLockFile writes it: process id, program name, host name, machine id, boot id.
+    const QList<QByteArray> lines = lock.split('\n');
+    bool ok = false;
+    const qint64 pid = lines.value(0).toLongLong(&ok);
+    if (!ok || pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+        return false;
+    const QByteArray machine = lines.value(3), boot = lines.value(4);
+    const bool sameHost = !machine.isEmpty() && !QSysInfo::machineUniqueId().isEmpty()
+                              ? machine == QSysInfo::machineUniqueId()
+                              : lines.value(2) == QSysInfo::machineHostName().toUtf8();
+    if (!sameHost || (!boot.isEmpty() && boot != QSysInfo::bootUniqueId()))
+        return false;
+    // Running, as this user, and the program the lock names (not a process that took over
+    // a dead editor's id).
+    const QByteArray proc = "/proc/" + QByteArray::number(pid);
+    struct stat info;
+    if (::stat(proc.constData(), &info) != 0 || info.st_uid != ::getuid())
+        return false;
+    const QString program = QString::fromUtf8(lines.value(1));
+    if (program.isEmpty())
+        return true;
+    QString running = QFile::symLinkTarget(QString::fromLatin1(proc + "/exe"));
+    running.remove(QRegularExpression(QStringLiteral(" \\(deleted\\)$")));
+    return running.isEmpty() || QFileInfo(running).fileName() == program;
+}
+
 std::vector<PortraitRecovery::Orphan> PortraitRecovery::orphans() const
 {
     std::vector<std::pair<QDateTime, Orphan>> found;
     const QDir dir(m_folder);
+    // System entries too (pipes, sockets, devices), so that they are seen and passed by.
     const QFileInfoList copies =
-        dir.entryInfoList({QLatin1String("*") + QLatin1String(DataSuffix)}, QDir::Files);
+        dir.entryInfoList({QLatin1String("*") + QLatin1String(DataSuffix)}, QDir::Files | QDir::System);
     for (const QFileInfo& copy : copies) {
         const QString dataPath = copy.absoluteFilePath();
         if (dataPath == QFileInfo(m_dataPath).absoluteFilePath())
             continue;
-        // Taking the lock proves its editor gone (a lock of a dead process is stale);
-        // holding it keeps another editor starting now from offering the same copy.
-        auto lock =
-            std::make_shared<QLockFile>(dir.filePath(copy.completeBaseName() + QLatin1String(LockSuffix)));
-        lock->setStaleLockTime(0);
-        if (!lock->tryLock(0))
+        // A copy is only ever a plain file of a portrait's size: anything else is not one
+        // of this program's, and is left alone.
+        if (PlainFile::inspect(dataPath, MaxCopyBytes) != PlainFile::Kind::Plain)
+            continue;
+        // Taking the lock proves its editor gone; holding it keeps another editor
+        // starting now from offering the same copy.
+        auto lock = takeOrphanLock(dir.filePath(copy.completeBaseName() + QLatin1String(LockSuffix)));
+        if (!lock)
             continue; // its editor is still running
-        QImageReader reader(dataPath, "png");
-        const QString source = reader.text(QLatin1String(SourceKey));
-        const QImage portrait = reader.read();
-        Orphan orphan{portrait, source, dataPath, lock};
-        if (portrait.isNull()) {
+        const PlainFile::Contents bytes = PlainFile::read(dataPath, MaxCopyBytes);
+        if (bytes.kind != PlainFile::Kind::Plain)
+            continue; // replaced meanwhile by something that is not a copy
+        const Contents contents = decodeCopy(bytes.bytes);
+        Orphan orphan{contents.portrait, contents.source, dataPath, lock};
+        if (contents.portrait.isNull()) {
             remove(orphan); // nothing left worth offering
             continue;
         }

@@ -11,8 +11,9 @@
 
 // A copy of the unsaved portrait in the user's state folder, so that a crash loses at
 // most the last moment of work. Each running editor has its own copy, named after a
-// lock file that carries its process id; a copy whose lock nobody holds any more
-// belongs to an editor that died, and is offered again at the next start.
+// lock file that carries its process id; a copy whose lock names no editor of this user
+// still running on this host belongs to an editor that died (or to no editor at all),
+// and is offered again at the next start. Only plain files of a copy's size are read.
 class PortraitRecovery : public QObject {
     Q_OBJECT
 public:
@@ -50,14 +51,37 @@ public:
     // The orphan's files go (after it was restored or declined).
     static void remove(Orphan& orphan);
 
+    // A copy's file as its portrait and the name of the file the portrait came from; a
+    // null portrait when the bytes are not a copy.
+    struct Contents {
+        QImage portrait;
+        QString source;
+    };
+    static Contents decodeCopy(const QByteArray& bytes);
+    // Whether a lock's contents name an editor of this user that is still running on this
+    // host.
+    static bool ownerRunning(const QByteArray& lock);
+
+    static constexpr qint64 MaxCopyBytes = 1 << 20;
+
     QString dataPath() const { return m_dataPath; }
     const QString& folder() const { return m_folder; }
 
+signals:
+    // A copy could not be written, after the last one could (or none was tried): said
+    // once, not again until a copy was written. Why is short, for a status bar; the
+    // copies' folder is folder().
+    void copyFailed(const QString& why);
+
 private:
+    // False with the reason when the copy cannot be written.
+    bool writeCopy(const Snapshot& now, QString& why);
+
     std::function<Snapshot()> m_snapshot;
     QString m_folder;
     QString m_dataPath;
     QString m_lockPath;
     std::unique_ptr<QLockFile> m_lock;
     QTimer m_timer;
+    bool m_failing = false; // the last copy could not be written
 };

@@ -63,8 +63,7 @@ bool cGdiPlus::EncodePicture(const QImage& bitmap, const QString& sFileName, con
         m_lastStatus = UnknownImageFormat;
         m_lastDetail =
             ext.isEmpty()
-                ? QStringLiteral(
-                      "The name has no extension to tell the format by; end it in .jpg, for example.")
+                ? tr("The name has no extension to tell the format by; end it in .jpg, for example.")
                 : tr("No image encoder writes .%1 files.").arg(ext);
         return false;
     }

@@ -33,8 +33,15 @@ ImageLoader::ImageLoader(Dialogs& dialogs, ImportHelper::Settings settings)
 
 void ImageLoader::FreeImageErrorHandler(int /*format*/, const QString& message)
 {
-    m_dialogs.message(tr("Error: ") + message, tr("FreeImage Dll Error"), MessageButtons::Ok,
-                      MessageIcon::None);
+    showLibraryMessages({message});
+}
+
+void ImageLoader::showLibraryMessages(const QStringList& messages)
+{
+    QStringList lines;
+    for (const QString& message : messages)
+        lines << tr("Error: ") + message;
+    m_dialogs.message(lines.join(u'\n'), tr("FreeImage Dll Error"), MessageButtons::Ok, MessageIcon::None);
 }
 
 void ImageLoader::renderError(const QString& text)
@@ -128,9 +135,14 @@ bool ImageLoader::LoadImageFile(const QString& path, Surface& box)
         return RenderDIB(bitmap, box);
     }
 
-    // Neither reader gave pixels: the library's messages say why, or this program does.
-    for (const HelperProtocol::Message& m : run.messages)
-        FreeImageErrorHandler(m.format, QString::fromLocal8Bit(m.text.data(), qsizetype(m.text.size())));
+    // Neither reader gave pixels: the library's messages say why, all in one box, or
+    // this program does.
+    if (!run.messages.empty()) {
+        QStringList said;
+        for (const HelperProtocol::Message& m : run.messages)
+            said << QString::fromLocal8Bit(m.text.data(), qsizetype(m.text.size()));
+        showLibraryMessages(said);
+    }
     switch (picture.failure) {
     case FreeImageLibrary::Failure::None:
     case FreeImageLibrary::Failure::Damaged:

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 class Dialogs;
 class Surface;
@@ -48,6 +49,8 @@ public:
 
     // One library message as an "Error: " box.
     void FreeImageErrorHandler(int format, const QString& message);
+    // What the library said while reading one file, a line each, in one such box.
+    void showLibraryMessages(const QStringList& messages);
 
     // Error numbers of the run-time errors LoadImageFile raises.
     static constexpr int ErrorOutOfMemory = 7;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QPoint>
 #include <QString>
 #include <cmath>
@@ -27,7 +28,7 @@ struct ImportRegion {
     // The end coordinates are one past the region.
     QString statusText() const
     {
-        return QStringLiteral("Image imported (%1, %2 to %3, %4).")
+        return QCoreApplication::translate("frmImport", "Image imported (%1, %2 to %3, %4).")
             .arg(origin.x())
             .arg(origin.y())
             .arg(origin.x() + Width)

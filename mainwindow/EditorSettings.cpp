@@ -8,6 +8,7 @@
 #include "mainwindow/ControlPanel.h"
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/frmMain.h"
+#include "platform/PlainFile.h"
 #include "tools/ToolId.h"
 
 #include <QAction>
@@ -15,6 +16,8 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSettings>
+#include <QStandardPaths>
+#include <cstdio>
 #include <optional>
 
 namespace {
@@ -145,10 +148,41 @@ Binding importFolder()
             }};
 }
 
+// The one file the options live in. QSettings is given it by name, so that it reads no
+// other (the desktop's organisation-wide and system files), and only after it passed
+// settingsFileUsable().
+QString settingsPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Pictoria/Pictoria.ini");
+}
+
+// A settings file is far smaller than this; a larger one is not this program's.
+constexpr qint64 MaxSettingsBytes = 1 << 20;
+
+// Whether the settings file may be read and written: missing, or a plain file of a sane
+// size. Anything else (a pipe would hang the start, a huge file take it over) is left
+// alone, and said so once on stderr.
+bool settingsFileUsable()
+{
+    // QSettings also locks the file with a file beside it while it writes.
+    for (const QString& path : {settingsPath(), settingsPath() + QStringLiteral(".lock")}) {
+        const PlainFile::Kind kind = PlainFile::inspect(path, MaxSettingsBytes);
+        if (kind == PlainFile::Kind::Missing || kind == PlainFile::Kind::Plain)
+            continue;
+        static bool told = false;
+        if (!told) {
+            told = true;
+            std::fprintf(stderr, "pictoria: %s\n", qPrintable(PlainFile::refusal(path, kind)));
+        }
+        return false;
+    }
+    return true;
+}
+
 QSettings openSettings()
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Pictoria"),
-                     QStringLiteral("Pictoria"));
+    return QSettings(settingsPath(), QSettings::IniFormat);
 }
 
 } // namespace
@@ -161,8 +195,7 @@ bool EditorSettings::enabled()
 
 const std::vector<EditorSettings::Setting>& EditorSettings::table()
 {
-    // Restored in this order: the grid's redraw resets the view's pointer and the gamma
-    // box, so the tool comes after it.
+    // Restored in this order, each as its control would set it.
     static const std::vector<Setting> settings{
         {"colours/foreground", "#ffffff", well(&ControlPanel::picFG, &EditingState::FGColor)},
         {"colours/background", "#000000", well(&ControlPanel::picBG, &EditingState::BGColor)},
@@ -192,11 +225,11 @@ const std::vector<EditorSettings::Setting>& EditorSettings::table()
 
 void EditorSettings::restore(frmMain& window)
 {
-    if (!enabled())
-        return;
+    if (!enabled() || !settingsFileUsable())
+        return; // the start values hold
     QSettings store = openSettings();
     if (store.status() != QSettings::NoError)
-        return; // the start values hold
+        return;
     for (const Setting& s : table()) {
         if (!store.contains(QLatin1String(s.key)))
             continue;
@@ -207,7 +240,7 @@ void EditorSettings::restore(frmMain& window)
 
 void EditorSettings::save(frmMain& window)
 {
-    if (!enabled())
+    if (!enabled() || !settingsFileUsable())
         return;
     QSettings store = openSettings();
     for (const Setting& s : table())

@@ -20,7 +20,7 @@ void MainToolEnvironment::showCell(const QString& text)
     m_statusBar.setPanelText(3, text);
 }
 
-void MainToolEnvironment::showColour(const QIcon& swatch, const QString& text, const QString& tip)
+void MainToolEnvironment::showColour(const QPixmap& swatch, const QString& text, const QString& tip)
 {
     m_statusBar.setPanelIcon(2, swatch);
     m_statusBar.setPanelText(2, text);

@@ -16,7 +16,7 @@ public:
     MainToolEnvironment(EditingState& state, ControlPanel& panel, StatusBar& statusBar, PictureBox& view);
 
     void showCell(const QString& text) override;
-    void showColour(const QIcon& swatch, const QString& text, const QString& tip) override;
+    void showColour(const QPixmap& swatch, const QString& text, const QString& tip) override;
     bool useForegroundBackgroundForReplace() const override;
     void setViewCursor(ViewCursor cursor) override;
     void pickColour(Well well, Colour c) override;

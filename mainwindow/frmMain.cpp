@@ -119,6 +119,12 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     });
     connect(&m_canvas, &PortraitCanvas::portraitChanged, m_recovery.get(), &PortraitRecovery::noteChange);
     connect(&m_canvas.history(), &QUndoStack::cleanChanged, m_recovery.get(), &PortraitRecovery::noteChange);
+    connect(m_recovery.get(), &PortraitRecovery::copyFailed, this, [this](const QString& why) {
+        QString reason = why;
+        if (!reason.endsWith(u'.'))
+            reason += u'.';
+        m_statusBar->setPanelText(1, tr("No recovery copy could be written: %1").arg(reason));
+    });
     // An answer given at the end of a session holds only for the portrait it was given for.
     connect(&m_canvas, &PortraitCanvas::portraitChanged, this,
             [this] { m_closeSettled = m_keepRecovery = false; });
@@ -253,27 +259,41 @@ void frmMain::closeEvent(QCloseEvent* event)
 void frmMain::offerRecovery()
 {
     std::vector<PortraitRecovery::Orphan> found = m_recovery->orphans();
-    for (PortraitRecovery::Orphan& orphan : found) {
-        const QString what =
-            orphan.source.isEmpty() ? tr("a new portrait") : QDir::toNativeSeparators(orphan.source);
-        const MessageResult answer =
-            m_dialogs->message(tr("Pictoria ended without saving the changes to %1.").arg(what) +
-                                   QStringLiteral("\r\n") + tr("Restore the portrait as it was then?"),
-                               tr("Restore Portrait"), MessageButtons::RestoreDiscard, MessageIcon::Question);
-        if (answer == MessageResult::Cancel)
-            continue; // offered again at the next start
-        if (answer == MessageResult::Restore) {
-            m_canvas.restorePortrait(orphan.portrait.convertToFormat(QImage::Format_RGB32));
-            if (!m_canvas.isModified())
-                m_canvas.history().resetClean(); // the same pixels, but still unsaved work
-            m_files->setPortraitFile(orphan.source);
-            if (!orphan.source.isEmpty())
-                m_files->setLastFolder(QFileInfo(orphan.source).absolutePath());
-            m_recovery->writeNow();
-        }
-        PortraitRecovery::remove(orphan);
-        if (answer == MessageResult::Restore)
-            return;
+    if (found.empty())
+        return;
+    const auto what = [](const PortraitRecovery::Orphan& orphan) {
+        return orphan.source.isEmpty() ? tr("a new portrait") : QDir::toNativeSeparators(orphan.source);
+    };
+    // One question however many runs ended so: Restore takes the newest copy (the others
+    // wait for the next start), Discard deletes them all, Escape keeps them all.
+    PortraitRecovery::Orphan& newest = found.front();
+    QString question;
+    if (found.size() == 1) {
+        question = tr("Pictoria ended without saving the changes to %1.").arg(what(newest)) +
+                   QStringLiteral("\r\n") + tr("Restore the portrait as it was then?");
+    } else {
+        question = tr("Pictoria ended %n times without saving the changes to a portrait:", nullptr,
+                      int(found.size()));
+        for (const PortraitRecovery::Orphan& orphan : found)
+            question += QStringLiteral("\r\n") + what(orphan);
+        question +=
+            QStringLiteral("\r\n") +
+            tr("Restore the latest, %1, as it was then? Discard deletes all of them.").arg(what(newest));
+    }
+    const MessageResult answer = m_dialogs->message(question, tr("Restore Portrait"),
+                                                    MessageButtons::RestoreDiscard, MessageIcon::Question);
+    if (answer == MessageResult::Restore) {
+        m_canvas.restorePortrait(newest.portrait.convertToFormat(QImage::Format_RGB32));
+        if (!m_canvas.isModified())
+            m_canvas.history().resetClean(); // the same pixels, but still unsaved work
+        m_files->setPortraitFile(newest.source);
+        if (!newest.source.isEmpty())
+            m_files->setLastFolder(QFileInfo(newest.source).absolutePath());
+        m_recovery->writeNow();
+        PortraitRecovery::remove(newest);
+    } else if (answer == MessageResult::Discard) {
+        for (PortraitRecovery::Orphan& orphan : found)
+            PortraitRecovery::remove(orphan);
     }
 }
 
@@ -304,10 +324,6 @@ void frmMain::RedrawRGB()
 
 void frmMain::tlbMain_ButtonClick(const QString& tag)
 {
-    m_toolEnvironment->setViewCursor(ToolEnvironment::ViewCursor::Crosshair);
-    m_panel->txtGamma->setEnabled(false);
-    m_panel->lblGamma->setEnabled(false);
-
     if (tag == QLatin1String("About")) {
         ShowAbout();
     } else if (tag == QLatin1String("Grid")) {
@@ -315,19 +331,6 @@ void frmMain::tlbMain_ButtonClick(const QString& tag)
         m_canvas.picFace().present();
     } else if (const std::optional<ToolId> tool = Tools::fromTag(tag)) {
         m_state.CurrentTool = Tools::tagOf(*tool);
-        switch (*tool) {
-        case ToolId::Selector:
-            m_toolEnvironment->setViewCursor(ToolEnvironment::ViewCursor::Eyedropper);
-            break;
-        case ToolId::Gamma:
-            m_panel->txtGamma->setEnabled(true);
-            m_panel->lblGamma->setEnabled(true);
-            break;
-        case ToolId::Brush:
-        case ToolId::Fill:
-        case ToolId::Replace:
-            break;
-        }
     } else if (tag == QLatin1String("Open")) {
         OpenPortrait();
     } else if (tag == QLatin1String("Save")) {
@@ -337,6 +340,19 @@ void frmMain::tlbMain_ButtonClick(const QString& tag)
     } else if (tag == QLatin1String("New")) {
         NewPortrait();
     }
+    showToolControls();
+}
+
+void frmMain::showToolControls()
+{
+    // The view's pointer and the gamma step box belong to the current tool, whichever
+    // button was pressed last.
+    const std::optional<ToolId> tool = Tools::fromTag(m_state.CurrentTool);
+    m_toolEnvironment->setViewCursor(tool == ToolId::Selector ? ToolEnvironment::ViewCursor::Eyedropper
+                                                              : ToolEnvironment::ViewCursor::Crosshair);
+    const bool gamma = tool == ToolId::Gamma;
+    m_panel->txtGamma->setEnabled(gamma);
+    m_panel->lblGamma->setEnabled(gamma);
 }
 
 void frmMain::ShowAbout()

@@ -89,8 +89,8 @@ public:
     // Asks "Save changes..." when the portrait has unsaved changes; true when the
     // window may go (nothing unsaved, Discard, or Save wrote the file).
     bool confirmClose();
-    // Offers the copies left by editors that did not end normally, one after another
-    // until one is restored.
+    // Offers the copies left by editors that did not end normally, all in one question:
+    // the newest is restored, or all are discarded, or all are kept for the next start.
     void offerRecovery();
     PortraitRecovery& recovery() { return *m_recovery; }
 
@@ -107,6 +107,8 @@ protected:
 
 private:
     void initialiseState();
+    // The view's pointer and the gamma step box as the current tool has them.
+    void showToolControls();
     void commitData(QSessionManager& manager);
 
     std::shared_ptr<Dialogs> m_dialogs;

@@ -1,13 +1,17 @@
 #include "platform/QtDialogs.h"
 
 #include "platform/CommandError.h"
+#include "platform/MessageFit.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <algorithm>
 
 QStringList toQtNameFilters(const QString& filter)
 {
@@ -98,7 +102,16 @@ MessageResult QtDialogs::message(const QString& text, const QString& title, Mess
 {
     QMessageBox box(m_owner);
     box.setWindowTitle(title);
-    box.setText(text);
+    // Names of files and what libraries say are shown as they are, never as markup, and
+    // cut down to fit the screen; then the whole text is under "Show Details".
+    box.setTextFormat(Qt::PlainText);
+    const QScreen* screen = m_owner ? m_owner->screen() : QGuiApplication::primaryScreen();
+    const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
+    const QFontMetrics metrics(box.font());
+    MessageFit fit(metrics, std::min(room.width() / 2, 500), room.height() / 2 / metrics.lineSpacing());
+    box.setText(fit.fit(text));
+    if (fit.cut())
+        box.setDetailedText(text);
     switch (icon) {
     case MessageIcon::None:
         box.setIcon(QMessageBox::NoIcon);

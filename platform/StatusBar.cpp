@@ -59,18 +59,18 @@ void StatusBar::setPanelText(int panel, const QString& text)
     m_panels[panel - 1].text->setText(text);
 }
 
-QIcon StatusBar::panelIcon(int panel) const
+QPixmap StatusBar::panelIcon(int panel) const
 {
     return m_panels.at(panel - 1).iconValue;
 }
 
-void StatusBar::setPanelIcon(int panel, const QIcon& icon)
+void StatusBar::setPanelIcon(int panel, const QPixmap& icon)
 {
     Panel& p = m_panels[panel - 1];
     if (!icon.isNull() && icon.cacheKey() == p.iconValue.cacheKey())
         return; // the same icon again: the panel already shows it
     p.iconValue = icon;
-    p.icon->setPixmap(icon.pixmap(IconSize, IconSize));
+    p.icon->setPixmap(icon);
     if (p.icon->isHidden() != icon.isNull()) {
         p.icon->setVisible(!icon.isNull());
         placeContents(p);

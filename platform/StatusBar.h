@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QIcon>
+#include <QPixmap>
 #include <QWidget>
 
 class QLabel;
@@ -20,8 +20,9 @@ public:
     int panelCount() const { return int(m_panels.size()); }
     QString panelText(int panel) const;
     void setPanelText(int panel, const QString& text);
-    QIcon panelIcon(int panel) const;
-    void setPanelIcon(int panel, const QIcon& icon);
+    QPixmap panelIcon(int panel) const;
+    // Shown at its own size; a null pixmap hides the panel's icon.
+    void setPanelIcon(int panel, const QPixmap& icon);
     QWidget* panelWidget(int panel) const;
     void setPanelToolTip(int panel, const QString& tip);
 
@@ -33,7 +34,7 @@ private:
         QWidget* frame;
         QLabel* icon;
         QLabel* text;
-        QIcon iconValue;
+        QPixmap iconValue;
     };
     // The icon, when shown, and the text inside the panel's frame.
     static void placeContents(const Panel& p);

@@ -99,15 +99,17 @@ void PaintingTools::trackPointer(float X, float Y)
     rgb.setBackColor(m_swatchColour);
     rgb.rectangle(0, 0, 16, 16, SystemColorToRgb(SystemColour(SystemColourIndex::ButtonText)));
     rgb.present();
-    // The icon is made again only when the swatch's pixels change.
+    // The pixmap is made again only when the swatch's pixels change. It goes to the
+    // status bar as it is: a QIcon would leave a copy of every swatch ever shown in Qt's
+    // pixmap cache.
     const QImage swatch = rgb.image().copy(0, 0, 16, 16);
-    if (m_swatchIcon.isNull() || swatch != m_swatch) {
+    if (m_swatchPixmap.isNull() || swatch != m_swatch) {
         m_swatch = swatch;
-        m_swatchIcon = QIcon(QPixmap::fromImage(m_swatch));
+        m_swatchPixmap = QPixmap::fromImage(m_swatch);
     }
 
     m_env.showColour(
-        m_swatchIcon,
+        m_swatchPixmap,
         QStringLiteral("RGB(%1,%2,%3)").arg(m_cursorRGB.R).arg(m_cursorRGB.G).arg(m_cursorRGB.B),
         colourTip(m_swatchColour, ColourReduction::cellsWith(m_canvas.picPreview().image(), m_swatchColour)));
 }

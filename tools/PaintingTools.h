@@ -10,9 +10,9 @@
 #include "tools/ToolId.h"
 
 #include <QCoreApplication>
-#include <QIcon>
 #include <QImage>
 #include <QList>
+#include <QPixmap>
 #include <QPoint>
 #include <cstdint>
 #include <optional>
@@ -78,7 +78,7 @@ private:
     float m_lastY = 0;
     std::optional<QPoint> m_strokeCell; // the cell of the stroke's previous position
     QImage m_swatch;
-    QIcon m_swatchIcon; // made from m_swatch
+    QPixmap m_swatchPixmap; // made from m_swatch
 
     BrushTool m_brush;
     SelectorTool m_selector;

@@ -2,7 +2,7 @@
 
 #include "platform/Colour.h"
 
-#include <QIcon>
+#include <QPixmap>
 #include <QString>
 
 // What the painting tools reach of the window around them, and nothing more.
@@ -15,7 +15,7 @@ public:
 
     virtual void showCell(const QString& text) = 0; // status panel 3
     // Status panel 2: the swatch and text, and the tooltip telling more.
-    virtual void showColour(const QIcon& swatch, const QString& text, const QString& tip) = 0;
+    virtual void showColour(const QPixmap& swatch, const QString& text, const QString& tip) = 0;
     virtual bool useForegroundBackgroundForReplace() const = 0; // the "Use FG/BG Colors" box
     virtual void setViewCursor(ViewCursor cursor) = 0;
     // A picked colour goes into the editing state and its well together.

@@ -3,9 +3,11 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QtTest>
+#include <unistd.h>
 
 // The real binary's command line, run without a display: exit codes, what it prints,
 // and --convert's files compared byte for byte with what Save writes for the same portrait.
@@ -15,6 +17,8 @@ private slots:
     void initTestCase();
     void commandLine_data();
     void commandLine();
+    void convertLeavesOtherFilesAlone_data();
+    void convertLeavesOtherFilesAlone();
 
 private:
     QString file(const QString& name) const { return m_dir.filePath(name); }
@@ -268,6 +272,103 @@ void CommandLineTest::commandLine()
     cGdiPlus gdip;
     QVERIFY(gdip.EncodePicture(portrait, file(output), quality, saved));
     QVERIFY2(written.readAll() == saved, "the file is what Save writes for that portrait");
+}
+
+void CommandLineTest::convertLeavesOtherFilesAlone_data()
+{
+    // In a folder of its own: photo.jpg (100 x 80), old.jpg (an earlier portrait), the
+    // links hard.jpg and soft.jpg to the photo, and the empty folders sub/ and out/.
+    // "written" is the one file the run may add or change, relative to the folder.
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<bool>("failingSync");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("printed");
+    QTest::addColumn<QString>("written");
+
+    QTest::newRow("OUT is IN once .jpg is added") << "photo" << false << 1 << "photo.jpg"
+                                                  << "";
+    QTest::newRow("OUT is IN") << "photo.jpg" << false << 1 << "photo.jpg"
+                               << "";
+    QTest::newRow("OUT is IN by another path") << "sub/../photo.jpg" << false << 1 << "photo.jpg"
+                                               << "";
+    QTest::newRow("OUT is a hard link to IN") << "hard.jpg" << false << 1 << "photo.jpg"
+                                              << "";
+    QTest::newRow("OUT is a symbolic link to IN") << "soft" << false << 1 << "photo.jpg"
+                                                  << "";
+    QTest::newRow("OUT is a folder") << "out/" << false << 0 << ""
+                                     << "out/photo.jpg";
+    QTest::newRow("OUT is a folder named .") << "out/." << false << 0 << ""
+                                             << "out/photo.jpg";
+    QTest::newRow("a sync that fails, new OUT") << "new.jpg" << true << 1 << "Input/output error"
+                                                << "";
+    QTest::newRow("a sync that fails, OUT there") << "old.jpg" << true << 1 << "Input/output error"
+                                                  << "";
+    QTest::newRow("OUT there") << "old.jpg" << false << 0 << ""
+                               << "old.jpg";
+}
+
+void CommandLineTest::convertLeavesOtherFilesAlone()
+{
+    QFETCH(QString, output);
+    QFETCH(bool, failingSync);
+    QFETCH(int, exitCode);
+    QFETCH(QString, printed);
+    QFETCH(QString, written);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QImage photo = TestSupport::patternImage(100, 80).convertToFormat(QImage::Format_RGB32);
+    QVERIFY(photo.save(dir.filePath("photo.jpg"), "JPEG"));
+    QFile old(dir.filePath("old.jpg"));
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("an earlier portrait") > 0);
+    old.close();
+    QVERIFY(QFile::link(dir.filePath("photo.jpg"), dir.filePath("soft.jpg")));
+    QVERIFY(::link(QFile::encodeName(dir.filePath("photo.jpg")).constData(),
+                   QFile::encodeName(dir.filePath("hard.jpg")).constData()) == 0);
+    QVERIFY(QDir(dir.path()).mkpath("sub") && QDir(dir.path()).mkpath("out"));
+    // Every file's bytes before the run.
+    auto contents = [&dir] {
+        QMap<QString, QByteArray> files;
+        QDirIterator it(dir.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile f(it.next());
+            files[QDir(dir.path()).relativeFilePath(f.fileName())] =
+                f.open(QIODevice::ReadOnly) ? f.readAll() : "?";
+        }
+        return files;
+    };
+    const QMap<QString, QByteArray> before = contents();
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    if (failingSync) {
+        env.insert("LD_PRELOAD", QStringLiteral(PICTORIA_FAILING_SYNC));
+        // A sanitizer build's runtime need not come first for the shim's two functions.
+        env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+    }
+    QProcess run;
+    run.setProcessEnvironment(env);
+    run.setWorkingDirectory(dir.path());
+    run.start(QStringLiteral(PICTORIA_BINARY), {"--convert", "photo.jpg", output});
+    QVERIFY(run.waitForFinished(30000));
+    const QString err = QString::fromLocal8Bit(run.readAllStandardError());
+    QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(run.exitCode() == exitCode, qPrintable(err));
+    if (exitCode != 0)
+        QVERIFY2(err.count('\n') == 1 && err.contains(printed), qPrintable(err));
+
+    QMap<QString, QByteArray> after = contents();
+    if (!written.isEmpty()) {
+        QVERIFY2(after.contains(written), qPrintable(QStringList(after.keys()).join(' ')));
+        QImage portrait;
+        QVERIFY(portrait.loadFromData(after.take(written)));
+        QCOMPARE(portrait.size(), QSize(48, 56));
+        if (before.contains(written))
+            after.insert(written, before.value(written)); // replaced, as asked
+    }
+    // Nothing else was added, removed or changed: no temporary file, the photo whole.
+    QCOMPARE(after, before);
+    QVERIFY(QFileInfo(dir.filePath("soft.jpg")).isSymLink());
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)

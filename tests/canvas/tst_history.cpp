@@ -11,7 +11,7 @@ namespace {
 class QuietEnvironment : public ToolEnvironment {
 public:
     void showCell(const QString&) override {}
-    void showColour(const QIcon&, const QString&, const QString&) override {}
+    void showColour(const QPixmap&, const QString&, const QString&) override {}
     bool useForegroundBackgroundForReplace() const override { return false; }
     void setViewCursor(ViewCursor) override {}
     void pickColour(Well, Colour) override {}

@@ -42,7 +42,7 @@ class PopupEnvironment : public ToolEnvironment {
 public:
     RgbPopup* popup = nullptr;
     void showCell(const QString&) override {}
-    void showColour(const QIcon&, const QString&, const QString&) override {}
+    void showColour(const QPixmap&, const QString&, const QString&) override {}
     bool useForegroundBackgroundForReplace() const override { return false; }
     void setViewCursor(ViewCursor) override {}
     void pickColour(Well, Colour) override {}

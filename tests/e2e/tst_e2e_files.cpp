@@ -17,6 +17,9 @@ private slots:
     void saveNewAndReopen();
     void otherSizeAsksBeforeCropping();
     void failedSaveSaysSo();
+    void saveThatCannotSyncLeavesTheOldFile();
+    void messageShowsTheNameAsItIs_data();
+    void messageShowsTheNameAsItIs();
 
 private:
     QPoint cellCentre(int x, int y) const
@@ -139,8 +142,13 @@ void FilesE2E::otherSizeAsksBeforeCropping()
         for (int x = 0; x < 48; ++x)
             wide.setPixel(x, y, qRgb(220, 0, 0));
     // PNG keeps the colour edge at the crop line exact; typed names pass the *.jpg filter.
-    const QString file = dir.filePath(QStringLiteral("wide.png"));
+    QVERIFY(QDir(dir.path()).mkpath("photos"));
+    const QString file = dir.filePath(QStringLiteral("photos/wide.png"));
     QVERIFY(wide.save(file, "PNG"));
+    QFile photo(file);
+    QVERIFY(photo.open(QIODevice::ReadOnly));
+    const QByteArray photoBytes = photo.readAll();
+    photo.close();
     const QImage before = shot();
 
     // Cancel leaves the portrait as it was.
@@ -169,6 +177,35 @@ void FilesE2E::otherSizeAsksBeforeCropping()
     s.save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-cropped.png"));
     for (const QPoint cell : {QPoint(0, 0), QPoint(2, 3), QPoint(47, 0), QPoint(0, 55), QPoint(47, 55)})
         QCOMPARE(describe(cellColour(s, cell.x(), cell.y())), describe(qRgb(220, 0, 0)));
+
+    // The crop is not the photo: Save starts in its folder with no name, so Return and
+    // "Yes, replace" cannot put the portrait over the photo.
+    clickToolbar(3);
+    const QString dialog = session.waitForWindow("Save Portrait");
+    QVERIFY(!dialog.isEmpty());
+    session.focus(dialog);
+    session.key("Return");
+    QString replace;
+    (void)QTest::qWaitFor(
+        [&] {
+            for (const QString& id :
+                 X11Session::xdotool({"search", "--onlyvisible", "--name", "^Save Portrait$"}).split('\n'))
+                if (!id.trimmed().isEmpty() && id.trimmed() != dialog)
+                    replace = id.trimmed();
+            return !replace.isEmpty();
+        },
+        2000);
+    if (!replace.isEmpty()) {
+        session.focus(replace);
+        session.key("alt+y");
+    }
+    session.key("ctrl+a");
+    session.type("cropped");
+    session.key("Return");
+    QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(dir.filePath("photos/cropped.jpg")); }, 10000));
+    QVERIFY(session.waitForWindowGone(dialog));
+    QVERIFY(photo.open(QIODevice::ReadOnly));
+    QVERIFY2(photo.readAll() == photoBytes, "the photo was replaced");
 }
 
 void FilesE2E::failedSaveSaysSo()
@@ -186,6 +223,123 @@ void FilesE2E::failedSaveSaysSo()
     session.key("Return");
     QVERIFY(session.waitForWindowGone(box));
     QVERIFY(!QFileInfo::exists(file));
+}
+
+void FilesE2E::saveThatCannotSyncLeavesTheOldFile()
+{
+    // An earlier portrait, replaced by Save on a disk that takes the data but cannot sync it.
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("earlier.jpg"));
+    QImage earlier(48, 56, QImage::Format_RGB32);
+    earlier.fill(qRgb(0, 0, 200));
+    QVERIFY(earlier.save(file, "JPEG"));
+    QFile read(file);
+    QVERIFY(read.open(QIODevice::ReadOnly));
+    const QByteArray before = read.readAll();
+    read.close();
+
+    X11Session failing;
+    QString window;
+    QRect area;
+    QVERIFY(failing.startEditor(&window, &area,
+                                {QStringLiteral("LD_PRELOAD=" PICTORIA_FAILING_SYNC),
+                                 QStringLiteral("ASAN_OPTIONS=verify_asan_link_order=0")}));
+    const QPoint cell = area.topLeft() + QPoint(250 + 8 * 5 + 4, 30 + 8 * 5 + 4);
+    failing.click(cell.x(), cell.y());
+    failing.clickToolbarButton(area, 3);
+    const QString dialog = failing.waitForWindow("Save Portrait");
+    QVERIFY(!dialog.isEmpty());
+    failing.focus(dialog);
+    failing.key("ctrl+a");
+    failing.type(file);
+    failing.key("Return");
+    // The dialog asks before replacing the file, then the save's own box says why it failed:
+    // each a window of the same title.
+    auto nextBox = [&](const QStringList& seen) {
+        QString found;
+        (void)QTest::qWaitFor(
+            [&] {
+                const QStringList ids =
+                    X11Session::xdotool({"search", "--onlyvisible", "--name", "^Save Portrait$"}).split('\n');
+                for (const QString& id : ids)
+                    if (!id.trimmed().isEmpty() && !seen.contains(id.trimmed()))
+                        found = id.trimmed();
+                return !found.isEmpty();
+            },
+            15000);
+        return found;
+    };
+    const QString replace = nextBox({dialog});
+    QVERIFY2(!replace.isEmpty(), "no question before replacing the file");
+    failing.focus(replace);
+    failing.key("alt+y");
+    QVERIFY(failing.waitForWindowGone(dialog));
+    const QString failure = nextBox({dialog, replace});
+    QVERIFY2(!failure.isEmpty(), "the save that could not sync was not reported");
+    failing.screenshot().save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-sync-failed.png"));
+    failing.focus(failure);
+    failing.key("Return");
+    QVERIFY(failing.waitForWindowGone(failure));
+
+    QVERIFY(read.open(QIODevice::ReadOnly));
+    QCOMPARE(read.readAll(), before);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"earlier.jpg"});
+    failing.stop();
+}
+
+void FilesE2E::messageShowsTheNameAsItIs_data()
+{
+    // details: the text is cut to fit, and the whole of it is under "Show Details".
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("details");
+    QTest::newRow("a name written as markup")
+        << R"(<h1 style="color:red">Portrait saved<h1><!--.png)" << false;
+    QTest::newRow("a name of many lines") << QString("l\n").repeated(100) + "end.png" << true;
+    QTest::newRow("a name wider than the box") << QString(250, 'w') + ".png" << true;
+}
+
+void FilesE2E::messageShowsTheNameAsItIs()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, details);
+    // Not a picture: the box that refuses it names the file.
+    const QString file = dir.filePath(name);
+    QFile damaged(file);
+    QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("not a picture") > 0);
+    damaged.close();
+
+    X11Session opening;
+    QVERIFY(opening.start({file}));
+    const QString box = opening.waitForWindow("Load Portrait");
+    QVERIFY2(!box.isEmpty(), "no message about the file");
+    const QRect area = opening.geometry(box);
+    const QImage screen = opening.screenshot();
+    screen.save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-named-message.png"));
+    QVERIFY2(screen.rect().contains(area), qPrintable(QStringLiteral("the box lies at %1, %2, %3 x %4")
+                                                          .arg(area.x())
+                                                          .arg(area.y())
+                                                          .arg(area.width())
+                                                          .arg(area.height())));
+    // Plain text is black on grey; markup would have painted it big and red.
+    int red = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb c = screen.pixel(x, y);
+            red += qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) < 80;
+        }
+    // The critical icon's red disc is the only red there.
+    QVERIFY2(red < 1000, qPrintable(QStringLiteral("%1 red pixels").arg(red)));
+    opening.focus(box);
+    if (details) {
+        // Tab from OK to "Show Details...": the box grows by the whole text below.
+        opening.key("Tab");
+        opening.key("space");
+        QVERIFY2(QTest::qWaitFor([&] { return opening.geometry(box).height() > area.height(); }, 5000),
+                 "no details to show");
+    }
+    opening.key("Escape");
+    QVERIFY(opening.waitForWindowGone(box));
+    opening.stop();
 }
 
 QTEST_MAIN(FilesE2E)

@@ -1,6 +1,10 @@
 #include "support/X11Session.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 // The real binary in a real X server: the window, its client size and the canvas
 // as a person sees it.
@@ -8,6 +12,8 @@ class StartupE2E : public QObject {
     Q_OBJECT
 private slots:
     void windowShowsCanvasUnderGrid();
+    void filesThatAreNotPlainLeaveTheStartAlone_data();
+    void filesThatAreNotPlainLeaveTheStartAlone();
 };
 
 void StartupE2E::windowShowsCanvasUnderGrid()
@@ -56,6 +62,99 @@ void StartupE2E::windowShowsCanvasUnderGrid()
     }
     QCOMPARE(barPixel(636, 8), background);
     session.stop();
+}
+
+void StartupE2E::filesThatAreNotPlainLeaveTheStartAlone_data()
+{
+    // What lies where the editor reads at its start, relative to its home's config and data
+    // folders, and what it is.
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("kind"); // "pipe", "link to pipe" or "large"
+    QTest::addColumn<bool>("settings");
+    const QString ini = "config/Pictoria/Pictoria.ini";
+    const QString copy = "recovery/4242-0123456789ab";
+    QTest::newRow("settings file that is a pipe") << ini << "pipe" << true;
+    QTest::newRow("settings file linked to a pipe") << ini << "link to pipe" << true;
+    QTest::newRow("settings file of 8 MB") << ini << "large" << true;
+    QTest::newRow("recovery copy that is a pipe") << copy + ".png"
+                                                  << "pipe" << false;
+    QTest::newRow("recovery copy linked to a pipe") << copy + ".png"
+                                                    << "link to pipe" << false;
+    QTest::newRow("recovery lock that is a pipe") << copy + ".lock"
+                                                  << "pipe" << false;
+}
+
+void StartupE2E::filesThatAreNotPlainLeaveTheStartAlone()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, kind);
+    QFETCH(bool, settings);
+
+    QTemporaryDir home;
+    // The recovery folder is in the data or the state folder, as Qt's version has it.
+    QStringList places;
+    if (path.startsWith("recovery/"))
+        places << "data/pictoria/" + path << "state/pictoria/" + path;
+    else
+        places << path;
+    QByteArray large;
+    for (const QString& place : places) {
+        const QString file = home.filePath(place);
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        if (kind == "large") {
+            large = "[colours]\nforeground=#ff0000\n" + QByteArray(8 << 20, '#') + '\n';
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(large) == large.size());
+        } else if (kind == "pipe") {
+            QVERIFY(::mkfifo(QFile::encodeName(file).constData(), 0600) == 0);
+        } else {
+            QVERIFY(::mkfifo(QFile::encodeName(home.filePath("pipe")).constData(), 0600) == 0 ||
+                    errno == EEXIST);
+            QVERIFY(QFile::link(home.filePath("pipe"), file));
+        }
+        if (place.endsWith(".lock")) { // a copy beside the lock
+            QImage portrait(48, 56, QImage::Format_RGB32);
+            portrait.fill(qRgb(0, 0, 255));
+            QVERIFY(portrait.save(QString(file).replace(".lock", ".png")));
+        }
+    }
+
+    X11Session session;
+    session.process().setProcessChannelMode(QProcess::SeparateChannels);
+    QVERIFY(session.start({}, {"XDG_CONFIG_HOME=" + home.filePath("config"),
+                               "XDG_DATA_HOME=" + home.filePath("data"),
+                               "XDG_STATE_HOME=" + home.filePath("state"),
+                               settings ? "PICTORIA_NO_SETTINGS=0" : "PICTORIA_NO_SETTINGS=1"}));
+    const QString id = session.waitForWindow("Pictoria");
+    QVERIFY2(!id.isEmpty(), "the window never appeared");
+    // Closed as a window manager closes it; a request sent while the window is still
+    // settling can be lost, so it is sent again until the editor ends.
+    bool ended = false;
+    for (int attempt = 0; attempt < 4 && !ended; ++attempt) {
+        QVERIFY(session.sendDeleteWindow(id));
+        ended = session.waitForExit(3000);
+    }
+    QVERIFY2(ended, "the window does not close");
+    QCOMPARE(session.process().exitCode(), 0);
+
+    // What was there is left as it was.
+    for (const QString& place : places) {
+        const QString file = home.filePath(place);
+        if (kind == "large") {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QVERIFY2(f.readAll() == large, "the large settings file was changed");
+        } else {
+            struct stat info;
+            QVERIFY(::stat(QFile::encodeName(file).constData(), &info) == 0);
+            QVERIFY2(S_ISFIFO(info.st_mode), "the pipe was replaced");
+        }
+    }
+    // Said on one line, for the settings file; nothing for the recovery folder's passers-by.
+    const QString said = QString::fromLocal8Bit(session.process().readAllStandardError());
+    const QStringList lines = said.split('\n', Qt::SkipEmptyParts).filter("pictoria: ");
+    QVERIFY2(lines.size() == (settings ? 1 : 0) && (!settings || lines[0].contains("Pictoria.ini")),
+             qPrintable(said));
 }
 
 QTEST_GUILESS_MAIN(StartupE2E)

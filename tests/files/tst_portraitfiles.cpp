@@ -300,6 +300,9 @@ void PortraitFilesTest::otherSizesAskFirst()
         return;
     }
     QCOMPARE(status->panelText(1), file + " loaded successfully.");
+    // The crop is not that file's portrait: Save asks for a name, in the file's folder.
+    QCOMPARE(files->portraitFile(), QString());
+    QCOMPARE(files->lastFolder(), QFileInfo(file).absolutePath());
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x) {
             const bool shown = x < size.width() && y < size.height() && qAlpha(picture.pixel(x, y)) == 255;

@@ -127,7 +127,7 @@ private slots:
     void highBitDepth();
     void renderDIBMessages_data();
     void renderDIBMessages();
-    void libraryMessagesBecomeBoxes();
+    void libraryMessagesMakeOneBox();
     void openAndImportAgree_data();
     void openAndImportAgree();
     void unidentifiedFilesGoToQt();
@@ -296,7 +296,7 @@ void ImageLoaderTest::renderDIBMessages()
     QCOMPARE(box.size(), boxAfter);
 }
 
-void ImageLoaderTest::libraryMessagesBecomeBoxes()
+void ImageLoaderTest::libraryMessagesMakeOneBox()
 {
     ImageLoader loader(dialogs);
     dialogs.messages.clear();
@@ -327,6 +327,24 @@ void ImageLoaderTest::libraryMessagesBecomeBoxes()
     QCOMPARE(dialogs.messages[0].icon, MessageIcon::None);
     QCOMPARE(box.size(), QSize(5, 5));
     QCOMPARE(box.pixel(2, 2), RGBColour(1, 2, 3));
+
+    // Reserved header bytes that are not zero and a compression no reader knows: the
+    // library says three things, and they make one box, in the order said.
+    QByteArray odd = TestPictures::psd(8, 8, pattern);
+    odd[7] = 1;
+    odd[39] = 9;
+    const QString oddPath = tempPath("odd.psd");
+    QVERIFY(TestPictures::write(oddPath, odd));
+    const ImportHelper::Run said = ImportHelper::decode(oddPath, {});
+    QVERIFY2(said.messages.size() > 1, "the library no longer says several things of this file");
+    QStringList lines;
+    for (const HelperProtocol::Message& m : said.messages)
+        lines << "Error: " + QString::fromStdString(m.text);
+    dialogs.messages.clear();
+    QVERIFY(!loader.LoadImageFile(oddPath, box));
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages[0].text, lines.join('\n'));
+    QCOMPARE(dialogs.messages[0].title, QStringLiteral("FreeImage Dll Error"));
 
     // A bitmap the library complains of but Qt reads: the complaint is not shown.
     const QString v5Path = tempPath("v5.bmp");

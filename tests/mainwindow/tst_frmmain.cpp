@@ -1,4 +1,5 @@
 #include "files/PortraitFiles.h"
+#include "files/PortraitRecovery.h"
 #include "mainwindow/ColourWell.h"
 #include "mainwindow/ControlPanel.h"
 #include "mainwindow/MainToolBar.h"
@@ -11,11 +12,25 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QToolButton>
 #include <QtTest>
+#include <malloc.h>
+#include <sys/mount.h>
+#include <unistd.h>
+#if defined(__SANITIZE_ADDRESS__)
+#define PICTORIA_HEAP_FROM_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PICTORIA_HEAP_FROM_ASAN 1
+#endif
+#endif
+#ifdef PICTORIA_HEAP_FROM_ASAN
+#include <sanitizer/allocator_interface.h>
+#endif
 
 class FrmMainTest : public QObject, MainWindowFixture {
     Q_OBJECT
@@ -39,7 +54,31 @@ private slots:
     void backgroundMoveRemovesOverlay();
     void closeAsksOnlyWithUnsavedChanges_data();
     void closeAsksOnlyWithUnsavedChanges();
+    void memoryHoldsStillOnceTheHistoryIsFull();
+    void recoveryThatCannotBeWrittenIsSaidOnce_data();
+    void recoveryThatCannotBeWrittenIsSaidOnce();
+    void manyCopiesLeftBehindMakeOneQuestion();
+
+private:
+    // Points the recovery folder into a scratch home for the rest of the test, and opens
+    // a new window that uses it.
+    QString useScratchHome(const QTemporaryDir& home);
+    QByteArray m_dataHome, m_stateHome;
 };
+
+namespace {
+
+// Bytes the process holds on the heap now.
+qint64 heapInUse()
+{
+#ifdef PICTORIA_HEAP_FROM_ASAN
+    return qint64(__sanitizer_get_current_allocated_bytes());
+#else
+    return qint64(mallinfo2().uordblks);
+#endif
+}
+
+} // namespace
 
 void FrmMainTest::init()
 {
@@ -49,6 +88,21 @@ void FrmMainTest::init()
 void FrmMainTest::cleanup()
 {
     window.reset();
+    if (!m_dataHome.isEmpty()) {
+        qputenv("XDG_DATA_HOME", m_dataHome);
+        qputenv("XDG_STATE_HOME", m_stateHome);
+        m_dataHome.clear();
+    }
+}
+
+QString FrmMainTest::useScratchHome(const QTemporaryDir& home)
+{
+    window.reset();
+    m_dataHome = qgetenv("XDG_DATA_HOME");
+    m_stateHome = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath("data")));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(home.filePath("state")));
+    return PortraitRecovery::defaultFolder();
 }
 
 namespace {
@@ -373,6 +427,114 @@ void FrmMainTest::closeAsksOnlyWithUnsavedChanges()
     QCOMPARE(dialogs->messages.size(), answers.size());
     if (!saveAs.isEmpty())
         QCOMPARE(QFileInfo::exists(saveAs), written);
+}
+
+// Once the history holds its thousand steps, a change costs no memory: the oldest step
+// goes as the newest comes, and nothing else keeps a copy per change (the colour swatch
+// of every position painted over, say).
+void FrmMainTest::memoryHoldsStillOnceTheHistoryIsFull()
+{
+    int n = 0;
+    auto click = [&] {
+        // A new colour on another cell each time, as painting a portrait goes.
+        window->state().FGColor = RGBColour(n % 256, (n / 256) % 256, 77);
+        const float x = float(8 * (n % 48) + 4), y = float(8 * ((n / 48) % 56) + 4);
+        window->picFace_MouseDown(1, 0, x, y);
+        window->picFace_MouseUp(1, 0, x, y);
+        ++n;
+    };
+    while (n < PortraitDocument::HistoryLimit + 100)
+        click();
+    QCoreApplication::processEvents();
+    QCOMPARE(window->document().history().count(), PortraitDocument::HistoryLimit);
+    const qint64 before = heapInUse();
+    constexpr int Changes = 2000;
+    for (int i = 0; i < Changes; ++i)
+        click();
+    QCoreApplication::processEvents();
+    const qint64 perChange = (heapInUse() - before) / Changes;
+    QVERIFY2(perChange < 100, qPrintable(QStringLiteral("%1 bytes kept per change").arg(perChange)));
+}
+
+void FrmMainTest::recoveryThatCannotBeWrittenIsSaidOnce_data()
+{
+    QTest::addColumn<QString>("trouble");
+    QTest::newRow("the folder's place is taken by a file") << "file";
+    QTest::newRow("a read-only folder") << "read-only";
+    QTest::newRow("a full disk") << "full";
+}
+
+void FrmMainTest::recoveryThatCannotBeWrittenIsSaidOnce()
+{
+    QFETCH(QString, trouble);
+    QTemporaryDir home;
+    const QString folder = useScratchHome(home);
+    const QByteArray where = QFile::encodeName(folder);
+    if (trouble == "file") {
+        QVERIFY(QDir().mkpath(QFileInfo(folder).path()));
+        QFile taken(folder);
+        QVERIFY(taken.open(QIODevice::WriteOnly) && taken.write("not a folder") > 0);
+    } else if (trouble == "read-only") {
+        if (::geteuid() == 0)
+            QSKIP("root writes into a read-only folder");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    } else {
+        if (::geteuid() != 0)
+            QSKIP("mounting a small file system needs root");
+        QVERIFY(QDir().mkpath(folder));
+        if (::mount("tmpfs", where.constData(), "tmpfs", 0, "size=16k") != 0)
+            QSKIP("cannot mount a tmpfs here");
+        QFile filler(folder + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        while (filler.write(QByteArray(1024, 'x')) == 1024) {
+        }
+    }
+    auto unmount = qScopeGuard([&] {
+        if (trouble == "full")
+            ::umount2(where.constData(), MNT_DETACH);
+        QFile::setPermissions(folder,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    });
+    QVERIFY(openWindow());
+
+    window->picFace_MouseDown(1, 0, 4, 4);
+    window->picFace_MouseUp(1, 0, 4, 4);
+    window->recovery().writeNow(); // as the timer would, within a second
+    const QString said = window->stbMain()->panelText(1);
+    QVERIFY2(said.startsWith("No recovery copy could be written: "), qPrintable(said));
+    QVERIFY2(said.size() > 40, qPrintable(said)); // and why
+
+    // Said once: later copies that fail too leave the status bar to the other commands.
+    window->stbMain()->setPanelText(1, "Ready.");
+    window->picFace_MouseDown(1, 0, 12, 4);
+    window->picFace_MouseUp(1, 0, 12, 4);
+    window->recovery().writeNow();
+    QCOMPARE(window->stbMain()->panelText(1), QStringLiteral("Ready."));
+}
+
+void FrmMainTest::manyCopiesLeftBehindMakeOneQuestion()
+{
+    QTemporaryDir home;
+    const QString folder = useScratchHome(home);
+    QVERIFY(QDir().mkpath(folder));
+    for (int i = 0; i < 30; ++i) {
+        QImage portrait(48, 56, QImage::Format_RGB32);
+        portrait.fill(qRgb(i, 0, 0));
+        QImageWriter writer(QStringLiteral("%1/%2-00000000000%3.png").arg(folder).arg(1000 + i).arg(i % 10),
+                            "png");
+        writer.setText("Source", QStringLiteral("/faces/face%1.jpg").arg(i));
+        QVERIFY(writer.write(portrait));
+    }
+    QVERIFY(openWindow());
+    dialogs->messageAnswers << MessageResult::Discard;
+    window->offerRecovery();
+    QCOMPARE(dialogs->messages.size(), 1);
+    const QString question = dialogs->messages[0].text;
+    for (int i = 0; i < 30; ++i)
+        QVERIFY2(question.contains(QStringLiteral("/faces/face%1.jpg\r\n").arg(i)), qPrintable(question));
+    // Discard, asked once, deletes every copy.
+    QCOMPARE(QDir(folder).entryList({"*.png"}, QDir::Files), QStringList());
 }
 
 QTEST_MAIN(FrmMainTest)

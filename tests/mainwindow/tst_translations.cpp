@@ -1,4 +1,7 @@
 #include "about/frmAbout.h"
+#include "files/PortraitFiles.h"
+#include "import/ImportCommand.h"
+#include "import/frmImport.h"
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/frmMain.h"
 #include "platform/StatusBar.h"
@@ -8,6 +11,8 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QTranslator>
 #include <QtTest>
 
@@ -36,6 +41,8 @@ private slots:
     void mainWindowTextsGoThroughTranslation();
     void aboutTextsGoThroughTranslation();
     void commandDialogsGoThroughTranslation();
+    void refusalsAndImportsGoThroughTranslation_data();
+    void refusalsAndImportsGoThroughTranslation();
 
 private:
     MarkingTranslator translator;
@@ -112,6 +119,55 @@ void TranslationsTest::commandDialogsGoThroughTranslation()
     QCOMPARE(dialogs->messages.size(), 2);
     QVERIFY(marked(dialogs->messages[1].text));
     QVERIFY(marked(dialogs->messages[1].title));
+}
+
+void TranslationsTest::refusalsAndImportsGoThroughTranslation_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("marked"); // parts of the text shown, each translated
+    QTest::newRow("a picture too large to open")
+        << "open" << QStringList{"<The picture claims 30000 x 30000 pixels", "(<Value Overflow>)"};
+    QTest::newRow("an import at full size") << "import" << QStringList{"<Image imported (0, 0 to 48, 56).>"};
+}
+
+void TranslationsTest::refusalsAndImportsGoThroughTranslation()
+{
+    QFETCH(QString, command);
+    QFETCH(QStringList, marked);
+    auto dialogs = std::make_shared<ScriptedDialogs>();
+    frmMain window(dialogs);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTemporaryDir dir;
+    QString shown;
+    if (command == "open") {
+        // 70 bytes of a bitmap header that claims 30000 x 30000 pixels.
+        QByteArray bomb("BM");
+        for (quint32 v : {70u, 0u, 54u, 40u, 30000u, 30000u})
+            bomb.append(reinterpret_cast<const char*>(&v), 4);
+        bomb.append("\x01\x00\x18\x00", 4).append(QByteArray(40, '\0'));
+        QFile file(dir.filePath("large.bmp"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bomb) == bomb.size());
+        file.close();
+        window.files().openFile(file.fileName());
+        QCOMPARE(dialogs->messages.size(), 1);
+        shown = dialogs->messages[0].text;
+    } else {
+        // A picture the size of a portrait, taken where it lies in the import window.
+        QImage picture(48, 56, QImage::Format_RGB32);
+        picture.fill(qRgb(10, 20, 30));
+        QVERIFY(picture.save(dir.filePath("portrait.bmp")));
+        QTimer::singleShot(0, &window, [&] {
+            if (frmImport* w = window.importCommand().window()) {
+                w->picImage_MouseDown(1, 0, 23, 27);
+                w->picImage_MouseUp(1, 0, 23, 27);
+            }
+        });
+        window.importCommand().importFile(dir.filePath("portrait.bmp"));
+        shown = window.stbMain()->panelText(1);
+    }
+    for (const QString& part : marked)
+        QVERIFY2(shown.contains(part), qPrintable(shown));
 }
 
 QTEST_MAIN(TranslationsTest)

@@ -159,7 +159,7 @@ void ViewEventsTest::readoutFollowsChangeUnderStillPointer()
     }
     QCOMPARE(window->stbMain()->panelText(2), shown);
     QCOMPARE(window->popupFace().caption(), shown);
-    const QImage swatch = window->stbMain()->panelIcon(2).pixmap(16, 16).toImage();
+    const QImage swatch = window->stbMain()->panelIcon(2).toImage();
     const ColorParts parts = SplitColor(cell(5, 5));
     QCOMPARE(swatch.pixelColor(8, 8), QColor(parts.R, parts.G, parts.B));
 }

@@ -13,14 +13,14 @@ using Well = ToolEnvironment::Well;
 class FakeEnvironment : public ToolEnvironment {
 public:
     QString cell, colour, colourTip;
-    QIcon swatch;
+    QPixmap swatch;
     bool useFGBG = false;
     ViewCursor cursor = ViewCursor::Crosshair;
     QList<QPair<Well, Colour>> picks;
     int popupSteps = 0, popupRedraws = 0;
 
     void showCell(const QString& t) override { cell = t; }
-    void showColour(const QIcon& s, const QString& t, const QString& tip) override
+    void showColour(const QPixmap& s, const QString& t, const QString& tip) override
     {
         swatch = s;
         colour = t;
