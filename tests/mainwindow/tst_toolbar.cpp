@@ -96,7 +96,7 @@ void ToolbarTest::everyClickRestoresCrosshairAndDisablesGamma()
 
 void ToolbarTest::selectorKeepsPickingUnderCrosshair()
 {
-    window->canvas().commitCell(2, 2, RGBColour(1, 2, 3));
+    window->document().setCell(2, 2, RGBColour(1, 2, 3));
     window->tlbMain_ButtonClick("Selector");
     QVERIFY(eyedropper());
     window->tlbMain_ButtonClick("Grid");
@@ -114,7 +114,7 @@ void ToolbarTest::gammaStaysCurrentWithBoxDisabled()
     QVERIFY(!window->panel().txtGamma->isEnabled());
     window->picFace_MouseDown(1, 0, 4, 4);
     window->picFace_MouseUp(1, 0, 4, 4);
-    QCOMPARE(window->canvas().picPreview().pixel(0, 0), RGBColour(15, 15, 15));
+    QCOMPARE(window->document().picPreview().pixel(0, 0), RGBColour(15, 15, 15));
 }
 
 void ToolbarTest::tagsMatchCaseSensitively()
@@ -215,14 +215,14 @@ void ToolbarTest::undoAndRedoKeys()
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     window->picFace_MouseDown(1, 0, 4, 4);
     window->picFace_MouseUp(1, 0, 4, 4);
-    QCOMPARE(window->canvas().picPreview().pixel(0, 0), RGBColour(255, 255, 255));
+    QCOMPARE(window->document().picPreview().pixel(0, 0), RGBColour(255, 255, 255));
     QTest::keySequence(window.get(), QKeySequence("Ctrl+Z"));
-    QCOMPARE(window->canvas().picPreview().pixel(0, 0), Colour(0));
+    QCOMPARE(window->document().picPreview().pixel(0, 0), Colour(0));
     QTest::keySequence(window.get(), QKeySequence("Ctrl+Y"));
-    QCOMPARE(window->canvas().picPreview().pixel(0, 0), RGBColour(255, 255, 255));
+    QCOMPARE(window->document().picPreview().pixel(0, 0), RGBColour(255, 255, 255));
     QTest::keySequence(window.get(), QKeySequence("Ctrl+Z"));
     QTest::keySequence(window.get(), QKeySequence("Ctrl+Shift+Z"));
-    QCOMPARE(window->canvas().picPreview().pixel(0, 0), RGBColour(255, 255, 255));
+    QCOMPARE(window->document().picPreview().pixel(0, 0), RGBColour(255, 255, 255));
     QCOMPARE(window->canvas().picFace().pixel(3, 3), RGBColour(255, 255, 255));
 }
 
