@@ -12,8 +12,7 @@ using namespace Portrait;
 PortraitCanvas::PortraitCanvas(const PortraitDocument& document, QObject* parent)
     : QObject(parent), m_document(document),
       m_grid(viewSize()), m_layers{&m_asSaved, &m_importPreview, &m_adjustment, &m_grid, &m_cursor, &m_popup},
-      m_face(viewSize().width(), viewSize().height(), 0), m_faceStale(viewRect()),
-      m_back(viewSize().width(), viewSize().height(), 0), m_backStale(viewRect())
+      m_face(0, 0, 0), m_back(0, 0, 0) // made when first asked for
 {
     connect(&m_document, &PortraitDocument::changed, this, &PortraitCanvas::showChange);
 }
@@ -52,7 +51,7 @@ void PortraitCanvas::showChange(const QRect& cells)
     // The portrait changed under the popup: it goes until the readout draws it again.
     hidePopup();
     const QRect area(cells.topLeft() * m_zoom, cells.size() * m_zoom);
-    m_backStale += area;
+    m_backStale |= area;
     repaint(area);
 }
 
@@ -61,7 +60,7 @@ void PortraitCanvas::repaint(const QRect& area)
     const QRect r = area.intersected(viewRect());
     if (r.isEmpty())
         return;
-    m_faceStale += r;
+    m_faceStale |= r;
     emit viewChanged(r);
 }
 
@@ -213,10 +212,9 @@ const Surface& PortraitCanvas::picFace() const
         m_faceGridKey = m_grid.key();
         m_faceStale = viewRect();
     }
-    QImage& image = m_face.image();
-    for (const QRect& r : std::as_const(m_faceStale))
-        renderInto(image, r.topLeft(), r);
-    m_faceStale = QRegion();
+    if (!m_faceStale.isEmpty())
+        renderInto(m_face.image(), m_faceStale.topLeft(), m_faceStale);
+    m_faceStale = QRect();
     return m_face;
 }
 
@@ -226,11 +224,9 @@ const Surface& PortraitCanvas::picBackBuffer() const
         m_back.resize(viewSize().width(), viewSize().height());
         m_backStale = viewRect();
     }
-    QImage& image = m_back.image();
-    for (const QRect& r : std::as_const(m_backStale)) {
-        const QRect c = r.intersected(viewRect());
-        Magnifier::magnify(m_document.picPreview().image(), m_zoom, c, image, c.topLeft());
-    }
-    m_backStale = QRegion();
+    const QRect stale = m_backStale.intersected(viewRect());
+    if (!stale.isEmpty())
+        Magnifier::magnify(m_document.picPreview().image(), m_zoom, stale, m_back.image(), stale.topLeft());
+    m_backStale = QRect();
     return m_back;
 }

@@ -9,7 +9,6 @@
 
 #include <QObject>
 #include <QPoint>
-#include <QRegion>
 #include <array>
 #include <functional>
 #include <optional>
@@ -119,11 +118,12 @@ private:
     bool m_shownGrid = false;
     qint64 m_shownGridKey = 0;
 
-    // The on-demand renderings and what of them is out of date.
+    // The on-demand renderings and the rectangle of each that is out of date (one
+    // rectangle: a long session of changes with nobody asking costs nothing).
     mutable Surface m_face;
-    mutable QRegion m_faceStale;
+    mutable QRect m_faceStale;
     mutable bool m_faceGrid = false;
     mutable qint64 m_faceGridKey = 0;
     mutable Surface m_back;
-    mutable QRegion m_backStale;
+    mutable QRect m_backStale;
 };

@@ -230,6 +230,7 @@ bool frmMain::setViewZoom(int zoom)
     if (!m_canvas.setZoom(zoom))
         return zoom == m_canvas.zoom();
     layoutView();
+    m_faceBox->update(); // border and all, at the new size
     // The cell cursor stays in sight.
     if (const std::optional<QPoint> cell = m_canvas.cellCursor())
         m_toolEnvironment->keepInView(m_canvas.cellRect(*cell));
