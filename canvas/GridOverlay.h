@@ -23,14 +23,14 @@ public:
     // Changes whenever anything draws into the surface.
     qint64 key() const { return m_surface.image().cacheKey(); }
 
+    // Whether the surface holds just what draw() drew for this zoom: the lines can then be
+    // written without reading it, and in the same pass as the cells.
+    bool isStandard(int zoom) const;
+
     bool isShown() const override { return m_on && m_on(); }
     void paint(const ViewFrame& frame) const override;
 
 private:
-    // Whether the surface holds just what draw() drew for this zoom: the lines are then
-    // written without reading it.
-    bool isStandard(int zoom) const;
-
     std::function<bool()> m_on;
     Surface m_surface;
     qint64 m_standardKey = -1;

@@ -21,5 +21,5 @@ void PictureOverlay::show(const QImage& picture)
 
 void PictureOverlay::paint(const ViewFrame& frame) const
 {
-    Magnifier::magnify(m_picture, frame.zoom, frame.area, frame.image, frame.origin);
+    Magnifier::magnify(m_picture, frame.zoom, frame.area, frame.topLeft, frame.stride, frame.gridLine);
 }

@@ -189,16 +189,29 @@ void PortraitCanvas::renderInto(QImage& target, QPoint origin, const QRect& area
     const QRect a = area.intersected(viewRect());
     if (a.isEmpty())
         return;
-    const ViewFrame frame{target, origin + (a.topLeft() - area.topLeft()), a, m_zoom};
+    // The standard grid goes into the pass that draws the cells.
+    const QRgb line = toQRgb(GridLineColour);
+    const bool gridWithCells = m_grid.isShown() && m_grid.isStandard(m_zoom);
+    // The target is written through one pointer: a QImage detaches on every row asked for.
+    const QPoint at = origin + (a.topLeft() - area.topLeft());
+    const qsizetype stride = target.bytesPerLine();
+    QRgb* const topLeft = reinterpret_cast<QRgb*>(target.bits() + at.y() * stride) + at.x();
+    const ViewFrame frame{topLeft, stride, a, m_zoom, gridWithCells ? &line : nullptr};
     // From the topmost layer that replaces the cells; below it nothing would show.
     int from = ViewLayerCount;
     while (--from >= 0 && !m_layers[std::size_t(from)]->coversCells()) {
     }
     if (from < 0)
-        Magnifier::magnify(m_document.picPreview().image(), m_zoom, a, target, frame.origin);
-    for (int i = std::max(from, 0); i < ViewLayerCount; ++i)
-        if (m_layers[std::size_t(i)]->isShown())
-            m_layers[std::size_t(i)]->paint(frame);
+        Magnifier::magnify(m_document.picPreview().image(), m_zoom, a, topLeft, stride, frame.gridLine);
+    else
+        m_layers[std::size_t(from)]->paint(frame);
+    ViewFrame over = frame;
+    over.gridLine = nullptr;
+    for (int i = from + 1; i < ViewLayerCount; ++i) {
+        const ViewOverlay* layer = m_layers[std::size_t(i)];
+        if (layer->isShown() && !(gridWithCells && layer == &m_grid))
+            layer->paint(over);
+    }
 }
 
 const Surface& PortraitCanvas::picFace() const
@@ -225,8 +238,13 @@ const Surface& PortraitCanvas::picBackBuffer() const
         m_backStale = viewRect();
     }
     const QRect stale = m_backStale.intersected(viewRect());
-    if (!stale.isEmpty())
-        Magnifier::magnify(m_document.picPreview().image(), m_zoom, stale, m_back.image(), stale.topLeft());
+    if (!stale.isEmpty()) {
+        QImage& back = m_back.image();
+        const qsizetype stride = back.bytesPerLine();
+        Magnifier::magnify(m_document.picPreview().image(), m_zoom, stale,
+                           reinterpret_cast<QRgb*>(back.bits() + stale.top() * stride) + stale.left(),
+                           stride);
+    }
     m_backStale = QRect();
     return m_back;
 }

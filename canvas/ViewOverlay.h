@@ -10,18 +10,21 @@
 enum class ViewLayer { AsSaved, ImportPreview, Adjustment, Grid, CellCursor, Popup };
 inline constexpr int ViewLayerCount = 6;
 
-// A rectangle of the view being drawn: view pixel (x, y) of area is pixel
-// (x - area.left(), y - area.top()) + origin of image.
+// A rectangle of the view being drawn: view pixel area.topLeft() is *topLeft, and rows
+// are stride bytes apart.
 struct ViewFrame {
-    QImage& image;
-    QPoint origin;
+    QRgb* topLeft;
+    qsizetype stride;
     QRect area;
     int zoom;
+    // Set when the cells are to be drawn with the grid's lines (of this colour) in the
+    // same pass: the grid as drawn, but each pixel written once.
+    const QRgb* gridLine = nullptr;
 
     QRgb* at(int viewX, int viewY) const
     {
-        return reinterpret_cast<QRgb*>(image.scanLine(viewY - area.top() + origin.y())) +
-               (viewX - area.left() + origin.x());
+        return reinterpret_cast<QRgb*>(reinterpret_cast<uchar*>(topLeft) + (viewY - area.top()) * stride) +
+               (viewX - area.left());
     }
 };
 
