@@ -160,6 +160,11 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
 
 frmMain::~frmMain()
 {
+    // The view outlives the members its handlers reach (its focus goes as the window
+    // closes): it reports to no one and draws nothing from here on.
+    disconnect(m_faceBox, nullptr, this, nullptr);
+    m_faceBox->removeEventFilter(this);
+    m_faceBox->setRenderer({});
     // The panel's handlers watch its controls: they go before the panel does.
     delete m_options;
 }
