@@ -2,6 +2,7 @@
 // magnified back buffer, redraw of the main view), and one decode through the helper
 // process against the same decode in-process.
 #include "canvas/PortraitCanvas.h"
+#include "document/PortraitDocument.h"
 #include "import/FreeImageLibrary.h"
 #include "import/ImportHelper.h"
 #include "import/PictureScale.h"
@@ -39,11 +40,12 @@ QString benchFile(int w, int h)
 
 void BM_ImportDragStep(benchmark::State& state)
 {
-    PortraitCanvas canvas;
+    PortraitDocument document;
+    PortraitCanvas canvas(document);
     canvas.setGridSource([] { return true; });
     canvas.DrawGrid();
     StatusBar status({{420, "Ready."}, {120, ""}, {96, ""}});
-    frmImport window(canvas, status, [] { return Colour(0); });
+    frmImport window(document, status, [] { return Colour(0); });
     window.tmrFader->stop();
     const QImage picture = pattern(1000, 800);
     window.pictureSurface().resize(1000, 800);
@@ -72,9 +74,10 @@ struct ZoomFixture {
         window.fitToPicture();
         window.show();
     }
-    PortraitCanvas canvas;
+    PortraitDocument document;
+    PortraitCanvas canvas{document};
     StatusBar status{{{420, "Ready."}, {120, ""}, {96, ""}}};
-    frmImport window{canvas, status, [] { return Colour(0); }};
+    frmImport window{document, status, [] { return Colour(0); }};
 };
 
 // Made on first use and ended before the application (a widget outliving it crashes).

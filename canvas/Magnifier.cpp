@@ -1,76 +1,84 @@
 #include "canvas/Magnifier.h"
 
 #include "canvas/ViewRows.h"
-#include "document/PortraitGeometry.h"
 
 #include <algorithm>
 
-using namespace Portrait;
-
 namespace {
 
-// One store row as a back-buffer row: each pixel eight times, opaque. Eight separate
-// stores of one value, which the compiler writes as one wide store.
-void blockRow(const QRgb* pixels, QRgb* row)
+// Whole cells [from, to) of a store row, Z pixels each: a size known at compile time lets
+// the compiler write each cell as wide stores.
+template <int Z> QRgb* wholeCellsOf(QRgb* o, const QRgb* pixels, int from, int to)
 {
-    for (int x = 0; x < Width; ++x) {
-        const QRgb p = pixels[x] | 0xFF000000u;
-        QRgb* o = row + Zoom * x;
-        o[0] = p;
-        o[1] = p;
-        o[2] = p;
-        o[3] = p;
-        o[4] = p;
-        o[5] = p;
-        o[6] = p;
-        o[7] = p;
+    for (int c = from; c < to; ++c, o += Z) {
+        const QRgb p = pixels[c] | 0xFF000000u;
+        for (int k = 0; k < Z; ++k)
+            o[k] = p;
+    }
+    return o;
+}
+
+QRgb* wholeCells(QRgb* o, const QRgb* pixels, int from, int to, int zoom)
+{
+    switch (zoom) {
+    case 4:
+        return wholeCellsOf<4>(o, pixels, from, to);
+    case 6:
+        return wholeCellsOf<6>(o, pixels, from, to);
+    case 8:
+        return wholeCellsOf<8>(o, pixels, from, to);
+    case 12:
+        return wholeCellsOf<12>(o, pixels, from, to);
+    case 16:
+        return wholeCellsOf<16>(o, pixels, from, to);
+    default:
+        for (int c = from; c < to; ++c)
+            o = std::fill_n(o, zoom, pixels[c] | 0xFF000000u);
+        return o;
     }
 }
 
 } // namespace
 
-void Magnifier::magnify(const QImage& store, QImage* backBuffer, QImage* view, const Grid& grid)
+void Magnifier::magnify(const QImage& store, int zoom, const QRect& area, QRgb* topLeft, qsizetype stride,
+                        const QRgb* gridLine)
 {
-    const bool standard = grid.overlay && grid.standard;
-    QRgb row[ViewWidth];
-    QRgb lined[ViewWidth]; // the row with the standard grid's columns over it
-    QRgb line[ViewWidth];  // a row of the standard grid's line
-    if (standard)
-        std::fill(line, line + ViewWidth, grid.line);
-    // Each image is detached once here, not once per row.
-    uchar* const backBits = backBuffer ? backBuffer->bits() : nullptr;
-    uchar* const viewBits = view ? view->bits() : nullptr;
-    const qsizetype backStride = backBuffer ? backBuffer->bytesPerLine() : 0;
-    const qsizetype viewStride = view ? view->bytesPerLine() : 0;
-    for (int y = 0; y < Height; ++y) {
-        blockRow(reinterpret_cast<const QRgb*>(store.constScanLine(y)), row);
-        if (standard && viewBits) {
-            ViewRows::copy(lined, row, ViewWidth);
-            for (int x = 0; x < ViewWidth; x += Zoom)
-                lined[x] = grid.line;
-        }
-        for (int k = 0; k < Zoom; ++k) {
-            const int py = Zoom * y + k;
-            if (backBits)
-                ViewRows::copy(reinterpret_cast<QRgb*>(backBits + py * backStride), row, ViewWidth);
-            if (!viewBits)
+    const int right = area.right() + 1;
+    const int width = area.width();
+    const auto row = [&](int viewY) {
+        return reinterpret_cast<QRgb*>(reinterpret_cast<uchar*>(topLeft) + (viewY - area.top()) * stride);
+    };
+    for (int y = area.top(); y <= area.bottom();) {
+        const int cellY = y / zoom;
+        const int bandEnd = std::min((cellY + 1) * zoom, area.bottom() + 1);
+        const auto* pixels = reinterpret_cast<const QRgb*>(store.constScanLine(cellY));
+        const QRgb* drawn = nullptr; // the band's first row below its line, copied down
+        for (int r = y; r < bandEnd; ++r) {
+            QRgb* d = row(r);
+            if (gridLine && r % zoom == 0) {
+                std::fill_n(d, width, *gridLine);
                 continue;
-            auto* d = reinterpret_cast<QRgb*>(viewBits + py * viewStride);
-            if (standard) {
-                ViewRows::copy(d, k == 0 ? line : lined, ViewWidth);
-            } else if (grid.overlay) {
-                const auto* g = reinterpret_cast<const QRgb*>(grid.overlay->constScanLine(py));
-                ViewRows::compose(d, row, g, ViewWidth, grid.key);
-            } else {
-                ViewRows::copy(d, row, ViewWidth);
             }
+            if (drawn) {
+                ViewRows::copy(d, drawn, width);
+                continue;
+            }
+            // A part of a cell on the left, whole cells, a part on the right.
+            const int firstWhole = (area.left() + zoom - 1) / zoom, endWhole = right / zoom;
+            QRgb* o = d;
+            if (firstWhole > endWhole) {
+                o = std::fill_n(o, width, pixels[area.left() / zoom] | 0xFF000000u);
+            } else {
+                o = std::fill_n(o, firstWhole * zoom - area.left(), pixels[area.left() / zoom] | 0xFF000000u);
+                o = wholeCells(o, pixels, firstWhole, endWhole, zoom);
+                if (right > endWhole * zoom)
+                    std::fill_n(o, right - endWhole * zoom, pixels[endWhole] | 0xFF000000u);
+            }
+            if (gridLine)
+                for (int x = (area.left() + zoom - 1) / zoom * zoom; x < right; x += zoom)
+                    d[x - area.left()] = *gridLine;
+            drawn = d;
         }
+        y = bandEnd;
     }
-}
-
-void Magnifier::backRow(const QImage& store, int y, int from, int to, QRgb* row)
-{
-    const auto* pixels = reinterpret_cast<const QRgb*>(store.constScanLine(y / Zoom));
-    for (int x = from; x < to; ++x)
-        row[x] = pixels[x / Zoom] | 0xFF000000u;
 }

@@ -1,152 +1,129 @@
 #pragma once
 
-#include "document/PortraitDocument.h"
-#include "document/PortraitGeometry.h"
+#include "canvas/CellCursorOverlay.h"
+#include "canvas/GridOverlay.h"
+#include "canvas/PictureOverlay.h"
+#include "canvas/PopupOverlay.h"
+#include "canvas/ViewOverlay.h"
 #include "platform/Surface.h"
 
-#include <QList>
 #include <QObject>
 #include <QPoint>
-#include <QUndoStack>
+#include <array>
 #include <functional>
-#include <memory>
+#include <optional>
 
-// How the portrait is shown: the back buffer holding it magnified as 8 x 8 blocks
-// (picBackBuffer), the visible view (picFace), the grid overlay (picGrid) and the
-// one-colour swatch (picRGB), kept in step with the document, which it redraws from on
-// every change the document announces.
+class PortraitDocument;
+
+// The magnified view of the portrait. It keeps no pixels of its own: whatever part of
+// the view has to be shown is drawn at that moment (render()), the document's cells
+// enlarged at the view's zoom and then the layers over them in one ordered list (see
+// ViewLayer): a picture shown in place of the portrait, the grid, the keyboard's cell
+// cursor and the RGB popup. Every change of the document, the zoom or a layer says which
+// view pixels to draw again (viewChanged).
 //
-// The document's pixel store (picPreview), its changes and its history are reachable here
-// too, as the calls the painting tools and commands make: each forwards to the document.
-// portraitChanged() follows every change, once the view shows it.
+// The drawing methods keep their names for what they do now: RedrawFace takes the popup
+// off and brings a grid that was switched or redrawn onto the view, BltGrid shows the
+// grid over the whole view, DrawGrid draws the grid's lines (picGrid), DrawtoBB shows
+// the whole portrait again. The back buffer (the portrait enlarged) and the face (the
+// view as shown) are rendered on demand for whoever asks for them.
 class PortraitCanvas : public QObject {
     Q_OBJECT
 public:
-    static constexpr Colour GridLineColour = RGBColour(50, 50, 50);
-    static constexpr Colour GridKeyColour = RGBColour(0, 0, 255);
+    static constexpr Colour GridLineColour = GridOverlay::LineColour;
+    static constexpr Colour GridKeyColour = GridOverlay::KeyColour;
+    // View pixels per cell the view steps through, and the one it starts at.
+    static constexpr std::array<int, 5> Zooms{4, 6, 8, 12, 16};
+    static constexpr int StartZoom = 8;
 
-    // With a document of its own, or showing one that outlives it.
-    explicit PortraitCanvas(QObject* parent = nullptr);
-    explicit PortraitCanvas(PortraitDocument& document, QObject* parent = nullptr);
+    explicit PortraitCanvas(const PortraitDocument& document, QObject* parent = nullptr);
 
-    PortraitDocument& document() { return m_document; }
     const PortraitDocument& document() const { return m_document; }
 
-    Surface& picPreview() { return m_preview; }
-    // The back buffer as it stands, written out first when it is behind.
-    Surface& picBackBuffer()
-    {
-        settleBackBuffer();
-        return m_backBuffer;
-    }
-    Surface& picFace() { return m_face; }
-    Surface& picGrid() { return m_grid; }
-    Surface& picRGB() { return m_rgb; }
-    const Surface& picPreview() const { return m_preview; }
-    const Surface& picBackBuffer() const
-    {
-        settleBackBuffer();
-        return m_backBuffer;
-    }
-    // One pixel of the back buffer (InvalidColour outside it), without writing it out.
-    Colour backBufferPixel(int x, int y) const;
-    const Surface& picFace() const { return m_face; }
-    const Surface& picGrid() const { return m_grid; }
+    int zoom() const { return m_zoom; }
+    // One of Zooms; false, and nothing changes, for any other value.
+    bool setZoom(int zoom);
+    // The zoom a step up (+1) or down (-1) from the current one; the same at either end.
+    int steppedZoom(int steps) const;
+    QSize viewSize() const;
+    QRect viewRect() const { return {QPoint(0, 0), viewSize()}; }
+    // The cell under a view position; off the portrait while a drag leaves the view.
+    QPoint cellAt(QPointF view) const;
+    QRect cellRect(QPoint cell) const { return {cell * m_zoom, QSize(m_zoom, m_zoom)}; }
 
     // Whether the grid is on; the toolbar's Grid button answers it.
-    void setGridSource(std::function<bool()> gridOn) { m_gridOn = std::move(gridOn); }
-    bool gridOn() const { return m_gridOn && m_gridOn(); }
+    void setGridSource(std::function<bool()> gridOn) { m_grid.setSource(std::move(gridOn)); }
+    bool gridOn() const { return m_grid.isShown(); }
 
-    // Sizes the surfaces (idempotent) as the window's layout pass does.
+    // Sizes the grid's surface to the view, as the window's layout pass does.
     void layoutSurfaces();
-
-    // The view rebuilt from the back buffer with the grid over it. When the view's state
-    // is known only what differs from that (the popup, changed cells) is copied and
-    // presented; otherwise all of it.
     void RedrawFace();
     void BltGrid();
     void DrawGrid();
     void DrawtoBB();
-    void clearView();
-    // Another 48 x 56 picture magnified in the view, under the grid as usual; the
-    // portrait, the back buffer and the history stay as they are, and the next
-    // RedrawFace shows the portrait again.
-    void showPreview(const QImage& picture);
-    // A constant-alpha blend over the view (the RGB popup), remembered so the next redraw
-    // restores just that rectangle; presents the rectangle.
-    void blendOverView(const QImage& source, int dx, int dy, int w, int h, int sx, int sy, int alpha);
 
-    // One cell of the back buffer as a solid 8 x 8 block, through the swatch.
-    void blockFill(int x, int y, Colour c);
+    // A picture in place of the portrait on one of the picture layers (AsSaved,
+    // ImportPreview, Adjustment) until hidden; the topmost one shown is what the view shows.
+    void showPicture(ViewLayer layer, const QImage& picture);
+    void hidePicture(ViewLayer layer);
+    bool showsPicture(ViewLayer layer) const;
+    // The RGB popup: face blended at topLeft (view pixels) with the alpha, until the next
+    // RedrawFace, change of the portrait or zoom.
+    void showPopup(const QImage& face, QPoint topLeft, int alpha);
+    void hidePopup();
+    QRect popupRect() const { return m_popup.rect(); }
+    // The keyboard's cell cursor.
+    void showCellCursor(QPoint cell);
+    void hideCellCursor();
+    std::optional<QPoint> cellCursor() const { return m_cursor.cell(); }
 
-    // The common end of the painting tools: pixel store, back buffer and view in step.
-    void commitCell(int x, int y, Colour c) { m_document.setCell(x, y, c); }
-    // Many cells as one change (Fill); the view is redrawn once.
-    void commitCells(const QList<QPoint>& cells, Colour c) { m_document.setCells(cells, c); }
+    // Draws view pixels area (clipped to the view) into target, area's top-left corner at
+    // target's pixel (0, 0): the one way the view is drawn, on screen and on demand.
+    void render(QImage& target, const QRect& area) const;
 
-    // Whole-portrait replacements (see PortraitDocument); the view follows.
-    void loadPortrait(const QImage& picture) { m_document.loadPortrait(picture); }
-    // New: store, view and back buffer cleared to the colour.
-    void newPortrait(Colour background);
-    void importRegion(const QImage& source, int rx, int ry, Colour background)
-    {
-        m_document.importRegion(source, rx, ry, background);
-    }
-    void restorePortrait(const QImage& portrait) { m_document.restorePortrait(portrait); }
-    // Replace the back buffer with an already magnified rendering and redraw the view.
-    void setBackBuffer(const Surface& magnified);
-
-    QUndoStack& history() { return m_document.history(); }
-    bool isModified() const { return m_document.isModified(); }
-    static constexpr int HistoryLimit = PortraitDocument::HistoryLimit;
-    void beginChange() { m_document.beginChange(); }
-    void endChange() { m_document.endChange(); }
-    bool inChange() const { return m_document.inChange(); }
-    void undo() { m_document.undo(); }
-    void redo() { m_document.redo(); }
-    void restoreFromHistory(const QImage& portrait) { m_document.restoreFromHistory(portrait); }
+    // The view as it shows now, and the portrait enlarged without any layer.
+    const Surface& picFace() const;
+    const Surface& picBackBuffer() const;
+    // The grid's lines; drawing into it changes what the grid lays over the view (shown at
+    // the next RedrawFace).
+    Surface& picGrid() { return m_grid.surface(); }
+    const Surface& picGrid() const { return m_grid.surface(); }
 
 signals:
-    void portraitChanged();
+    // View pixels that show something else now.
+    void viewChanged(const QRect& area);
+    void zoomChanged(int zoom);
 
 private:
-    PortraitCanvas(std::unique_ptr<PortraitDocument> own, PortraitDocument* shown, QObject* parent);
-    // The view's answer to a change of the document: the changed cells re-rendered from
-    // the store (all of it, magnified in one pass, for a replacement).
     void showChange(const QRect& cells);
-    // The surfaces as the fast paths expect them (the layout pass keeps them so).
-    bool standardSizes() const;
-    // Whether the view is the composition of the back buffer and the grid except for
-    // m_viewStale: nothing wrote into the surfaces behind the canvas's back since.
-    bool viewTracked() const;
-    void markViewTracked();
-    void composeView(const QRect& area);
-    // Writes out a back buffer that is behind.
-    void settleBackBuffer() const;
-    // Whether the grid is exactly what DrawGrid draws: lines on every eighth row and
-    // column, the key colour elsewhere. The view's rows then come from the back buffer alone.
-    bool gridIsStandard() const;
+    void repaint(const QRect& area);
+    void repaintAll();
+    void renderInto(QImage& target, QPoint origin, const QRect& area) const;
+    PictureOverlay* pictureLayer(ViewLayer layer);
+    const PictureOverlay* pictureLayer(ViewLayer layer) const;
+    // The grid as the view last showed it whole: switching it or drawing into it shows
+    // at the next RedrawFace.
+    bool gridShownAsIs() const { return m_shownGrid == gridOn() && m_shownGridKey == m_grid.key(); }
 
-    QList<QRect> m_viewStale;
-    bool m_viewKnown = false;
-    bool m_viewGrid = false;
-    qint64 m_faceKey = 0;
-    mutable qint64 m_backKey = 0;
-    qint64 m_gridKey = 0;
-    qint64 m_standardGridKey = -1;
+    const PortraitDocument& m_document;
+    int m_zoom = StartZoom;
+    GridOverlay m_grid;
+    PictureOverlay m_asSaved;
+    PictureOverlay m_importPreview;
+    PictureOverlay m_adjustment;
+    CellCursorOverlay m_cursor;
+    PopupOverlay m_popup;
+    // Bottom to top, in ViewLayer's order.
+    std::array<const ViewOverlay*, ViewLayerCount> m_layers;
+    bool m_shownGrid = false;
+    qint64 m_shownGridKey = 0;
 
-    std::function<bool()> m_gridOn;
-    std::unique_ptr<PortraitDocument> m_ownDocument;
-    PortraitDocument& m_document;
-    Surface& m_preview; // the document's store
-    // A whole-portrait redraw renders the view alone and leaves the back buffer behind: it
-    // is then m_backSource (the store as that redraw found it) magnified, and is written out
-    // when it is first read through picBackBuffer() or drawn into. The view and the pointer
-    // readout take its pixels from m_backSource meanwhile.
-    mutable Surface m_backBuffer;
-    mutable bool m_backPending = false;
-    mutable QImage m_backSource;
-    Surface m_face;
-    Surface m_grid;
-    Surface m_rgb;
+    // The on-demand renderings and the rectangle of each that is out of date (one
+    // rectangle: a long session of changes with nobody asking costs nothing).
+    mutable Surface m_face;
+    mutable QRect m_faceStale;
+    mutable bool m_faceGrid = false;
+    mutable qint64 m_faceGridKey = 0;
+    mutable Surface m_back;
+    mutable QRect m_backStale;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPoint>
+#include <QSize>
 #include <functional>
 
 class PointerReadout;
@@ -9,7 +11,7 @@ class QImage;
 struct EditingState;
 
 // The translucent label drawn over the view beside the pointer, showing the colour
-// under it. It exists only as pixels of the view: the next redraw removes it.
+// under it. It is a layer of the view: the next redraw takes it off.
 class RgbPopup {
 public:
     enum class Option { Always, OnlyWithCtrl, Never };
@@ -21,8 +23,14 @@ public:
     void popupStep(int shift, float x, float y);
     // Redraws the view and draws the popup at the last position, whatever the option.
     void RedrawRGB();
-    // Draws the popup with its top-left corner at (x + 8, y + 8).
+    // Draws the popup beside the pointer at (x, y), as placeAt() places it.
     void draw(float x, float y);
+
+    // Where a popup of that size goes for the pointer at (x, y) in a view of that size:
+    // its top-left corner at the pointer + (8, 8) where it fits whole; otherwise 8 pixels
+    // to the pointer's other side (left, above, or both); never out of the view where it
+    // fits in it at all.
+    static QPoint placeAt(float x, float y, QSize popup, QSize view);
 
     static void BlendBlt(short width, short height, const QImage& source, short sourceX, short sourceY,
                          PortraitCanvas& destination, short destinationX, short destinationY,

@@ -14,19 +14,6 @@ namespace ViewRows {
     std::memcpy(d, s, std::size_t(n) * sizeof(QRgb));
 }
 
-void opaqueCopy(QRgb* d, const QRgb* s, int n)
-{
-    int x = 0;
-#ifdef __SSE2__
-    const __m128i opaque = _mm_set1_epi32(int(0xFF000000u));
-    for (; x + 4 <= n; x += 4)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x),
-                         _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x)), opaque));
-#endif
-    for (; x < n; ++x)
-        d[x] = s[x] | 0xFF000000u;
-}
-
 void compose(QRgb* d, const QRgb* s, const QRgb* overlay, int n, QRgb key)
 {
     // Four pixels at a time where SSE2 is.

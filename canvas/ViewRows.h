@@ -6,8 +6,6 @@
 namespace ViewRows {
 // A plain copy.
 void copy(QRgb* d, const QRgb* s, int n);
-// A copy made opaque, as a plain surface copy leaves it.
-void opaqueCopy(QRgb* d, const QRgb* s, int n);
 // The overlay's pixel where it is not the key colour, else the source's made opaque.
 void compose(QRgb* d, const QRgb* s, const QRgb* overlay, int n, QRgb key);
 } // namespace ViewRows

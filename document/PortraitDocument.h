@@ -26,7 +26,7 @@ public:
 
     explicit PortraitDocument(QObject* parent = nullptr);
 
-    Surface& picPreview() { return m_pixels; }
+    // The pixels, to read and to show; every write goes through the methods below.
     const Surface& picPreview() const { return m_pixels; }
 
     // One cell; many cells in one colour as one change (Fill). An empty list changes nothing.

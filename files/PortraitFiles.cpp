@@ -1,7 +1,7 @@
 #include "files/PortraitFiles.h"
 
-#include "canvas/PortraitCanvas.h"
 #include "document/EditingState.h"
+#include "document/PortraitDocument.h"
 #include "files/cGdiPlus.h"
 #include "platform/CommandGuard.h"
 #include "platform/Dialogs.h"
@@ -31,8 +31,9 @@ bool rejectedName(const QString& name)
 
 } // namespace
 
-PortraitFiles::PortraitFiles(PortraitCanvas& canvas, EditingState& state, Dialogs& dialogs, StatusBar& status)
-    : m_canvas(canvas), m_state(state), m_dialogs(dialogs), m_status(status)
+PortraitFiles::PortraitFiles(PortraitDocument& document, EditingState& state, Dialogs& dialogs,
+                             StatusBar& status)
+    : m_document(document), m_state(state), m_dialogs(dialogs), m_status(status)
 {
 }
 
@@ -55,7 +56,7 @@ void PortraitFiles::showCodecFailure(const QString& title, const QString& what)
 
 void PortraitFiles::settleOn(const QString& name)
 {
-    m_canvas.history().setClean();
+    m_document.history().setClean();
     m_portraitFile = QFileInfo(name).absoluteFilePath();
     m_lastFolder = QFileInfo(name).absolutePath();
 }
@@ -82,7 +83,7 @@ bool PortraitFiles::save()
         return false;
     name = withExtension(name);
     // The surface is the picture: every painted pixel is already in it.
-    if (!m_gdip->PictureBoxToFile(m_canvas.picPreview(), name, m_state.OutputQuality,
+    if (!m_gdip->PictureBoxToFile(m_document.picPreview(), name, m_state.OutputQuality,
                                   m_state.FullColourDetail)) {
         // Nothing claims success; the user learns why no file was written.
         showCodecFailure(tr("Save Portrait"),
@@ -118,7 +119,7 @@ void PortraitFiles::openFile(const QString& name)
 void PortraitFiles::load(const QString& name)
 {
     // Transparent pixels show the portrait's background, as the uncovered rows do.
-    const QImage picture = m_gdip->FilenameToIPicture(name, toQRgb(m_canvas.picPreview().backColor()));
+    const QImage picture = m_gdip->FilenameToIPicture(name, toQRgb(m_document.picPreview().backColor()));
     if (picture.isNull()) {
         // The portrait stays as it was.
         showCodecFailure(tr("Load Portrait"), tr("%1 was not loaded.").arg(QDir::toNativeSeparators(name)));
@@ -133,7 +134,7 @@ void PortraitFiles::load(const QString& name)
         if (answer != MessageResult::Retry)
             return;
     }
-    m_canvas.loadPortrait(picture);
+    m_document.loadPortrait(picture);
     settleOn(name);
     // A crop is not that file's portrait: Save asks for a name of its own (in the same
     // folder), so it cannot replace the picture by a Return.
@@ -145,8 +146,8 @@ void PortraitFiles::load(const QString& name)
 
 void PortraitFiles::NewPortrait()
 {
-    m_canvas.newPortrait(m_state.BGColor);
+    m_document.newPortrait(m_state.BGColor);
     // A new portrait has no file yet; the folder stays for its Save.
-    m_canvas.history().setClean();
+    m_document.history().setClean();
     m_portraitFile.clear();
 }

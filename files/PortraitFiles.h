@@ -6,7 +6,7 @@
 #include <memory>
 
 class Dialogs;
-class PortraitCanvas;
+class PortraitDocument;
 class StatusBar;
 class cGdiPlus;
 struct EditingState;
@@ -20,7 +20,7 @@ public:
     // A name without an extension is a JPEG, the dialog's only type: ".jpg" is added.
     static QString withExtension(const QString& name);
 
-    PortraitFiles(PortraitCanvas& canvas, EditingState& state, Dialogs& dialogs, StatusBar& status);
+    PortraitFiles(PortraitDocument& document, EditingState& state, Dialogs& dialogs, StatusBar& status);
     ~PortraitFiles();
 
     // True when the file was written.
@@ -50,7 +50,7 @@ private:
     void settleOn(const QString& name);
     void showCodecFailure(const QString& title, const QString& what);
 
-    PortraitCanvas& m_canvas;
+    PortraitDocument& m_document;
     EditingState& m_state;
     Dialogs& m_dialogs;
     StatusBar& m_status;

@@ -1,14 +1,16 @@
 // The portrait open path: the file through the codec service's decoder and, when it
-// decodes, the top-left crop into the portrait's surfaces. Any result is fine as long
-// as nothing crashes, leaks or misbehaves, and a loaded portrait is always 48 x 56.
+// decodes, the top-left crop into the portrait, drawn by the view. Any result is fine as
+// long as nothing crashes, leaks or misbehaves, and a loaded portrait is always 48 x 56.
 #include "FuzzSupport.h"
 #include "canvas/PortraitCanvas.h"
+#include "document/PortraitDocument.h"
 #include "files/cGdiPlus.h"
 #include "platform/Surface.h"
 
 #include <cstdio>
 
 namespace {
+PortraitDocument* document = nullptr;
 PortraitCanvas* canvas = nullptr;
 cGdiPlus* gdip = nullptr;
 QString path;
@@ -17,7 +19,8 @@ QString path;
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     FuzzSupport::startApplication(argc, argv);
-    canvas = new PortraitCanvas;
+    document = new PortraitDocument;
+    canvas = new PortraitCanvas(*document);
     gdip = new cGdiPlus;
     path = FuzzSupport::scratchPath("jpg");
     return 0;
@@ -37,8 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (picture.width() > cGdiPlus::MaxSide || picture.height() > cGdiPlus::MaxSide)
         std::abort();
-    canvas->loadPortrait(picture);
-    if (canvas->picPreview().width() != 48 || canvas->picPreview().height() != 56)
+    document->loadPortrait(picture);
+    if (document->picPreview().width() != 48 || document->picPreview().height() != 56 ||
+        canvas->picFace().size() != canvas->viewSize())
         std::abort();
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "import/ImportCommand.h"
 
 #include "canvas/PortraitCanvas.h"
+#include "document/PortraitDocument.h"
 #include "import/ImportFilter.h"
 #include "import/frmImport.h"
 #include "platform/CommandGuard.h"
@@ -12,9 +13,9 @@
 
 const char* const ImportCommand::DialogTitle = "Import Bitmap";
 
-ImportCommand::ImportCommand(QWidget* owner, Dialogs& dialogs, PortraitCanvas& canvas, StatusBar& status,
-                             std::function<Colour()> background)
-    : m_owner(owner), m_dialogs(dialogs), m_canvas(canvas), m_status(status),
+ImportCommand::ImportCommand(QWidget* owner, Dialogs& dialogs, PortraitDocument& document,
+                             PortraitCanvas& canvas, StatusBar& status, std::function<Colour()> background)
+    : m_owner(owner), m_dialogs(dialogs), m_document(document), m_canvas(canvas), m_status(status),
       m_background(std::move(background)), m_loader(dialogs)
 {
 }
@@ -60,7 +61,7 @@ void ImportCommand::run()
 void ImportCommand::pick(const QString& file)
 {
     if (!m_window)
-        m_window = new frmImport(m_canvas, m_status, m_background, m_owner);
+        m_window = new frmImport(m_document, m_status, m_background, m_owner);
 
     // Transparent parts of the picture take the colour the region takes outside it.
     m_window->pictureSurface().setBackColor(m_background());
@@ -73,15 +74,18 @@ void ImportCommand::pick(const QString& file)
         m_window->placeBeside(QRect(m_view->mapToGlobal(QPoint(0, 0)), m_view->size()));
     // However many moves the pick copies, the import is one step of the history; a
     // cancelled pick puts everything back and leaves no step.
-    const QImage before = m_canvas.picPreview().image().copy();
-    const Colour beforeBackground = m_canvas.picPreview().backColor();
+    const QImage before = m_document.picPreview().image().copy();
+    const Colour beforeBackground = m_document.picPreview().backColor();
     const QString beforeStatus = m_status.panelText(1);
-    m_canvas.beginChange();
+    // The popup showed the colour under a pointer that now works in the import window.
+    m_canvas.hidePopup();
+    m_document.beginChange();
     m_window->exec();
     if (m_window->cancelled()) {
-        m_canvas.picPreview().setBackColor(beforeBackground);
-        m_canvas.restorePortrait(before);
+        // The portrait and its background as they were (a region taken outside the picture
+        // set the background).
+        m_document.importRegion(before, 0, 0, beforeBackground);
         m_status.setPanelText(1, beforeStatus);
     }
-    m_canvas.endChange();
+    m_document.endChange();
 }

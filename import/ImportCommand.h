@@ -11,6 +11,7 @@
 
 class Dialogs;
 class PortraitCanvas;
+class PortraitDocument;
 class QWidget;
 class StatusBar;
 class frmImport;
@@ -21,8 +22,10 @@ class ImportCommand {
     Q_DECLARE_TR_FUNCTIONS(ImportCommand)
 
 public:
-    ImportCommand(QWidget* owner, Dialogs& dialogs, PortraitCanvas& canvas, StatusBar& status,
-                  std::function<Colour()> background);
+    // The pick writes the portrait through the document; the view loses its popup while
+    // the import window is open.
+    ImportCommand(QWidget* owner, Dialogs& dialogs, PortraitDocument& document, PortraitCanvas& canvas,
+                  StatusBar& status, std::function<Colour()> background);
     ~ImportCommand();
 
     static const char* const DialogTitle;
@@ -48,6 +51,7 @@ private:
 
     QWidget* m_owner;
     Dialogs& m_dialogs;
+    PortraitDocument& m_document;
     PortraitCanvas& m_canvas;
     StatusBar& m_status;
     std::function<Colour()> m_background;

@@ -1,6 +1,6 @@
 #include "import/frmImport.h"
 
-#include "canvas/PortraitCanvas.h"
+#include "document/PortraitDocument.h"
 #include "import/ImportPlacement.h"
 #include "import/OutlineShape.h"
 #include "import/PictureScale.h"
@@ -28,10 +28,10 @@ namespace {
 constexpr int ContainerMargin = 4;
 } // namespace
 
-frmImport::frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Colour()> background,
+frmImport::frmImport(PortraitDocument& document, StatusBar& status, std::function<Colour()> background,
                      QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_canvas(canvas), m_status(status), m_background(std::move(background)), m_picture(1, 1, 0)
+      m_document(document), m_status(status), m_background(std::move(background)), m_picture(1, 1, 0)
 {
     setObjectName(QStringLiteral("frmImport"));
     setWindowTitle(tr("Import Picture"));
@@ -289,13 +289,13 @@ void frmImport::copyRegion(const ImportRegion& region)
 {
     const QRect wanted(region.origin, QSize(ImportRegion::Width, ImportRegion::Height));
     if (m_shown == m_loaded.size()) {
-        m_canvas.importRegion(m_loaded, region.origin.x(), region.origin.y(), m_background());
+        m_document.importRegion(m_loaded, region.origin.x(), region.origin.y(), m_background());
     } else {
         // Only the region's own pixels are scaled; what lies outside the picture is background.
         const QRect part = wanted.intersected(QRect(QPoint(0, 0), m_shown));
         const QImage pixels = PictureScale::scaledPart(m_loaded, m_shown, part); // null when empty
         const QPoint at = part.isEmpty() ? QPoint() : region.origin - part.topLeft();
-        m_canvas.importRegion(pixels, at.x(), at.y(), m_background());
+        m_document.importRegion(pixels, at.x(), at.y(), m_background());
     }
     m_status.setPanelText(1, statusText(region));
 }
@@ -394,7 +394,7 @@ void frmImport::fitAndTake()
         return;
     const QSize frame(ImportRegion::Width, ImportRegion::Height);
     const QImage portrait = PictureScale::fitInside(m_loaded, frame, toQRgb(m_background()));
-    m_canvas.importRegion(portrait, 0, 0, m_background());
+    m_document.importRegion(portrait, 0, 0, m_background());
     m_status.setPanelText(
         1, tr("Image imported (0, 0 to %1, %2).").arg(m_loaded.width()).arg(m_loaded.height()));
     bMouseDown = false;
@@ -534,12 +534,6 @@ void frmImport::hideEvent(QHideEvent* event)
         m_rendered = QRect();
     }
     QDialog::hideEvent(event);
-}
-
-void frmImport::DrawtoBB()
-{
-    // The main window's back buffer and view, rendered from the portrait in one pass.
-    m_canvas.DrawtoBB();
 }
 
 void frmImport::mouseMoveEvent(QMouseEvent* event)

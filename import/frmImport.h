@@ -8,7 +8,7 @@
 
 class OutlineShape;
 class PictureBox;
-class PortraitCanvas;
+class PortraitDocument;
 class QScrollArea;
 class QTimer;
 class StatusBar;
@@ -27,7 +27,7 @@ class StatusBar;
 class frmImport : public QDialog {
     Q_OBJECT
 public:
-    frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Colour()> background,
+    frmImport(PortraitDocument& document, StatusBar& status, std::function<Colour()> background,
               QWidget* owner = nullptr);
 
     PictureBox* picContainer;
@@ -47,9 +47,6 @@ public:
     void picImage_MouseUp(int Button, int Shift, float X, float Y);
     void Form_MouseMove();
     void tmrFader_Timer();
-    // The portrait rendered into the main window's back buffer and view; every copy of
-    // the region brings it about by itself (the canvas redraws on the portrait's change).
-    void DrawtoBB();
     void picImage_KeyDown(int KeyCode, int Shift);
     // One wheel notch; positive enlarges. The picture point under (x, y), in shown
     // picture pixels, stays under the pointer.
@@ -110,7 +107,7 @@ private:
     QString statusText(const ImportRegion& region) const;
 
     bool m_pulseResting = false;
-    PortraitCanvas& m_canvas;
+    PortraitDocument& m_document;
     StatusBar& m_status;
     std::function<Colour()> m_background;
     Surface m_picture;

@@ -2,6 +2,7 @@
 
 #include "canvas/PortraitCanvas.h"
 #include "document/EditingState.h"
+#include "document/PortraitDocument.h"
 #include "document/QualityLevels.h"
 #include "mainwindow/ControlPanel.h"
 #include "platform/PictureBox.h"
@@ -13,23 +14,19 @@
 #include <QRadioButton>
 #include <QTimer>
 
-AsSavedPreview::AsSavedPreview(PortraitCanvas& canvas, const EditingState& state, PictureBox& view,
-                               ControlPanel& panel, QObject* parent)
-    : QObject(parent), m_canvas(canvas), m_state(state), m_view(view), m_panel(panel),
+AsSavedPreview::AsSavedPreview(const PortraitDocument& document, PortraitCanvas& canvas,
+                               const EditingState& state, PictureBox& view, ControlPanel& panel,
+                               QObject* parent)
+    : QObject(parent), m_document(document), m_canvas(canvas), m_state(state), m_view(view), m_panel(panel),
       m_sizeTimer(new QTimer(this))
 {
     m_sizeTimer->setSingleShot(true);
     m_sizeTimer->setInterval(SizeDelayMs);
     connect(m_sizeTimer, &QTimer::timeout, this, &AsSavedPreview::refreshSizes);
-    connect(&m_canvas, &PortraitCanvas::portraitChanged, this, [this] {
+    connect(&m_document, &PortraitDocument::changed, this, [this] {
         m_sizeTimer->start();
         if (m_showing)
             render(); // painting while the key is held shows the stored look at once
-    });
-    // The painting tools redraw the view on every move; the preview goes back on top.
-    connect(&m_view, &PictureBox::mouseMove, this, [this] {
-        if (m_showing)
-            render();
     });
     // The sizes are first worked out when a tooltip is asked for or the portrait changes:
     // four encodes at start would only cost start-up time and memory.
@@ -52,7 +49,7 @@ void AsSavedPreview::refreshSizes()
                                                     {m_panel.optHigh, QualityLevels[1].percent},
                                                     {m_panel.optMed, QualityLevels[2].percent},
                                                     {m_panel.optLow, QualityLevels[3].percent}};
-    const QImage portrait = m_canvas.picPreview().image();
+    const QImage portrait = m_document.picPreview().image();
     for (const auto& [option, quality] : levels)
         option->setToolTip(sizeTip(quality, m_look.size(portrait, quality, m_state.FullColourDetail)));
 }
@@ -66,15 +63,30 @@ void AsSavedPreview::outputChanged()
 
 void AsSavedPreview::render()
 {
-    const SavedLook::Result r =
-        m_look.look(m_canvas.picPreview().image(), m_state.OutputQuality, m_state.FullColourDetail);
-    if (r.ok())
-        m_canvas.showPreview(r.picture);
+    const QImage& portrait = m_document.picPreview().image();
+    const bool known = !m_lookPicture.isNull() && portrait.cacheKey() == m_lookKey &&
+                       m_state.OutputQuality == m_lookQuality && m_state.FullColourDetail == m_lookDetail;
+    if (known && m_canvas.showsPicture(ViewLayer::AsSaved))
+        return; // the look shown is this one
+    if (!known) {
+        ++m_looks;
+        const SavedLook::Result r = m_look.look(portrait, m_state.OutputQuality, m_state.FullColourDetail);
+        m_lookPicture = r.ok() ? r.picture : QImage();
+        m_lookKey = portrait.cacheKey();
+        m_lookQuality = m_state.OutputQuality;
+        m_lookDetail = m_state.FullColourDetail;
+    }
+    if (m_lookPicture.isNull())
+        m_canvas.hidePicture(ViewLayer::AsSaved);
+    else
+        m_canvas.showPicture(ViewLayer::AsSaved, m_lookPicture);
 }
 
 void AsSavedPreview::show()
 {
+    // The key shows the look itself: the popup goes until the pointer or Ctrl brings it back.
     m_showing = true;
+    m_canvas.RedrawFace();
     render();
 }
 
@@ -83,9 +95,8 @@ void AsSavedPreview::hide()
     if (!m_showing)
         return;
     m_showing = false;
-    m_canvas.clearView();
     m_canvas.RedrawFace();
-    m_canvas.picFace().present();
+    m_canvas.hidePicture(ViewLayer::AsSaved);
 }
 
 bool AsSavedPreview::keyIsForUs(QObject* receiver) const

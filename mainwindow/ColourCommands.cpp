@@ -1,8 +1,8 @@
 #include "mainwindow/ColourCommands.h"
 
 #include "canvas/ColourReduction.h"
-#include "canvas/PortraitCanvas.h"
 #include "document/EditingState.h"
+#include "document/PortraitDocument.h"
 #include "platform/CommandError.h"
 #include "platform/Dialogs.h"
 #include "platform/StatusBar.h"
@@ -10,9 +10,9 @@
 #include <QAction>
 #include <QWidget>
 
-ColourCommands::ColourCommands(QWidget* window, PortraitCanvas& canvas, const EditingState& state,
+ColourCommands::ColourCommands(QWidget* window, PortraitDocument& document, const EditingState& state,
                                Dialogs& dialogs, StatusBar& status)
-    : QObject(window), m_canvas(canvas), m_state(state), m_dialogs(dialogs), m_status(status),
+    : QObject(window), m_document(document), m_state(state), m_dialogs(dialogs), m_status(status),
       m_reduce(new QAction(tr("Reduce colours..."), window)),
       m_merge(new QAction(tr("Merge similar"), window))
 {
@@ -32,18 +32,18 @@ void ColourCommands::ReduceColours()
     } catch (const CommandError&) {
         return; // cancelled: nothing changes
     }
-    const ColourReduction colours(m_canvas.picPreview().image());
+    const ColourReduction colours(m_document.picPreview().image());
     const QImage reduced = colours.reduced(most);
-    // Through the canvas's whole-portrait path: one undo step, none when nothing changed.
-    m_canvas.restorePortrait(reduced);
+    // The document's whole-portrait change: one undo step, none when nothing changed.
+    m_document.restorePortrait(reduced);
     report(tr("Colour reduction"), colours.colourCount(), ColourReduction(reduced).colourCount());
 }
 
 void ColourCommands::MergeColours()
 {
-    const ColourReduction colours(m_canvas.picPreview().image());
+    const ColourReduction colours(m_document.picPreview().image());
     const QImage merged = colours.merged(m_state.Tolerance);
-    m_canvas.restorePortrait(merged);
+    m_document.restorePortrait(merged);
     report(tr("Colour merge"), colours.colourCount(), ColourReduction(merged).colourCount());
 }
 

@@ -3,7 +3,7 @@
 #include <QObject>
 
 class Dialogs;
-class PortraitCanvas;
+class PortraitDocument;
 class QAction;
 class QWidget;
 class StatusBar;
@@ -20,7 +20,7 @@ public:
     static constexpr int MostColours = 256;
 
     // The commands' keys act anywhere in the window.
-    ColourCommands(QWidget* window, PortraitCanvas& canvas, const EditingState& state, Dialogs& dialogs,
+    ColourCommands(QWidget* window, PortraitDocument& document, const EditingState& state, Dialogs& dialogs,
                    StatusBar& status);
 
     void ReduceColours();
@@ -32,7 +32,7 @@ public:
 private:
     void report(const QString& what, int before, int after);
 
-    PortraitCanvas& m_canvas;
+    PortraitDocument& m_document;
     const EditingState& m_state;
     Dialogs& m_dialogs;
     StatusBar& m_status;

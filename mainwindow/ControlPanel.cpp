@@ -81,7 +81,7 @@ PictureBox* makeSwapButton(QWidget* parent, Surface* icon, QPoint at, const QStr
 
 } // namespace
 
-ControlPanel::ControlPanel(QWidget* window, Surface& preview)
+ControlPanel::ControlPanel(QWidget* window, const Surface& preview)
 {
     const QColor face = window->palette().color(QPalette::Button);
     m_swapIcon = new Surface(16, 16, fromQColor(face), window);

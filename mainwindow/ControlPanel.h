@@ -23,7 +23,7 @@ class ControlPanel {
     Q_DECLARE_TR_FUNCTIONS(ControlPanel)
 
 public:
-    ControlPanel(QWidget* window, Surface& preview);
+    ControlPanel(QWidget* window, const Surface& preview);
 
     QGroupBox* frameBGFG;
     QGroupBox* frameReplace;

@@ -1,5 +1,6 @@
 #include "mainwindow/EditorSettings.h"
 
+#include "canvas/PortraitCanvas.h"
 #include "document/EditingState.h"
 #include "files/PortraitFiles.h"
 #include "import/ImportCommand.h"
@@ -130,6 +131,17 @@ Binding toolButton()
             }};
 }
 
+// The view's zoom, one of the canvas's steps.
+Binding viewZoom()
+{
+    return {[](frmMain& w) { return QVariant(QString::number(w.canvas().zoom())); },
+            [](frmMain& w, const QVariant& v) {
+                bool number = false;
+                const int zoom = v.toString().toInt(&number);
+                return number && w.setViewZoom(zoom);
+            }};
+}
+
 Binding lastFolder()
 {
     return {[](frmMain& w) { return QVariant(w.files().lastFolder()); },
@@ -216,6 +228,7 @@ const std::vector<EditorSettings::Setting>& EditorSettings::table()
          checkBox(&ControlPanel::chkFullColour, &ColourWellsAndOptions::chkFullColour_Click)},
         {"portrait/tolerance", "0", textBox(&ControlPanel::txtTolerance)},
         {"view/grid", true, gridButton()},
+        {"view/zoom", QString::number(PortraitCanvas::StartZoom), viewZoom()},
         {"tools/current", Tools::tagOf(ToolId::Brush), toolButton()},
         {"files/folder", "", lastFolder()},
         {"import/folder", "", importFolder()},

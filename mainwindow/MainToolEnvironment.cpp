@@ -7,7 +7,9 @@
 #include "platform/PixelArt.h"
 #include "platform/StatusBar.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QScrollArea>
 
 MainToolEnvironment::MainToolEnvironment(EditingState& state, ControlPanel& panel, StatusBar& statusBar,
                                          PictureBox& view)
@@ -78,7 +80,21 @@ void MainToolEnvironment::redrawPopup()
 
 bool MainToolEnvironment::pointerOverView() const
 {
-    return m_view.pointerInClient();
+    // Not while another window holds the input (the import window): the pointer the view
+    // saw last is not there for it any more.
+    const QWidget* modal = QApplication::activeModalWidget();
+    return m_view.pointerInClient() && (!modal || modal == m_view.window());
+}
+
+void MainToolEnvironment::keepInView(const QRect& viewArea)
+{
+    for (QWidget* w = m_view.parentWidget(); w; w = w->parentWidget()) {
+        if (auto* scroller = qobject_cast<QScrollArea*>(w)) {
+            const QRect r = viewArea.translated(m_view.clientOrigin());
+            scroller->ensureVisible(r.center().x(), r.center().y(), r.width() / 2 + 1, r.height() / 2 + 1);
+            return;
+        }
+    }
 }
 
 void MainToolEnvironment::setPopup(std::function<void(int, float, float)> step, std::function<void()> redraw)

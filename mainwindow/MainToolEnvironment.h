@@ -23,6 +23,7 @@ public:
     void popupStep(int shift, float x, float y) override;
     void redrawPopup() override;
     bool pointerOverView() const override;
+    void keepInView(const QRect& viewArea) override;
 
     void setPopup(std::function<void(int, float, float)> step, std::function<void()> redraw);
 

@@ -33,7 +33,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSessionManager>
+#include <QStyle>
+#include <QWheelEvent>
+#include <algorithm>
 
 frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -51,13 +56,31 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     m_toolbar->setGeometry(0, 0, ClientWidth, 22);
     m_canvas.setGridSource([this] { return m_toolbar->gridPressed(); });
 
-    m_panel = std::make_unique<ControlPanel>(this, m_canvas.picPreview());
+    m_panel = std::make_unique<ControlPanel>(this, m_document.picPreview());
 
-    m_faceBox = new PictureBox(this);
+    // The view is drawn at paint time, straight from the portrait and its layers.
+    m_viewScroller = new QScrollArea(this);
+    m_viewScroller->setObjectName(QStringLiteral("scrView"));
+    m_viewScroller->setFrameShape(QFrame::NoFrame);
+    m_viewScroller->setFocusPolicy(Qt::NoFocus);
+    m_viewScroller->setWidgetResizable(false);
+    m_faceBox = new PictureBox;
     m_faceBox->setObjectName(QStringLiteral("picFace"));
-    m_faceBox->setSurface(&m_canvas.picFace());
-    m_faceBox->setGeometry(248, 28, 388, 452);
+    m_faceBox->setRenderer([this](QImage& target, const QRect& area) { m_canvas.render(target, area); });
     m_faceBox->setCursor(Qt::CrossCursor);
+    // The arrow keys and Space paint from the keyboard: Tab reaches the view too.
+    m_faceBox->setFocusPolicy(Qt::StrongFocus);
+    m_faceBox->installEventFilter(this);
+    m_viewScroller->setWidget(m_faceBox);
+    connect(&m_canvas, &PortraitCanvas::viewChanged, m_faceBox, &PictureBox::updateArea);
+
+    m_zoomIn = new QAction(tr("Zoom in"), this);
+    m_zoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    connect(m_zoomIn, &QAction::triggered, this, [this] { stepViewZoom(1); });
+    m_zoomOut = new QAction(tr("Zoom out"), this);
+    m_zoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    connect(m_zoomOut, &QAction::triggered, this, [this] { stepViewZoom(-1); });
+    addActions({m_zoomIn, m_zoomOut});
 
     m_version = new QLabel(this);
     m_version->setGeometry(248, 484, 385, 13);
@@ -66,13 +89,13 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     m_statusBar = new StatusBar(
         {{420, tr("Ready.")}, {120, QStringLiteral("RGB(0,0,0)")}, {96, QStringLiteral("(0, 0)")}}, this);
     m_statusBar->setGeometry(0, ClientHeight - StatusBarHeight, ClientWidth, StatusBarHeight);
-    m_files = std::make_unique<PortraitFiles>(m_canvas, m_state, *m_dialogs, *m_statusBar);
+    m_files = std::make_unique<PortraitFiles>(m_document, m_state, *m_dialogs, *m_statusBar);
 
-    m_import = std::make_unique<ImportCommand>(this, *m_dialogs, m_canvas, *m_statusBar,
+    m_import = std::make_unique<ImportCommand>(this, *m_dialogs, m_document, m_canvas, *m_statusBar,
                                                [this] { return m_panel->picBG->fill(); });
-    m_import->setViewToKeepVisible(m_faceBox);
+    m_import->setViewToKeepVisible(m_viewScroller);
     m_toolEnvironment = std::make_unique<MainToolEnvironment>(m_state, *m_panel, *m_statusBar, *m_faceBox);
-    m_tools = std::make_unique<PaintingTools>(m_canvas, m_state, *m_toolEnvironment);
+    m_tools = std::make_unique<PaintingTools>(m_document, m_canvas, m_state, *m_toolEnvironment);
     m_popupFace = std::make_unique<ButtonPopupFace>(this, *m_dialogs);
     m_popup = std::make_unique<RgbPopup>(m_canvas, m_state, *m_tools, *m_popupFace, [this] {
         if (m_panel->optRGBN->isChecked())
@@ -90,14 +113,15 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     connect(m_faceBox, &PictureBox::mouseMove, this, &frmMain::picFace_MouseMove);
     connect(m_faceBox, &PictureBox::mouseUp, this, &frmMain::picFace_MouseUp);
     connect(m_faceBox, &PictureBox::keyDown, this, &frmMain::picFace_KeyDown);
+    connect(m_faceBox, &PictureBox::keyUp, this, &frmMain::picFace_KeyUp);
+    connect(m_faceBox, &PictureBox::focusLost, this, [this] { m_tools->picFace_FocusLost(); });
     connect(m_toolbar, &MainToolBar::buttonClick, this, &frmMain::tlbMain_ButtonClick);
-    connect(&m_canvas, &PortraitCanvas::portraitChanged, this, [this] { m_tools->portraitChanged(); });
-    // After the view's own handlers, so that the held preview stays on top of their redraws.
-    m_asSaved = std::make_unique<AsSavedPreview>(m_canvas, m_state, *m_faceBox, *m_panel);
+    connect(&m_document, &PortraitDocument::changed, this, [this] { m_tools->portraitChanged(); });
+    m_asSaved = std::make_unique<AsSavedPreview>(m_document, m_canvas, m_state, *m_faceBox, *m_panel);
     connect(m_options, &ColourWellsAndOptions::outputChanged, m_asSaved.get(),
             &AsSavedPreview::outputChanged);
 
-    m_colourCommands = new ColourCommands(this, m_canvas, m_state, *m_dialogs, *m_statusBar);
+    m_colourCommands = new ColourCommands(this, m_document, m_state, *m_dialogs, *m_statusBar);
     connect(m_panel->cmdReduce, &QPushButton::clicked, m_colourCommands, &ColourCommands::ReduceColours);
     connect(m_panel->cmdMerge, &QPushButton::clicked, m_colourCommands, &ColourCommands::MergeColours);
 
@@ -114,11 +138,12 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     addActions({undo, redo});
 
     m_recovery = std::make_unique<PortraitRecovery>([this] {
-        return PortraitRecovery::Snapshot{m_canvas.picPreview().image().copy(), m_files->portraitFile(),
-                                          m_canvas.isModified()};
+        return PortraitRecovery::Snapshot{m_document.picPreview().image().copy(), m_files->portraitFile(),
+                                          m_document.isModified()};
     });
-    connect(&m_canvas, &PortraitCanvas::portraitChanged, m_recovery.get(), &PortraitRecovery::noteChange);
-    connect(&m_canvas.history(), &QUndoStack::cleanChanged, m_recovery.get(), &PortraitRecovery::noteChange);
+    connect(&m_document, &PortraitDocument::changed, m_recovery.get(), &PortraitRecovery::noteChange);
+    connect(&m_document.history(), &QUndoStack::cleanChanged, m_recovery.get(),
+            &PortraitRecovery::noteChange);
     connect(m_recovery.get(), &PortraitRecovery::copyFailed, this, [this](const QString& why) {
         QString reason = why;
         if (!reason.endsWith(u'.'))
@@ -126,20 +151,26 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
         m_statusBar->setPanelText(1, tr("No recovery copy could be written: %1").arg(reason));
     });
     // An answer given at the end of a session holds only for the portrait it was given for.
-    connect(&m_canvas, &PortraitCanvas::portraitChanged, this,
+    connect(&m_document, &PortraitDocument::changed, this,
             [this] { m_closeSettled = m_keepRecovery = false; });
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::commitDataRequest, this, &frmMain::commitData);
 
+    layoutView();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
-        move(available.center() - QPoint(ClientWidth / 2, ClientHeight / 2));
+        move(available.center() - QPoint(width() / 2, height() / 2));
     }
     m_faceBox->setFocus();
 }
 
 frmMain::~frmMain()
 {
+    // The view outlives the members its handlers reach (its focus goes as the window
+    // closes): it reports to no one and draws nothing from here on.
+    disconnect(m_faceBox, nullptr, this, nullptr);
+    m_faceBox->removeEventFilter(this);
+    m_faceBox->setRenderer({});
     // The panel's handlers watch its controls: they go before the panel does.
     delete m_options;
 }
@@ -180,7 +211,7 @@ void frmMain::changeEvent(QEvent* event)
 
 void frmMain::Form_Resize()
 {
-    m_faceBox->setFixedSize(388, 452);
+    layoutView();
     m_canvas.layoutSurfaces();
     m_panel->picPreview->setClientSize({Portrait::Width, Portrait::Height});
     m_canvas.DrawGrid();
@@ -201,9 +232,85 @@ void frmMain::initialiseState()
 
 void frmMain::Form_MouseMove()
 {
-    m_canvas.clearView();
+    // Takes the popup off, repainting just where it was; nothing else of the view changed.
     m_canvas.RedrawFace();
-    m_canvas.picFace().present();
+}
+
+bool frmMain::setViewZoom(int zoom)
+{
+    if (!m_canvas.setZoom(zoom))
+        return zoom == m_canvas.zoom();
+    layoutView();
+    m_faceBox->update(); // border and all, at the new size
+    // The cell cursor stays in sight.
+    if (const std::optional<QPoint> cell = m_canvas.cellCursor())
+        m_toolEnvironment->keepInView(m_canvas.cellRect(*cell));
+    return true;
+}
+
+void frmMain::stepViewZoom(int steps)
+{
+    setViewZoom(m_canvas.steppedZoom(steps));
+}
+
+void frmMain::layoutView()
+{
+    const QSize box = m_canvas.viewSize() + QSize(4, 4);
+    m_faceBox->setFixedSize(box);
+    // At zoom 8 the view fills its place of the design; a larger one takes more of the
+    // window, to the right and down, as far as the screen has room. The rest scrolls.
+    const QSize place(388, 452);
+    QSize shown = box;
+    if (QScreen* s = screen()) {
+        const QSize room = s->availableGeometry().size() - (frameGeometry().size() - size());
+        const QSize most = room - QSize(ClientWidth, ClientHeight) + place;
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        bool down = box.height() > most.height();
+        bool across = box.width() > most.width();
+        // A scroll bar takes room from the other side.
+        across = across || (down && box.width() + bar > most.width());
+        down = down || (across && box.height() + bar > most.height());
+        shown = QSize(across ? most.width() : box.width() + (down ? bar : 0),
+                      down ? most.height() : box.height() + (across ? bar : 0));
+    }
+    const QSize grown(std::max(0, shown.width() - place.width()),
+                      std::max(0, shown.height() - place.height()));
+    const QSize client = QSize(ClientWidth, ClientHeight) + grown;
+    m_viewScroller->setGeometry(QRect(QPoint(248, 28), shown));
+    m_version->setGeometry(248, 484 + grown.height(), 385 + grown.width(), 13);
+    m_panel->framePortrait->move(ControlPanel::PortraitFrame.topLeft() + QPoint(0, grown.height()));
+    m_toolbar->setGeometry(0, 0, client.width(), 22);
+    m_statusBar->setGeometry(0, client.height() - StatusBarHeight, client.width(), StatusBarHeight);
+    if (size() == client)
+        return;
+    setFixedSize(client);
+    // A window grown past the screen's edge comes back onto it.
+    if (QScreen* s = screen()) {
+        const QRect room = s->availableGeometry();
+        QRect frame = frameGeometry();
+        frame.moveRight(std::min(frame.right(), room.right()));
+        frame.moveBottom(std::min(frame.bottom(), room.bottom()));
+        frame.moveLeft(std::max(frame.left(), room.left()));
+        frame.moveTop(std::max(frame.top(), room.top()));
+        move(frame.topLeft());
+    }
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // Ctrl+wheel over the view zooms it, a step a notch; the wheel alone scrolls it.
+    if (watched == m_faceBox && event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            m_wheelRemainder += wheel->angleDelta().y();
+            const int notches = m_wheelRemainder / QWheelEvent::DefaultDeltasPerStep;
+            m_wheelRemainder -= notches * QWheelEvent::DefaultDeltasPerStep;
+            if (notches != 0)
+                stepViewZoom(notches);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmMain::mouseMoveEvent(QMouseEvent* event)
@@ -214,7 +321,7 @@ void frmMain::mouseMoveEvent(QMouseEvent* event)
 
 bool frmMain::confirmClose()
 {
-    if (!m_canvas.isModified())
+    if (!m_document.isModified())
         return true;
     switch (m_dialogs->message(tr("Save changes to the portrait before closing?"), tr("Pictoria"),
                                MessageButtons::SaveDiscardCancel, MessageIcon::Warning)) {
@@ -232,7 +339,7 @@ void frmMain::commitData(QSessionManager& manager)
     if (!manager.allowsInteraction()) {
         // No question may be asked: the recovery copy keeps the work for the next start.
         m_recovery->writeNow();
-        m_keepRecovery = m_canvas.isModified();
+        m_keepRecovery = m_document.isModified();
         m_closeSettled = true;
         return;
     }
@@ -283,9 +390,9 @@ void frmMain::offerRecovery()
     const MessageResult answer = m_dialogs->message(question, tr("Restore Portrait"),
                                                     MessageButtons::RestoreDiscard, MessageIcon::Question);
     if (answer == MessageResult::Restore) {
-        m_canvas.restorePortrait(newest.portrait.convertToFormat(QImage::Format_RGB32));
-        if (!m_canvas.isModified())
-            m_canvas.history().resetClean(); // the same pixels, but still unsaved work
+        m_document.restorePortrait(newest.portrait.convertToFormat(QImage::Format_RGB32));
+        if (!m_document.isModified())
+            m_document.history().resetClean(); // the same pixels, but still unsaved work
         m_files->setPortraitFile(newest.source);
         if (!newest.source.isEmpty())
             m_files->setLastFolder(QFileInfo(newest.source).absolutePath());
@@ -317,6 +424,11 @@ void frmMain::picFace_KeyDown(int KeyCode, int Shift)
     m_tools->picFace_KeyDown(KeyCode, Shift);
 }
 
+void frmMain::picFace_KeyUp(int KeyCode, int Shift)
+{
+    m_tools->picFace_KeyUp(KeyCode, Shift);
+}
+
 void frmMain::RedrawRGB()
 {
     m_popup->RedrawRGB();
@@ -327,8 +439,7 @@ void frmMain::tlbMain_ButtonClick(const QString& tag)
     if (tag == QLatin1String("About")) {
         ShowAbout();
     } else if (tag == QLatin1String("Grid")) {
-        m_canvas.RedrawFace();
-        m_canvas.picFace().present();
+        m_canvas.RedrawFace(); // with the grid switched, the whole view
     } else if (const std::optional<ToolId> tool = Tools::fromTag(tag)) {
         m_state.CurrentTool = Tools::tagOf(*tool);
     } else if (tag == QLatin1String("Open")) {

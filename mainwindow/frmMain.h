@@ -2,6 +2,7 @@
 
 #include "canvas/PortraitCanvas.h"
 #include "document/EditingState.h"
+#include "document/PortraitDocument.h"
 
 #include <QWidget>
 #include <memory>
@@ -20,6 +21,8 @@ class MainToolBar;
 class PictureBox;
 class PictureDrop;
 class PortraitFiles;
+class QAction;
+class QScrollArea;
 class PortraitRecovery;
 class QSessionManager;
 class QLabel;
@@ -50,11 +53,19 @@ public:
     MainToolBar* tlbMain() const { return m_toolbar; }
     StatusBar* stbMain() const { return m_statusBar; }
     PictureBox* picFaceBox() const { return m_faceBox; }
+    // What holds the view: it scrolls the view where the screen has no room for all of it.
+    QScrollArea* viewScroller() const { return m_viewScroller; }
     QLabel* lblVersion() const { return m_version; }
     ControlPanel& panel() { return *m_panel; }
 
     // The layout pass: on first show and whenever the window is restored.
     void Form_Resize();
+    // The view at a zoom of PortraitCanvas::Zooms (any other is refused), the window
+    // laid out around it; and a step up or down from the current one.
+    bool setViewZoom(int zoom);
+    void stepViewZoom(int steps);
+    QAction* zoomInAction() const { return m_zoomIn; }
+    QAction* zoomOutAction() const { return m_zoomOut; }
     // The pointer over the window's own background removes any overlay from the view.
     void Form_MouseMove();
     int layoutPasses() const { return m_layoutPasses; }
@@ -72,6 +83,7 @@ public:
     void picFace_MouseMove(int Button, int Shift, float X, float Y);
     void picFace_MouseUp(int Button, int Shift, float X, float Y);
     void picFace_KeyDown(int KeyCode, int Shift);
+    void picFace_KeyUp(int KeyCode, int Shift);
     PaintingTools& tools() { return *m_tools; }
     ColourWellsAndOptions& options() { return *m_options; }
     ButtonPopupFace& popupFace() { return *m_popupFace; }
@@ -104,11 +116,15 @@ protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void initialiseState();
     // The view's pointer and the gamma step box as the current tool has them.
     void showToolControls();
+    // Sizes the view and the window to the zoom: the window grows to the right and down
+    // for a view larger than at zoom 8 while the screen has room; the rest scrolls.
+    void layoutView();
     void commitData(QSessionManager& manager);
 
     std::shared_ptr<Dialogs> m_dialogs;
@@ -118,6 +134,10 @@ private:
     MainToolBar* m_toolbar;
     StatusBar* m_statusBar;
     PictureBox* m_faceBox;
+    QScrollArea* m_viewScroller;
+    QAction* m_zoomIn;
+    QAction* m_zoomOut;
+    int m_wheelRemainder = 0;
     QLabel* m_version;
     std::unique_ptr<ControlPanel> m_panel;
     std::unique_ptr<ImportCommand> m_import;

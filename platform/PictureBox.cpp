@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 int buttonsToMask(Qt::MouseButtons buttons)
 {
@@ -61,7 +62,7 @@ PictureBox::PictureBox(QWidget* parent, bool sunkenBorder) : QWidget(parent), m_
     setFocusPolicy(Qt::ClickFocus);
 }
 
-void PictureBox::setSurface(Surface* surface)
+void PictureBox::setSurface(const Surface* surface)
 {
     if (m_surface)
         disconnect(m_surface, nullptr, this, nullptr);
@@ -69,6 +70,17 @@ void PictureBox::setSurface(Surface* surface)
     if (m_surface)
         connect(m_surface, &Surface::presented, this, &PictureBox::surfacePresented);
     update();
+}
+
+void PictureBox::setRenderer(Renderer renderer)
+{
+    m_renderer = std::move(renderer);
+    update();
+}
+
+void PictureBox::updateArea(const QRect& area)
+{
+    update(area.translated(clientOrigin()).intersected(QRect(clientOrigin(), clientSize())));
 }
 
 void PictureBox::setClientSize(QSize size)
@@ -122,6 +134,15 @@ void PictureBox::paintEvent(QPaintEvent* event)
 
 void PictureBox::paintArea(QPainter& p, const QRect& dirty)
 {
+    if (m_renderer) {
+        const QRect area = dirty.translated(-clientOrigin());
+        if (m_rendered.width() < area.width() || m_rendered.height() < area.height())
+            m_rendered = QImage(std::max(m_rendered.width(), area.width()),
+                                std::max(m_rendered.height(), area.height()), QImage::Format_RGB32);
+        m_renderer(m_rendered, area);
+        p.drawImage(dirty.topLeft(), m_rendered, QRect(QPoint(0, 0), area.size()));
+        return;
+    }
     if (!m_surface) {
         p.fillRect(dirty, palette().color(QPalette::Button));
         return;
@@ -200,6 +221,12 @@ void PictureBox::leaveEvent(QEvent* event)
     QWidget::leaveEvent(event);
 }
 
+void PictureBox::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    emit focusLost();
+}
+
 void PictureBox::keyPressEvent(QKeyEvent* event)
 {
     emit keyDown(event->key(), modifiersToMask(event->modifiers()));
@@ -207,5 +234,8 @@ void PictureBox::keyPressEvent(QKeyEvent* event)
 
 void PictureBox::keyReleaseEvent(QKeyEvent* event)
 {
+    // A held key repeating sends releases too; only the real one is a key up.
+    if (event->isAutoRepeat())
+        return;
     emit keyUp(event->key(), modifiersToMask(event->modifiers()));
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QImage>
 #include <QPointer>
 #include <QRegion>
 #include <QWidget>
+#include <functional>
 
 class Surface;
 
@@ -22,16 +24,24 @@ int buttonsToMask(Qt::MouseButtons buttons);
 int modifiersToMask(Qt::KeyboardModifiers modifiers);
 
 // A visible picture box: an optional 2-pixel sunken border around a drawing area
-// that shows a Surface 1:1. Mouse and key events come out as signals carrying the
-// button (1, 2, 4, summed while moving), the Shift mask (1, 2, 4) and the position
-// in drawing-area pixels.
+// that shows a Surface 1:1, or whatever a renderer draws into it at paint time. Mouse
+// and key events come out as signals carrying the button (1, 2, 4, summed while
+// moving), the Shift mask (1, 2, 4) and the position in drawing-area pixels.
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
+    // Draws the drawing area's rectangle area into target, whose pixel (0, 0) stands for
+    // the rectangle's top-left corner.
+    using Renderer = std::function<void(QImage& target, const QRect& area)>;
+
     explicit PictureBox(QWidget* parent = nullptr, bool sunkenBorder = true);
 
-    void setSurface(Surface* surface);
-    Surface* surface() const { return m_surface; }
+    void setSurface(const Surface* surface);
+    const Surface* surface() const { return m_surface; }
+    // Instead of a surface: the drawing area is drawn at paint time, only where it is
+    // repainted; updateArea() asks for a repaint of part of it.
+    void setRenderer(Renderer renderer);
+    void updateArea(const QRect& area);
     // Where the surface's top-left pixel lies in the drawing area (normally (0, 0)): a
     // surface may hold just a part of a larger picture.
     void setSurfaceOrigin(QPoint origin);
@@ -63,6 +73,7 @@ signals:
     void doubleClicked();
     void keyDown(int key, int shift);
     void keyUp(int key, int shift);
+    void focusLost();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -73,6 +84,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void surfacePresented(const QRect& changed);
@@ -81,7 +93,9 @@ private:
 
     void paintArea(QPainter& p, const QRect& dirty);
 
-    QPointer<Surface> m_surface;
+    QPointer<const Surface> m_surface;
+    Renderer m_renderer;
+    QImage m_rendered; // the renderer's scratch, reused from paint to paint
     QPoint m_surfaceOrigin;
     bool m_border;
     qint64 m_paintedArea = 0;

@@ -7,13 +7,9 @@
 #include <emmintrin.h>
 #endif
 
-namespace {
-
-// One row of the constant-alpha blend: every channel as Surface::blendChannel gives it,
-// the result opaque. Four pixels at a time in 16-bit lanes where SSE2 is there:
-// s * a + d * (255 - a) + 127 is at most 65152, and for such a v, v / 255 is
-// (v + 1 + (v >> 8)) >> 8 exactly.
-void blendRow(QRgb* d, const QRgb* s, int n, int alpha)
+// Four pixels at a time in 16-bit lanes where SSE2 is there: s * a + d * (255 - a) + 127
+// is at most 65152, and for such a v, v / 255 is (v + 1 + (v >> 8)) >> 8 exactly.
+void Surface::blendRow(QRgb* d, const QRgb* s, int n, int alpha)
 {
     int x = 0;
 #ifdef __SSE2__
@@ -38,10 +34,12 @@ void blendRow(QRgb* d, const QRgb* s, int n, int alpha)
     }
 #endif
     for (; x < n; ++x)
-        d[x] = qRgb(Surface::blendChannel(qRed(s[x]), qRed(d[x]), alpha),
-                    Surface::blendChannel(qGreen(s[x]), qGreen(d[x]), alpha),
-                    Surface::blendChannel(qBlue(s[x]), qBlue(d[x]), alpha));
+        d[x] =
+            qRgb(blendChannel(qRed(s[x]), qRed(d[x]), alpha), blendChannel(qGreen(s[x]), qGreen(d[x]), alpha),
+                 blendChannel(qBlue(s[x]), qBlue(d[x]), alpha));
 }
+
+namespace {
 
 // Clips a copy of w x h pixels from (sx, sy) in a source of srcSize to (dx, dy)
 // in a destination of dstSize; false when nothing remains.

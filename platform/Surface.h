@@ -55,6 +55,8 @@ public:
     {
         return (source * alpha + destination * (255 - alpha) + 127) / 255;
     }
+    // n pixels of s blended over d with blendChannel, the result opaque.
+    static void blendRow(QRgb* d, const QRgb* s, int n, int alpha);
 
 signals:
     void presented(const QRect& changed);

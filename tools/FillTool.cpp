@@ -1,8 +1,8 @@
 #include "tools/FillTool.h"
 
 #include "canvas/ColourReduction.h"
-#include "canvas/PortraitCanvas.h"
 #include "document/EditingState.h"
+#include "document/PortraitDocument.h"
 #include "document/PortraitGeometry.h"
 #include "platform/PictureBox.h"
 
@@ -20,10 +20,10 @@ void FillTool::step(const ToolStep& step, ToolContext& context)
         c = context.state.BGColor;
     else
         return;
-    const Surface& preview = context.canvas.picPreview();
+    const Surface& preview = context.document.picPreview();
     QList<QPoint> cells = region(preview, px, py, context.state.Tolerance);
     cells.removeIf([&](QPoint p) { return preview.pixel(p.x(), p.y()) == c; });
-    context.canvas.commitCells(cells, c); // nothing at all when every cell has the colour already
+    context.document.setCells(cells, c); // nothing at all when every cell has the colour already
 }
 
 QList<QPoint> FillTool::region(const Surface& store, int x, int y, int tolerance)

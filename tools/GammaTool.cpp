@@ -1,7 +1,7 @@
 #include "tools/GammaTool.h"
 
-#include "canvas/PortraitCanvas.h"
 #include "document/EditingState.h"
+#include "document/PortraitDocument.h"
 #include "platform/PictureBox.h"
 
 #include <algorithm>
@@ -16,6 +16,6 @@ void GammaTool::paintCell(int Button, QPoint cell, Colour under, ToolContext& co
     const int r = std::clamp(parts.R + d, 0, 255);
     const int g = std::clamp(parts.G + d, 0, 255);
     const int b = std::clamp(parts.B + d, 0, 255);
-    context.canvas.commitCell(cell.x(), cell.y(), RGBColour(r, g, b));
+    context.document.setCell(cell.x(), cell.y(), RGBColour(r, g, b));
     m_lastCell = cell;
 }

@@ -1,6 +1,6 @@
 #include "tools/PaintingTool.h"
 
-#include "canvas/PortraitCanvas.h"
+#include "document/PortraitDocument.h"
 #include "document/PortraitGeometry.h"
 
 void CellTool::step(const ToolStep& step, ToolContext& context)
@@ -11,7 +11,7 @@ void CellTool::step(const ToolStep& step, ToolContext& context)
         // The pointer's own cell uses the colour read under the pointer; the cells
         // passed over use their own.
         const Colour under =
-            c == step.cell ? step.cursorColor : context.canvas.picPreview().pixel(c.x(), c.y());
+            c == step.cell ? step.cursorColor : context.document.picPreview().pixel(c.x(), c.y());
         paintCell(step.Button, c, under, context);
     }
 }

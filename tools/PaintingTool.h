@@ -5,7 +5,7 @@
 #include <QList>
 #include <QPoint>
 
-class PortraitCanvas;
+class PortraitDocument;
 class ToolEnvironment;
 struct EditingState;
 
@@ -21,7 +21,7 @@ struct ToolStep {
 
 // What a tool works on: the portrait, the shared editing state and the window around them.
 struct ToolContext {
-    PortraitCanvas& canvas;
+    PortraitDocument& document;
     EditingState& state;
     ToolEnvironment& env;
 };

@@ -3,6 +3,8 @@
 #include "canvas/ColourReduction.h"
 #include "canvas/PortraitCanvas.h"
 #include "document/EditingState.h"
+#include "document/PortraitDocument.h"
+#include "document/PortraitGeometry.h"
 #include "platform/PictureBox.h"
 #include "platform/SystemColor.h"
 #include "tools/ToolEnvironment.h"
@@ -12,25 +14,45 @@
 
 using namespace Portrait;
 
-PaintingTools::PaintingTools(PortraitCanvas& canvas, EditingState& state, ToolEnvironment& environment)
-    : m_canvas(canvas), m_state(state), m_env(environment)
+PaintingTools::PaintingTools(PortraitDocument& document, PortraitCanvas& view, EditingState& state,
+                             ToolEnvironment& environment)
+    : m_document(document), m_view(view), m_state(state), m_env(environment),
+      m_swatchSurface(16, 16, SystemColorToRgb(SystemColour(SystemColourIndex::ButtonFace))),
+      m_cellCursor(*this, view, environment)
 {
 }
 
 void PaintingTools::picFace_MouseDown(int Button, int Shift, float X, float Y)
 {
+    m_cellCursor.pointerAt(QPointF(X, Y));
+    pressAt(Button, Shift, X, Y);
+}
+
+void PaintingTools::picFace_MouseMove(int Button, int Shift, float X, float Y)
+{
+    m_cellCursor.pointerAt(QPointF(X, Y));
+    moveTo(Button, Shift, X, Y);
+}
+
+void PaintingTools::picFace_MouseUp(int Button, int Shift, float X, float Y)
+{
+    releaseAt(Button, Shift, X, Y);
+}
+
+void PaintingTools::pressAt(int Button, int Shift, float X, float Y)
+{
     // A whole stroke, press to release, is one change of the portrait.
     if (m_mouseIsDown != -1)
-        m_canvas.beginChange();
+        m_document.beginChange();
     m_mouseIsDown = -1;
     m_strokeCell.reset();
     // A click without movement already paints: the press runs the move steps.
     m_pressing = true;
-    picFace_MouseMove(Button, Shift, X, Y);
+    moveTo(Button, Shift, X, Y);
     m_pressing = false;
 }
 
-void PaintingTools::picFace_MouseUp(int, int, float, float)
+void PaintingTools::releaseAt(int, int, float, float)
 {
     const bool stroke = m_mouseIsDown == -1;
     m_mouseIsDown = 0;
@@ -38,23 +60,34 @@ void PaintingTools::picFace_MouseUp(int, int, float, float)
         tool(id).strokeEnded();
     m_strokeCell.reset();
     if (stroke)
-        m_canvas.endChange();
+        m_document.endChange();
 }
 
-void PaintingTools::picFace_KeyDown(int, int Shift)
+void PaintingTools::picFace_KeyDown(int KeyCode, int Shift)
 {
     if (Shift == ShiftMask::Ctrl)
         m_env.redrawPopup();
+    m_cellCursor.keyDown(KeyCode, Shift);
 }
 
-void PaintingTools::picFace_MouseMove(int Button, int Shift, float X, float Y)
+void PaintingTools::picFace_KeyUp(int KeyCode, int Shift)
+{
+    m_cellCursor.keyUp(KeyCode, Shift);
+}
+
+void PaintingTools::picFace_FocusLost()
+{
+    m_cellCursor.focusLost();
+}
+
+void PaintingTools::moveTo(int Button, int Shift, float X, float Y)
 {
     m_lastShift = Shift;
     m_inMove = true;
     m_changedInMove = false;
     trackPointer(X, Y);
-    // A full redraw's pixels; only the last popup's rectangle is actually restored.
-    m_canvas.RedrawFace();
+    // Takes the last popup off; the step below draws it again where the option allows.
+    m_view.RedrawFace();
     m_env.popupStep(Shift, X, Y);
     if (m_mouseIsDown == -1)
         paintStep(Button, Shift);
@@ -70,14 +103,15 @@ void PaintingTools::portraitChanged()
         m_changedInMove = true;
         return;
     }
-    if (m_env.pointerOverView())
+    // The readout follows the pointer over the view, or the keyboard's cell cursor.
+    if (m_env.pointerOverView() || m_cellCursor.isShown())
         showReadout();
 }
 
 void PaintingTools::showReadout()
 {
     trackPointer(m_lastX, m_lastY);
-    m_canvas.RedrawFace();
+    m_view.RedrawFace();
     m_env.popupStep(m_lastShift, m_lastX, m_lastY);
 }
 
@@ -85,9 +119,11 @@ void PaintingTools::trackPointer(float X, float Y)
 {
     m_lastX = X;
     m_lastY = Y;
-    m_env.showCell(QStringLiteral("(%1, %2)").arg(cellOf(X)).arg(cellOf(Y)));
+    const QPoint cell = m_view.cellAt(QPointF(X, Y));
+    m_env.showCell(QStringLiteral("(%1, %2)").arg(cell.x()).arg(cell.y()));
 
-    m_cursorColor = m_canvas.backBufferPixel(int(std::floor(X)), int(std::floor(Y)));
+    // The cell's colour in the portrait itself; off the portrait the read fails.
+    m_cursorColor = m_document.picPreview().pixel(cell.x(), cell.y());
     // A failed read (pointer dragged off the view) keeps the previous colour, so the
     // text and the swatch go on agreeing.
     if (m_cursorColor != InvalidColour) {
@@ -95,7 +131,7 @@ void PaintingTools::trackPointer(float X, float Y)
         m_swatchColour = m_cursorColor;
     }
 
-    Surface& rgb = m_canvas.picRGB();
+    Surface& rgb = m_swatchSurface;
     rgb.setBackColor(m_swatchColour);
     rgb.rectangle(0, 0, 16, 16, SystemColorToRgb(SystemColour(SystemColourIndex::ButtonText)));
     rgb.present();
@@ -108,10 +144,10 @@ void PaintingTools::trackPointer(float X, float Y)
         m_swatchPixmap = QPixmap::fromImage(m_swatch);
     }
 
-    m_env.showColour(
-        m_swatchPixmap,
-        QStringLiteral("RGB(%1,%2,%3)").arg(m_cursorRGB.R).arg(m_cursorRGB.G).arg(m_cursorRGB.B),
-        colourTip(m_swatchColour, ColourReduction::cellsWith(m_canvas.picPreview().image(), m_swatchColour)));
+    m_env.showColour(m_swatchPixmap,
+                     QStringLiteral("RGB(%1,%2,%3)").arg(m_cursorRGB.R).arg(m_cursorRGB.G).arg(m_cursorRGB.B),
+                     colourTip(m_swatchColour,
+                               ColourReduction::cellsWith(m_document.picPreview().image(), m_swatchColour)));
 }
 
 QString PaintingTools::colourTip(Colour c, int cells)
@@ -146,7 +182,7 @@ QList<QPoint> PaintingTools::segmentCells(QPoint from, QPoint to)
 
 void PaintingTools::paintStep(int Button, int Shift)
 {
-    const QPoint cell(cellOf(m_lastX), cellOf(m_lastY));
+    const QPoint cell = m_view.cellAt(QPointF(m_lastX, m_lastY));
     // A fast drag paints every cell on the line from the previous position's cell, so
     // strokes have no gaps; a move within one cell paints that cell again.
     QList<QPoint> cells{cell};
@@ -162,7 +198,7 @@ void PaintingTools::paintStep(int Button, int Shift)
     const std::optional<ToolId> id = Tools::fromTag(m_state.CurrentTool);
     if (!id)
         return;
-    ToolContext context{m_canvas, m_state, m_env};
+    ToolContext context{m_document, m_state, m_env};
     tool(*id).step(ToolStep{Button, Shift, cell, cells, m_pressing, m_cursorColor}, context);
 }
 

@@ -2,7 +2,9 @@
 
 #include "canvas/PointerReadout.h"
 #include "platform/Colour.h"
+#include "platform/Surface.h"
 #include "tools/BrushTool.h"
+#include "tools/CellCursor.h"
 #include "tools/FillTool.h"
 #include "tools/GammaTool.h"
 #include "tools/ReplaceTool.h"
@@ -18,22 +20,34 @@
 #include <optional>
 
 class PortraitCanvas;
-class Surface;
+class PortraitDocument;
 class ToolEnvironment;
 struct EditingState;
 
 // The input side of the magnified view: pointer tracking on every move and press,
-// and the current tool applied to the cell under the pointer while a press holds.
+// and the current tool applied to the cell under the pointer while a press holds. The
+// colour under the pointer is read from the document; the tools write to it.
 class PaintingTools : public PointerReadout {
     Q_DECLARE_TR_FUNCTIONS(PaintingTools)
 
 public:
-    PaintingTools(PortraitCanvas& canvas, EditingState& state, ToolEnvironment& environment);
+    PaintingTools(PortraitDocument& document, PortraitCanvas& view, EditingState& state,
+                  ToolEnvironment& environment);
 
+    // The view's events: the pointer's, and the keys pressed while it has the focus
+    // (Ctrl alone redraws the popup; the arrows and Space drive the cell cursor).
     void picFace_MouseDown(int Button, int Shift, float X, float Y);
     void picFace_MouseMove(int Button, int Shift, float X, float Y);
     void picFace_MouseUp(int Button, int Shift, float X, float Y);
     void picFace_KeyDown(int KeyCode, int Shift);
+    void picFace_KeyUp(int KeyCode, int Shift);
+    void picFace_FocusLost();
+    // What a press, a move and a release do at a view position, whether the mouse or
+    // the keyboard's cell cursor brought them.
+    void pressAt(int Button, int Shift, float X, float Y);
+    void moveTo(int Button, int Shift, float X, float Y);
+    void releaseAt(int Button, int Shift, float X, float Y);
+    CellCursor& cellCursor() { return m_cellCursor; }
     // The portrait changed: the readout (status panels, swatch, popup) shows the colour
     // now under the pointer, as a move to the same place would, without painting.
     void portraitChanged();
@@ -62,7 +76,8 @@ private:
     void paintStep(int Button, int Shift);
     PaintingTool& tool(ToolId id);
 
-    PortraitCanvas& m_canvas;
+    PortraitDocument& m_document;
+    PortraitCanvas& m_view;
     EditingState& m_state;
     ToolEnvironment& m_env;
 
@@ -77,8 +92,10 @@ private:
     float m_lastX = 0;
     float m_lastY = 0;
     std::optional<QPoint> m_strokeCell; // the cell of the stroke's previous position
+    Surface m_swatchSurface;            // where the swatch is drawn; no one else's image
     QImage m_swatch;
     QPixmap m_swatchPixmap; // made from m_swatch
+    CellCursor m_cellCursor;
 
     BrushTool m_brush;
     SelectorTool m_selector;

@@ -1,8 +1,8 @@
 #include "tools/ReplaceTool.h"
 
 #include "canvas/ColourReduction.h"
-#include "canvas/PortraitCanvas.h"
 #include "document/EditingState.h"
+#include "document/PortraitDocument.h"
 #include "platform/PictureBox.h"
 #include "tools/ToolEnvironment.h"
 
@@ -19,5 +19,5 @@ void ReplaceTool::paintCell(int Button, QPoint cell, Colour under, ToolContext& 
         put = left ? state.R1Color : state.R2Color;
     }
     if (ColourReduction::within(under, find, state.Tolerance))
-        context.canvas.commitCell(cell.x(), cell.y(), put);
+        context.document.setCell(cell.x(), cell.y(), put);
 }

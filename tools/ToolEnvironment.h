@@ -3,6 +3,7 @@
 #include "platform/Colour.h"
 
 #include <QPixmap>
+#include <QRect>
 #include <QString>
 
 // What the painting tools reach of the window around them, and nothing more.
@@ -25,4 +26,6 @@ public:
     virtual void redrawPopup() = 0;
     // Whether the pointer is over the view's drawing area now.
     virtual bool pointerOverView() const { return false; }
+    // Scrolls the view, where it scrolls, so that the view pixels are in sight.
+    virtual void keepInView(const QRect&) {}
 };

@@ -1,5 +1,6 @@
 #include "canvas/PortraitCanvas.h"
 #include "document/EditingState.h"
+#include "document/PortraitDocument.h"
 #include "support/TestSupport.h"
 #include "tools/PaintingTools.h"
 #include "tools/ToolEnvironment.h"
@@ -37,12 +38,13 @@ private:
     {
         for (int y = 0; y < 56; ++y)
             for (int x = 0; x < 48; ++x) {
-                const Colour c = canvas->picPreview().pixel(x, y);
+                const Colour c = document->picPreview().pixel(x, y);
                 QCOMPARE(canvas->picBackBuffer().pixel(x * 8 + 3, y * 8 + 5), c);
                 QCOMPARE(canvas->picFace().pixel(x * 8 + 3, y * 8 + 5), c);
             }
     }
 
+    std::unique_ptr<PortraitDocument> document;
     std::unique_ptr<PortraitCanvas> canvas;
     EditingState state;
     QuietEnvironment env;
@@ -51,11 +53,13 @@ private:
 
 void HistoryTest::init()
 {
-    canvas = std::make_unique<PortraitCanvas>();
+    canvas.reset();
+    document = std::make_unique<PortraitDocument>();
+    canvas = std::make_unique<PortraitCanvas>(*document);
     canvas->setGridSource([] { return true; });
     canvas->DrawGrid();
     state = EditingState{};
-    tools = std::make_unique<PaintingTools>(*canvas, state, env);
+    tools = std::make_unique<PaintingTools>(*document, *canvas, state, env);
 }
 
 void HistoryTest::strokeIsOneStep()
@@ -63,17 +67,17 @@ void HistoryTest::strokeIsOneStep()
     tools->picFace_MouseDown(1, 0, 4, 4);
     tools->picFace_MouseMove(1, 0, 60, 4);
     tools->picFace_MouseMove(1, 0, 60, 100);
-    QCOMPARE(canvas->history().count(), 0); // nothing recorded until the release
+    QCOMPARE(document->history().count(), 0); // nothing recorded until the release
     tools->picFace_MouseUp(1, 0, 60, 100);
-    QCOMPARE(canvas->history().count(), 1);
-    QCOMPARE(canvas->picPreview().pixel(7, 12), White);
-    canvas->history().undo();
-    QCOMPARE(canvas->picPreview().pixel(0, 0), Colour(0));
-    QCOMPARE(canvas->picPreview().pixel(7, 12), Colour(0));
+    QCOMPARE(document->history().count(), 1);
+    QCOMPARE(document->picPreview().pixel(7, 12), White);
+    document->history().undo();
+    QCOMPARE(document->picPreview().pixel(0, 0), Colour(0));
+    QCOMPARE(document->picPreview().pixel(7, 12), Colour(0));
     verifyInStep();
-    canvas->history().redo();
-    QCOMPARE(canvas->picPreview().pixel(0, 0), White);
-    QCOMPARE(canvas->picPreview().pixel(7, 12), White);
+    document->history().redo();
+    QCOMPARE(document->picPreview().pixel(0, 0), White);
+    QCOMPARE(document->picPreview().pixel(7, 12), White);
     verifyInStep();
 }
 
@@ -87,40 +91,38 @@ void HistoryTest::everyKindOfChangeUndoesAndRedoes_data()
 void HistoryTest::everyKindOfChangeUndoesAndRedoes()
 {
     QFETCH(QString, kind);
-    canvas->commitCell(3, 3, RGBColour(9, 9, 9));
-    const QImage before = canvas->picPreview().image().copy();
-    const int steps = canvas->history().count();
+    document->setCell(3, 3, RGBColour(9, 9, 9));
+    const QImage before = document->picPreview().image().copy();
+    const int steps = document->history().count();
     if (kind == "fill") {
         state.CurrentTool = "Fill";
         tools->picFace_MouseDown(1, 0, 100, 100);
         tools->picFace_MouseUp(1, 0, 100, 100);
     } else if (kind == "new") {
-        canvas->newPortrait(RGBColour(0, 0, 200));
+        document->newPortrait(RGBColour(0, 0, 200));
     } else if (kind == "open") {
-        canvas->loadPortrait(TestSupport::patternImage(48, 56));
+        document->loadPortrait(TestSupport::patternImage(48, 56));
     } else if (kind == "import") {
         // A whole import, however many drag steps, is one change.
-        canvas->beginChange();
+        document->beginChange();
         for (int dx = 0; dx < 5; ++dx) {
-            canvas->importRegion(TestSupport::patternImage(200, 150), dx, 0, 0);
-            canvas->DrawtoBB();
-            canvas->setBackBuffer(canvas->picBackBuffer());
+            document->importRegion(TestSupport::patternImage(200, 150), dx, 0, 0);
         }
-        canvas->endChange();
+        document->endChange();
     } else {
         state.CurrentTool = "Gamma";
         tools->picFace_MouseDown(1, 0, 26, 26);
         tools->picFace_MouseMove(1, 0, 90, 26);
         tools->picFace_MouseUp(1, 0, 90, 26);
     }
-    QCOMPARE(canvas->history().count(), steps + 1);
-    const QImage after = canvas->picPreview().image().copy();
+    QCOMPARE(document->history().count(), steps + 1);
+    const QImage after = document->picPreview().image().copy();
     QVERIFY(after != before);
-    canvas->history().undo();
-    QCOMPARE(canvas->picPreview().image(), before);
+    document->history().undo();
+    QCOMPARE(document->picPreview().image(), before);
     verifyInStep();
-    canvas->history().redo();
-    QCOMPARE(canvas->picPreview().image(), after);
+    document->history().redo();
+    QCOMPARE(document->picPreview().image(), after);
     verifyInStep();
 }
 
@@ -129,35 +131,35 @@ void HistoryTest::unchangedPortraitRecordsNothing()
     state.FGColor = 0; // painting black on black
     tools->picFace_MouseDown(1, 0, 4, 4);
     tools->picFace_MouseUp(1, 0, 4, 4);
-    canvas->newPortrait(0);
-    QCOMPARE(canvas->history().count(), 0);
+    document->newPortrait(0);
+    QCOMPARE(document->history().count(), 0);
 }
 
 void HistoryTest::historyKeepsTheNewestThousandSteps()
 {
-    for (int i = 0; i < PortraitCanvas::HistoryLimit + 5; ++i)
-        canvas->commitCell(i % 48, (i / 48) % 56, RGBColour(i & 255, (i >> 8) & 255, 1));
-    QCOMPARE(canvas->history().count(), PortraitCanvas::HistoryLimit);
-    while (canvas->history().canUndo())
-        canvas->history().undo();
+    for (int i = 0; i < PortraitDocument::HistoryLimit + 5; ++i)
+        document->setCell(i % 48, (i / 48) % 56, RGBColour(i & 255, (i >> 8) & 255, 1));
+    QCOMPARE(document->history().count(), PortraitDocument::HistoryLimit);
+    while (document->history().canUndo())
+        document->history().undo();
     // The five oldest steps are gone: their cells keep the colours they were given.
     for (int i = 0; i < 5; ++i)
-        QCOMPARE(canvas->picPreview().pixel(i, 0), RGBColour(i, 0, 1));
-    QCOMPARE(canvas->picPreview().pixel(5, 0), Colour(0));
+        QCOMPARE(document->picPreview().pixel(i, 0), RGBColour(i, 0, 1));
+    QCOMPARE(document->picPreview().pixel(5, 0), Colour(0));
     verifyInStep();
 }
 
 void HistoryTest::newChangeAfterUndoDropsTheRedo()
 {
-    canvas->commitCell(0, 0, White);
-    canvas->commitCell(1, 0, White);
-    canvas->history().undo();
-    canvas->commitCell(2, 0, White);
-    QVERIFY(!canvas->history().canRedo());
-    QCOMPARE(canvas->picPreview().pixel(1, 0), Colour(0));
-    canvas->history().undo();
-    QCOMPARE(canvas->picPreview().pixel(2, 0), Colour(0));
-    QCOMPARE(canvas->picPreview().pixel(0, 0), White);
+    document->setCell(0, 0, White);
+    document->setCell(1, 0, White);
+    document->history().undo();
+    document->setCell(2, 0, White);
+    QVERIFY(!document->history().canRedo());
+    QCOMPARE(document->picPreview().pixel(1, 0), Colour(0));
+    document->history().undo();
+    QCOMPARE(document->picPreview().pixel(2, 0), Colour(0));
+    QCOMPARE(document->picPreview().pixel(0, 0), White);
 }
 
 QTEST_MAIN(HistoryTest)

@@ -1,10 +1,19 @@
 #include "canvas/PortraitCanvas.h"
+#include "document/PortraitDocument.h"
+#include "document/PortraitGeometry.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QtTest>
 
 using namespace Portrait;
+
+namespace {
+// The view at the zoom it starts at.
+constexpr int Zoom = PortraitCanvas::StartZoom;
+constexpr int ViewWidth = Width * Zoom;
+constexpr int ViewHeight = Height * Zoom;
+} // namespace
 
 class PortraitCanvasTest : public QObject {
     Q_OBJECT
@@ -28,13 +37,16 @@ private slots:
     void newClearsToColour();
 
 private:
+    std::unique_ptr<PortraitDocument> document;
     std::unique_ptr<PortraitCanvas> canvas;
     bool grid = true;
 };
 
 void PortraitCanvasTest::init()
 {
-    canvas = std::make_unique<PortraitCanvas>();
+    canvas.reset();
+    document = std::make_unique<PortraitDocument>();
+    canvas = std::make_unique<PortraitCanvas>(*document);
     grid = true;
     canvas->setGridSource([this] { return grid; });
     canvas->layoutSurfaces();
@@ -43,10 +55,10 @@ void PortraitCanvasTest::init()
 
 void PortraitCanvasTest::startsBlackUnderBlueOverlay()
 {
-    QCOMPARE(canvas->picPreview().size(), QSize(48, 56));
+    QCOMPARE(document->picPreview().size(), QSize(48, 56));
     QCOMPARE(canvas->picBackBuffer().size(), QSize(384, 448));
     QCOMPARE(canvas->picFace().size(), QSize(384, 448));
-    QCOMPARE(canvas->picPreview().pixel(10, 10), Colour(0));
+    QCOMPARE(document->picPreview().pixel(10, 10), Colour(0));
     QCOMPARE(canvas->picBackBuffer().pixel(100, 100), Colour(0));
     QCOMPARE(canvas->picGrid().pixel(1, 1), PortraitCanvas::GridKeyColour);
 }
@@ -101,16 +113,17 @@ void PortraitCanvasTest::viewWithGrid()
     QFETCH(int, x);
     QFETCH(int, y);
     QFETCH(bool, line);
-    canvas->picPreview().setPixel(47, 55, RGBColour(200, 10, 10));
-    canvas->picPreview().setPixel(0, 0, RGBColour(10, 200, 10));
+    document->setCell(47, 55, RGBColour(200, 10, 10));
+    document->setCell(0, 0, RGBColour(10, 200, 10));
     canvas->DrawtoBB();
-    const Colour cell = canvas->picPreview().pixel(Portrait::cellOf(x), Portrait::cellOf(y));
+    const QPoint at = canvas->cellAt(QPointF(x, y));
+    const Colour cell = document->picPreview().pixel(at.x(), at.y());
     QCOMPARE(canvas->picFace().pixel(x, y), line ? PortraitCanvas::GridLineColour : cell);
 }
 
 void PortraitCanvasTest::gridOverABluePortraitStillShowsLines()
 {
-    canvas->newPortrait(PortraitCanvas::GridKeyColour);
+    document->newPortrait(PortraitCanvas::GridKeyColour);
     QCOMPARE(canvas->picFace().pixel(8, 8), PortraitCanvas::GridLineColour);
     QCOMPARE(canvas->picFace().pixel(9, 9), PortraitCanvas::GridKeyColour);
 }
@@ -119,7 +132,6 @@ void PortraitCanvasTest::gridOffShowsNoLine()
 {
     canvas->RedrawFace();
     grid = false;
-    canvas->clearView();
     canvas->RedrawFace();
     for (int y = 0; y < ViewHeight; y += 4)
         for (int x = 0; x < ViewWidth; x += 4)
@@ -144,13 +156,13 @@ void PortraitCanvasTest::cellMapping()
     QFETCH(float, x);
     QFETCH(float, y);
     QFETCH(QPoint, cell);
-    QCOMPARE(QPoint(cellOf(x), cellOf(y)), cell);
+    QCOMPARE(canvas->cellAt(QPointF(x, y)), cell);
 }
 
 void PortraitCanvasTest::drawtoBBGivesSolidBlocks()
 {
     const QImage pattern = TestSupport::patternImage(48, 56);
-    canvas->picPreview().copyFrom(pattern, 0, 0, 48, 56);
+    document->loadPortrait(pattern);
     canvas->DrawtoBB();
     for (int cy = 0; cy < Height; ++cy)
         for (int cx = 0; cx < Width; ++cx) {
@@ -164,10 +176,11 @@ void PortraitCanvasTest::drawtoBBGivesSolidBlocks()
 
 void PortraitCanvasTest::clearAndRedrawRemovesStaleOverlay()
 {
-    canvas->picPreview().setBackColor(RGBColour(90, 60, 30));
-    canvas->DrawtoBB();
-    canvas->picFace().fillRect(QRect(100, 50, 88, 21), RGBColour(255, 255, 255));
-    canvas->clearView();
+    document->newPortrait(RGBColour(90, 60, 30));
+    QImage face(88, 21, QImage::Format_RGB32);
+    face.fill(Qt::white);
+    canvas->showPopup(face, QPoint(100, 50), 255);
+    QCOMPARE(canvas->picFace().pixel(101, 51), RGBColour(255, 255, 255));
     canvas->RedrawFace();
     QCOMPARE(canvas->picFace().pixel(101, 51), RGBColour(90, 60, 30));
     QCOMPARE(canvas->picFace().pixel(104, 56), PortraitCanvas::GridLineColour);
@@ -175,9 +188,9 @@ void PortraitCanvasTest::clearAndRedrawRemovesStaleOverlay()
 
 void PortraitCanvasTest::commitKeepsStoreBackBufferAndViewInStep()
 {
-    QSignalSpy changed(canvas.get(), &PortraitCanvas::portraitChanged);
-    canvas->commitCell(1, 2, RGBColour(12, 34, 56));
-    QCOMPARE(canvas->picPreview().pixel(1, 2), RGBColour(12, 34, 56));
+    QSignalSpy changed(document.get(), &PortraitDocument::changed);
+    document->setCell(1, 2, RGBColour(12, 34, 56));
+    QCOMPARE(document->picPreview().pixel(1, 2), RGBColour(12, 34, 56));
     for (int y = 16; y < 24; ++y)
         for (int x = 8; x < 16; ++x)
             QCOMPARE(canvas->picBackBuffer().pixel(x, y), RGBColour(12, 34, 56));
@@ -189,12 +202,12 @@ void PortraitCanvasTest::commitKeepsStoreBackBufferAndViewInStep()
 
 void PortraitCanvasTest::commitCellsIsOneChange()
 {
-    QSignalSpy changed(canvas.get(), &PortraitCanvas::portraitChanged);
-    canvas->commitCells({{0, 0}, {47, 55}}, RGBColour(1, 2, 3));
+    QSignalSpy changed(document.get(), &PortraitDocument::changed);
+    document->setCells({{0, 0}, {47, 55}}, RGBColour(1, 2, 3));
     QCOMPARE(changed.count(), 1);
-    QCOMPARE(canvas->picPreview().pixel(47, 55), RGBColour(1, 2, 3));
+    QCOMPARE(document->picPreview().pixel(47, 55), RGBColour(1, 2, 3));
     QCOMPARE(canvas->picFace().pixel(383, 447), RGBColour(1, 2, 3));
-    canvas->commitCells({}, RGBColour(1, 2, 3));
+    document->setCells({}, RGBColour(1, 2, 3));
     QCOMPARE(changed.count(), 1);
 }
 
@@ -202,18 +215,18 @@ void PortraitCanvasTest::openedPictureIsCroppedTopLeftOverBackground()
 {
     QImage wide(48, 40, QImage::Format_RGB32);
     wide.fill(qRgb(255, 0, 0));
-    canvas->picPreview().setBackColor(RGBColour(0, 0, 9));
-    canvas->loadPortrait(wide);
-    QCOMPARE(canvas->picPreview().pixel(0, 39), RGBColour(255, 0, 0));
-    QCOMPARE(canvas->picPreview().pixel(0, 40), RGBColour(0, 0, 9));
+    document->newPortrait(RGBColour(0, 0, 9));
+    document->loadPortrait(wide);
+    QCOMPARE(document->picPreview().pixel(0, 39), RGBColour(255, 0, 0));
+    QCOMPARE(document->picPreview().pixel(0, 40), RGBColour(0, 0, 9));
     QCOMPARE(canvas->picBackBuffer().pixel(5, 8 * 40 + 1), RGBColour(0, 0, 9));
 }
 
 void PortraitCanvasTest::newClearsToColour()
 {
-    canvas->commitCell(3, 3, RGBColour(255, 255, 255));
-    canvas->newPortrait(RGBColour(0, 128, 0));
-    QCOMPARE(canvas->picPreview().pixel(3, 3), RGBColour(0, 128, 0));
+    document->setCell(3, 3, RGBColour(255, 255, 255));
+    document->newPortrait(RGBColour(0, 128, 0));
+    QCOMPARE(document->picPreview().pixel(3, 3), RGBColour(0, 128, 0));
     QCOMPARE(canvas->picBackBuffer().pixel(25, 25), RGBColour(0, 128, 0));
     QCOMPARE(canvas->picFace().pixel(25, 25), RGBColour(0, 128, 0));
 }

@@ -2,6 +2,7 @@
 #include "canvas/PortraitCanvas.h"
 #include "canvas/RgbPopup.h"
 #include "document/EditingState.h"
+#include "document/PortraitDocument.h"
 #include "tools/PaintingTools.h"
 #include "tools/ToolEnvironment.h"
 
@@ -61,7 +62,8 @@ private slots:
     void widthFollowsTheCaption_data();
     void widthFollowsTheCaption();
     void placedBelowRightOfThePointer();
-    void clippedAtTheEdges();
+    void placedWholeAtTheEdges_data();
+    void placedWholeAtTheEdges();
     void alphaExtremes_data();
     void alphaExtremes();
     void optionsAndModifierMasks_data();
@@ -75,6 +77,7 @@ private:
     bool popupAt(int x, int y) const { return canvas->picFace().pixel(x, y) != background(x, y); }
     Colour background(int x, int y) const { return canvas->picBackBuffer().pixel(x, y); }
 
+    std::unique_ptr<PortraitDocument> document;
     std::unique_ptr<PortraitCanvas> canvas;
     EditingState state;
     PopupEnvironment env;
@@ -86,12 +89,14 @@ private:
 
 void RgbPopupTest::init()
 {
-    canvas = std::make_unique<PortraitCanvas>();
+    canvas.reset();
+    document = std::make_unique<PortraitDocument>();
+    canvas = std::make_unique<PortraitCanvas>(*document);
     canvas->setGridSource([] { return false; });
     state = EditingState{};
     face = FlatFace{};
     option = RgbPopup::Option::Always;
-    tools = std::make_unique<PaintingTools>(*canvas, state, env);
+    tools = std::make_unique<PaintingTools>(*document, *canvas, state, env);
     popup = std::make_unique<RgbPopup>(*canvas, state, *tools, face, [this] { return option; });
     env.popup = popup.get();
 }
@@ -111,7 +116,7 @@ void RgbPopupTest::widthFollowsTheCaption()
     QFETCH(Colour, colour);
     QFETCH(QString, caption);
     QFETCH(int, width);
-    canvas->commitCell(12, 6, colour);
+    document->setCell(12, 6, colour);
     tools->picFace_MouseMove(0, 0, 100, 50);
     QCOMPARE(face.caption(), caption);
     QCOMPARE(face.width(), width);
@@ -131,15 +136,43 @@ void RgbPopupTest::placedBelowRightOfThePointer()
     QVERIFY(!popupAt(108, 58 + 21));
 }
 
-void RgbPopupTest::clippedAtTheEdges()
+void RgbPopupTest::placedWholeAtTheEdges_data()
 {
+    // The popup over a black cell is 88 x 21.
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<QPointF>("pointer");
+    QTest::addColumn<QPoint>("topLeft");
+    QTest::newRow("room below right") << 8 << QPointF(100, 50) << QPoint(108, 58);
+    QTest::newRow("just fits in the corner") << 8 << QPointF(288, 419) << QPoint(296, 427);
+    QTest::newRow("right edge: to the left") << 8 << QPointF(370, 100) << QPoint(274, 108);
+    QTest::newRow("bottom edge: above") << 8 << QPointF(100, 440) << QPoint(108, 411);
+    QTest::newRow("a pixel past the corner") << 8 << QPointF(289, 420) << QPoint(193, 391);
+    QTest::newRow("last pixel of the view") << 8 << QPointF(383, 447) << QPoint(287, 418);
+    QTest::newRow("zoom 4, right edge") << 4 << QPointF(100, 50) << QPoint(4, 58);
+    QTest::newRow("zoom 4, bottom edge") << 4 << QPointF(60, 210) << QPoint(68, 181);
+    QTest::newRow("zoom 16, bottom right") << 16 << QPointF(760, 890) << QPoint(664, 861);
+}
+
+void RgbPopupTest::placedWholeAtTheEdges()
+{
+    QFETCH(int, zoom);
+    QFETCH(QPointF, pointer);
+    QFETCH(QPoint, topLeft);
+    QVERIFY(canvas->setZoom(zoom) || zoom == canvas->zoom());
     state.PopupAlpha = 255;
-    tools->picFace_MouseMove(0, 0, 370, 430);
-    QCOMPARE(canvas->picFace().pixel(383, 447), FlatFace::Fill);
-    QCOMPARE(canvas->picFace().pixel(378, 438), FlatFace::Fill);
-    const QImage before = canvas->picBackBuffer().image().copy();
-    tools->picFace_MouseMove(0, 0, 380, 440); // wholly outside: nothing shows
-    QCOMPARE(canvas->picFace().image(), before);
+    tools->picFace_MouseMove(0, 0, float(pointer.x()), float(pointer.y()));
+    QCOMPARE(QPoint(face.left(), face.top()), topLeft);
+    // Whole: every corner shows, nothing beyond it.
+    const QRect r(topLeft, QSize(88, 21));
+    QVERIFY(canvas->viewRect().contains(r));
+    for (const QPoint& corner : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()})
+        QCOMPARE(canvas->picFace().pixel(corner.x(), corner.y()), FlatFace::Fill);
+    int shown = 0;
+    const Surface& view = canvas->picFace();
+    for (int y = 0; y < view.height(); ++y)
+        for (int x = 0; x < view.width(); ++x)
+            shown += view.pixel(x, y) == FlatFace::Fill;
+    QCOMPARE(shown, 88 * 21);
 }
 
 void RgbPopupTest::alphaExtremes_data()

@@ -1,17 +1,33 @@
 // What a pointer move costs on screen: the view repaints only what changed (the cell a
-// brush commits, the popup's old and new rectangles), and the view's pixels stay those
-// of a full clear-and-redraw.
+// brush commits, the popup's old and new rectangles), and what the screen shows after
+// those partial repaints is the view's whole rendering.
 #include "canvas/PortraitCanvas.h"
 #include "canvas/RgbPopup.h"
+#include "document/PortraitDocument.h"
+#include "mainwindow/MainToolBar.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
 #include "platform/StatusBar.h"
 #include "support/MainWindowFixture.h"
 #include "support/TestSupport.h"
 
+#include <QAction>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QtTest>
 
 using namespace Portrait;
+
+namespace {
+constexpr int Zoom = PortraitCanvas::StartZoom;
+constexpr int ViewWidth = Width * Zoom;
+constexpr int ViewHeight = Height * Zoom;
+int cellOf(float v)
+{
+    return int(std::floor(v / Zoom));
+}
+} // namespace
 
 class ViewRepaintTest : public QObject, MainWindowFixture {
     Q_OBJECT
@@ -22,13 +38,33 @@ private slots:
     void moveRepaintsOnlyChanges();
     void viewEqualsFullRedraw_data();
     void viewEqualsFullRedraw();
-    void directDrawingIntoTheViewIsRedrawnWhole();
+    void screenShowsTheRenderingAfterEveryKindOfChange();
     void drawtoBBMatchesCellByCellRendering_data();
     void drawtoBBMatchesCellByCellRendering();
 
 private:
     PictureBox* box() const { return window->picFaceBox(); }
     QPoint at(QPoint view) const { return view + box()->clientOrigin(); }
+    // The part of the view in sight (where the view scrolls, not all of it).
+    QRect viewInSight() const
+    {
+        QWidget* port = window->viewScroller()->viewport();
+        const QRect seen(box()->mapFrom(port, QPoint(0, 0)), port->size());
+        return seen.intersected(QRect(box()->clientOrigin(), window->canvas().viewSize()))
+            .translated(-box()->clientOrigin());
+    }
+    // What the window's backing store holds of the view once every repaint asked for is
+    // done, beside the view's whole rendering of the same part.
+    bool screenShowsRendering() const
+    {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        const QImage shot =
+            window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect part = viewInSight();
+        return shot.copy(part.translated(box()->mapTo(window.get(), box()->clientOrigin()))) ==
+               window->canvas().picFace().image().copy(part);
+    }
 };
 
 void ViewRepaintTest::init()
@@ -52,7 +88,7 @@ void ViewRepaintTest::moveRepaintsOnlyChanges_data()
     QTest::newRow("move without commit") << false << QPoint(100, 100) << QPoint(160, 130);
     QTest::newRow("committing press") << true << QPoint(100, 100) << QPoint(160, 130);
     QTest::newRow("commit far from the popup") << true << QPoint(20, 20) << QPoint(300, 400);
-    QTest::newRow("commit at the edge, popup clipped") << true << QPoint(370, 20) << QPoint(380, 440);
+    QTest::newRow("commit at the edge, popup turned back") << true << QPoint(370, 20) << QPoint(380, 440);
 }
 
 void ViewRepaintTest::moveRepaintsOnlyChanges()
@@ -63,6 +99,8 @@ void ViewRepaintTest::moveRepaintsOnlyChanges()
     QTest::mouseMove(box(), at(from));
     QCoreApplication::processEvents();
     const int popupWidth = RgbPopup::widthFor(int(QStringLiteral("RGB(255,255,255)").size()));
+    const QRect popupBefore = window->canvas().popupRect();
+    QVERIFY(!popupBefore.isEmpty());
     box()->resetPaintStats();
 
     if (press)
@@ -73,9 +111,10 @@ void ViewRepaintTest::moveRepaintsOnlyChanges()
     QCoreApplication::processEvents();
 
     const QRect cell(cellOf(float(to.x())) * Zoom, cellOf(float(to.y())) * Zoom, Zoom, Zoom);
-    const QRect view(0, 0, ViewWidth, ViewHeight);
-    QRegion allowed = QRegion(QRect(from + QPoint(8, 8), QSize(popupWidth, 21)).intersected(view)) +
-                      QRect(to + QPoint(8, 8), QSize(popupWidth, 21)).intersected(view);
+    const QRect popupAfter = window->canvas().popupRect();
+    QCOMPARE(popupAfter.topLeft(), RgbPopup::placeAt(float(to.x()), float(to.y()), popupAfter.size(),
+                                                     QSize(ViewWidth, ViewHeight)));
+    QRegion allowed = QRegion(popupBefore) + popupAfter;
     if (press)
         allowed += cell;
     allowed.translate(box()->clientOrigin());
@@ -102,73 +141,93 @@ void ViewRepaintTest::viewEqualsFullRedraw()
     QFETCH(bool, grid);
     PortraitCanvas& canvas = window->canvas();
     canvas.setGridSource([grid] { return grid; });
-    // A portrait of many colours, replaced whole: the moves before the stroke find the
-    // view rendered from it and the back buffer not yet written out.
-    canvas.loadPortrait(TestSupport::patternImage(Width, Height));
-    canvas.clearView();
     canvas.RedrawFace();
+    // A portrait of many colours, replaced whole.
+    window->document().loadPortrait(TestSupport::patternImage(Width, Height));
     const auto moveAndCompare = [&](QPoint p) {
         QTest::mouseMove(box(), at(p));
-        const QImage shown = canvas.picFace().image().copy();
-        window->RedrawRGB(); // a full clear and redraw, then the popup at the same place
-        QCOMPARE(shown, canvas.picFace().image());
+        QVERIFY(screenShowsRendering());
         const QPoint cell(cellOf(float(p.x())), cellOf(float(p.y())));
-        const Colour c = canvas.picPreview().pixel(cell.x(), cell.y());
+        const Colour c = window->document().picPreview().pixel(cell.x(), cell.y());
         QCOMPARE(window->stbMain()->panelText(2),
                  QStringLiteral("RGB(%1,%2,%3)").arg(redOf(c)).arg(greenOf(c)).arg(blueOf(c)));
     };
     for (const QPoint& p : {QPoint(120, 120), QPoint(126, 131), QPoint(300, 20)})
         moveAndCompare(p);
-    // A stroke over several cells, then moves that only track; after each step the view
-    // must equal a full redraw (plus the popup where one shows).
+    // A stroke over several cells, then moves that only track; after each step the screen
+    // must show the whole rendering, popup and all.
     const QList<QPoint> stroke{{40, 40}, {48, 41}, {90, 70}, {95, 75}, {383, 447}, {0, 0}};
     QTest::mousePress(box(), Qt::LeftButton, Qt::NoModifier, at(stroke.first()));
     for (const QPoint& p : stroke) {
         QTest::mouseMove(box(), at(p));
-        const QImage shown = canvas.picFace().image().copy();
-        // After a commit the popup shows again at the pointer, with the cell's new colour.
-        canvas.clearView();
-        window->RedrawRGB();
-        QCOMPARE(shown, canvas.picFace().image());
+        QVERIFY(screenShowsRendering());
     }
     QTest::mouseRelease(box(), Qt::LeftButton, Qt::NoModifier, at(stroke.last()));
     for (const QPoint& p : {QPoint(200, 200), QPoint(210, 205), QPoint(10, 430)})
         moveAndCompare(p);
-    // The back buffer, written out now, is the portrait magnified.
+    // The back buffer is the portrait magnified.
     const QImage& back = canvas.picBackBuffer().image();
     for (int y = 0; y < ViewHeight; ++y)
         for (int x = 0; x < ViewWidth; ++x)
-            if (TestSupport::pixelAt(back, x, y) != canvas.picPreview().pixel(x / Zoom, y / Zoom))
+            if (TestSupport::pixelAt(back, x, y) != window->document().picPreview().pixel(x / Zoom, y / Zoom))
                 QFAIL(qPrintable(QStringLiteral("back buffer differs at (%1, %2)").arg(x).arg(y)));
 }
 
-void ViewRepaintTest::directDrawingIntoTheViewIsRedrawnWhole()
+void ViewRepaintTest::screenShowsTheRenderingAfterEveryKindOfChange()
 {
-    // Whoever draws into the view behind the canvas's back still sees it repaired.
+    // Each change repaints only part of the view, or all of it; either way the screen
+    // ends as the whole rendering.
     PortraitCanvas& canvas = window->canvas();
+    window->document().loadPortrait(TestSupport::patternImage(Width, Height));
     QTest::mouseMove(box(), at(QPoint(50, 50)));
-    canvas.picFace().fillRect(QRect(300, 300, 20, 20), RGBColour(1, 2, 3));
-    canvas.picBackBuffer().fillRect(QRect(0, 400, 8, 8), RGBColour(4, 5, 6));
-    QTest::mouseMove(box(), at(QPoint(60, 60)));
-    QCOMPARE(canvas.picFace().pixel(310, 310), canvas.picBackBuffer().pixel(310, 310));
-    QCOMPARE(canvas.picFace().pixel(3, 403), RGBColour(4, 5, 6));
+    QVERIFY(screenShowsRendering());
+    const std::function<void()> changes[] = {
+        [&] { window->tlbMain()->buttonByTag(QStringLiteral("Grid"))->trigger(); }, // grid off
+        [&] { window->zoomInAction()->trigger(); },
+        [&] { // where the screen has no room for the whole view, it scrolls
+            QScrollBar* bar = window->viewScroller()->verticalScrollBar();
+            QVERIFY(bar->maximum() > 0);
+            bar->setValue(bar->maximum());
+        },
+        [&] { QTest::mouseClick(box(), Qt::LeftButton, {}, at(QPoint(100, 100))); },
+        [&] { window->picFace_KeyDown(Qt::Key_Right, 0); },                         // the cell cursor
+        [&] { window->tlbMain()->buttonByTag(QStringLiteral("Grid"))->trigger(); }, // grid on
+        [&] { window->picFace_KeyDown(Qt::Key_Control, ShiftMask::Ctrl); },
+        [&] { window->zoomOutAction()->trigger(); },
+        [&] { window->zoomOutAction()->trigger(); },
+        [&] { window->document().undo(); },
+        [&] { QTest::mouseMove(window.get(), QPoint(245, 300)); }, // the window's background
+    };
+    for (std::size_t i = 0; i < std::size(changes); ++i) {
+        changes[i]();
+        QVERIFY2(screenShowsRendering(), qPrintable(QStringLiteral("after change %1").arg(i)));
+    }
+    QCOMPARE(canvas.zoom(), 6);
 }
 
 void ViewRepaintTest::drawtoBBMatchesCellByCellRendering_data()
 {
+    QTest::addColumn<int>("zoom");
     QTest::addColumn<bool>("grid");
     QTest::addColumn<bool>("gridTouched");
-    QTest::newRow("grid on") << true << false;
-    QTest::newRow("grid off") << false << false;
-    QTest::newRow("grid drawn over by hand") << true << true;
+    QTest::newRow("grid on") << 8 << true << false;
+    QTest::newRow("grid off") << 8 << false << false;
+    QTest::newRow("grid drawn over by hand") << 8 << true << true;
+    QTest::newRow("zoom 4") << 4 << true << false;
+    QTest::newRow("zoom 6") << 6 << true << false;
+    QTest::newRow("zoom 12") << 12 << true << false;
+    QTest::newRow("zoom 16, grid off") << 16 << false << false;
 }
 
 void ViewRepaintTest::drawtoBBMatchesCellByCellRendering()
 {
+    QFETCH(int, zoom);
     QFETCH(bool, grid);
     QFETCH(bool, gridTouched);
-    PortraitCanvas canvas;
+    PortraitDocument document;
+    PortraitCanvas canvas(document);
     canvas.setGridSource([grid] { return grid; });
+    QVERIFY(canvas.setZoom(zoom) || zoom == canvas.zoom());
     canvas.DrawGrid();
     if (gridTouched)
         canvas.picGrid().fillRect(QRect(3, 3, 2, 2), RGBColour(7, 8, 9));
@@ -177,20 +236,26 @@ void ViewRepaintTest::drawtoBBMatchesCellByCellRendering()
         for (int x = 0; x < Width; ++x)
             store.setPixel(x, y, qRgb(x * 5, y * 4, (x * y) & 255));
     store.setPixel(5, 5, toQRgb(PortraitCanvas::GridKeyColour)); // the key colour as a portrait colour
-    canvas.picPreview().copyFrom(store, 0, 0, Width, Height);
+    document.loadPortrait(store);
     canvas.DrawtoBB();
     const QRgb key = toQRgb(PortraitCanvas::GridKeyColour);
-    for (int y = 0; y < ViewHeight; ++y)
-        for (int x = 0; x < ViewWidth; ++x) {
-            const QRgb cell = store.pixel(x / Zoom, y / Zoom) | 0xFF000000u;
+    QCOMPARE(canvas.picFace().size(), QSize(Width * zoom, Height * zoom));
+    QCOMPARE(canvas.picGrid().size(), QSize(Width * zoom, Height * zoom));
+    for (int y = 0; y < Height * zoom; ++y)
+        for (int x = 0; x < Width * zoom; ++x) {
+            const QRgb cell = store.pixel(x / zoom, y / zoom) | 0xFF000000u;
             const QRgb line = canvas.picGrid().image().pixel(x, y);
             const QRgb expected = grid && line != key ? line : cell;
             if (canvas.picBackBuffer().image().pixel(x, y) != cell ||
                 canvas.picFace().image().pixel(x, y) != expected)
                 QFAIL(qPrintable(QString("pixel %1,%2 differs").arg(x).arg(y)));
         }
-    // The swatch is left as the last cell's fill left it.
-    QCOMPARE(canvas.picRGB().backColor(), fromQRgb(store.pixel(Width - 1, Height - 1)));
+    // The grid's lines lie on the first row and column of every cell at this zoom.
+    if (!gridTouched) {
+        QCOMPARE(canvas.picGrid().pixel(zoom, 1), PortraitCanvas::GridLineColour);
+        QCOMPARE(canvas.picGrid().pixel(zoom + 1, 1), PortraitCanvas::GridKeyColour);
+        QCOMPARE(canvas.picGrid().pixel(1, 55 * zoom), PortraitCanvas::GridLineColour);
+    }
 }
 
 QTEST_MAIN(ViewRepaintTest)

@@ -1,5 +1,6 @@
 #include "canvas/PortraitCanvas.h"
 #include "document/EditingState.h"
+#include "document/PortraitDocument.h"
 #include "files/JpegCodec.h"
 #include "files/PortraitFiles.h"
 #include "files/PortraitSamples.h"
@@ -71,8 +72,9 @@ private slots:
 
 private:
     void paintPortrait(const QImage& picture);
-    QImage portraitNow() const { return canvas->picPreview().image().copy(); }
+    QImage portraitNow() const { return document->picPreview().image().copy(); }
 
+    std::unique_ptr<PortraitDocument> document;
     std::unique_ptr<PortraitCanvas> canvas;
     EditingState state;
     std::unique_ptr<ScriptedDialogs> dialogs;
@@ -82,7 +84,9 @@ private:
 
 void PortraitFilesTest::init()
 {
-    canvas = std::make_unique<PortraitCanvas>();
+    canvas.reset();
+    document = std::make_unique<PortraitDocument>();
+    canvas = std::make_unique<PortraitCanvas>(*document);
     canvas->setGridSource([] { return false; });
     canvas->layoutSurfaces();
     canvas->DrawGrid();
@@ -90,14 +94,14 @@ void PortraitFilesTest::init()
     dialogs = std::make_unique<ScriptedDialogs>();
     status = std::make_unique<StatusBar>(
         QList<StatusBar::PanelLayout>{{420, QStringLiteral("Ready.")}, {120, QString()}, {96, QString()}});
-    files = std::make_unique<PortraitFiles>(*canvas, state, *dialogs, *status);
+    files = std::make_unique<PortraitFiles>(*document, state, *dialogs, *status);
 }
 
 void PortraitFilesTest::paintPortrait(const QImage& picture)
 {
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x)
-            canvas->commitCell(x, y, fromQRgb(picture.pixel(x, y)));
+            document->setCell(x, y, fromQRgb(picture.pixel(x, y)));
 }
 
 void PortraitFilesTest::cancelledDialogsAreSilent()
@@ -144,8 +148,8 @@ void PortraitFilesTest::rejectedNamesDoNothing()
 void PortraitFilesTest::saveWritesTheStrokeAndSaysSo()
 {
     const QString file = path("stroke.jpg");
-    canvas->commitCell(3, 4, RGBColour(255, 0, 0));
-    canvas->commitCell(4, 4, RGBColour(0, 0, 255));
+    document->setCell(3, 4, RGBColour(255, 0, 0));
+    document->setCell(4, 4, RGBColour(0, 0, 255));
     dialogs->fileAnswers << file;
     files->SavePortrait();
     QVERIFY(dialogs->messages.isEmpty());
@@ -189,8 +193,7 @@ void PortraitFilesTest::qualityLevelsShrinkTheFile()
         previousSize = size;
 
         // Reopened through the command: no size question, the whole portrait replaced.
-        PortraitCanvas other;
-        other.layoutSurfaces();
+        PortraitDocument other;
         PortraitFiles reopen(other, state, *dialogs, *status);
         dialogs->fileAnswers << file;
         reopen.OpenPortrait();
@@ -276,7 +279,7 @@ void PortraitFilesTest::otherSizesAskFirst()
     // A red background first, so uncovered pixels are told apart from black ones.
     state.BGColor = RGBColour(200, 0, 0);
     files->NewPortrait();
-    canvas->commitCell(0, 0, RGBColour(0, 255, 0));
+    document->setCell(0, 0, RGBColour(0, 255, 0));
     const QImage before = portraitNow();
 
     // One transparent pixel, hiding a colour of its own: it shows the background too.
@@ -307,7 +310,7 @@ void PortraitFilesTest::otherSizesAskFirst()
         for (int x = 0; x < 48; ++x) {
             const bool shown = x < size.width() && y < size.height() && qAlpha(picture.pixel(x, y)) == 255;
             const Colour expected = shown ? fromQRgb(picture.pixel(x, y)) : RGBColour(200, 0, 0);
-            QCOMPARE(canvas->picPreview().pixel(x, y), expected);
+            QCOMPARE(document->picPreview().pixel(x, y), expected);
             QCOMPARE(canvas->picBackBuffer().pixel(8 * x + 4, 8 * y + 4), expected);
         }
 }
@@ -439,7 +442,7 @@ void PortraitFilesTest::runTimeErrorsShowTheErrorBox()
         throw CommandError(raised,
                            raised == 5 ? "Invalid procedure call or argument" : "Cancel was selected.");
     };
-    PortraitFiles withFailures(*canvas, state, failing, *status);
+    PortraitFiles withFailures(*document, state, failing, *status);
     withFailures.OpenPortrait();
     QCOMPARE(failing.fileRequests.size(), 1);
     if (text.isEmpty()) {
@@ -461,7 +464,7 @@ void PortraitFilesTest::newClearsToBackgroundColour()
     files->NewPortrait();
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x)
-            QCOMPARE(canvas->picPreview().pixel(x, y), RGBColour(10, 20, 200));
+            QCOMPARE(document->picPreview().pixel(x, y), RGBColour(10, 20, 200));
     QCOMPARE(canvas->picBackBuffer().pixel(383, 447), RGBColour(10, 20, 200));
     QCOMPARE(canvas->picFace().pixel(100, 100), RGBColour(10, 20, 200));
     // No trace of the old portrait is left in the magnified surfaces either.

@@ -111,7 +111,7 @@ void SavedLookTest::heldKeyShowsSavedLookInView()
     frmMain window(dialogs);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.canvas().loadPortrait(portraitSample(QStringLiteral("shading")));
+    window.document().loadPortrait(portraitSample(QStringLiteral("shading")));
     QRadioButton* opt = option == "optPerfect" ? window.panel().optPerfect
                         : option == "optHigh"  ? window.panel().optHigh
                         : option == "optMed"   ? window.panel().optMed
@@ -126,9 +126,9 @@ void SavedLookTest::heldKeyShowsSavedLookInView()
     const QImage saved = decodedFile(path);
     QVERIFY(!saved.isNull());
 
-    const QImage portrait = window.canvas().picPreview().image().copy();
+    const QImage portrait = window.document().picPreview().image().copy();
     const QImage backBuffer = window.canvas().picBackBuffer().image().copy();
-    const int steps = window.canvas().history().count();
+    const int steps = window.document().history().count();
     PictureBox* view = window.picFaceBox();
     view->setFocus();
     QTest::keyPress(view, Qt::Key_P);
@@ -139,20 +139,39 @@ void SavedLookTest::heldKeyShowsSavedLookInView()
             QCOMPARE(face.pixel(8 * x + 4, 8 * y + 4), fromQRgb(saved.pixel(x, y)));
     // The grid stays over it as usual.
     QCOMPARE(face.pixel(8, 3), PortraitCanvas::GridLineColour);
-    // Moving the pointer over the view keeps the saved look up.
-    QTest::mouseMove(view, QPoint(100, 100));
-    QCOMPARE(face.pixel(8 * 12 + 4, 8 * 12 + 4), fromQRgb(saved.pixel(12, 12)));
+    // Moving the pointer over the view keeps the saved look up, without working it out again.
+    const int looks = window.asSaved().looksWorkedOut();
+    QCOMPARE(looks, 1);
+    for (int i = 0; i < 5; ++i)
+        QTest::mouseMove(view, QPoint(100 + 9 * i, 100 + 5 * i));
+    QCOMPARE(window.asSaved().looksWorkedOut(), looks);
+    QCOMPARE(window.canvas().picFace().pixel(8 * 12 + 4, 8 * 12 + 4), fromQRgb(saved.pixel(12, 12)));
+    // Ctrl shows the popup over the saved look, which stays.
+    QTest::keyPress(view, Qt::Key_Control, Qt::ControlModifier);
+    const QRect popup = window.canvas().popupRect();
+    QVERIFY(!popup.isEmpty());
+    const Surface& withPopup = window.canvas().picFace();
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 48; ++x)
+            if (!popup.contains(8 * x + 4, 8 * y + 4))
+                QCOMPARE(withPopup.pixel(8 * x + 4, 8 * y + 4), fromQRgb(saved.pixel(x, y)));
+    QVERIFY(withPopup.pixel(popup.x() + 41, popup.y() + 11) !=
+            fromQRgb(saved.pixel((popup.x() + 41) / 8, (popup.y() + 11) / 8)));
+    QTest::keyRelease(view, Qt::Key_Control, Qt::ControlModifier);
+    QCOMPARE(window.asSaved().looksWorkedOut(), looks);
 
     // Nothing of the portrait changed.
-    QCOMPARE(window.canvas().picPreview().image(), portrait);
+    QCOMPARE(window.document().picPreview().image(), portrait);
     QCOMPARE(window.canvas().picBackBuffer().image(), backBuffer);
-    QCOMPARE(window.canvas().history().count(), steps);
+    QCOMPARE(window.document().history().count(), steps);
 
     QTest::keyRelease(view, Qt::Key_P);
     QVERIFY(!window.asSaved().isShowing());
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x)
-            QCOMPARE(face.pixel(8 * x + 4, 8 * y + 4), fromQRgb(portrait.pixel(x, y)));
+            if (!popup.contains(8 * x + 4, 8 * y + 4)) // the popup stays until the next move
+                QCOMPARE(window.canvas().picFace().pixel(8 * x + 4, 8 * y + 4),
+                         fromQRgb(portrait.pixel(x, y)));
 }
 
 void SavedLookTest::keyCountsOverTheViewButNotInTextBoxes()
@@ -190,7 +209,7 @@ void SavedLookTest::tooltipsGiveSavedSizes()
     QFETCH(bool, fullColour);
     auto dialogs = std::make_shared<ScriptedDialogs>();
     frmMain window(dialogs);
-    window.canvas().loadPortrait(patternImage(48, 56));
+    window.document().loadPortrait(patternImage(48, 56));
     window.asSaved().refreshSizes();
     const QString tipAt85 = window.panel().optHigh->toolTip();
     if (fullColour) {
@@ -229,21 +248,22 @@ void SavedLookTest::tooltipAnswersBeforeAnyChange()
     QApplication::sendEvent(option, &ask);
     SavedLook look;
     QCOMPARE(option->toolTip(),
-             AsSavedPreview::sizeTip(85, look.size(window.canvas().picPreview().image(), 85)));
+             AsSavedPreview::sizeTip(85, look.size(window.document().picPreview().image(), 85)));
 }
 
 void SavedLookTest::tooltipsFollowChangesAfterDelay()
 {
     frmMain window(std::make_shared<ScriptedDialogs>());
-    window.canvas().newPortrait(0);
+    window.document().newPortrait(0);
     window.asSaved().refreshSizes();
     const QString flat = window.panel().optLow->toolTip();
-    window.canvas().loadPortrait(patternImage(48, 56));
+    window.document().loadPortrait(patternImage(48, 56));
     // Not at once: changes come on every brush move.
     QCOMPARE(window.panel().optLow->toolTip(), flat);
     QVERIFY(window.asSaved().sizeTimer()->isActive());
     SavedLook look;
-    const QString expected = AsSavedPreview::sizeTip(55, look.size(window.canvas().picPreview().image(), 55));
+    const QString expected =
+        AsSavedPreview::sizeTip(55, look.size(window.document().picPreview().image(), 55));
     QVERIFY(expected != flat);
     QTRY_COMPARE_WITH_TIMEOUT(window.panel().optLow->toolTip(), expected, 3000);
 }

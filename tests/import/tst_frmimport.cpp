@@ -1,4 +1,5 @@
 #include "canvas/PortraitCanvas.h"
+#include "document/PortraitDocument.h"
 #include "import/ImportRegion.h"
 #include "import/OutlineShape.h"
 #include "import/frmImport.h"
@@ -39,6 +40,7 @@ private:
     void loadPicture(const QImage& picture);
     QImage expectedPortrait(const QImage& picture, int rx, int ry) const;
 
+    std::unique_ptr<PortraitDocument> document;
     std::unique_ptr<PortraitCanvas> canvas;
     std::unique_ptr<StatusBar> status;
     std::unique_ptr<frmImport> window;
@@ -47,12 +49,14 @@ private:
 
 void FrmImportTest::init()
 {
-    canvas = std::make_unique<PortraitCanvas>();
+    canvas.reset();
+    document = std::make_unique<PortraitDocument>();
+    canvas = std::make_unique<PortraitCanvas>(*document);
     canvas->setGridSource([] { return true; });
     canvas->DrawGrid();
     status =
         std::make_unique<StatusBar>(QList<StatusBar::PanelLayout>{{420, "Ready."}, {120, "x"}, {96, "y"}});
-    window = std::make_unique<frmImport>(*canvas, *status, [this] { return background; });
+    window = std::make_unique<frmImport>(*document, *status, [this] { return background; });
     window->tmrFader->stop(); // ticks are driven by hand here
 }
 
@@ -133,14 +137,14 @@ void FrmImportTest::dragCopiesRegionAndRedraws()
     QFETCH(QPointF, pointer);
     const QImage picture = patternImage(pictureSize.width(), pictureSize.height());
     loadPicture(picture);
-    QSignalSpy changed(canvas.get(), &PortraitCanvas::portraitChanged);
+    QSignalSpy changed(document.get(), &PortraitDocument::changed);
 
     window->picImage_MouseDown(1, 0, float(pointer.x()), float(pointer.y()));
     window->picImage_MouseMove(1, 0, float(pointer.x()), float(pointer.y()));
 
     const ImportRegion r = ImportRegion::at(float(pointer.x()), float(pointer.y()));
     const QImage expected = expectedPortrait(picture, r.origin.x(), r.origin.y());
-    const Surface& preview = canvas->picPreview();
+    const Surface& preview = document->picPreview();
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x)
             QCOMPARE(preview.pixel(x, y), pixelAt(expected, x, y));
@@ -159,11 +163,11 @@ void FrmImportTest::dragCopiesRegionAndRedraws()
 void FrmImportTest::moveWithoutButtonOnlyMovesOutline()
 {
     loadPicture(patternImage(200, 150));
-    const QImage before = canvas->picPreview().image().copy();
+    const QImage before = document->picPreview().image().copy();
     window->picImage_MouseMove(0, 0, 60, 70);
     QVERIFY(!window->shpCursor->isHidden());
     QCOMPARE(window->shpCursor->geometry(), QRect(36, 42, 50, 58));
-    QCOMPARE(canvas->picPreview().image(), before);
+    QCOMPARE(document->picPreview().image(), before);
     QCOMPARE(status->panelText(1), QStringLiteral("Ready."));
 }
 
@@ -185,8 +189,8 @@ void FrmImportTest::outlineIsDrawnAboveButNotCopied()
     QCOMPARE(pixelAt(onScreen, outline.right(), outline.bottom()), RGBColour(145, 145, 145));
     QCOMPARE(pixelAt(onScreen, outline.left() + 1, outline.top() + 1), pixelAt(picture, 77, 53));
     // The copied pixels are the picture's, the outline's border included.
-    QCOMPARE(canvas->picPreview().pixel(0, 0), pixelAt(picture, 77, 53));
-    QCOMPARE(canvas->picPreview().pixel(47, 55), pixelAt(picture, 124, 108));
+    QCOMPARE(document->picPreview().pixel(0, 0), pixelAt(picture, 77, 53));
+    QCOMPARE(document->picPreview().pixel(47, 55), pixelAt(picture, 124, 108));
 }
 
 void FrmImportTest::releaseOfAnyButtonHides_data()
@@ -204,12 +208,12 @@ void FrmImportTest::releaseOfAnyButtonHides()
     window->show();
     window->picImage_MouseDown(button, 0, 50, 50);
     window->picImage_MouseMove(button, 0, 60, 60);
-    const QImage portrait = canvas->picPreview().image().copy();
+    const QImage portrait = document->picPreview().image().copy();
     window->picImage_MouseUp(button, 0, 60, 60);
     QVERIFY(window->isHidden());
     QVERIFY(!window->bMouseDown);
     // The last copy stays.
-    QCOMPARE(canvas->picPreview().image(), portrait);
+    QCOMPARE(document->picPreview().image(), portrait);
     QCOMPARE(status->panelText(1), QStringLiteral("Image imported (37, 33 to 85, 89)."));
 }
 
@@ -225,7 +229,7 @@ void FrmImportTest::clickAloneTakesTheRegion()
     const QImage expected = expectedPortrait(picture, r.origin.x(), r.origin.y());
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x)
-            QCOMPARE(canvas->picPreview().pixel(x, y), pixelAt(expected, x, y));
+            QCOMPARE(document->picPreview().pixel(x, y), pixelAt(expected, x, y));
     QCOMPARE(status->panelText(1), r.statusText());
 }
 
@@ -240,9 +244,9 @@ void FrmImportTest::closeBoxEndsWithoutFurtherCopy()
     window->exec();
     QVERIFY(window->isHidden());
     QVERIFY(!window->bMouseDown);
-    const QImage before = canvas->picPreview().image().copy();
+    const QImage before = document->picPreview().image().copy();
     window->picImage_MouseMove(1, 0, 90, 90);
-    QCOMPARE(canvas->picPreview().image(), before);
+    QCOMPARE(document->picPreview().image(), before);
 }
 
 void FrmImportTest::leavingPictureHidesOutline()
@@ -292,7 +296,7 @@ void FrmImportTest::pulseRamps()
 
 void FrmImportTest::pulseRestsWhileHiddenAndContinuesWhenShown()
 {
-    frmImport fresh(*canvas, *status, [this] { return background; });
+    frmImport fresh(*document, *status, [this] { return background; });
     QCOMPARE(fresh.tmrFader->interval(), 10);
     QVERIFY(fresh.isHidden());
     // Hidden: at most the first tick arrives and puts the pulse to rest, unchanged.

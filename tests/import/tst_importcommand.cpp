@@ -38,6 +38,7 @@ private slots:
     void importSizesWindowAndPicks();
     void pickIsOneUndoStep();
     void escapeUndoesThePick();
+    void noPopupOnTheViewWhileTheWindowIsOpen();
     void windowLeavesTheViewInSight();
     void secondImportReusesWindow();
     void cancelAfterImportDoesNotReopen();
@@ -55,8 +56,8 @@ private:
     // A portrait worth keeping, loaded: its pixels and its magnified back buffer.
     std::pair<QImage, QImage> keepAPortrait()
     {
-        window->canvas().loadPortrait(patternImage(48, 56));
-        return {window->canvas().picPreview().image().copy(),
+        window->document().loadPortrait(patternImage(48, 56));
+        return {window->document().picPreview().image().copy(),
                 window->canvas().picBackBuffer().image().copy()};
     }
     // Runs the command; inside the modal window, pick() runs, then the button is released.
@@ -199,7 +200,7 @@ void ImportCommandTest::importSizesWindowAndPicks()
     QVERIFY(window->importCommand().window()->isHidden());
 
     // Pointer on the picture's corner: region (-23, -27), the well's colour above and left.
-    const Surface& preview = window->canvas().picPreview();
+    const Surface& preview = window->document().picPreview();
     QCOMPARE(preview.pixel(0, 0), well);
     QCOMPARE(preview.pixel(22, 40), well);
     QCOMPARE(preview.pixel(30, 26), well);
@@ -215,24 +216,24 @@ void ImportCommandTest::importSizesWindowAndPicks()
 
 void ImportCommandTest::pickIsOneUndoStep()
 {
-    const QImage before = window->canvas().picPreview().image().copy();
-    const int steps = window->canvas().history().count();
+    const QImage before = window->document().picPreview().image().copy();
+    const int steps = window->document().history().count();
     importAndPick(writePicture("undo.bmp", patternImage(300, 200)), [](frmImport& w) {
         w.picImage_MouseDown(1, 0, 40, 40);
         for (int x = 40; x < 140; x += 10)
             w.picImage_MouseMove(1, 0, float(x), 60);
     });
-    QCOMPARE(window->canvas().history().count(), steps + 1);
-    window->canvas().history().undo();
-    QCOMPARE(window->canvas().picPreview().image(), before);
+    QCOMPARE(window->document().history().count(), steps + 1);
+    window->document().history().undo();
+    QCOMPARE(window->document().picPreview().image(), before);
 }
 
 void ImportCommandTest::escapeUndoesThePick()
 {
-    window->canvas().commitCell(3, 4, RGBColour(1, 2, 3));
-    const QImage before = window->canvas().picPreview().image().copy();
+    window->document().setCell(3, 4, RGBColour(1, 2, 3));
+    const QImage before = window->document().picPreview().image().copy();
     const QImage backBefore = window->canvas().picBackBuffer().image().copy();
-    const int steps = window->canvas().history().count();
+    const int steps = window->document().history().count();
     window->stbMain()->setPanelText(1, QStringLiteral("before"));
     dialogs->fileAnswers.enqueue(writePicture("escape.bmp", patternImage(300, 200)));
     QTimer::singleShot(0, window.get(), [&] {
@@ -240,7 +241,7 @@ void ImportCommandTest::escapeUndoesThePick()
         QVERIFY(w && w->isVisible());
         QTest::mousePress(w->picImage, Qt::LeftButton, {}, QPoint(60, 60));
         QTest::mouseMove(w->picImage, QPoint(90, 70));
-        QVERIFY(window->canvas().picPreview().image() != before); // the pick shows live
+        QVERIFY(window->document().picPreview().image() != before); // the pick shows live
         QTest::keyClick(w->picImage, Qt::Key_Escape);
         QTest::mouseRelease(w->picImage, Qt::LeftButton, {}, QPoint(90, 70));
     });
@@ -250,11 +251,36 @@ void ImportCommandTest::escapeUndoesThePick()
     });
     window->ImportBitmap();
     QVERIFY(window->importCommand().window()->isHidden());
-    QCOMPARE(window->canvas().picPreview().image(), before);
+    QCOMPARE(window->document().picPreview().image(), before);
     QCOMPARE(window->canvas().picBackBuffer().image(), backBefore);
     QCOMPARE(window->canvas().picFace().pixel(3 * 8 + 4, 4 * 8 + 4), RGBColour(1, 2, 3));
-    QCOMPARE(window->canvas().history().count(), steps);
+    QCOMPARE(window->document().history().count(), steps);
     QCOMPARE(window->stbMain()->panelText(1), QStringLiteral("before"));
+}
+
+void ImportCommandTest::noPopupOnTheViewWhileTheWindowIsOpen()
+{
+    // The pointer rests on the view with the popup showing, then Ctrl+I opens the window.
+    PictureBox* view = window->picFaceBox();
+    QTest::mouseMove(view, view->clientOrigin() + QPoint(100, 50));
+    const QRect popup(108, 58, 88, 21);
+    const auto popupShows = [&] {
+        const Surface& face = window->canvas().picFace();
+        const Surface& back = window->canvas().picBackBuffer();
+        const QPoint in = popup.topLeft() + QPoint(22, 11); // off the grid's lines
+        return face.pixel(in.x(), in.y()) != back.pixel(in.x(), in.y());
+    };
+    QVERIFY(popupShows());
+    bool atOpen = true, afterPick = true;
+    importAndPick(writePicture("popup.bmp", patternImage(300, 200)), [&](frmImport& w) {
+        atOpen = popupShows();
+        // Copies of the region change the portrait under the old pointer position.
+        w.picImage_MouseDown(1, 0, 60, 60);
+        w.picImage_MouseMove(1, 0, 90, 70);
+        afterPick = popupShows();
+    });
+    QVERIFY2(!atOpen, "the popup stayed on the view when the import window opened");
+    QVERIFY2(!afterPick, "the popup came back while the region was picked");
 }
 
 void ImportCommandTest::windowLeavesTheViewInSight()
@@ -298,7 +324,7 @@ void ImportCommandTest::secondImportReusesWindow()
     // The pulse carries on from where it was.
     QCOMPARE(first->FadeDirection, -1);
     QCOMPARE(first->FadeStep, 33);
-    const Surface& preview = window->canvas().picPreview();
+    const Surface& preview = window->document().picPreview();
     QCOMPARE(preview.pixel(110 - 77, 90 - 73), RGBColour(250, 0, 0));
     QCOMPARE(preview.pixel(0, 0), RGBColour(1, 2, 3));
 }
@@ -343,7 +369,7 @@ void ImportCommandTest::transparentPixelsTakeTheWellColour()
         w.picImage_MouseDown(1, 0, 23, 27);
         w.picImage_MouseMove(1, 0, 23, 27);
     });
-    const Surface& preview = window->canvas().picPreview();
+    const Surface& preview = window->document().picPreview();
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x)
             QCOMPARE(preview.pixel(x, y), (x + y) % 2 == 0 ? well : pixelAt(picture, x, y));
@@ -397,7 +423,7 @@ void ImportCommandTest::hostileFilesLeavePortraitAlone()
     QVERIFY2(m.text.contains(why), qPrintable(m.text));
     QVERIFY(m.title.startsWith("Error Code "));
     QCOMPARE(m.icon, MessageIcon::Critical);
-    QCOMPARE(window->canvas().picPreview().image(), portrait);
+    QCOMPARE(window->document().picPreview().image(), portrait);
     QCOMPARE(window->canvas().picBackBuffer().image(), view);
     QVERIFY(window->isVisible());
 
@@ -407,7 +433,7 @@ void ImportCommandTest::hostileFilesLeavePortraitAlone()
         w.picImage_MouseDown(1, 0, 50, 50);
         w.picImage_MouseMove(1, 0, 50, 50);
     });
-    QCOMPARE(window->canvas().picPreview().pixel(0, 0), pixelAt(patternImage(100, 100), 27, 23));
+    QCOMPARE(window->document().picPreview().pixel(0, 0), pixelAt(patternImage(100, 100), 27, 23));
 }
 
 namespace {
@@ -520,7 +546,7 @@ void ImportCommandTest::damagedFilesAreRefused()
     QVERIFY2(m.text.startsWith("Error occured: The file is damaged or incomplete ("), qPrintable(m.text));
     QCOMPARE(m.title, QStringLiteral("Error Code 481"));
     QCOMPARE(m.icon, MessageIcon::Critical);
-    QCOMPARE(window->canvas().picPreview().image(), portrait);
+    QCOMPARE(window->document().picPreview().image(), portrait);
     QCOMPARE(window->canvas().picBackBuffer().image(), view);
 }
 

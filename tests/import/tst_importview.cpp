@@ -1,4 +1,5 @@
 #include "canvas/PortraitCanvas.h"
+#include "document/PortraitDocument.h"
 #include "import/ImportRegion.h"
 #include "import/OutlineShape.h"
 #include "import/PictureScale.h"
@@ -58,6 +59,7 @@ private:
     QImage expectedPortrait(const QImage& picture, QPoint origin) const;
     void comparePortrait(const QImage& picture, QPoint origin) const;
 
+    std::unique_ptr<PortraitDocument> document;
     std::unique_ptr<PortraitCanvas> canvas;
     std::unique_ptr<StatusBar> status;
     std::unique_ptr<frmImport> window;
@@ -66,11 +68,13 @@ private:
 
 void ImportViewTest::init()
 {
-    canvas = std::make_unique<PortraitCanvas>();
+    canvas.reset();
+    document = std::make_unique<PortraitDocument>();
+    canvas = std::make_unique<PortraitCanvas>(*document);
     canvas->setGridSource([] { return false; });
     status =
         std::make_unique<StatusBar>(QList<StatusBar::PanelLayout>{{420, "Ready."}, {120, "x"}, {96, "y"}});
-    window = std::make_unique<frmImport>(*canvas, *status, [this] { return background; });
+    window = std::make_unique<frmImport>(*document, *status, [this] { return background; });
     window->tmrFader->stop();
 }
 
@@ -112,7 +116,7 @@ void ImportViewTest::comparePortrait(const QImage& picture, QPoint origin) const
     const QImage expected = expectedPortrait(picture, origin);
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x)
-            QCOMPARE(canvas->picPreview().pixel(x, y), pixelAt(expected, x, y));
+            QCOMPARE(document->picPreview().pixel(x, y), pixelAt(expected, x, y));
 }
 
 void ImportViewTest::fittingPictureDoesNotScroll()
@@ -297,13 +301,13 @@ void ImportViewTest::arrowsNudgeOutline()
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     QVERIFY(window->picImage->hasFocus() || QApplication::focusWidget() == window->picImage);
     window->picImage_MouseMove(0, 0, 100, 80);
-    const QImage before = canvas->picPreview().image().copy();
+    const QImage before = document->picPreview().image().copy();
     for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Up, Qt::Key_Left})
         QTest::keyClick(window->picImage, key);
     const ImportRegion nudged = ImportRegion::at(102, 79);
     QCOMPARE(window->shpCursor->geometry(), QRect(nudged.outline, QSize(50, 58)));
     // Only the outline moved.
-    QCOMPARE(canvas->picPreview().image(), before);
+    QCOMPARE(document->picPreview().image(), before);
 
     if (finish == "click") {
         window->picImage_MouseDown(1, 0, 100, 80);
@@ -346,7 +350,7 @@ void ImportViewTest::fitKeyTakesTheWholePicture()
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x) {
             const bool inside = y >= 14 && y < 42;
-            QCOMPARE(canvas->picPreview().pixel(x, y), inside ? pixelAt(expected, x, y - 14) : background);
+            QCOMPARE(document->picPreview().pixel(x, y), inside ? pixelAt(expected, x, y - 14) : background);
         }
     QCOMPARE(status->panelText(1), QStringLiteral("Image imported (0, 0 to 192, 112)."));
 }

@@ -126,7 +126,7 @@ void ColourWorkTest::fullColourDetailSetsSampling()
     QFETCH(bool, fullColour);
     QFETCH(int, lumaFactor);
     QVERIFY(!window->panel().chkFullColour->isChecked()); // off at start
-    window->canvas().loadPortrait(TestSupport::patternImage(48, 56));
+    window->document().loadPortrait(TestSupport::patternImage(48, 56));
     const QString path = tempPath(QStringLiteral("sampling-%1-%2.jpg").arg(quality).arg(fullColour));
     save(quality, fullColour, path);
     QFile file(path);
@@ -155,7 +155,7 @@ void ColourWorkTest::singlePixelColourSurvives()
     QImage portrait(48, 56, QImage::Format_RGB32);
     portrait.fill(toQRgb(skin));
     portrait.setPixel(17, 21, toQRgb(eye));
-    window->canvas().loadPortrait(portrait);
+    window->document().loadPortrait(portrait);
     const QString path = tempPath(QStringLiteral("eye-%1.jpg").arg(fullColour));
     save(85, fullColour, path);
 
@@ -164,7 +164,7 @@ void ColourWorkTest::singlePixelColourSurvives()
     const Colour shown = window->canvas().picFace().pixel(17 * 8 + 4, 21 * 8 + 4);
     window->asSaved().hide();
     window->files().openFile(path);
-    const Colour reopened = window->canvas().picPreview().pixel(17, 21);
+    const Colour reopened = window->document().picPreview().pixel(17, 21);
     QCOMPARE(shown, reopened);
 
     // Survives: still the eye's blue, well under a quarter of the way to the skin in
@@ -190,12 +190,12 @@ void ColourWorkTest::commandsAreOneUndoStepAndReportCounts()
     QFETCH(QString, tolerance);
     QFETCH(int, after);
     const QImage noisy = noisyQuadrants();
-    window->canvas().loadPortrait(noisy);
+    window->document().loadPortrait(noisy);
     const int before = ColourReduction(noisy).colourCount();
     QVERIFY(before > 4);
     if (!tolerance.isEmpty())
         window->panel().txtTolerance->setText(tolerance);
-    const int steps = window->canvas().history().count();
+    const int steps = window->document().history().count();
     if (reduce) {
         dialogs->numberAnswers.enqueue(4);
         QTest::mouseClick(window->panel().cmdReduce, Qt::LeftButton);
@@ -204,7 +204,7 @@ void ColourWorkTest::commandsAreOneUndoStepAndReportCounts()
     } else {
         QTest::mouseClick(window->panel().cmdMerge, Qt::LeftButton);
     }
-    const QImage changed = window->canvas().picPreview().image().copy();
+    const QImage changed = window->document().picPreview().image().copy();
     const int now = ColourReduction(changed).colourCount();
     if (after > 0)
         QCOMPARE(now, after);
@@ -216,38 +216,38 @@ void ColourWorkTest::commandsAreOneUndoStepAndReportCounts()
     // The back buffer shows the new portrait.
     QCOMPARE(window->canvas().picBackBuffer().pixel(30 * 8 + 3, 40 * 8 + 3), fromQRgb(changed.pixel(30, 40)));
 
-    QCOMPARE(window->canvas().history().count(), steps + 1);
-    window->canvas().history().undo();
-    QCOMPARE(window->canvas().picPreview().image(), noisy);
-    window->canvas().history().redo();
-    QCOMPARE(window->canvas().picPreview().image(), changed);
+    QCOMPARE(window->document().history().count(), steps + 1);
+    window->document().history().undo();
+    QCOMPARE(window->document().picPreview().image(), noisy);
+    window->document().history().redo();
+    QCOMPARE(window->document().picPreview().image(), changed);
 }
 
 void ColourWorkTest::cancelledReductionChangesNothing()
 {
     const QImage noisy = noisyQuadrants();
-    window->canvas().loadPortrait(noisy);
-    const int steps = window->canvas().history().count();
+    window->document().loadPortrait(noisy);
+    const int steps = window->document().history().count();
     const QString status = window->stbMain()->panelText(1);
     dialogs->numberAnswers.enqueue(std::nullopt);
     window->colourCommands().ReduceColours();
-    QCOMPARE(window->canvas().picPreview().image(), noisy);
-    QCOMPARE(window->canvas().history().count(), steps);
+    QCOMPARE(window->document().picPreview().image(), noisy);
+    QCOMPARE(window->document().history().count(), steps);
     QCOMPARE(window->stbMain()->panelText(1), status);
 }
 
 void ColourWorkTest::everyKeyOfTheWindowIsUnique()
 {
     // The commands' keys reach them from the window...
-    window->canvas().loadPortrait(noisyQuadrants());
+    window->document().loadPortrait(noisyQuadrants());
     window->picFaceBox()->setFocus();
     QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
     QCOMPARE(dialogs->numberRequests.size(), 1);
-    const int steps = window->canvas().history().count();
+    const int steps = window->document().history().count();
     window->panel().txtTolerance->setText("3");
     window->picFaceBox()->setFocus();
     QTest::keyClick(window.get(), Qt::Key_M, Qt::ControlModifier);
-    QCOMPARE(window->canvas().history().count(), steps + 1);
+    QCOMPARE(window->document().history().count(), steps + 1);
     // ...and no two actions of the window share a key.
     QMap<QString, QString> owners;
     for (QAction* action : window->findChildren<QAction*>())
@@ -265,7 +265,7 @@ void ColourWorkTest::colourPanelTooltipCountsCells()
     portrait.fill(qRgb(10, 20, 30));
     for (int x = 0; x < 7; ++x)
         portrait.setPixel(x, 3, qRgb(255, 128, 0));
-    window->canvas().loadPortrait(portrait);
+    window->document().loadPortrait(portrait);
     StatusBar* bar = window->stbMain();
     QTest::mouseMove(window->picFaceBox(),
                      window->picFaceBox()->clientOrigin() + QPoint(2 * 8 + 4, 3 * 8 + 4));

@@ -16,7 +16,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <QtTest>
 #include <malloc.h>
 #include <sys/mount.h>
@@ -52,6 +55,8 @@ private slots:
     void restoreRunsLayoutAgainAndKeepsState();
     void layoutWithGridReleasedDoesNotOverlay();
     void backgroundMoveRemovesOverlay();
+    void zoomStepsAndTheWindowFollows_data();
+    void zoomStepsAndTheWindowFollows();
     void closeAsksOnlyWithUnsavedChanges_data();
     void closeAsksOnlyWithUnsavedChanges();
     void memoryHoldsStillOnceTheHistoryIsFull();
@@ -141,7 +146,9 @@ void FrmMainTest::windowFrame()
     const Qt::WindowFlags flags = window->windowFlags();
     QVERIFY(flags & Qt::WindowMinimizeButtonHint);
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
-    QCOMPARE(window->picFaceBox()->geometry(), QRect(248, 28, 388, 452));
+    QCOMPARE(QRect(window->picFaceBox()->mapTo(window.get(), QPoint(0, 0)), window->picFaceBox()->size()),
+             QRect(248, 28, 388, 452));
+    QCOMPARE(window->viewScroller()->geometry(), QRect(248, 28, 388, 452));
     QCOMPARE(window->picFaceBox()->mapTo(window.get(), window->picFaceBox()->clientOrigin()),
              QPoint(250, 30));
     QCOMPARE(window->lblVersion()->geometry(), QRect(248, 484, 385, 13));
@@ -328,21 +335,98 @@ void FrmMainTest::restoreRunsLayoutAgainAndKeepsState()
 void FrmMainTest::layoutWithGridReleasedDoesNotOverlay()
 {
     window->tlbMain()->buttonByTag("Grid")->setChecked(false);
-    window->canvas().clearView();
+    QCoreApplication::processEvents();
+    window->picFaceBox()->resetPaintStats();
     window->Form_Resize();
     QCOMPARE(window->canvas().picFace().pixel(0, 0), Colour(0));
-    window->canvas().picFace().fillRect(QRect(0, 0, 1, 1), RGBColour(9, 9, 9));
-    window->Form_Resize();
-    QCOMPARE(window->canvas().picFace().pixel(0, 0), RGBColour(9, 9, 9));
+    // Nothing is laid over the view: it is not repainted.
+    QCoreApplication::processEvents();
+    QCOMPARE(window->picFaceBox()->paintEvents(), 0);
 }
 
 void FrmMainTest::backgroundMoveRemovesOverlay()
 {
-    window->canvas().picFace().fillRect(QRect(100, 50, 88, 21), RGBColour(255, 255, 255));
-    // The real event path: a move over the window's own background, between the panel and the view.
-    QTest::mouseMove(window.get(), QPoint(245, 300));
-    QTRY_COMPARE(window->canvas().picFace().pixel(101, 51), Colour(0));
-    QCOMPARE(window->canvas().picFace().pixel(104, 56), PortraitCanvas::GridLineColour);
+    PictureBox* view = window->picFaceBox();
+    QTest::mouseMove(view, view->clientOrigin() + QPoint(100, 50));
+    const QRect popup = window->canvas().popupRect();
+    QCOMPARE(popup, QRect(108, 58, 88, 21));
+    QCoreApplication::processEvents();
+    // The real event path: a move over the window's own background, between the panel and
+    // the view, takes the popup off and repaints just where it was.
+    for (const QRect& repainted : {popup, QRect()}) {
+        view->resetPaintStats();
+        QTest::mouseMove(window.get(), QPoint(245, 300));
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(view->paintedRegion(), QRegion(repainted.translated(view->clientOrigin())));
+        QVERIFY(window->canvas().popupRect().isEmpty());
+        QCOMPARE(window->canvas().picFace().pixel(109, 59), Colour(0));
+        QCOMPARE(window->canvas().picFace().pixel(104, 56), PortraitCanvas::GridLineColour);
+    }
+}
+
+void FrmMainTest::zoomStepsAndTheWindowFollows_data()
+{
+    // On the test platform's 800 x 800 screen, with a 2-pixel window frame. "+" and "-" are Ctrl+Plus and
+    // Ctrl+Minus, "up" and "down" a notch of the wheel over the view with Ctrl held.
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<QSize>("shown"); // the view's place in the window
+    QTest::newRow("Ctrl+Minus: 6") << "-" << 6 << QSize(640, 568) << QSize(292, 340);
+    QTest::newRow("twice: 4") << "- -" << 4 << QSize(640, 568) << QSize(196, 228);
+    QTest::newRow("4 is the least") << "- - -" << 4 << QSize(640, 568) << QSize(196, 228);
+    QTest::newRow("and back to 8") << "- - - + +" << 8 << QSize(640, 568) << QSize(388, 452);
+    QTest::newRow("Ctrl+Plus: 12, scrolled in a screen-sized window")
+        << "+" << 12 << QSize(796, 796) << QSize(544, 680);
+    QTest::newRow("16 is the most") << "+ + +" << 16 << QSize(796, 796) << QSize(544, 680);
+    QTest::newRow("Ctrl+wheel up") << "up" << 12 << QSize(796, 796) << QSize(544, 680);
+    QTest::newRow("Ctrl+wheel down") << "down" << 6 << QSize(640, 568) << QSize(292, 340);
+}
+
+void FrmMainTest::zoomStepsAndTheWindowFollows()
+{
+    QFETCH(QString, steps);
+    QFETCH(int, zoom);
+    QFETCH(QSize, client);
+    QFETCH(QSize, shown);
+    QCOMPARE(window->screen()->availableGeometry().size(), QSize(800, 800));
+    PictureBox* view = window->picFaceBox();
+    for (const QString& step : steps.split(' ')) {
+        if (step == QLatin1String("+") || step == QLatin1String("-")) {
+            QTest::keyClick(window.get(), step == QLatin1String("+") ? Qt::Key_Plus : Qt::Key_Minus,
+                            Qt::ControlModifier);
+        } else {
+            const QPoint at = view->clientOrigin() + QPoint(40, 40);
+            QWheelEvent wheel(at, view->mapToGlobal(at), QPoint(),
+                              QPoint(0, step == QLatin1String("up") ? 120 : -120), Qt::NoButton,
+                              Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(view, &wheel);
+        }
+    }
+    QCOMPARE(window->canvas().zoom(), zoom);
+    QCOMPARE(window->size(), client);
+    QCOMPARE(window->viewScroller()->geometry(), QRect(QPoint(248, 28), shown));
+    QCOMPARE(view->clientSize(), QSize(48 * zoom, 56 * zoom));
+    // The other controls keep their places; those below the view move down with it.
+    QCOMPARE(window->viewScroller()->mapTo(window.get(), QPoint(2, 2)), QPoint(250, 30));
+    const int down = client.height() - 568;
+    QCOMPARE(window->lblVersion()->y(), 484 + down);
+    QCOMPARE(window->stbMain()->geometry(), QRect(0, client.height() - 16, client.width(), 16));
+    QCOMPARE(window->panel().framePortrait->pos(), QPoint(4, 500 + down));
+    // Painting, the readout and the grid at that zoom.
+    const QPoint cell(3, 4);
+    QTest::mouseClick(view, Qt::LeftButton, {},
+                      view->clientOrigin() + cell * zoom + QPoint(zoom - 1, zoom - 1));
+    QCOMPARE(window->document().picPreview().pixel(3, 4), RGBColour(255, 255, 255));
+    QCOMPARE(window->document().picPreview().pixel(4, 4), Colour(0));
+    QCOMPARE(window->stbMain()->panelText(3), QStringLiteral("(3, 4)"));
+    QCOMPARE(window->stbMain()->panelText(2), QStringLiteral("RGB(255,255,255)"));
+    const Surface& face = window->canvas().picFace();
+    QCOMPARE(face.pixel(3 * zoom + 1, 4 * zoom + 1), RGBColour(255, 255, 255));
+    QCOMPARE(face.pixel(3 * zoom, 4 * zoom + 1), PortraitCanvas::GridLineColour);
+    QCOMPARE(face.pixel(4 * zoom - 1, 4 * zoom + 1), RGBColour(255, 255, 255));
+    QCOMPARE(face.pixel(4 * zoom + 1, 4 * zoom + 1), Colour(0));
 }
 
 void FrmMainTest::closeAsksOnlyWithUnsavedChanges_data()
@@ -401,7 +485,7 @@ void FrmMainTest::closeAsksOnlyWithUnsavedChanges()
             window->picFace_MouseDown(1, 0, 4, 4);
             window->picFace_MouseUp(1, 0, 4, 4);
         } else if (step == "undo") {
-            window->canvas().history().undo();
+            window->document().history().undo();
         } else if (step == "open") {
             window->files().openFile(picture);
         } else if (step == "save") {

@@ -90,11 +90,11 @@ void PictureDropTest::onlyOneLocalFileIsAccepted()
     QFETCH(bool, accepted);
     QVERIFY(window->acceptDrops());
     std::unique_ptr<QMimeData> data(files(paths));
-    const QImage before = window->canvas().picPreview().image().copy();
+    const QImage before = window->document().picPreview().image().copy();
     QCOMPARE(drop(*data), accepted);
     if (!accepted) {
         QCoreApplication::processEvents();
-        QCOMPARE(window->canvas().picPreview().image(), before);
+        QCOMPARE(window->document().picPreview().image(), before);
     }
     // Plain text is not a file.
     QMimeData text;
@@ -123,12 +123,12 @@ void PictureDropTest::portraitOpens()
     QTRY_COMPARE(window->stbMain()->panelText(1), path + QStringLiteral(" loaded successfully."));
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x)
-            QCOMPARE(window->canvas().picPreview().pixel(x, y), pixelAt(portrait, x, y));
+            QCOMPARE(window->document().picPreview().pixel(x, y), pixelAt(portrait, x, y));
     QVERIFY(dialogs->fileRequests.isEmpty());
     QVERIFY(dialogs->messages.isEmpty()); // no size question
     QVERIFY(!window->importCommand().window());
-    window->canvas().history().undo();
-    QVERIFY(window->canvas().picPreview().pixel(5, 5) != pixelAt(portrait, 5, 5));
+    window->document().history().undo();
+    QVERIFY(window->document().picPreview().pixel(5, 5) != pixelAt(portrait, 5, 5));
 }
 
 void PictureDropTest::otherPictureIsImported_data()
@@ -167,7 +167,7 @@ void PictureDropTest::otherPictureIsImported()
     QTRY_VERIFY(picked);
     const ImportRegion r = ImportRegion::at(10, 12);
     QCOMPARE(window->stbMain()->panelText(1), r.statusText());
-    QCOMPARE(window->canvas().picPreview().pixel(30, 30),
+    QCOMPARE(window->document().picPreview().pixel(30, 30),
              pixelAt(picture, r.origin.x() + 30, r.origin.y() + 30));
     QVERIFY(dialogs->fileRequests.isEmpty());
     QVERIFY(dialogs->messages.isEmpty());
@@ -180,11 +180,11 @@ void PictureDropTest::unreadableFileGoesToImportAndChangesNothing()
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("not a picture at all\n");
     f.close();
-    const QImage before = window->canvas().picPreview().image().copy();
+    const QImage before = window->document().picPreview().image().copy();
     std::unique_ptr<QMimeData> data(files({path}));
     QVERIFY(drop(*data));
     QTest::qWait(100);
-    QCOMPARE(window->canvas().picPreview().image(), before);
+    QCOMPARE(window->document().picPreview().image(), before);
     QVERIFY(!window->importCommand().window() || window->importCommand().window()->isHidden());
     QCOMPARE(window->stbMain()->panelText(1), QStringLiteral("Ready."));
 }

@@ -7,6 +7,7 @@
 #include "mainwindow/ControlPanel.h"
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/frmMain.h"
+#include "platform/PictureBox.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
@@ -83,6 +84,7 @@ void SettingsTest::changeEverything(frmMain& w, const QString& openedFolder)
     press("Gamma");
     w.panel().txtGamma->setText("40");
     press("Grid");
+    w.zoomOutAction()->trigger(); // Ctrl+Minus: the view at 6 pixels a cell
     w.panel().chkFullColour->click();
     w.panel().txtTolerance->setText("3");
     QVERIFY(QDir().mkpath(openedFolder));
@@ -110,6 +112,8 @@ void SettingsTest::verifyStartValues(frmMain& w)
     QCOMPARE(w.state().GammaStep, std::uint8_t(15));
     QVERIFY(!w.panel().txtGamma->isEnabled());
     QVERIFY(w.tlbMain()->gridPressed());
+    QCOMPARE(w.canvas().zoom(), 8);
+    QCOMPARE(w.canvas().picFace().size(), QSize(384, 448));
     QCOMPARE(w.state().CurrentTool, QStringLiteral("Brush"));
     QVERIFY(w.tlbMain()->buttonByTag("Brush")->isChecked());
     QCOMPARE(w.files().lastFolder(), QString());
@@ -157,6 +161,8 @@ void SettingsTest::optionsSurviveARestart()
     QVERIFY(w.panel().txtGamma->isEnabled()); // the Gamma tool is back
     QVERIFY(!w.tlbMain()->gridPressed());
     QCOMPARE(w.canvas().picFace().pixel(0, 0), Colour(0)); // no grid line over the view
+    QCOMPARE(w.canvas().zoom(), 6);
+    QCOMPARE(w.picFaceBox()->clientSize(), QSize(288, 336));
     QCOMPARE(w.state().CurrentTool, QStringLiteral("Gamma"));
     QVERIFY(w.tlbMain()->buttonByTag("Gamma")->isChecked());
     QVERIFY(w.panel().chkFullColour->isChecked());
@@ -166,7 +172,7 @@ void SettingsTest::optionsSurviveARestart()
 
     // The portrait itself is not kept: a new run starts with a new one, and Open starts
     // in the folder the last portrait came from.
-    QCOMPARE(w.canvas().picPreview().pixel(0, 0), Colour(0));
+    QCOMPARE(w.document().picPreview().pixel(0, 0), Colour(0));
     w.OpenPortrait();
     QCOMPARE(dialogs->fileRequests.constLast().directory, folder);
     // Import starts in the folder the last imported picture came from.
@@ -228,6 +234,10 @@ void SettingsTest::unusableValuesLeaveStartValues_data()
                                     << "0015";
     QTest::newRow("grid maybe") << "view/grid"
                                 << "maybe";
+    QTest::newRow("zoom 7") << "view/zoom"
+                            << "7";
+    QTest::newRow("zoom large") << "view/zoom"
+                                << "large";
     QTest::newRow("no such tool") << "tools/current"
                                   << "Eraser";
     QTest::newRow("unreadable file") << ""

@@ -92,7 +92,7 @@ void ToolbarTest::otherButtonsLeaveTheToolsControls()
         else
             emit bar->buttonClick(t);
     };
-    window->canvas().commitCell(2, 2, RGBColour(1, 2, 3));
+    window->document().setCell(2, 2, RGBColour(1, 2, 3));
     press(tool);
     if (tag == "About")
         closeModalSoon();
@@ -109,7 +109,8 @@ void ToolbarTest::otherButtonsLeaveTheToolsControls()
     if (tool == "Selector")
         QCOMPARE(window->state().FGColor, RGBColour(was, 2 * was, 3 * was));
     else
-        QCOMPARE(window->canvas().picPreview().pixel(2, 2), RGBColour(was + 15, 2 * was + 15, 3 * was + 15));
+        QCOMPARE(window->document().picPreview().pixel(2, 2),
+                 RGBColour(was + 15, 2 * was + 15, 3 * was + 15));
 }
 
 void ToolbarTest::tagsMatchCaseSensitively()
@@ -210,14 +211,14 @@ void ToolbarTest::undoAndRedoKeys()
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     window->picFace_MouseDown(1, 0, 4, 4);
     window->picFace_MouseUp(1, 0, 4, 4);
-    QCOMPARE(window->canvas().picPreview().pixel(0, 0), RGBColour(255, 255, 255));
+    QCOMPARE(window->document().picPreview().pixel(0, 0), RGBColour(255, 255, 255));
     QTest::keySequence(window.get(), QKeySequence("Ctrl+Z"));
-    QCOMPARE(window->canvas().picPreview().pixel(0, 0), Colour(0));
+    QCOMPARE(window->document().picPreview().pixel(0, 0), Colour(0));
     QTest::keySequence(window.get(), QKeySequence("Ctrl+Y"));
-    QCOMPARE(window->canvas().picPreview().pixel(0, 0), RGBColour(255, 255, 255));
+    QCOMPARE(window->document().picPreview().pixel(0, 0), RGBColour(255, 255, 255));
     QTest::keySequence(window.get(), QKeySequence("Ctrl+Z"));
     QTest::keySequence(window.get(), QKeySequence("Ctrl+Shift+Z"));
-    QCOMPARE(window->canvas().picPreview().pixel(0, 0), RGBColour(255, 255, 255));
+    QCOMPARE(window->document().picPreview().pixel(0, 0), RGBColour(255, 255, 255));
     QCOMPARE(window->canvas().picFace().pixel(3, 3), RGBColour(255, 255, 255));
 }
 

@@ -113,7 +113,7 @@ void TranslationsTest::commandDialogsGoThroughTranslation()
     QCOMPARE(dialogs->messages.size(), 1);
     QVERIFY(marked(dialogs->messages[0].title));
     // So is the question before unsaved changes are closed away.
-    window.canvas().commitCell(0, 0, RGBColour(255, 255, 255));
+    window.document().setCell(0, 0, RGBColour(255, 255, 255));
     dialogs->messageAnswers.enqueue(MessageResult::Discard);
     QVERIFY(window.close());
     QCOMPARE(dialogs->messages.size(), 2);

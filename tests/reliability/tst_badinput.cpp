@@ -107,7 +107,7 @@ void BadInputTest::init()
 {
     QVERIFY(openWindow());
     // A portrait worth keeping.
-    window->canvas().loadPortrait(patternImage(48, 56));
+    window->document().loadPortrait(patternImage(48, 56));
 }
 
 void BadInputTest::cleanup()
@@ -122,7 +122,7 @@ void BadInputTest::cleanupTestCase()
 
 void BadInputTest::snapshot()
 {
-    store = window->canvas().picPreview().image().copy();
+    store = window->document().picPreview().image().copy();
     backBuffer = window->canvas().picBackBuffer().image().copy();
     status = window->stbMain()->panelText(1);
 }
@@ -130,7 +130,7 @@ void BadInputTest::snapshot()
 void BadInputTest::verifyUnchanged()
 {
     QVERIFY(window->isVisible());
-    QCOMPARE(window->canvas().picPreview().image(), store);
+    QCOMPARE(window->document().picPreview().image(), store);
     QCOMPARE(window->canvas().picBackBuffer().image(), backBuffer);
     QCOMPARE(window->stbMain()->panelText(1), status);
 }
@@ -321,7 +321,7 @@ void BadInputTest::oddPathsOpenImportAndSave()
     window->SavePortrait();
     QVERIFY(dialogs->messages.isEmpty());
     QVERIFY(QFileInfo(path).size() > 100);
-    const QImage saved = window->canvas().picPreview().image().copy();
+    const QImage saved = window->document().picPreview().image().copy();
 
     window->NewPortrait();
     dialogs->fileAnswers.enqueue(path);
@@ -329,7 +329,7 @@ void BadInputTest::oddPathsOpenImportAndSave()
     QVERIFY(dialogs->messages.isEmpty());
     QVERIFY(window->stbMain()->panelText(1).endsWith(QStringLiteral(" loaded successfully.")));
     // A JPEG round trip: close, not exact.
-    const QImage opened = window->canvas().picPreview().image();
+    const QImage opened = window->document().picPreview().image();
     int worst = 0;
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x)

@@ -52,7 +52,7 @@ void ContainmentTest::regressions(const char* folder)
 void ContainmentTest::init()
 {
     QVERIFY(openWindow());
-    window->canvas().loadPortrait(patternImage(48, 56));
+    window->document().loadPortrait(patternImage(48, 56));
 }
 
 void ContainmentTest::cleanup()
@@ -85,7 +85,7 @@ void ContainmentTest::importCrashersAreContained()
     if (died)
         ++helperDied;
 
-    const QImage store = window->canvas().picPreview().image().copy();
+    const QImage store = window->document().picPreview().image().copy();
     const QImage backBuffer = window->canvas().picBackBuffer().image().copy();
     dialogs->fileAnswers.enqueue(path);
     bool shown = false;
@@ -102,7 +102,7 @@ void ContainmentTest::importCrashersAreContained()
     QVERIFY2(clock.elapsed() < TestSupport::HangDeadlineMs, qPrintable(QString::number(clock.elapsed())));
 
     QVERIFY(window->isVisible());
-    QCOMPARE(window->canvas().picPreview().image(), store);
+    QCOMPARE(window->document().picPreview().image(), store);
     QCOMPARE(window->canvas().picBackBuffer().image(), backBuffer);
     if (died) {
         QVERIFY(!shown);
@@ -141,7 +141,7 @@ void ContainmentTest::openRegressionsAreRefused()
     if (path.isEmpty())
         QSKIP("no regression files kept");
     ++replayed;
-    const QImage store = window->canvas().picPreview().image().copy();
+    const QImage store = window->document().picPreview().image().copy();
     const QImage backBuffer = window->canvas().picBackBuffer().image().copy();
     dialogs->fileAnswers.enqueue(path);
     dialogs->messageAnswers.enqueue(MessageResult::Cancel);
@@ -151,7 +151,7 @@ void ContainmentTest::openRegressionsAreRefused()
     QVERIFY2(clock.elapsed() < TestSupport::HangDeadlineMs, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(window->isVisible());
     QCOMPARE(dialogs->messages.size(), 1);
-    QCOMPARE(window->canvas().picPreview().image(), store);
+    QCOMPARE(window->document().picPreview().image(), store);
     QCOMPARE(window->canvas().picBackBuffer().image(), backBuffer);
 }
 

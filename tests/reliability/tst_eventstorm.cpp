@@ -139,7 +139,7 @@ void EventStormTest::cleanup()
 
 QString EventStormTest::storeAndBackBufferDisagree()
 {
-    const QImage& store = window->canvas().picPreview().image();
+    const QImage& store = window->document().picPreview().image();
     const QImage& back = window->canvas().picBackBuffer().image();
     if (store.size() != QSize(48, 56) || back.size() != QSize(384, 448))
         return QStringLiteral("surface sizes %1x%2 / %3x%4")
@@ -350,7 +350,7 @@ void EventStormTest::storm()
     QVERIFY(log.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text));
     QStringList recent;
     int checks = 0, changes = 0;
-    QImage last = window->canvas().picPreview().image().copy();
+    QImage last = window->document().picPreview().image().copy();
     for (int i = 0; i < steps; ++i) {
         QString what;
         step(rng, what);
@@ -370,9 +370,9 @@ void EventStormTest::storm()
                                  .arg(fault, logPath, recent.join('\n'))));
         }
         ++checks;
-        if (window->canvas().picPreview().image() != last) {
+        if (window->document().picPreview().image() != last) {
             ++changes;
-            last = window->canvas().picPreview().image().copy();
+            last = window->document().picPreview().image().copy();
         }
     }
     // A storm that never reached the portrait would prove nothing.

@@ -1,5 +1,6 @@
 #include "canvas/PortraitCanvas.h"
 #include "document/EditingState.h"
+#include "document/PortraitDocument.h"
 #include "tools/PaintingTools.h"
 #include "tools/ToolEnvironment.h"
 
@@ -73,7 +74,7 @@ private slots:
     void dragOffTheEdgePaintsUpToIt();
 
 private:
-    void cellAt(int x, int y, Colour c) { canvas->commitCell(x, y, c); }
+    void cellAt(int x, int y, Colour c) { document->setCell(x, y, c); }
     void clickCell(int x, int y, int button, int shift = 0)
     {
         tools->picFace_MouseDown(button, shift, x * 8 + 3.5f, y * 8 + 3.5f);
@@ -85,9 +86,10 @@ private:
             for (int x = 0; x < 8; ++x)
                 if (canvas->picBackBuffer().pixel(cx * 8 + x, cy * 8 + y) != c)
                     return false;
-        return canvas->picPreview().pixel(cx, cy) == c;
+        return document->picPreview().pixel(cx, cy) == c;
     }
 
+    std::unique_ptr<PortraitDocument> document;
     std::unique_ptr<PortraitCanvas> canvas;
     EditingState state;
     FakeEnvironment env;
@@ -96,12 +98,14 @@ private:
 
 void PaintingToolsTest::init()
 {
-    canvas = std::make_unique<PortraitCanvas>();
+    canvas.reset();
+    document = std::make_unique<PortraitDocument>();
+    canvas = std::make_unique<PortraitCanvas>(*document);
     canvas->setGridSource([] { return true; });
     canvas->DrawGrid();
     state = EditingState{};
     env = FakeEnvironment{};
-    tools = std::make_unique<PaintingTools>(*canvas, state, env);
+    tools = std::make_unique<PaintingTools>(*document, *canvas, state, env);
 }
 
 void PaintingToolsTest::clickPaintsTheCellUnderThePointer()
@@ -133,7 +137,7 @@ void PaintingToolsTest::brushButtons()
     state.BGColor = Green;
     tools->picFace_MouseDown(button, 0, 44, 52);
     tools->picFace_MouseUp(button, 0, 44, 52);
-    QCOMPARE(canvas->picPreview().pixel(5, 6), expected);
+    QCOMPARE(document->picPreview().pixel(5, 6), expected);
 }
 
 void PaintingToolsTest::replacePairs_data()
@@ -181,8 +185,8 @@ void PaintingToolsTest::replacePairs()
     state.CurrentTool = "Replace";
     cellAt(7, 7, named[cellHolds]);
     clickCell(7, 7, button);
-    QCOMPARE(canvas->picPreview().pixel(7, 7), becomes.isEmpty() ? named[cellHolds] : named[becomes]);
-    QVERIFY(blockIs(7, 7, canvas->picPreview().pixel(7, 7)));
+    QCOMPARE(document->picPreview().pixel(7, 7), becomes.isEmpty() ? named[cellHolds] : named[becomes]);
+    QVERIFY(blockIs(7, 7, document->picPreview().pixel(7, 7)));
 }
 
 void PaintingToolsTest::gammaClamps_data()
@@ -209,7 +213,7 @@ void PaintingToolsTest::gammaClamps()
     state.GammaStep = std::uint8_t(step);
     cellAt(3, 4, start);
     clickCell(3, 4, button);
-    QCOMPARE(canvas->picPreview().pixel(3, 4), expected);
+    QCOMPARE(document->picPreview().pixel(3, 4), expected);
     QVERIFY(blockIs(3, 4, expected));
 }
 
@@ -221,17 +225,17 @@ void PaintingToolsTest::gammaStepsOncePerCellPerStroke()
     tools->picFace_MouseDown(1, 0, 17, 17);
     tools->picFace_MouseMove(1, 0, 18, 18);
     tools->picFace_MouseMove(1, 0, 22, 21);
-    QCOMPARE(canvas->picPreview().pixel(2, 2), RGBColour(115, 115, 115));
+    QCOMPARE(document->picPreview().pixel(2, 2), RGBColour(115, 115, 115));
     tools->picFace_MouseMove(1, 0, 25, 17); // into (3, 2)
     tools->picFace_MouseMove(1, 0, 20, 17); // back into (2, 2): stepped again
-    QCOMPARE(canvas->picPreview().pixel(3, 2), RGBColour(115, 115, 115));
-    QCOMPARE(canvas->picPreview().pixel(2, 2), RGBColour(130, 130, 130));
+    QCOMPARE(document->picPreview().pixel(3, 2), RGBColour(115, 115, 115));
+    QCOMPARE(document->picPreview().pixel(2, 2), RGBColour(130, 130, 130));
     tools->picFace_MouseUp(1, 0, 20, 17);
     QVERIFY(!tools->LastGammaCell());
     // The first cell of a new stroke is stepped, even the one stepped last.
     tools->picFace_MouseDown(1, 0, 20, 17);
     tools->picFace_MouseUp(1, 0, 20, 17);
-    QCOMPARE(canvas->picPreview().pixel(2, 2), RGBColour(145, 145, 145));
+    QCOMPARE(document->picPreview().pixel(2, 2), RGBColour(145, 145, 145));
 }
 
 void PaintingToolsTest::grabColourModifierTable_data()
@@ -256,13 +260,13 @@ void PaintingToolsTest::grabColourModifierTable()
     QFETCH(Well, well);
     state.CurrentTool = "Selector";
     cellAt(10, 11, RGBColour(10, 20, 30));
-    const QImage before = canvas->picPreview().image().copy();
+    const QImage before = document->picPreview().image().copy();
     clickCell(10, 11, button, shift);
     QCOMPARE(env.picks.size(), 1);
     QCOMPARE(env.picks[0].first, well);
     QCOMPARE(env.picks[0].second, RGBColour(10, 20, 30));
     QCOMPARE(env.cursor, ToolEnvironment::ViewCursor::Eyedropper);
-    QCOMPARE(canvas->picPreview().image(), before);
+    QCOMPARE(document->picPreview().image(), before);
 }
 
 void PaintingToolsTest::fillRegions_data()
@@ -286,13 +290,13 @@ void PaintingToolsTest::fillRegions()
             if (picture[y][x] == '#')
                 cellAt(x, y, Red);
     state.CurrentTool = "Fill";
-    QSignalSpy changes(canvas.get(), &PortraitCanvas::portraitChanged);
+    QSignalSpy changes(document.get(), &PortraitDocument::changed);
     clickCell(press.x(), press.y(), 1);
     QCOMPARE(changes.count(), 1);
     int white = 0;
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x) {
-            const Colour c = canvas->picPreview().pixel(x, y);
+            const Colour c = document->picPreview().pixel(x, y);
             white += c == White;
             QCOMPARE(canvas->picBackBuffer().pixel(x * 8 + 5, y * 8 + 5), c);
         }
@@ -303,7 +307,7 @@ void PaintingToolsTest::fillOncePerPressAndNotOnDrag()
 {
     state.CurrentTool = "Fill";
     state.FGColor = Red;
-    QSignalSpy changes(canvas.get(), &PortraitCanvas::portraitChanged);
+    QSignalSpy changes(document.get(), &PortraitDocument::changed);
     clickCell(0, 0, 1); // already red after this: a second press changes nothing
     clickCell(0, 0, 1);
     QCOMPARE(changes.count(), 1);
@@ -313,7 +317,7 @@ void PaintingToolsTest::fillOncePerPressAndNotOnDrag()
     tools->picFace_MouseMove(1, 0, 43, 43);
     tools->picFace_MouseUp(1, 0, 43, 43);
     QCOMPARE(changes.count(), 0);
-    QCOMPARE(canvas->picPreview().pixel(5, 5), Green);
+    QCOMPARE(document->picPreview().pixel(5, 5), Green);
 }
 
 namespace {
@@ -357,13 +361,13 @@ void PaintingToolsTest::toleranceOnNoisyPortrait()
     QFETCH(int, tolerance);
     QFETCH(int, changed);
     const QImage noisy = noisyPortrait();
-    canvas->loadPortrait(noisy);
+    document->loadPortrait(noisy);
     state.CurrentTool = tool;
     state.Tolerance = std::uint8_t(tolerance);
     state.FGColor = Red;
     state.R2Color = Flat;
     state.R1Color = Red;
-    const int steps = canvas->history().count();
+    const int steps = document->history().count();
     if (tool == QLatin1String("Fill")) {
         clickCell(5, 5, 1);
     } else {
@@ -375,7 +379,7 @@ void PaintingToolsTest::toleranceOnNoisyPortrait()
     int count = 0;
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x) {
-            const Colour now = canvas->picPreview().pixel(x, y);
+            const Colour now = document->picPreview().pixel(x, y);
             if (now == fromQRgb(noisy.pixel(x, y)))
                 continue;
             ++count;
@@ -385,9 +389,9 @@ void PaintingToolsTest::toleranceOnNoisyPortrait()
             QVERIFY(blockIs(x, y, Red));
         }
     QCOMPARE(count, changed);
-    QCOMPARE(canvas->history().count(), steps + 1);
-    canvas->history().undo();
-    QCOMPARE(canvas->picPreview().image(), noisy);
+    QCOMPARE(document->history().count(), steps + 1);
+    document->history().undo();
+    QCOMPARE(document->picPreview().image(), noisy);
 }
 
 void PaintingToolsTest::trackingTexts_data()
@@ -470,8 +474,8 @@ void PaintingToolsTest::dragAroundOutsideTheViewPaintsOnlyTheWayBackIn()
     int painted = 0;
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x)
-            painted += canvas->picPreview().pixel(x, y) == White;
-    QCOMPARE(canvas->picPreview().pixel(47, 12), White);
+            painted += document->picPreview().pixel(x, y) == White;
+    QCOMPARE(document->picPreview().pixel(47, 12), White);
     // Only the press's cell and the cells on the way back in from (48, 37) to (12, -3).
     const QList<QPoint> way = PaintingTools::segmentCells({48, 37}, {12, -3});
     QCOMPARE(painted, 1 + int(std::count_if(way.begin(), way.end(), [](QPoint c) {
@@ -500,7 +504,7 @@ void PaintingToolsTest::fastDragPaintsConnectedLine()
     int painted = 0;
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x)
-            painted += canvas->picPreview().pixel(x, y) == White;
+            painted += document->picPreview().pixel(x, y) == White;
     const int expected = std::max(std::abs(to.x() - from.x()), std::abs(to.y() - from.y())) + 1;
     QCOMPARE(painted, expected);
     QPoint p = from;
@@ -509,7 +513,7 @@ void PaintingToolsTest::fastDragPaintsConnectedLine()
         for (int dy = -1; dy <= 1; ++dy)
             for (int dx = -1; dx <= 1; ++dx) {
                 const QPoint n = p + QPoint(dx, dy);
-                if (canvas->picPreview().pixel(n.x(), n.y()) == White &&
+                if (document->picPreview().pixel(n.x(), n.y()) == White &&
                     (to - n).manhattanLength() < (to - next).manhattanLength())
                     next = n;
             }
@@ -524,12 +528,12 @@ void PaintingToolsTest::gammaStepsEachCellOncePerSegment()
     tools->picFace_MouseDown(1, 0, 4, 4);
     tools->picFace_MouseMove(1, 0, 5 * 8 + 4, 4);
     for (int x = 0; x <= 5; ++x)
-        QCOMPARE(canvas->picPreview().pixel(x, 0), RGBColour(15, 15, 15));
+        QCOMPARE(document->picPreview().pixel(x, 0), RGBColour(15, 15, 15));
     tools->picFace_MouseMove(1, 0, 4, 4); // back again: a new segment steps them again
     tools->picFace_MouseUp(1, 0, 4, 4);
     for (int x = 0; x <= 4; ++x)
-        QCOMPARE(canvas->picPreview().pixel(x, 0), RGBColour(30, 30, 30));
-    QCOMPARE(canvas->picPreview().pixel(5, 0), RGBColour(15, 15, 15));
+        QCOMPARE(document->picPreview().pixel(x, 0), RGBColour(30, 30, 30));
+    QCOMPARE(document->picPreview().pixel(5, 0), RGBColour(15, 15, 15));
 }
 
 void PaintingToolsTest::dragOffTheEdgePaintsUpToIt()
@@ -538,8 +542,8 @@ void PaintingToolsTest::dragOffTheEdgePaintsUpToIt()
     tools->picFace_MouseMove(1, 0, 60 * 8, 4);
     tools->picFace_MouseUp(1, 0, 60 * 8, 4);
     for (int x = 40; x < 48; ++x)
-        QCOMPARE(canvas->picPreview().pixel(x, 0), White);
-    QCOMPARE(canvas->picPreview().pixel(39, 0), Colour(0));
+        QCOMPARE(document->picPreview().pixel(x, 0), White);
+    QCOMPARE(document->picPreview().pixel(39, 0), Colour(0));
 }
 
 QTEST_MAIN(PaintingToolsTest)
