@@ -22,7 +22,11 @@ private:
     // Opens the import window on the picture through the toolbar and the file dialog and
     // waits for it to show the picture. Empty, with why, when it does not.
     QString openImport(const QString& path, const QImage& picture, QString* why = nullptr);
-    QImage viewCells(const QImage& expected = {});
+    // The portrait's cells as the main view shows them.
+    QImage cellsOf(const QImage& shot) const;
+    // The view's cells with the pointer off the view, once they are the expected ones or
+    // the wait is over.
+    QImage viewCells(const QImage& expected);
     QRgb cellColour(const QImage& shot, int x, int y) const
     {
         return shot.pixel(client.x() + 250 + 8 * x + 4, client.y() + 30 + 8 * y + 4) & 0xFFFFFF;
@@ -162,21 +166,19 @@ QString ImportE2E::openImport(const QString& path, const QImage& picture, QStrin
     return shown;
 }
 
+QImage ImportE2E::cellsOf(const QImage& shot) const
+{
+    QImage cells(48, 56, QImage::Format_RGB32);
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 48; ++x)
+            cells.setPixel(x, y, cellColour(shot, x, y) | 0xFF000000u);
+    return cells;
+}
+
 QImage ImportE2E::viewCells(const QImage& expected)
 {
     session.moveTo(client.x() + 245, client.y() + 300); // the window's background: no popup
-    auto cellsOf = [this](const QImage& shot) {
-        QImage cells(48, 56, QImage::Format_RGB32);
-        for (int y = 0; y < 56; ++y)
-            for (int x = 0; x < 48; ++x)
-                cells.setPixel(x, y, cellColour(shot, x, y) | 0xFF000000u);
-        return cells;
-    };
-    // What the view should show when the test knows; otherwise whatever it shows once
-    // the editor has handled the move.
-    if (!expected.isNull())
-        return cellsOf(session.waitForScreen([&](const QImage& s) { return cellsOf(s) == expected; }));
-    return cellsOf(session.syncedScreenshot());
+    return cellsOf(session.waitForScreen([&](const QImage& s) { return cellsOf(s) == expected; }));
 }
 
 void ImportE2E::besideClickEscapeAndFit()
@@ -207,7 +209,7 @@ void ImportE2E::besideClickEscapeAndFit()
     session.press(1);
     session.moveTo(frame.x() + 140, frame.y() + 90); // the drag shows its region live
     const QImage dragged = picture.copy(QRect(QPoint(134 - 23, 84 - 27), QSize(48, 56))); // black below
-    QCOMPARE(viewCells(dragged), dragged);
+    QCOMPARE(cellsOf(session.waitForScreen([&](const QImage& s) { return cellsOf(s) == dragged; })), dragged);
     session.focus(picker);
     // Not key(): its clearing of modifiers would also let go of the held button.
     session.keyDown("Escape");

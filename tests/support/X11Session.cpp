@@ -152,30 +152,32 @@ QString X11Session::xdotool(const QStringList& arguments, bool* ok)
     return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
 }
 
+QStringList X11Session::windows(const QString& titleRegex) const
+{
+    QStringList arguments{"search", "--onlyvisible"};
+    if (isRunning())
+        arguments << "--all"
+                  << "--pid" << QString::number(m_process.processId());
+    arguments << "--name" << '^' + titleRegex + '$';
+    bool ok = false;
+    const QString out = xdotool(arguments, &ok);
+    return ok ? out.split('\n', Qt::SkipEmptyParts) : QStringList();
+}
+
 QString X11Session::waitForWindow(const QString& titleRegex, int timeoutMs) const
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        bool ok = false;
-        const QString out = xdotool({"search", "--onlyvisible", "--name", '^' + titleRegex + '$'}, &ok);
-        if (ok && !out.isEmpty())
-            return out.split('\n').constFirst().trimmed();
-        QThread::msleep(PollMs);
-    }
-    return {};
+    QStringList found;
+    waitUntil([&] { return !(found = windows(titleRegex)).isEmpty(); }, timeoutMs);
+    return found.isEmpty() ? QString() : found.constFirst().trimmed();
 }
 
 bool X11Session::waitForWindowGone(const QString& windowId, int timeoutMs) const
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        bool ok = false;
-        const QString out = xdotool({"search", "--onlyvisible", "--name", "."}, &ok);
-        if (!out.split('\n').contains(windowId))
-            return true;
-        QThread::msleep(PollMs);
-    }
-    return false;
+    return waitUntil(
+        [&] {
+            return !xdotool({"search", "--onlyvisible", "--name", "."}).split('\n').contains(windowId);
+        },
+        timeoutMs);
 }
 
 QRect X11Session::geometry(const QString& windowId) const
@@ -370,13 +372,4 @@ bool X11Session::waitUntil(const std::function<bool()>& condition, int timeoutMs
         holds = condition();
     }
     return holds;
-}
-
-void X11Session::settle(int ms)
-{
-    QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
 }

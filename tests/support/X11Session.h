@@ -36,8 +36,11 @@ public:
     // it is also true when the end was already seen while events were being processed.
     bool waitForExit(int timeoutMs = 10000);
 
-    // The first visible window whose title matches the regular expression exactly;
-    // empty when none appears within the timeout.
+    // The visible windows of this session's editor (of any program when it is not
+    // running) whose titles match the regular expression exactly.
+    QStringList windows(const QString& titleRegex) const;
+    // The first of those; empty when none appears within the timeout (looked for at least
+    // once, so a timeout of 0 asks whether one is there now).
     QString waitForWindow(const QString& titleRegex, int timeoutMs = 15000) const;
     bool waitForWindowGone(const QString& windowId, int timeoutMs = 10000) const;
     // The client area in root coordinates.
@@ -78,8 +81,6 @@ public:
     // Polls the condition (processing this process's events in between) until it holds
     // or the time is up; returns its last value.
     static bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
-    // Processes events for a fixed time; on its way out.
-    static void settle(int ms = 250);
 
     static QString xdotool(const QStringList& arguments, bool* ok = nullptr);
 
