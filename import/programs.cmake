@@ -15,6 +15,7 @@ set(helper_common_sources
   ${CMAKE_CURRENT_LIST_DIR}/HelperProtocol.cpp)
 add_executable(pictoria-import-helper
   ${CMAKE_CURRENT_LIST_DIR}/helper/main.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/helper/HelperDecode.cpp
   ${helper_common_sources}
   ${CMAKE_CURRENT_LIST_DIR}/FreeImageLibrary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TruncatedPicture.cpp
