@@ -1,6 +1,7 @@
 #include "import/FreeImageLibrary.h"
 
 #include "import/ImportLimits.h"
+#include "import/TruncatedPicture.h"
 
 #include <FreeImage.h>
 #include <cctype>
@@ -164,6 +165,16 @@ void decodeIdentified(const unsigned char* data, std::size_t size, FREE_IMAGE_FO
             out.height = h;
             return;
         }
+    }
+
+    // These readers make up the rows past the end of the data: a cut file is refused.
+    const std::string cut = fif == FIF_PCX     ? TruncatedPicture::pcx(data, size)
+                            : fif == FIF_TARGA ? TruncatedPicture::tga(data, size)
+                                               : std::string();
+    if (!cut.empty()) {
+        out.failure = Failure::Damaged;
+        out.failureText = cut;
+        return;
     }
 
     // The library's PNG reader corrects by the file's gamma unless told not to; the

@@ -55,7 +55,9 @@ bool ImageLoader::RenderDIB(const LibraryBitmap& bitmap, Surface& box)
         renderError(tr("RenderDIB: Could not get the bitmap's width"));
         return false;
     }
-    box.resize(bitmap.width, box.height());
+    // A box without an image (the import window lets a zoomed picture's pixels go when it
+    // hides) has no height to keep; one row holds the width until the height is set.
+    box.resize(bitmap.width, std::max(box.height(), 1));
     if (bitmap.height < 1) {
         renderError(tr("RenderDIB: Could not get the bitmap's height"));
         return false;

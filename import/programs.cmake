@@ -15,8 +15,10 @@ set(helper_common_sources
   ${CMAKE_CURRENT_LIST_DIR}/HelperProtocol.cpp)
 add_executable(pictoria-import-helper
   ${CMAKE_CURRENT_LIST_DIR}/helper/main.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/helper/HelperDecode.cpp
   ${helper_common_sources}
   ${CMAKE_CURRENT_LIST_DIR}/FreeImageLibrary.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TruncatedPicture.cpp
   ${CMAKE_SOURCE_DIR}/platform/BitmapHeader.cpp
   ${CMAKE_SOURCE_DIR}/platform/BoundedImageReader.cpp)
 target_include_directories(pictoria-import-helper PRIVATE ${CMAKE_SOURCE_DIR} ${FREEIMAGE_INCLUDE_DIR})

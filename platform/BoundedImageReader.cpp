@@ -86,6 +86,39 @@ bool isIconDirectory(QIODevice& device)
     return head.size() == 4 && head[0] == 0 && head[1] == 0 && head[2] == 1 && head[3] == 0;
 }
 
+// Qt's GIF reader answers whether it takes a device by decoding up to the first frame,
+// whatever the bytes are, into a canvas as large as the file's logical screen or first
+// frame claims (a gigabyte from a few dozen bytes); it is only asked about a device that
+// begins with a GIF signature, and only once the canvas is known to be within the bound.
+bool hasGifSignature(QIODevice& device)
+{
+    const QByteArray head = device.peek(6);
+    return head == "GIF87a" || head == "GIF89a";
+}
+
+// The canvas Qt's GIF reader allocates: the logical screen, widened and heightened to
+// take in the first frame (extension blocks before it are skipped). Invalid when the
+// header ends before the first frame's descriptor.
+QSize gifCanvas(QIODevice& device)
+{
+    const QByteArray d = device.peek(64 * 1024);
+    auto u16 = [&](qsizetype at) { return int(qFromLittleEndian<quint16>(d.constData() + at)); };
+    if (d.size() < 13)
+        return {};
+    QSize canvas(u16(6), u16(8));
+    const uchar screenFlags = uchar(d[10]);
+    qsizetype at = 13 + ((screenFlags & 0x80) ? 3 * (2 << (screenFlags & 7)) : 0);
+    while (at < d.size() && uchar(d[at]) == 0x21) { // extension: introducer, label, sub-blocks
+        at += 2;
+        while (at < d.size() && d[at] != 0)
+            at += 1 + uchar(d[at]);
+        ++at;
+    }
+    if (at + 9 > d.size() || d[at] != 0x2C)
+        return {};
+    return canvas.expandedTo(QSize(u16(at + 1) + u16(at + 5), u16(at + 3) + u16(at + 7)));
+}
+
 } // namespace
 
 BoundedImageReader::BoundedImageReader(int maxSide, qint64 maxPixels)
@@ -103,6 +136,11 @@ QByteArray BoundedImageReader::formatOf(QIODevice& device, const QList<QByteArra
 {
     const qint64 start = device.pos();
     for (const QByteArray& format : formats) {
+        if (format == "gif") {
+            if (hasGifSignature(device))
+                return format;
+            continue;
+        }
         QImageReader reader(&device, format);
         reader.setAutoDetectImageFormat(false);
         const bool takes = reader.canRead();
@@ -123,6 +161,14 @@ BoundedImageReader::Result BoundedImageReader::read(QIODevice& device, const QLi
     if (format.isEmpty()) {
         result.outcome = Outcome::NotAPicture;
         return result;
+    }
+    if (format == "gif") {
+        const QSize canvas = gifCanvas(device);
+        if (canvas.isValid() && !withinBounds(canvas)) {
+            result.claimedSize = canvas;
+            result.outcome = Outcome::TooLarge;
+            return result;
+        }
     }
     const std::optional<ChannelMasks> masks = format == "bmp" ? bitFields(device.peek(70)) : std::nullopt;
     QImageReader reader(&device, format);

@@ -38,7 +38,8 @@ public:
     // those readers are tried, in that order; without, every reader Qt has.
     Result read(QIODevice& device, const QList<QByteArray>& formats = {}) const;
 
-    // The first of formats whose reader takes the content, or empty.
+    // The first of formats whose reader takes the content, or empty. GIF is taken by its
+    // signature alone: Qt's reader would decode to answer.
     static QByteArray formatOf(QIODevice& device, const QList<QByteArray>& formats);
 
 private:

@@ -10,26 +10,20 @@
 // the editor. pictoria-import-fast (fast_main.cpp) is its JPEG and PNG part alone.
 #include "import/FreeImageLibrary.h"
 #include "import/HelperProtocol.h"
-#include "import/ImportLimits.h"
-#include "import/JpegDecoder.h"
-#include "import/PngDecoder.h"
+#include "import/helper/HelperDecode.h"
 #include "import/helper/HelperIo.h"
 #include "import/helper/Sandbox.h"
 #include "import/helper/SandboxSelfTest.h"
-#include "platform/BitmapHeader.h"
-#include "platform/BoundedImageReader.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
 #include <QImageReader>
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -49,24 +43,6 @@ DecodedPicture unreadable()
         picture.fallbackText = std::strerror(errno);
     }
     return picture;
-}
-
-// A bitmap shorter than its header promises: readers fill the missing rows with black.
-// Sizes beyond the bound are left to the decoder, which refuses them as too large.
-bool bitmapCut(const std::vector<unsigned char>& bytes, DecodedPicture& picture)
-{
-    const std::size_t head = std::min<std::size_t>(bytes.size(), BitmapHeader::HeadBytes);
-    const BitmapHeader header = BitmapHeader::parse(
-        QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), qsizetype(head)));
-    if (!header.valid ||
-        !ImportLimits::withinBounds(std::uint64_t(header.size.width()),
-                                    std::uint64_t(header.size.height())) ||
-        std::uint64_t(bytes.size()) >= std::uint64_t(header.bytesNeeded))
-        return false;
-    picture.format = FreeImageLibrary::BmpFormat;
-    picture.failure = FreeImageLibrary::Failure::Damaged;
-    picture.failureText = "the bitmap is shorter than its header says";
-    return true;
 }
 
 // Some readers draw (SVG text needs fonts), which takes a GUI application, one without a
@@ -89,48 +65,6 @@ std::unique_ptr<QGuiApplication> startQtOffscreen(const char* program)
                                        "<text x=\"0\" y=\"4\" font-size=\"4\">a</text></svg>"),
                      "svg");
     return application;
-}
-
-// Qt's readers on a file the library gave no pixels for, under the same bound.
-QImage readWithQt(const std::vector<unsigned char>& bytes, DecodedPicture& picture)
-{
-    QByteArray data =
-        QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
-    QBuffer file(&data);
-    file.open(QIODevice::ReadOnly);
-    const BoundedImageReader reader{int(ImportLimits::MaxSide), qint64(ImportLimits::MaxPixels)};
-    BoundedImageReader::Result result;
-    try {
-        result = reader.read(file);
-    } catch (const std::bad_alloc&) {
-        result.outcome = BoundedImageReader::Outcome::Damaged;
-        result.detail = QStringLiteral("out of memory");
-    }
-    picture.fallbackText = result.detail.toStdString();
-    switch (result.outcome) {
-    case BoundedImageReader::Outcome::Decoded:
-        picture.fallback = Fallback::Decoded;
-        picture.width = std::uint32_t(result.image.width());
-        picture.height = std::uint32_t(result.image.height());
-        picture.converted = true;
-        return result.image;
-    case BoundedImageReader::Outcome::TooLarge:
-        picture.fallback = Fallback::TooLarge;
-        picture.tooLarge = true;
-        picture.width = std::uint32_t(result.claimedSize.width());
-        picture.height = std::uint32_t(result.claimedSize.height());
-        break;
-    case BoundedImageReader::Outcome::NotAPicture:
-        picture.fallback = Fallback::NotAPicture;
-        break;
-    case BoundedImageReader::Outcome::Damaged:
-        picture.fallback = Fallback::Damaged;
-        break;
-    case BoundedImageReader::Outcome::Unreadable:
-        picture.fallback = Fallback::Unreadable;
-        break;
-    }
-    return {};
 }
 
 } // namespace
@@ -170,22 +104,15 @@ int main(int argc, char** argv)
     const FreeImageLibrary::PixelStore remembered = [&](std::uint32_t w, std::uint32_t h) {
         return stored = store(w, h);
     };
+    QImage qtPixels;
     if (!read) {
         picture = unreadable();
     } else {
-        const int format = FreeImageLibrary::identify(bytes.data(), bytes.size());
-        const FreeImageLibrary::PixelStore& into = store ? remembered : store;
-        if (format == FreeImageLibrary::JpegFormat)
-            picture = JpegDecoder::decode(bytes.data(), bytes.size(), sink, into);
-        else if (format == FreeImageLibrary::PngFormat)
-            picture = PngDecoder::decode(bytes.data(), bytes.size(), sink, into);
-        else if (format != FreeImageLibrary::BmpFormat || !bitmapCut(bytes, picture))
-            picture = FreeImageLibrary::decode(bytes.data(), bytes.size(), sink);
+        HelperDecode::Decoded decoded =
+            HelperDecode::decode(bytes.data(), bytes.size(), sink, store ? remembered : store);
+        picture = std::move(decoded.picture);
+        qtPixels = std::move(decoded.qtPixels);
     }
-    QImage qtPixels;
-    const bool refused = picture.tooLarge || picture.failure == FreeImageLibrary::Failure::Damaged;
-    if (read && !picture.converted && !refused)
-        qtPixels = readWithQt(bytes, picture);
 
     // The pixels are where the decoder put them: the shared memory, its own words, or
     // Qt's image (whose 32-bit formats have the frames' word layout).

@@ -54,8 +54,7 @@ void BeyondE2E::heldKeyShowsSavedLook()
     session.drag(cellCentre(10, 50), cellCentre(30, 8), 1, 12);
     session.click(client.x() + 4 + 12 + 8, client.y() + 280 + 83 + 8); // Low (55%)
     offView();
-    X11Session::settle(400);
-    const QImage portrait = viewCells(session.screenshot());
+    const QImage portrait = viewCells(session.syncedScreenshot());
     QVERIFY(portrait.pixel(5, 6) == qRgb(255, 255, 255));
 
     SavedLook look;
@@ -64,14 +63,11 @@ void BeyondE2E::heldKeyShowsSavedLook()
     QVERIFY(expected.picture != portrait);
 
     session.moveTo(cellCentre(24, 54).x(), cellCentre(24, 54).y());
-    X11Session::settle(200);
     session.keyDown("p");
-    X11Session::settle(400);
-    const QImage held = viewCells(session.screenshot());
+    const QImage held = viewCells(session.syncedScreenshot());
     session.keyUp("p");
     offView();
-    X11Session::settle(400);
-    const QImage released = viewCells(session.screenshot());
+    const QImage released = viewCells(session.syncedScreenshot());
 
     int mismatches = 0;
     for (int y = 0; y < 56; ++y)
@@ -103,14 +99,14 @@ void BeyondE2E::largePictureZoomNudgeAndEnter()
     session.click(client.x() + 80, client.y() + 11); // Import
     const QString dialog = session.waitForWindow("Import Bitmap");
     QVERIFY2(!dialog.isEmpty(), "the import dialog did not open");
-    X11Session::settle(400);
+    session.focus(dialog);
+    session.sync(dialog);
     session.type(path);
     session.key("Return");
     const QString picker = session.waitForWindow("Import Picture");
     QVERIFY2(!picker.isEmpty(), "the import window did not open");
-    X11Session::settle(600);
     const QRect frame = session.geometry(picker);
-    const QImage opened = session.screenshot();
+    const QImage opened = session.syncedScreenshot(picker);
     opened.save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-import-large.png"));
     // The window fits the screen, the picture scrolls inside it.
     QVERIFY2(
@@ -123,41 +119,36 @@ void BeyondE2E::largePictureZoomNudgeAndEnter()
 
     const QPoint at(300, 240);
     session.moveTo(origin.x() + at.x(), origin.y() + at.y());
-    X11Session::settle(200);
     // Four notches down: half size. Button 5 in place (moving to where the pointer
     // already is would wait for a motion that never comes).
     for (int i = 0; i < 4; ++i) {
         session.press(5);
         session.release(5);
-        X11Session::settle(150);
     }
     // At half size the picture fits the window without scroll bars, so it sits in the
     // middle of the container's inside (the window's client less 6 pixels each side).
     const QPoint centred((frame.width() - 12 - half.width()) / 2, (frame.height() - 12 - half.height()) / 2);
     QVERIFY(centred.x() > 0 && centred.y() > 0);
     const QPoint shown = origin + centred;
-    // Scaling a large picture takes a while in a debug or sanitizer build: wait for it.
-    QImage zoomed;
-    for (int tries = 0; tries < 40; ++tries) {
-        X11Session::settle(250);
-        zoomed = session.screenshot();
-        if ((zoomed.pixel(shown + QPoint(401, 333)) & 0xFFFFFF) == (half.pixel(401, 333) & 0xFFFFFF))
-            break;
-    }
+    // Scaling a large picture takes a while in a debug or sanitizer build: the view shows
+    // a quick sample first and the exact pixels when they are ready.
+    const QImage zoomed = session.waitForScreen(
+        [&](const QImage& s) {
+            return (s.pixel(shown + QPoint(401, 333)) & 0xFFFFFF) == (half.pixel(401, 333) & 0xFFFFFF) &&
+                   (s.pixel(shown + QPoint(20, 30)) & 0xFFFFFF) == (half.pixel(20, 30) & 0xFFFFFF);
+        },
+        20000);
     QCOMPARE(zoomed.pixel(shown + QPoint(20, 30)) & 0xFFFFFF, half.pixel(20, 30) & 0xFFFFFF);
     QCOMPARE(zoomed.pixel(shown + QPoint(401, 333)) & 0xFFFFFF, half.pixel(401, 333) & 0xFFFFFF);
     QCOMPARE(zoomed.pixel(shown + QPoint(-1, 30)) & 0xFFFFFF,
              zoomed.pixel(origin + QPoint(0, 30)) & 0xFFFFFF);
 
-    for (const char* key : {"Right", "Right", "Right", "Down"}) {
+    for (const char* key : {"Right", "Right", "Right", "Down"})
         session.key(key);
-        X11Session::settle(80);
-    }
     session.key("Return");
     QVERIFY2(session.waitForWindowGone(picker), "Enter did not end the pick");
     offView();
-    X11Session::settle(500);
-    const QImage shot = session.screenshot();
+    const QImage shot = session.syncedScreenshot();
     // The pointer stayed where it was, over the centred picture's point at - centred.
     const ImportRegion r = ImportRegion::at(float(at.x() - centred.x() + 3), float(at.y() - centred.y() + 1));
     QImage expected(48, 56, QImage::Format_RGB32);

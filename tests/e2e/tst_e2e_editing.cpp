@@ -33,8 +33,7 @@ private:
     QImage shot() const
     {
         session.moveTo(client.x() + 620, client.y() + 10); // off the view: no popup, no overlay
-        X11Session::settle(300);
-        return session.screenshot();
+        return session.syncedScreenshot();
     }
 
     X11Session session;

@@ -35,8 +35,7 @@ private:
     QImage shot() const
     {
         session.moveTo(client.x() + 620, client.y() + 10); // off the view: no popup
-        X11Session::settle(300);
-        return session.screenshot();
+        return session.syncedScreenshot();
     }
     // Types a full path into the file dialog's name box and accepts it.
     bool answerFileDialog(const QString& title, const QString& path) const
@@ -45,10 +44,10 @@ private:
         if (dialog.isEmpty())
             return false;
         session.focus(dialog);
-        X11Session::settle(300);
+        session.sync(dialog);
         session.key("ctrl+a");
         session.type(path);
-        X11Session::settle(200);
+        session.sync(dialog); // the name box and its completer have taken every letter
         session.key("Return");
         return session.waitForWindowGone(dialog);
     }
@@ -98,8 +97,7 @@ void FilesE2E::saveNewAndReopen()
     const QString file = dir.filePath(QStringLiteral("e2e-portrait.jpg"));
     clickToolbar(3);
     QVERIFY2(answerFileDialog("Save Portrait", file), "the save dialog did not take the name");
-    X11Session::settle(300);
-    QVERIFY(QFileInfo::exists(file));
+    QVERIFY(X11Session::waitUntil([&] { return QFileInfo::exists(file); }));
 
     // An independent decoder reads the file.
     if (QStandardPaths::findExecutable("djpeg").isEmpty())
@@ -156,8 +154,7 @@ void FilesE2E::otherSizeAsksBeforeCropping()
     QVERIFY(answerFileDialog("Load Portrait", file));
     QString question = session.waitForWindow("Non-Standard Dimensions");
     QVERIFY2(!question.isEmpty(), "no size question");
-    X11Session::settle(300);
-    session.screenshot().save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-question.png"));
+    session.syncedScreenshot(question).save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-question.png"));
     session.focus(question);
     session.key("Escape");
     QVERIFY(session.waitForWindowGone(question));
@@ -217,8 +214,7 @@ void FilesE2E::failedSaveSaysSo()
     // The message box carries the dialog's title.
     const QString box = session.waitForWindow("Save Portrait");
     QVERIFY2(!box.isEmpty(), "no message about the failed save");
-    X11Session::settle(300);
-    session.screenshot().save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-save-failed.png"));
+    session.syncedScreenshot(box).save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-save-failed.png"));
     session.focus(box);
     session.key("Return");
     QVERIFY(session.waitForWindowGone(box));
@@ -313,7 +309,7 @@ void FilesE2E::messageShowsTheNameAsItIs()
     const QString box = opening.waitForWindow("Load Portrait");
     QVERIFY2(!box.isEmpty(), "no message about the file");
     const QRect area = opening.geometry(box);
-    const QImage screen = opening.screenshot();
+    const QImage screen = opening.syncedScreenshot(box);
     screen.save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-named-message.png"));
     QVERIFY2(screen.rect().contains(area), qPrintable(QStringLiteral("the box lies at %1, %2, %3 x %4")
                                                           .arg(area.x())

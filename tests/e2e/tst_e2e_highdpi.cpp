@@ -37,13 +37,11 @@ private:
     void clickToolbar(int n) const
     {
         session.click(client.x() + (toolbarX(n) + 11) * Ratio, client.y() + 11 * Ratio);
-        X11Session::settle(250);
     }
     QImage shot() const
     {
         session.moveTo(client.x() + 620 * Ratio, client.y() + 10 * Ratio); // off the view: no popup
-        X11Session::settle(400);
-        return session.screenshot();
+        return session.syncedScreenshot();
     }
 
     X11Session session;
@@ -61,8 +59,9 @@ void HighDpiE2E::initTestCase()
     id = session.waitForWindow("Pictoria");
     QVERIFY2(!id.isEmpty(), "no window titled Pictoria appeared");
     client = session.geometry(id);
+    session.setWindow(id);
     session.focus(id);
-    X11Session::settle(500);
+    QVERIFY(session.sync());
 }
 
 void HighDpiE2E::cleanupTestCase()
@@ -215,7 +214,7 @@ void HighDpiE2E::eyedropperPointerIsPixelDoubled()
     clickToolbar(7); // Grab Color shows the eyedropper over the view
     const QPoint c = cellCentre(30, 30);
     session.moveTo(c.x(), c.y());
-    X11Session::settle(400);
+    QVERIFY(session.sync());
     QPoint hot;
     const QImage pointer = currentPointer(&hot);
     clickToolbar(6);

@@ -18,8 +18,8 @@ void HistoryE2E::fastDragPaintsUnbrokenLineAndUndoRemovesIt()
     const QString id = session.waitForWindow("Pictoria");
     QVERIFY(!id.isEmpty());
     const QRect client = session.geometry(id);
+    session.setWindow(id);
     session.focus(id);
-    X11Session::settle(400);
     auto centre = [&](QPoint cell) {
         return client.topLeft() + QPoint(250 + cell.x() * 8 + 4, 30 + cell.y() * 8 + 4);
     };
@@ -28,13 +28,10 @@ void HistoryE2E::fastDragPaintsUnbrokenLineAndUndoRemovesIt()
     const QPoint from(3, 4), to(40, 47);
     session.moveTo(centre(from).x(), centre(from).y());
     session.press(1);
-    X11Session::settle(100);
     session.moveTo(centre(to).x(), centre(to).y()); // one jump: no positions in between
-    X11Session::settle(100);
     session.release(1);
     session.moveTo(client.x() + 620, client.y() + 10);
-    X11Session::settle(300);
-    QImage shot = session.screenshot();
+    QImage shot = session.syncedScreenshot();
     const QRgb white = qRgb(255, 255, 255) & 0xFFFFFF;
     QCOMPARE(cellIs(shot, from), white);
     for (const QPoint cell : PaintingTools::segmentCells(from, to))
@@ -42,8 +39,7 @@ void HistoryE2E::fastDragPaintsUnbrokenLineAndUndoRemovesIt()
                  qPrintable(QString("gap at %1,%2").arg(cell.x()).arg(cell.y())));
 
     session.key("ctrl+z");
-    X11Session::settle(300);
-    shot = session.screenshot();
+    shot = session.syncedScreenshot();
     QCOMPARE(cellIs(shot, from), QRgb(0));
     for (const QPoint cell : PaintingTools::segmentCells(from, to))
         QCOMPARE(cellIs(shot, cell), QRgb(0));

@@ -29,11 +29,7 @@ private:
         }
         return last;
     }
-    void clickAt(QPoint p, int button = 1) const
-    {
-        session.click(p.x(), p.y(), button);
-        X11Session::settle(200);
-    }
+    void clickAt(QPoint p, int button = 1) const { session.click(p.x(), p.y(), button); }
 
     X11Session session;
     QString id;
@@ -53,8 +49,7 @@ void PopupE2E::cleanupTestCase()
 void PopupE2E::popupOverBlackCell()
 {
     session.moveTo(view(100, 50).x(), view(100, 50).y());
-    X11Session::settle(300);
-    const QImage shot = session.screenshot();
+    const QImage shot = session.syncedScreenshot();
     // Top-left corner at (108, 58), 88 pixels wide, 21 high.
     QCOMPARE(popupRight(shot, 62, 100, 300, 0), 108 + 87);
     QVERIFY((shot.pixel(view(107, 62)) & 0xFFFFFF) == 0 || gridAt(107, 62));
@@ -68,8 +63,7 @@ void PopupE2E::popupOverWhiteCell()
     // Paint a white block of cells, then rest the pointer on it.
     clickAt(view(100, 50));
     session.moveTo(view(101, 51).x(), view(101, 51).y());
-    X11Session::settle(300);
-    const QImage shot = session.screenshot();
+    const QImage shot = session.syncedScreenshot();
     QCOMPARE(popupRight(shot, 64, 110, 330, 0), 109 + 129); // 130 wide at x = 109
 }
 
@@ -77,15 +71,12 @@ void PopupE2E::ctrlOnlyOption()
 {
     clickAt(client.topLeft() + QPoint(4 + 12 + 6, 388 + 36 + 8)); // "Show RGB Popup Only With CTRL"
     session.moveTo(view(200, 200).x(), view(200, 200).y());
-    X11Session::settle(300);
-    QImage shot = session.screenshot();
+    QImage shot = session.syncedScreenshot();
     QCOMPARE(popupRight(shot, 214, 200, 383, 0), -1);
     session.click(view(200, 200).x(), view(200, 200).y(), 2); // focus the view, paint black
     session.moveTo(view(201, 200).x(), view(201, 200).y());
-    X11Session::settle(200);
     session.keyDown("Control_L");
-    X11Session::settle(300);
-    shot = session.screenshot();
+    shot = session.syncedScreenshot();
     session.keyUp("Control_L");
     QCOMPARE(popupRight(shot, 214, 200, 383, 0), 209 + 87);
 }
@@ -96,8 +87,7 @@ void PopupE2E::aboutWindowOpensAndCloses()
     const QString about = session.waitForWindow("About Pictoria");
     QVERIFY2(!about.isEmpty(), "the About window did not open");
     QCOMPARE(session.geometry(about).size(), QSize(312, 213));
-    X11Session::settle(600);
-    const QImage shot = session.screenshot();
+    const QImage shot = session.syncedScreenshot(about);
     shot.save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-about.png"));
     const QRect r = session.geometry(about);
     // The background runs from nearly white at the top to blue at the bottom.

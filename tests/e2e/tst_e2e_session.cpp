@@ -25,14 +25,12 @@ private:
     static QRgb cellColour(X11Session& session, const QRect& client, int x, int y)
     {
         session.moveTo(client.x() + 620, client.y() + 10); // off the view: no popup
-        X11Session::settle(300);
-        return session.screenshot().pixel(cellCentre(client, x, y)) & 0xFFFFFF;
+        return session.syncedScreenshot().pixel(cellCentre(client, x, y)) & 0xFFFFFF;
     }
     static void paintCell(X11Session& session, const QRect& client, int x, int y)
     {
         const QPoint p = cellCentre(client, x, y);
         session.click(p.x(), p.y());
-        X11Session::settle(200);
     }
     // Sends the window manager's close request until the window reacts: Xvfb now and
     // then drops a client message sent right after input, and a second request while the
@@ -41,24 +39,22 @@ private:
     static QString closeWindow(X11Session& session, const QString& mainWindow, bool* gone)
     {
         *gone = false;
-        for (int attempt = 0; attempt < 4; ++attempt) {
+        QString question;
+        for (int attempt = 0; attempt < 4 && !*gone && question.isEmpty(); ++attempt) {
             if (!session.sendDeleteWindow(mainWindow))
                 return {};
-            QDeadlineTimer deadline(3000);
-            while (!deadline.hasExpired()) {
-                const QStringList ids =
-                    X11Session::xdotool({"search", "--onlyvisible", "--name", "^Pictoria$"}).split('\n');
-                if (!ids.contains(mainWindow)) {
-                    *gone = true;
-                    return {};
-                }
-                for (const QString& id : ids)
-                    if (!id.trimmed().isEmpty() && id.trimmed() != mainWindow)
-                        return id.trimmed();
-                X11Session::settle(100);
-            }
+            X11Session::waitUntil(
+                [&] {
+                    const QStringList ids = session.windows(QStringLiteral("Pictoria"));
+                    *gone = !ids.contains(mainWindow);
+                    for (const QString& id : ids)
+                        if (id.trimmed() != mainWindow)
+                            question = id.trimmed();
+                    return *gone || !question.isEmpty();
+                },
+                3000);
         }
-        return {};
+        return *gone ? QString() : question;
     }
     bool typeIntoFileDialog(X11Session& session, const QString& title, const QString& path) const
     {
@@ -66,10 +62,10 @@ private:
         if (dialog.isEmpty())
             return false;
         session.focus(dialog);
-        X11Session::settle(300);
+        session.sync(dialog);
         session.key("ctrl+a");
         session.type(path);
-        X11Session::settle(200);
+        session.sync(dialog); // the name box and its completer have taken every letter
         session.key("Return");
         return session.waitForWindowGone(dialog);
     }
@@ -83,13 +79,7 @@ private:
     }
     static bool waitForCopies(const QString& home, int count)
     {
-        QDeadlineTimer deadline(10000);
-        while (!deadline.hasExpired()) {
-            if (recoveryCopies(home).size() == count)
-                return true;
-            X11Session::settle(100);
-        }
-        return false;
+        return X11Session::waitUntil([&] { return recoveryCopies(home).size() == count; });
     }
 
     QTemporaryDir dir;
@@ -146,7 +136,7 @@ void SessionE2E::closeAsksAboutUnsavedChanges()
     }
     QVERIFY2(!question.isEmpty(), "closing with a stroke asks first");
     session.focus(question);
-    X11Session::settle(200);
+    session.sync(question);
     session.key(keys);
     if (!saveAs.isEmpty()) {
         QVERIFY(typeIntoFileDialog(session, "Save Portrait", dir.filePath(saveAs)));
@@ -164,9 +154,9 @@ void SessionE2E::closeAsksAboutUnsavedChanges()
         QCOMPARE(session.process().exitStatus(), QProcess::NormalExit);
         QVERIFY2(recoveryCopies(home.path()).isEmpty(), "a normal close leaves no recovery copy");
     } else {
-        X11Session::settle(500);
-        QVERIFY2(session.isRunning(), "the window stays open");
         QVERIFY(session.waitForWindowGone(question));
+        // The main window still answers once the question is handled: it stays open.
+        QVERIFY2(session.sync() && session.isRunning(), "the window stays open");
         QCOMPARE(cellColour(session, client, 5, 5), qRgb(255, 255, 255) & 0xFFFFFF);
         QCOMPARE(recoveryCopies(home.path()).size(), 1);
     }
@@ -196,9 +186,10 @@ void SessionE2E::killedRunIsRestored()
     QVERIFY2(!offer.isEmpty(), "the next start offers the killed run's portrait");
     id = second.waitForWindow("Pictoria");
     QVERIFY(!id.isEmpty());
+    second.setWindow(id);
     client = second.geometry(id);
     second.focus(offer);
-    X11Session::settle(200);
+    second.sync(offer);
     second.key("Return"); // Restore is the default
     QVERIFY(second.waitForWindowGone(offer));
     QCOMPARE(cellColour(second, client, 7, 9), qRgb(255, 255, 255) & 0xFFFFFF);
@@ -208,8 +199,12 @@ void SessionE2E::killedRunIsRestored()
     {
         X11Session third;
         QVERIFY(third.start({}, env));
-        X11Session::settle(2500);
-        QVERIFY(third.waitForWindow("Restore Portrait", 500).isEmpty());
+        const QString thirdWindow = third.waitForWindow("Pictoria");
+        QVERIFY(!thirdWindow.isEmpty());
+        // The offer would come up as the start's first event; once the window has handled
+        // its first events, it is there or it never comes.
+        QVERIFY(third.sync(thirdWindow));
+        QVERIFY(third.waitForWindow("Restore Portrait", 0).isEmpty());
         third.stop();
     }
 
@@ -223,7 +218,6 @@ void SessionE2E::killedRunIsRestored()
     QVERIFY(second.waitForWindowGone(question));
     second.focus(id);
     second.key("ctrl+z");
-    X11Session::settle(300);
     QCOMPARE(cellColour(second, client, 7, 9), QRgb(0));
     QVERIFY(closeWindow(second, id, &gone).isEmpty());
     QVERIFY2(gone, "undoing the restore leaves nothing unsaved");
@@ -244,6 +238,7 @@ void SessionE2E::fileOnTheCommandLineOpensAsOpenDoes()
     QVERIFY2(!question.isEmpty(), "a picture of another size asks, as Open does");
     const QString id = session.waitForWindow("Pictoria");
     QVERIFY(!id.isEmpty());
+    session.setWindow(id);
     const QRect client = session.geometry(id);
     session.focus(question);
     session.key("Return"); // Retry: crop to the top-left corner
@@ -255,8 +250,10 @@ void SessionE2E::fileOnTheCommandLineOpensAsOpenDoes()
     // --import takes the same picture to the import window instead.
     X11Session importing;
     QVERIFY(importing.start({"--import", file}));
-    QVERIFY2(!importing.waitForWindow("Import Picture").isEmpty(), "--import opens the import window");
-    QVERIFY(importing.waitForWindow("Non-Standard Dimensions", 500).isEmpty());
+    const QString picker = importing.waitForWindow("Import Picture");
+    QVERIFY2(!picker.isEmpty(), "--import opens the import window");
+    QVERIFY(importing.sync(picker));
+    QVERIFY(importing.waitForWindow("Non-Standard Dimensions", 0).isEmpty());
     importing.stop();
 }
 

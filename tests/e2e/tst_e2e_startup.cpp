@@ -24,9 +24,8 @@ void StartupE2E::windowShowsCanvasUnderGrid()
     QVERIFY2(!id.isEmpty(), "no window titled Pictoria appeared");
     const QRect client = session.geometry(id);
     QCOMPARE(client.size(), QSize(640, 568)); // 520 grown by the "Portrait" frame
-    X11Session::settle(500);
 
-    const QImage shot = session.screenshot();
+    const QImage shot = session.syncedScreenshot(id);
     QVERIFY(!shot.isNull());
     shot.save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-startup.png"));
     auto canvasPixel = [&](int x, int y) {

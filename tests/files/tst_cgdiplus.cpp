@@ -476,13 +476,17 @@ void GdiPlusTest::badInputGivesNoPicture()
 
 void GdiPlusTest::unreadableFileIsAccessDenied()
 {
+    if (TestSupport::runningAsRoot()) {
+        // Root reads every file: the test runs again as a user permissions stop.
+        QString log;
+        QVERIFY2(TestSupport::passesAsUnprivilegedUser(&log), qPrintable(log));
+        return;
+    }
     const QString path = TestSupport::tempPath(QStringLiteral("locked.jpg"));
     QVERIFY(writeFile(path, portraitJpeg()));
     QFile::setPermissions(path, QFileDevice::Permissions());
     auto restore =
         qScopeGuard([&] { QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner); });
-    if (::geteuid() == 0)
-        QSKIP("root reads every file");
     cGdiPlus gdip;
     QSignalSpy errors(&gdip, &cGdiPlus::Error);
     QVERIFY(gdip.FilenameToIPicture(path).isNull());

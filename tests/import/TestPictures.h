@@ -273,6 +273,81 @@ template <typename PixelFn> QByteArray tga(int width, int height, PixelFn pixel)
     return b;
 }
 
+// The same picture run-length encoded, as one packet run after another: a repeat packet
+// where neighbours are equal, literal packets of up to 128 pixels elsewhere.
+template <typename PixelFn> QByteArray tgaRle(int width, int height, PixelFn pixel)
+{
+    QByteArray b;
+    b.append('\0').append('\0').append('\x0A');
+    b.append(QByteArray(9, '\0'));
+    le16(b, quint16(width));
+    le16(b, quint16(height));
+    b.append(char(24)).append(char(0x20));
+    auto bgr = [&](QRgb v) { b.append(char(qBlue(v))).append(char(qGreen(v))).append(char(qRed(v))); };
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width;) {
+            int run = 1;
+            while (x + run < width && run < 128 && pixel(x + run, y) == pixel(x, y))
+                ++run;
+            if (run > 1) {
+                b.append(char(0x80 | (run - 1)));
+                bgr(pixel(x, y));
+                x += run;
+                continue;
+            }
+            int literal = 1;
+            while (x + literal < width && literal < 128 && pixel(x + literal, y) != pixel(x + literal - 1, y))
+                ++literal;
+            b.append(char(literal - 1));
+            for (int i = 0; i < literal; ++i)
+                bgr(pixel(x + i, y));
+            x += literal;
+        }
+    return b;
+}
+
+// An 8-bit run-length PCX (version 5) with its 256-colour palette after the pixel data;
+// index(x, y) picks the colour, palette(i) gives colour i.
+template <typename IndexFn, typename PaletteFn>
+QByteArray pcx(int width, int height, IndexFn index, PaletteFn palette)
+{
+    QByteArray b;
+    b.append(char(0x0A)).append(char(5)).append(char(1)).append(char(8));
+    le16(b, 0);
+    le16(b, 0);
+    le16(b, quint16(width - 1));
+    le16(b, quint16(height - 1));
+    le16(b, 72);
+    le16(b, 72);
+    b.append(QByteArray(48, '\0'));
+    b.append(char(0)).append(char(1));
+    const int stride = (width + 1) & ~1;
+    le16(b, quint16(stride));
+    le16(b, 1);
+    b.append(QByteArray(58, '\0'));
+    for (int y = 0; y < height; ++y) {
+        QByteArray row;
+        for (int x = 0; x < stride; ++x)
+            row.append(char(index(std::min(x, width - 1), y)));
+        for (int x = 0; x < row.size();) {
+            int run = 1;
+            while (x + run < row.size() && run < 63 && row[x + run] == row[x])
+                ++run;
+            const uchar v = uchar(row[x]);
+            if (run > 1 || (v & 0xC0) == 0xC0)
+                b.append(char(0xC0 | run));
+            b.append(char(v));
+            x += run;
+        }
+    }
+    b.append(char(0x0C));
+    for (int i = 0; i < 256; ++i) {
+        const QRgb c = palette(i);
+        b.append(char(qRed(c))).append(char(qGreen(c))).append(char(qBlue(c)));
+    }
+    return b;
+}
+
 // 70 bytes whose header claims 30000 x 30000 at 24 bits: 2.6 GB once decoded.
 inline QByteArray bmpMemoryBomb()
 {

@@ -502,7 +502,22 @@ void ImportCommandTest::damagedFilesAreRefused_data()
         << "cut.tif" << cut(TestPictures::tiff(90, 70, pattern), 60) << true;
     QTest::newRow("TIFF cut before its directory")
         << "cutdirectory.tif" << cut(encoded(picture, "tiff"), 60) << true;
+    // Readers that go on past the end of the data and make the missing rows up.
+    const auto index = [](int x, int y) { return (x / 3 + y * 7) & 0xFF; };
+    const auto palette = [](int i) { return qRgb(i, 255 - i, i * 3 & 255); };
+    const QByteArray pcx = TestPictures::pcx(90, 70, index, palette);
+    QTest::newRow("PCX cut inside its rows") << "cut.pcx" << cut(pcx, 60) << true;
+    QTest::newRow("PCX cut inside its palette") << "cutpalette.pcx" << pcx.chopped(100) << true;
+    QTest::newRow("TGA cut inside its rows")
+        << "cut.tga" << cut(TestPictures::tga(90, 70, pattern), 60) << true;
+    const auto blocks = [](int x, int y) { return qRgb(x / 4 * 20 & 255, y / 3 * 30 & 255, 60); };
+    const QByteArray tgaRle = TestPictures::tgaRle(90, 70, blocks);
+    QTest::newRow("run-length TGA cut inside its rows") << "cutrle.tga" << cut(tgaRle, 60) << true;
+    QTest::newRow("run-length TGA missing its last byte") << "shortrle.tga" << tgaRle.chopped(1) << true;
 
+    // Whole files of those formats come in.
+    QTest::newRow("PCX whole") << "whole.pcx" << pcx << false;
+    QTest::newRow("run-length TGA whole") << "whole.tga" << tgaRle << false;
     // Warnings that leave the pixels whole.
     QTest::newRow("TIFF with an unknown tag")
         << "tag.tif" << TestPictures::tiff(90, 70, pattern, 65000) << false;

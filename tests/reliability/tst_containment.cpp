@@ -1,4 +1,5 @@
 #include "controls/PropertyBag.h"
+#include "files/cGdiPlus.h"
 #include "import/ImportCommand.h"
 #include "import/ImportHelper.h"
 #include "import/frmImport.h"
@@ -13,6 +14,28 @@
 #include <QtTest>
 
 using TestSupport::patternImage;
+
+namespace {
+
+// The process's peak resident memory, in kB (VmHWM), after resetting it to what is
+// resident now when the kernel allows; -1 when it cannot be read.
+qint64 peakResidentKb(bool reset)
+{
+    if (reset) {
+        QFile clear(QStringLiteral("/proc/self/clear_refs"));
+        if (clear.open(QIODevice::WriteOnly))
+            clear.write("5");
+    }
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').constFirst().toLongLong();
+    return -1;
+}
+
+} // namespace
 
 // Replays the kept regression files (tests/regressions/): inputs that crashed or ran away
 // in a decoder, found by the fuzzers or by the mutation tests. The import's are replayed
@@ -141,14 +164,26 @@ void ContainmentTest::openRegressionsAreRefused()
     if (path.isEmpty())
         QSKIP("no regression files kept");
     ++replayed;
+    // After another picture has been read, as in a session: Qt's readers keep settings
+    // for the whole process, and what a file costs must not depend on what came before.
+    const QString before = TestSupport::tempPath(QStringLiteral("before.png"));
+    QVERIFY(patternImage(300, 200).save(before));
+    QVERIFY(!cGdiPlus().FilenameToIPicture(before).isNull());
     const QImage store = window->document().picPreview().image().copy();
     const QImage backBuffer = window->canvas().picBackBuffer().image().copy();
     dialogs->fileAnswers.enqueue(path);
     dialogs->messageAnswers.enqueue(MessageResult::Cancel);
     QElapsedTimer clock;
     clock.start();
+    const qint64 residentBefore = peakResidentKb(true);
     window->OpenPortrait();
+    const qint64 residentPeak = peakResidentKb(false);
     QVERIFY2(clock.elapsed() < TestSupport::HangDeadlineMs, qPrintable(QString::number(clock.elapsed())));
+    // A few kilobytes of file are not worth a picture's worth of memory: no reader may
+    // fill a canvas the file's own data cannot cover.
+    QVERIFY2(residentPeak - residentBefore < 64 * 1024,
+             qPrintable(QStringLiteral("peak resident memory grew by %1 MB")
+                            .arg((residentPeak - residentBefore) / 1024)));
     QVERIFY(window->isVisible());
     QCOMPARE(dialogs->messages.size(), 1);
     QCOMPARE(window->document().picPreview().image(), store);

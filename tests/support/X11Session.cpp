@@ -2,11 +2,75 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QThread>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <poll.h>
 #include <xcb/xcb.h>
+
+namespace {
+
+// How often a wait looks again: short next to what it waits for.
+constexpr int PollMs = 15;
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
+
+xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
+{
+    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr));
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+xcb_screen_t* firstScreen(xcb_connection_t* connection)
+{
+    return xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+}
+
+// One connection for the whole test: Xvfb resets itself whenever its last client leaves,
+// refusing connections while it does, so holding it keeps the server up between runs. It
+// also reads the screen, and it hears the editor's answers to pings, which come as
+// client messages sent to the root window for whoever listens to its (sub)structure.
+xcb_connection_t* display()
+{
+    static xcb_connection_t* const connection = [] {
+        xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+        if (!xcb_connection_has_error(c)) {
+            const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+            xcb_change_window_attributes(c, firstScreen(c)->root, XCB_CW_EVENT_MASK, &mask);
+            xcb_flush(c);
+        }
+        return c;
+    }();
+    return connection;
+}
+
+// Waits for the answer to the ping carrying token; the events between are of no interest.
+bool waitForPong(xcb_connection_t* c, xcb_atom_t protocols, xcb_atom_t ping, uint32_t token,
+                 const QDeadlineTimer& deadline)
+{
+    while (true) {
+        while (xcb_generic_event_t* raw = xcb_poll_for_event(c)) {
+            const Reply<xcb_generic_event_t> event(raw);
+            if ((event->response_type & 0x7F) != XCB_CLIENT_MESSAGE)
+                continue;
+            const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(raw);
+            if (message->type == protocols && message->data.data32[0] == ping &&
+                message->data.data32[1] == token)
+                return true;
+        }
+        if (xcb_connection_has_error(c) || deadline.hasExpired())
+            return false;
+        pollfd fd{xcb_get_file_descriptor(c), POLLIN, 0};
+        ::poll(&fd, 1, int(std::min<qint64>(deadline.remainingTime(), 100)));
+    }
+}
+
+} // namespace
 
 X11Session::X11Session()
 {
@@ -20,10 +84,7 @@ X11Session::~X11Session()
 
 bool X11Session::start(const QStringList& arguments, const QStringList& extraEnvironment)
 {
-    // Xvfb resets itself whenever its last client leaves, refusing connections while it
-    // does; one connection held for the whole test keeps the server up between runs.
-    static xcb_connection_t* const keepAlive = xcb_connect(nullptr, nullptr);
-    Q_UNUSED(keepAlive);
+    display();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "xcb");
     m_home = std::make_unique<QTemporaryDir>();
@@ -51,9 +112,9 @@ bool X11Session::startEditor(QString* windowId, QRect* client, const QStringList
     if (windowId->isEmpty())
         return false;
     *client = geometry(*windowId);
+    m_window = *windowId;
     focus(*windowId);
-    settle(400);
-    return true;
+    return sync();
 }
 
 void X11Session::clickToolbarButton(const QRect& client, int n) const
@@ -63,7 +124,6 @@ void X11Session::clickToolbarButton(const QRect& client, int n) const
     for (int i = 1; i < n; ++i)
         x += (i == 5 || i == 12) ? 8 : 23;
     click(client.x() + x + 11, client.y() + 11);
-    settle(200);
 }
 
 void X11Session::stop()
@@ -92,30 +152,32 @@ QString X11Session::xdotool(const QStringList& arguments, bool* ok)
     return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
 }
 
+QStringList X11Session::windows(const QString& titleRegex) const
+{
+    QStringList arguments{"search", "--onlyvisible"};
+    if (isRunning())
+        arguments << "--all"
+                  << "--pid" << QString::number(m_process.processId());
+    arguments << "--name" << '^' + titleRegex + '$';
+    bool ok = false;
+    const QString out = xdotool(arguments, &ok);
+    return ok ? out.split('\n', Qt::SkipEmptyParts) : QStringList();
+}
+
 QString X11Session::waitForWindow(const QString& titleRegex, int timeoutMs) const
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        bool ok = false;
-        const QString out = xdotool({"search", "--onlyvisible", "--name", '^' + titleRegex + '$'}, &ok);
-        if (ok && !out.isEmpty())
-            return out.split('\n').constFirst().trimmed();
-        QThread::msleep(100);
-    }
-    return {};
+    QStringList found;
+    waitUntil([&] { return !(found = windows(titleRegex)).isEmpty(); }, timeoutMs);
+    return found.isEmpty() ? QString() : found.constFirst().trimmed();
 }
 
 bool X11Session::waitForWindowGone(const QString& windowId, int timeoutMs) const
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        bool ok = false;
-        const QString out = xdotool({"search", "--onlyvisible", "--name", "."}, &ok);
-        if (!out.split('\n').contains(windowId))
-            return true;
-        QThread::msleep(100);
-    }
-    return false;
+    return waitUntil(
+        [&] {
+            return !xdotool({"search", "--onlyvisible", "--name", "."}).split('\n').contains(windowId);
+        },
+        timeoutMs);
 }
 
 QRect X11Session::geometry(const QString& windowId) const
@@ -171,13 +233,13 @@ void X11Session::release(int button) const
 
 void X11Session::drag(QPoint from, QPoint to, int button, int steps) const
 {
+    // The X server keeps the events in order; the editor sees the press, every move and
+    // the release as they were sent, however late it reads them.
     moveTo(from.x(), from.y());
     press(button);
-    settle(60);
     for (int i = 1; i <= steps; ++i) {
         const QPoint p = from + (to - from) * i / steps;
         moveTo(p.x(), p.y());
-        settle(30);
     }
     release(button);
 }
@@ -210,46 +272,104 @@ void X11Session::focus(const QString& windowId) const
 
 bool X11Session::sendDeleteWindow(const QString& windowId) const
 {
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(connection)) {
-        xcb_disconnect(connection);
+    xcb_connection_t* connection = display();
+    if (xcb_connection_has_error(connection))
         return false;
-    }
-    auto atom = [connection](const char* name) {
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr);
-        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(reply);
-        return a;
-    };
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
     event.window = xcb_window_t(windowId.toULong());
-    event.type = atom("WM_PROTOCOLS");
-    event.data.data32[0] = atom("WM_DELETE_WINDOW");
+    event.type = internAtom(connection, "WM_PROTOCOLS");
+    event.data.data32[0] = internAtom(connection, "WM_DELETE_WINDOW");
     event.data.data32[1] = XCB_CURRENT_TIME;
     xcb_send_event(connection, 0, event.window, XCB_EVENT_MASK_NO_EVENT,
                    reinterpret_cast<const char*>(&event));
-    const bool sent = xcb_flush(connection) > 0;
-    xcb_disconnect(connection);
-    return sent;
+    return xcb_flush(connection) > 0;
+}
+
+bool X11Session::sync(const QString& windowId, int timeoutMs) const
+{
+    const QString target = windowId.isEmpty() ? m_window : windowId;
+    xcb_connection_t* c = display();
+    if (target.isEmpty() || xcb_connection_has_error(c))
+        return false;
+    const xcb_atom_t protocols = internAtom(c, "WM_PROTOCOLS");
+    const xcb_atom_t ping = internAtom(c, "_NET_WM_PING");
+    const xcb_window_t window = xcb_window_t(target.toULong());
+    static uint32_t token = 1;
+    const QDeadlineTimer deadline(timeoutMs);
+    // The first answer comes when Qt has read everything sent before; the input among it
+    // is delivered in the same pass, so the second comes after that; the repaints the
+    // input asked for are posted and done before the event loop reads on, so the third
+    // comes after those.
+    for (int round = 0; round < 3; ++round) {
+        bool answered = false;
+        while (!answered && !deadline.hasExpired()) {
+            ++token;
+            xcb_client_message_event_t event{};
+            event.response_type = XCB_CLIENT_MESSAGE;
+            event.format = 32;
+            event.window = window;
+            event.type = protocols;
+            event.data.data32[0] = ping;
+            event.data.data32[1] = token; // the timestamp field, returned as it was
+            event.data.data32[2] = window;
+            xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+            xcb_flush(c);
+            // A ping that goes unanswered for a while is sent again.
+            QDeadlineTimer attempt(std::min<qint64>(deadline.remainingTime(), 2000));
+            answered = waitForPong(c, protocols, ping, token, attempt);
+        }
+        if (!answered)
+            return false;
+    }
+    return true;
 }
 
 QImage X11Session::screenshot() const
 {
-    QProcess p;
-    p.start(QStringLiteral("import"), {"-window", "root", "png:-"});
-    p.waitForFinished(20000);
-    return QImage::fromData(p.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+    xcb_connection_t* c = display();
+    if (xcb_connection_has_error(c))
+        return {};
+    const xcb_screen_t* screen = firstScreen(c);
+    const Reply<xcb_get_image_reply_t> reply(
+        xcb_get_image_reply(c,
+                            xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, 0, 0,
+                                          screen->width_in_pixels, screen->height_in_pixels, ~0u),
+                            nullptr));
+    const int w = screen->width_in_pixels, h = screen->height_in_pixels;
+    // Xvfb's 24-bit screens keep a pixel in 32 bits, blue first: QImage's RGB32.
+    if (!reply || reply->depth != 24 || xcb_get_image_data_length(reply.get()) != w * h * 4)
+        return {};
+    return QImage(xcb_get_image_data(reply.get()), w, h, w * 4, QImage::Format_RGB32).copy();
 }
 
-void X11Session::settle(int ms)
+QImage X11Session::waitForScreen(const std::function<bool(const QImage&)>& ready, int timeoutMs) const
 {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
+    QDeadlineTimer deadline(timeoutMs);
+    QImage shot = screenshot();
+    while (!ready(shot) && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, PollMs);
+        QThread::msleep(PollMs);
+        shot = screenshot();
     }
+    return shot;
+}
+
+QImage X11Session::syncedScreenshot(const QString& windowId) const
+{
+    sync(windowId);
+    return screenshot();
+}
+
+bool X11Session::waitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    bool holds = condition();
+    while (!holds && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, PollMs);
+        QThread::msleep(PollMs);
+        holds = condition();
+    }
+    return holds;
 }
