@@ -14,6 +14,8 @@
 #include "import/JpegDecoder.h"
 #include "import/PngDecoder.h"
 #include "import/helper/HelperIo.h"
+#include "import/helper/Isolation.h"
+#include "import/helper/PortraitReader.h"
 #include "import/helper/Sandbox.h"
 #include "import/helper/SandboxSelfTest.h"
 #include "platform/BitmapHeader.h"
@@ -113,6 +115,7 @@ QImage readWithQt(const std::vector<unsigned char>& bytes, DecodedPicture& pictu
         picture.width = std::uint32_t(result.image.width());
         picture.height = std::uint32_t(result.image.height());
         picture.converted = true;
+        PortraitReader::keepTexts(result.image, picture);
         return result.image;
     case BoundedImageReader::Outcome::TooLarge:
         picture.fallback = Fallback::TooLarge;
@@ -133,6 +136,30 @@ QImage readWithQt(const std::vector<unsigned char>& bytes, DecodedPicture& pictu
     return {};
 }
 
+bool looksLikeJpeg(const std::vector<unsigned char>& bytes)
+{
+    return bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
+}
+
+// Open's rules: JPEG through libjpeg-turbo, every warning refusing it; the other formats
+// Open takes through Qt's readers alone.
+QImage decodeAsOpenDoes(const std::vector<unsigned char>& bytes, const FreeImageLibrary::MessageSink& sink,
+                        const FreeImageLibrary::PixelStore& into, DecodedPicture& picture)
+{
+    if (looksLikeJpeg(bytes)) {
+        picture = JpegDecoder::decode(bytes.data(), bytes.size(), sink, into, true);
+        return {};
+    }
+    try {
+        return PortraitReader::read(bytes.data(), bytes.size(), picture);
+    } catch (const std::bad_alloc&) {
+        picture = {};
+        picture.failure = FreeImageLibrary::Failure::OutOfMemory;
+        picture.failureText = "the picture does not fit in memory";
+    }
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -140,9 +167,11 @@ int main(int argc, char** argv)
     if ((argc == 3 || argc == 4) && std::strcmp(argv[1], SandboxSelfTest::Flag) == 0)
         return SandboxSelfTest::run(argv[2], argc == 4 ? argv[3] : nullptr);
     if (!HelperIo::parseArguments(argc, argv)) {
-        std::fprintf(stderr, "usage: %s [--shared-pixels descriptor] < picture-file\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--shared-pixels descriptor] [--portrait] < picture-file\n", argv[0]);
         return 2;
     }
+    // New namespaces while there is one thread; Qt and FreeImage are loaded inside them.
+    Isolation::isolate();
     std::signal(SIGPIPE, SIG_IGN);
     // A library that tries to write a file (a cache, a log) gets an error, not a fatal
     // signal: the no-file-writes limit stays, and the decode goes on.
@@ -170,11 +199,14 @@ int main(int argc, char** argv)
     const FreeImageLibrary::PixelStore remembered = [&](std::uint32_t w, std::uint32_t h) {
         return stored = store(w, h);
     };
+    const FreeImageLibrary::PixelStore& into = store ? remembered : store;
+    QImage qtPixels;
     if (!read) {
         picture = unreadable();
+    } else if (HelperIo::portraitRules()) {
+        qtPixels = decodeAsOpenDoes(bytes, sink, into, picture);
     } else {
         const int format = FreeImageLibrary::identify(bytes.data(), bytes.size());
-        const FreeImageLibrary::PixelStore& into = store ? remembered : store;
         if (format == FreeImageLibrary::JpegFormat)
             picture = JpegDecoder::decode(bytes.data(), bytes.size(), sink, into);
         else if (format == FreeImageLibrary::PngFormat)
@@ -182,9 +214,8 @@ int main(int argc, char** argv)
         else if (format != FreeImageLibrary::BmpFormat || !bitmapCut(bytes, picture))
             picture = FreeImageLibrary::decode(bytes.data(), bytes.size(), sink);
     }
-    QImage qtPixels;
     const bool refused = picture.tooLarge || picture.failure == FreeImageLibrary::Failure::Damaged;
-    if (read && !picture.converted && !refused)
+    if (read && !picture.converted && !refused && !HelperIo::portraitRules())
         qtPixels = readWithQt(bytes, picture);
 
     // The pixels are where the decoder put them: the shared memory, its own words, or
