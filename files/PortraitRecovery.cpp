@@ -1,11 +1,12 @@
 #include "files/PortraitRecovery.h"
 
+#include "files/PictureDecoder.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -98,9 +99,26 @@ void PortraitRecovery::finish()
     }
 }
 
+bool PortraitRecovery::readCopy(const QString& dataPath, QImage& portrait, QString& source,
+                                bool& cancelled) const
+{
+    const PictureDecoder::Decoded copy =
+        m_decoder->decode(PictureSource::file(dataPath), PictureDecoder::Rules::Open);
+    cancelled = copy.outcome == PictureDecoder::Outcome::Cancelled;
+    if (!copy.ok())
+        return false;
+    portrait = copy.pixels;
+    for (const auto& [key, value] : copy.texts)
+        if (key == QLatin1String(SourceKey))
+            source = value;
+    return true;
+}
+
 std::vector<PortraitRecovery::Orphan> PortraitRecovery::orphans() const
 {
     std::vector<std::pair<QDateTime, Orphan>> found;
+    if (!m_decoder)
+        return {};
     const QDir dir(m_folder);
     const QFileInfoList copies =
         dir.entryInfoList({QLatin1String("*") + QLatin1String(DataSuffix)}, QDir::Files);
@@ -115,11 +133,14 @@ std::vector<PortraitRecovery::Orphan> PortraitRecovery::orphans() const
         lock->setStaleLockTime(0);
         if (!lock->tryLock(0))
             continue; // its editor is still running
-        QImageReader reader(dataPath, "png");
-        const QString source = reader.text(QLatin1String(SourceKey));
-        const QImage portrait = reader.read();
+        QImage portrait;
+        QString source;
+        bool cancelled = false;
+        const bool read = readCopy(dataPath, portrait, source, cancelled);
         Orphan orphan{portrait, source, dataPath, lock};
-        if (portrait.isNull()) {
+        if (cancelled)
+            continue; // offered again at the next start
+        if (!read) {
             remove(orphan); // nothing left worth offering
             continue;
         }

@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+class PictureDecoder;
+
 // A copy of the unsaved portrait in the user's state folder, so that a crash loses at
 // most the last moment of work. Each running editor has its own copy, named after a
 // lock file that carries its process id; a copy whose lock nobody holds any more
@@ -45,7 +47,12 @@ public:
     // A normal end: the copy and the lock go.
     void finish();
 
-    // Copies of editors that died, newest first.
+    // Who reads the copies back: they lie in the user's folder, so they are decoded as
+    // any picture a user names is. Without one no copy is offered (and none is removed).
+    void setDecoder(PictureDecoder* decoder) { m_decoder = decoder; }
+
+    // Copies of editors that died, newest first. A copy that cannot be read is removed;
+    // one whose reading the user stopped stays for the next start.
     std::vector<Orphan> orphans() const;
     // The orphan's files go (after it was restored or declined).
     static void remove(Orphan& orphan);
@@ -54,6 +61,11 @@ public:
     const QString& folder() const { return m_folder; }
 
 private:
+    // The copy's pixels and the file it came from; false when it could not be read, and
+    // nothing decided when the reading was stopped (cancelled).
+    bool readCopy(const QString& dataPath, QImage& portrait, QString& source, bool& cancelled) const;
+
+    PictureDecoder* m_decoder = nullptr;
     std::function<Snapshot()> m_snapshot;
     QString m_folder;
     QString m_dataPath;

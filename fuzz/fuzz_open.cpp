@@ -1,15 +1,18 @@
-// The portrait open path: the file through the codec service's decoder and, when it
-// decodes, the top-left crop into the portrait's surfaces. Any result is fine as long
+// The portrait open path: the file through the codec service's decoder (the sandboxed
+// helper, as the editor runs it) and, when it decodes, the top-left crop into the
+// portrait's surfaces. Any result is fine as long
 // as nothing crashes, leaks or misbehaves, and a loaded portrait is always 48 x 56.
 #include "FuzzSupport.h"
 #include "canvas/PortraitCanvas.h"
 #include "files/cGdiPlus.h"
+#include "import/SandboxedDecoder.h"
 #include "platform/Surface.h"
 
 #include <cstdio>
 
 namespace {
 PortraitCanvas* canvas = nullptr;
+SandboxedDecoder* decoder = nullptr;
 cGdiPlus* gdip = nullptr;
 QString path;
 } // namespace
@@ -18,7 +21,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     FuzzSupport::startApplication(argc, argv);
     canvas = new PortraitCanvas;
+    decoder = new SandboxedDecoder;
     gdip = new cGdiPlus;
+    gdip->setDecoder(decoder);
     path = FuzzSupport::scratchPath("jpg");
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "files/PortraitFiles.h"
 #include "files/PortraitSamples.h"
 #include "files/cGdiPlus.h"
+#include "import/SandboxedDecoder.h"
 #include "import/TestPictures.h"
 #include "platform/CommandError.h"
 #include "platform/StatusBar.h"
@@ -78,6 +79,7 @@ private:
     std::unique_ptr<ScriptedDialogs> dialogs;
     std::unique_ptr<StatusBar> status;
     std::unique_ptr<PortraitFiles> files;
+    SandboxedDecoder decoder;
 };
 
 void PortraitFilesTest::init()
@@ -91,6 +93,7 @@ void PortraitFilesTest::init()
     status = std::make_unique<StatusBar>(
         QList<StatusBar::PanelLayout>{{420, QStringLiteral("Ready.")}, {120, QString()}, {96, QString()}});
     files = std::make_unique<PortraitFiles>(*canvas, state, *dialogs, *status);
+    files->setDecoder(&decoder);
 }
 
 void PortraitFilesTest::paintPortrait(const QImage& picture)
@@ -192,6 +195,7 @@ void PortraitFilesTest::qualityLevelsShrinkTheFile()
         PortraitCanvas other;
         other.layoutSurfaces();
         PortraitFiles reopen(other, state, *dialogs, *status);
+        reopen.setDecoder(&decoder);
         dialogs->fileAnswers << file;
         reopen.OpenPortrait();
         QVERIFY(dialogs->messages.isEmpty());
@@ -437,6 +441,7 @@ void PortraitFilesTest::runTimeErrorsShowTheErrorBox()
                            raised == 5 ? "Invalid procedure call or argument" : "Cancel was selected.");
     };
     PortraitFiles withFailures(*canvas, state, failing, *status);
+    withFailures.setDecoder(&decoder);
     withFailures.OpenPortrait();
     QCOMPARE(failing.fileRequests.size(), 1);
     if (text.isEmpty()) {

@@ -7,6 +7,7 @@
 #include "mainwindow/ControlPanel.h"
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/frmMain.h"
+#include "support/MainWindowFixture.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
@@ -131,7 +132,7 @@ void SettingsTest::optionsSurviveARestart()
         QVERIFY(QDir().mkpath(importFolder));
         QVERIFY(TestSupport::patternImage(60, 70).save(importFolder + "/imported.png"));
         dialogs->fileAnswers.enqueue(importFolder + "/imported.png");
-        QTimer::singleShot(0, first.get(), [&] { first->importCommand().window()->cancelPick(); });
+        const auto watch = whenImportWindowShows(*first, [](frmImport& w) { w.cancelPick(); });
         first->ImportBitmap();
         QVERIFY(first->close());
     }

@@ -89,11 +89,9 @@ void ContainmentTest::importCrashersAreContained()
     const QImage backBuffer = window->canvas().picBackBuffer().image().copy();
     dialogs->fileAnswers.enqueue(path);
     bool shown = false;
-    QTimer::singleShot(0, window.get(), [&] {
-        if (frmImport* w = window->importCommand().window(); w && w->isVisible()) {
-            shown = true;
-            w->close();
-        }
+    auto watch = whenImportWindowShows(*window, [&](frmImport& w) {
+        shown = true;
+        w.close();
     });
     QElapsedTimer clock;
     clock.start();
@@ -119,11 +117,9 @@ void ContainmentTest::importCrashersAreContained()
     patternImage(64, 64).save(good, "BMP");
     dialogs->fileAnswers.enqueue(good);
     shown = false;
-    QTimer::singleShot(0, window.get(), [&] {
-        if (frmImport* w = window->importCommand().window(); w && w->isVisible()) {
-            shown = true;
-            w->close();
-        }
+    watch = whenImportWindowShows(*window, [&](frmImport& w) {
+        shown = true;
+        w.close();
     });
     window->ImportBitmap();
     QVERIFY(shown);
