@@ -32,6 +32,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -55,7 +56,7 @@ DecodedPicture unreadable()
 
 // A bitmap shorter than its header promises: readers fill the missing rows with black.
 // Sizes beyond the bound are left to the decoder, which refuses them as too large.
-bool bitmapCut(const std::vector<unsigned char>& bytes, DecodedPicture& picture)
+bool bitmapCut(std::span<const unsigned char> bytes, DecodedPicture& picture)
 {
     const std::size_t head = std::min<std::size_t>(bytes.size(), BitmapHeader::HeadBytes);
     const BitmapHeader header = BitmapHeader::parse(
@@ -94,7 +95,7 @@ std::unique_ptr<QGuiApplication> startQtOffscreen(const char* program)
 }
 
 // Qt's readers on a file the library gave no pixels for, under the same bound.
-QImage readWithQt(const std::vector<unsigned char>& bytes, DecodedPicture& picture)
+QImage readWithQt(std::span<const unsigned char> bytes, DecodedPicture& picture)
 {
     QByteArray data =
         QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
@@ -136,14 +137,14 @@ QImage readWithQt(const std::vector<unsigned char>& bytes, DecodedPicture& pictu
     return {};
 }
 
-bool looksLikeJpeg(const std::vector<unsigned char>& bytes)
+bool looksLikeJpeg(std::span<const unsigned char> bytes)
 {
     return bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
 }
 
 // Open's rules: JPEG through libjpeg-turbo, every warning refusing it; the other formats
 // Open takes through Qt's readers alone.
-QImage decodeAsOpenDoes(const std::vector<unsigned char>& bytes, const FreeImageLibrary::MessageSink& sink,
+QImage decodeAsOpenDoes(std::span<const unsigned char> bytes, const FreeImageLibrary::MessageSink& sink,
                         const FreeImageLibrary::PixelStore& into, DecodedPicture& picture)
 {
     if (looksLikeJpeg(bytes)) {
@@ -189,9 +190,20 @@ int main(int argc, char** argv)
     const FreeImageLibrary::MessageSink sink = [&](int format, const char* message) {
         ok = ok && HelperIo::writeAll(HelperProtocol::messageFrame(format, message));
     };
-    std::vector<unsigned char> bytes;
+    // The file's pages as they are, without a copy (a picture may take hundreds of
+    // megabytes); read into memory when it cannot be mapped.
+    std::vector<unsigned char> copy;
+    std::span<const unsigned char> bytes;
     DecodedPicture picture;
-    const bool read = HelperIo::readPicture(bytes);
+    const unsigned char* mapped = nullptr;
+    std::size_t mappedSize = 0;
+    bool read = HelperIo::mapPicture(mapped, mappedSize);
+    if (read) {
+        bytes = {mapped, mappedSize};
+    } else {
+        read = HelperIo::readPicture(copy);
+        bytes = copy;
+    }
     const FreeImageLibrary::PixelStore store = HelperIo::sharedDescriptor() >= 0
                                                    ? FreeImageLibrary::PixelStore(HelperIo::mapShared)
                                                    : FreeImageLibrary::PixelStore();
