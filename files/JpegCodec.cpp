@@ -11,9 +11,10 @@
 
 namespace {
 
-// Progressive files can hold thousands of tiny scans that each cost a full pass;
-// no real picture needs anywhere near this many.
-constexpr int MaxScans = 1000;
+// Progressive files can hold hundreds of scans that each cost a full pass. Only the
+// encoder's own output is decoded here, which has one; the import helper's decoder has
+// the limit and the reasons for it.
+constexpr int MaxScans = 100;
 
 struct ErrorManager {
     jpeg_error_mgr pub;

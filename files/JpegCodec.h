@@ -25,7 +25,9 @@ public:
     static bool encode(const QImage& image, int quality, QByteArray& out, QString& error,
                        Chroma chroma = Chroma::ByQuality);
 
-    // The header's size is checked against the limits before any pixel is decoded.
+    // The header's size is checked against the limits before any pixel is decoded. Only
+    // for bytes the encoder above has written (the as-saved preview): the pictures a user
+    // names are decoded out of the editor's process (see PictureDecoder).
     static Decoded decode(const QByteArray& data, int maxSide, qint64 maxPixels);
 
     static bool looksLikeJpeg(const QByteArray& data);

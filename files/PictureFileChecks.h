@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/GdiStatus.h"
+#include "files/PictureDecoder.h"
 #include "platform/PictureLimits.h"
 
 #include <QByteArray>
@@ -8,9 +9,10 @@
 #include <QImage>
 #include <QSize>
 
-// What a picture file must pass to be opened: a plain file within the size limit, a
-// format the open command reads, a header within the pixel bounds, data as long as the
-// header says. Every refusal comes with its status and its reason in words.
+// What a picture file must pass to be opened: a plain file within the size limit that
+// the decoder then reads as Open does (a format the open command reads, a header within
+// the pixel bounds, data as long as the header says). Every refusal comes with its status
+// and its reason in words.
 class PictureFileChecks {
     Q_DECLARE_TR_FUNCTIONS(cGdiPlus)
 
@@ -22,8 +24,10 @@ public:
     // sample with alpha (8 bytes a pixel), and its headers.
     static constexpr qint64 MaxFileBytes = MaxPixels * 8 + (1LL << 20);
 
-    // The file's bytes (never empty), or nothing and why.
-    static QByteArray readFile(const QString& fileName, GdiFailure& failure);
-    // The decoded picture as RGB32 composited over the background, or a null image and why.
-    static QImage decode(const QByteArray& data, QRgb background, GdiFailure& failure);
+    // Whether the file may be handed to the decoder: it exists, is a plain file that can
+    // be opened for reading, is not empty and not beyond MaxFileBytes. Nothing is read.
+    static bool checkFile(const QString& fileName, GdiFailure& failure);
+    // Why the decoder gave no picture, in Open's terms; Ok for a decoded one. A cancelled
+    // decode is Aborted.
+    static GdiFailure failureOf(const PictureDecoder::Decoded& decoded);
 };

@@ -5,6 +5,7 @@
 #include "files/cGdiPlus.h"
 #include "platform/CommandGuard.h"
 #include "platform/Dialogs.h"
+#include "platform/Flatten.h"
 #include "platform/StatusBar.h"
 
 #include <QDir>
@@ -44,6 +45,7 @@ void PortraitFiles::startCommand()
     // The previous instance is released before the new one starts.
     m_gdip.reset();
     m_gdip = std::make_unique<cGdiPlus>();
+    m_gdip->setDecoder(m_decoder);
 }
 
 void PortraitFiles::showCodecFailure(const QString& title, const QString& what)
@@ -116,16 +118,31 @@ void PortraitFiles::openFile(const QString& name)
     });
 }
 
+void PortraitFiles::openDecoded(const QString& name, const QImage& pixels)
+{
+    CommandGuard::run(m_dialogs, [&] {
+        startCommand();
+        take(name, flattenedOver(pixels, toQRgb(m_document.picPreview().backColor())), pixels.size());
+    });
+}
+
 void PortraitFiles::load(const QString& name)
 {
     // Transparent pixels show the portrait's background, as the uncovered rows do.
     const QImage picture = m_gdip->FilenameToIPicture(name, toQRgb(m_document.picPreview().backColor()));
     if (picture.isNull()) {
-        // The portrait stays as it was.
-        showCodecFailure(tr("Load Portrait"), tr("%1 was not loaded.").arg(QDir::toNativeSeparators(name)));
+        // The portrait stays as it was; a reading the user stopped needs no word.
+        if (m_gdip->lastStatus() != cGdiPlus::Aborted)
+            showCodecFailure(tr("Load Portrait"),
+                             tr("%1 was not loaded.").arg(QDir::toNativeSeparators(name)));
         return;
     }
-    const bool cropped = picture.height() != Portrait::Height || picture.width() != Portrait::Width;
+    take(name, picture, m_gdip->lastPictureSize());
+}
+
+void PortraitFiles::take(const QString& name, const QImage& picture, QSize size)
+{
+    const bool cropped = size != QSize(Portrait::Width, Portrait::Height);
     if (cropped) {
         const MessageResult answer = m_dialogs.message(
             tr("Image is not 48x56. Continuing load will crop the image by the top-left corner.") +

@@ -2,10 +2,12 @@
 
 #include <QCoreApplication>
 
+#include <QSize>
 #include <QString>
 #include <memory>
 
 class Dialogs;
+class PictureDecoder;
 class PortraitDocument;
 class StatusBar;
 class cGdiPlus;
@@ -28,6 +30,11 @@ public:
     void OpenPortrait();
     // Open without the dialog: the named file, as if chosen in it.
     void openFile(const QString& name);
+    // Open for a picture already decoded (a dropped file): named as the file, pixels as
+    // the decoder gave them (transparent ones take the portrait's background).
+    void openDecoded(const QString& name, const QImage& pixels);
+    // Who decodes the files Open reads (see cGdiPlus::setDecoder).
+    void setDecoder(PictureDecoder* decoder) { m_decoder = decoder; }
     void NewPortrait();
 
     // The file the portrait was last opened from or saved to; empty after New.
@@ -46,6 +53,9 @@ private:
     // Save as the command runs it, inside the error guard.
     bool save();
     void load(const QString& name);
+    // A decoded picture of the given whole size becomes the portrait, after the question
+    // when it is not a portrait's size.
+    void take(const QString& name, const QImage& picture, QSize size);
     // Opened or saved: the history's clean point, the name and the folder.
     void settleOn(const QString& name);
     void showCodecFailure(const QString& title, const QString& what);
@@ -54,6 +64,7 @@ private:
     EditingState& m_state;
     Dialogs& m_dialogs;
     StatusBar& m_status;
+    PictureDecoder* m_decoder = nullptr;
     std::unique_ptr<cGdiPlus> m_gdip;
     QString m_portraitFile;
     QString m_lastFolder;

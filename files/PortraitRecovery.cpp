@@ -1,6 +1,7 @@
 #include "files/PortraitRecovery.h"
 
 #include "files/AtomicFileWriter.h"
+#include "files/PictureDecoder.h"
 #include "platform/PlainFile.h"
 
 #include <QBuffer>
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QImageWriter>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -167,16 +167,19 @@ void PortraitRecovery::finish()
     }
 }
 
-PortraitRecovery::Contents PortraitRecovery::decodeCopy(const QByteArray& bytes)
+bool PortraitRecovery::readCopy(const QByteArray& bytes, QImage& portrait, QString& source,
+                                bool& cancelled) const
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "png");
-    Contents contents;
-    contents.source = reader.text(QLatin1String(SourceKey));
-    contents.portrait = reader.read();
-    return contents;
+    const PictureDecoder::Decoded copy =
+        m_decoder->decode(PictureSource::data(bytes), PictureDecoder::Rules::Open);
+    cancelled = copy.outcome == PictureDecoder::Outcome::Cancelled;
+    if (!copy.ok())
+        return false;
+    portrait = copy.pixels;
+    for (const auto& [key, value] : copy.texts)
+        if (key == QLatin1String(SourceKey))
+            source = value;
+    return true;
 }
 
 bool PortraitRecovery::ownerRunning(const QByteArray& lock)
@@ -210,6 +213,8 @@ bool PortraitRecovery::ownerRunning(const QByteArray& lock)
 std::vector<PortraitRecovery::Orphan> PortraitRecovery::orphans() const
 {
     std::vector<std::pair<QDateTime, Orphan>> found;
+    if (!m_decoder)
+        return {};
     const QDir dir(m_folder);
     // System entries too (pipes, sockets, devices), so that they are seen and passed by.
     const QFileInfoList copies =
@@ -230,9 +235,14 @@ std::vector<PortraitRecovery::Orphan> PortraitRecovery::orphans() const
         const PlainFile::Contents bytes = PlainFile::read(dataPath, MaxCopyBytes);
         if (bytes.kind != PlainFile::Kind::Plain)
             continue; // replaced meanwhile by something that is not a copy
-        const Contents contents = decodeCopy(bytes.bytes);
-        Orphan orphan{contents.portrait, contents.source, dataPath, lock};
-        if (contents.portrait.isNull()) {
+        QImage portrait;
+        QString source;
+        bool cancelled = false;
+        const bool read = readCopy(bytes.bytes, portrait, source, cancelled);
+        Orphan orphan{portrait, source, dataPath, lock};
+        if (cancelled)
+            continue; // offered again at the next start
+        if (!read) {
             remove(orphan); // nothing left worth offering
             continue;
         }

@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+class PictureDecoder;
+
 // A copy of the unsaved portrait in the user's state folder, so that a crash loses at
 // most the last moment of work. Each running editor has its own copy, named after a
 // lock file that carries its process id; a copy whose lock names no editor of this user
@@ -46,18 +48,16 @@ public:
     // A normal end: the copy and the lock go.
     void finish();
 
-    // Copies of editors that died, newest first.
+    // Who reads the copies back: they lie in the user's folder, so they are decoded as
+    // any picture a user names is. Without one no copy is offered (and none is removed).
+    void setDecoder(PictureDecoder* decoder) { m_decoder = decoder; }
+
+    // Copies of editors that died, newest first. A copy that cannot be read is removed;
+    // one whose reading the user stopped stays for the next start.
     std::vector<Orphan> orphans() const;
     // The orphan's files go (after it was restored or declined).
     static void remove(Orphan& orphan);
 
-    // A copy's file as its portrait and the name of the file the portrait came from; a
-    // null portrait when the bytes are not a copy.
-    struct Contents {
-        QImage portrait;
-        QString source;
-    };
-    static Contents decodeCopy(const QByteArray& bytes);
     // Whether a lock's contents name an editor of this user that is still running on this
     // host.
     static bool ownerRunning(const QByteArray& lock);
@@ -77,6 +77,11 @@ private:
     // False with the reason when the copy cannot be written.
     bool writeCopy(const Snapshot& now, QString& why);
 
+    // The copy's pixels and the file it came from, decoded from its bytes; false when they
+    // are not a copy, and nothing decided when the reading was stopped (cancelled).
+    bool readCopy(const QByteArray& bytes, QImage& portrait, QString& source, bool& cancelled) const;
+
+    PictureDecoder* m_decoder = nullptr;
     std::function<Snapshot()> m_snapshot;
     QString m_folder;
     QString m_dataPath;

@@ -1,6 +1,8 @@
 #include "files/SavedLook.h"
 
+#include "files/JpegCodec.h"
 #include "files/cGdiPlus.h"
+#include "platform/PictureLimits.h"
 
 const QString SavedLook::EncodedName = QStringLiteral("preview.jpg");
 
@@ -18,11 +20,15 @@ SavedLook::Result SavedLook::look(const QImage& portrait, std::int32_t quality, 
         r.error = m_gdip->lastErrorDetail();
         return r;
     }
-    r.picture = m_gdip->BytesToIPicture(bytes);
-    if (r.picture.isNull()) {
-        r.error = m_gdip->lastErrorDetail();
+    // The bytes this very encoder has just written, and nothing a user gave: the one
+    // picture the editor decodes in its own process.
+    const JpegCodec::Decoded decoded =
+        JpegCodec::decode(bytes, int(PictureLimits::MaxSide), qint64(PictureLimits::MaxPixels));
+    if (decoded.failure != JpegCodec::Failure::None) {
+        r.error = decoded.detail;
         return r;
     }
+    r.picture = decoded.image;
     r.bytes = bytes.size();
     return r;
 }

@@ -9,7 +9,9 @@
 class cGdiPlus;
 
 // How a portrait will look once saved: encoded in memory through the codec service
-// exactly as Save encodes a .jpg at the quality, and decoded back from those bytes.
+// exactly as Save encodes a .jpg at the quality, and decoded back from those bytes by
+// libjpeg-turbo, with the strict settings Open uses, here in the editor (the bytes are
+// its own encoder's).
 class SavedLook {
 public:
     struct Result {

@@ -1,6 +1,8 @@
 #include "files/cGdiPlus.h"
 
 #include "files/AtomicFileWriter.h"
+#include "files/PictureDecoder.h"
+#include "platform/Flatten.h"
 #include "platform/Surface.h"
 
 namespace {
@@ -107,31 +109,45 @@ QImage cGdiPlus::FilenameToIPicture(const QString& sFileName, QRgb background)
 {
     m_lastStatus = Ok;
     m_lastDetail.clear();
+    m_lastSize = {};
     GdiFailure failure;
-    const QByteArray data = PictureFileChecks::readFile(sFileName, failure);
-    if (failure.status != Ok) {
+    if (!PictureFileChecks::checkFile(sFileName, failure)) {
         fail(failure);
         return {};
     }
-    return decode(data, background);
+    return decode(PictureSource::file(sFileName), background);
 }
 
 QImage cGdiPlus::BytesToIPicture(const QByteArray& data, QRgb background)
 {
     m_lastStatus = Ok;
     m_lastDetail.clear();
+    m_lastSize = {};
     if (data.isEmpty()) {
         fail(UnknownImageFormat, tr("There are no bytes to decode."));
         return {};
     }
-    return decode(data, background);
+    return decode(PictureSource::data(data), background);
 }
 
-QImage cGdiPlus::decode(const QByteArray& data, QRgb background)
+QImage cGdiPlus::decode(const PictureSource& source, QRgb background)
 {
-    GdiFailure failure;
-    QImage image = PictureFileChecks::decode(data, background, failure);
-    if (failure.status != Ok)
-        fail(failure);
-    return image;
+    if (!m_decoder) {
+        fail(NotImplemented, tr("There is no decoder for pictures."));
+        return {};
+    }
+    const PictureDecoder::Decoded decoded = m_decoder->decode(source, PictureDecoder::Rules::Open);
+    if (decoded.outcome == PictureDecoder::Outcome::Cancelled) {
+        // The user stopped it: nothing failed, and nothing is reported.
+        const GdiFailure stopped = PictureFileChecks::failureOf(decoded);
+        m_lastStatus = stopped.status;
+        m_lastDetail = stopped.detail;
+        return {};
+    }
+    if (!decoded.ok()) {
+        fail(PictureFileChecks::failureOf(decoded));
+        return {};
+    }
+    m_lastSize = decoded.size;
+    return flattenedOver(decoded.pixels, background);
 }

@@ -3,6 +3,7 @@
 #include "files/EncoderIndex.h"
 #include "files/GdiStatus.h"
 #include "files/ImageEncoders.h"
+#include "files/PictureDecoder.h"
 #include "files/PictureFileChecks.h"
 
 #include <QByteArray>
@@ -17,8 +18,10 @@ class Surface;
 
 // The codec service of the file commands: indexes the encoders by extension, writes a
 // picture box's image in the format the file name selects (with the JPEG quality for
-// extensions starting with J), and decodes image files. Failures are reported through
-// Error and through the results; lastErrorDetail() says what went wrong in words.
+// extensions starting with J), and decodes image files through the decoder it is given
+// (never in this process: files are the user's and may be hostile). Failures are
+// reported through Error and through the results; lastErrorDetail() says what went
+// wrong in words.
 class cGdiPlus : public QObject {
     Q_OBJECT
 public:
@@ -40,8 +43,13 @@ public:
     explicit cGdiPlus(QList<ImageCodecInfo> encoders, QObject* parent = nullptr);
     ~cGdiPlus() override;
 
-    // The decoded picture as RGB32, composited over the background (transparent pixels
-    // take it; black unless told), or a null image.
+    // Who decodes for FilenameToIPicture and BytesToIPicture; without one they fail.
+    void setDecoder(PictureDecoder* decoder) { m_decoder = decoder; }
+
+    // The picture as Open reads it: its top-left part, as much as a portrait keeps, as
+    // RGB32 composited over the background (transparent pixels take it; black unless
+    // told), or a null image. lastPictureSize() is the whole picture's size. A decode the
+    // user cancelled is a null image with the status Aborted and no Error.
     QImage FilenameToIPicture(const QString& sFileName, QRgb background = qRgb(0, 0, 0));
     // fullChroma asks a JPEG encoder for 4:4:4 whatever the quality.
     bool PictureBoxToFile(const Surface& pic, const QString& sFileName, const std::int32_t& lQuality,
@@ -50,8 +58,9 @@ public:
     // the disk: the encoder is chosen the same way and gets the same parameters.
     bool EncodePicture(const QImage& bitmap, const QString& sFileName, const std::int32_t& lQuality,
                        QByteArray& bytes, bool fullChroma = false);
-    // Decodes file bytes as FilenameToIPicture decodes a file's contents.
+    // Decodes bytes as FilenameToIPicture decodes a file's contents.
     QImage BytesToIPicture(const QByteArray& data, QRgb background = qRgb(0, 0, 0));
+    QSize lastPictureSize() const { return m_lastSize; }
     static QString GdiErrorString(int lError) { return GdiStatus::text(lError); }
 
     quintptr GdipToken() const { return m_token; }
@@ -80,8 +89,10 @@ private:
     void LoadEncoders();
     void fail(int status, const QString& detail);
     void fail(const GdiFailure& failure) { fail(failure.status, failure.detail); }
-    QImage decode(const QByteArray& data, QRgb background);
+    QImage decode(const PictureSource& source, QRgb background);
 
+    PictureDecoder* m_decoder = nullptr;
+    QSize m_lastSize;
     quintptr m_token = 0;
     QList<ImageCodecInfo> m_encoders;
     QList<QUuid> m_encoderClsids;

@@ -1,10 +1,12 @@
-// The portrait open path: the file through the codec service's decoder and, when it
-// decodes, the top-left crop into the portrait, drawn by the view. Any result is fine as
-// long as nothing crashes, leaks or misbehaves, and a loaded portrait is always 48 x 56.
+// The portrait open path: the file through the codec service's decoder (the sandboxed
+// helper, as the editor runs it) and, when it decodes, the top-left crop into the
+// portrait, drawn by the view. Any result is fine as long as nothing crashes, leaks or
+// misbehaves, and a loaded portrait is always 48 x 56.
 #include "FuzzSupport.h"
 #include "canvas/PortraitCanvas.h"
 #include "document/PortraitDocument.h"
 #include "files/cGdiPlus.h"
+#include "import/SandboxedDecoder.h"
 #include "platform/Surface.h"
 
 #include <cstdio>
@@ -12,6 +14,7 @@
 namespace {
 PortraitDocument* document = nullptr;
 PortraitCanvas* canvas = nullptr;
+SandboxedDecoder* decoder = nullptr;
 cGdiPlus* gdip = nullptr;
 QString path;
 } // namespace
@@ -21,7 +24,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     FuzzSupport::startApplication(argc, argv);
     document = new PortraitDocument;
     canvas = new PortraitCanvas(*document);
+    decoder = new SandboxedDecoder;
     gdip = new cGdiPlus;
+    gdip->setDecoder(decoder);
     path = FuzzSupport::scratchPath("jpg");
     return 0;
 }

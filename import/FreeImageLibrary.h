@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The one place that decodes through FreeImage. Nothing here depends on Qt, so the import
@@ -59,6 +60,8 @@ struct DecodedPicture {
     Fallback fallback = Fallback::NotTried;
     std::string fallbackText; // the reader's own words when it failed
     std::vector<std::uint32_t> pixels;
+    // Texts the file carries (key and value), as far as the reader gives them.
+    std::vector<std::pair<std::string, std::string>> texts;
 };
 
 // Called once per message the library emits during a load, with its format code.

@@ -1,5 +1,6 @@
 #include "import/HelperProtocol.h"
 
+#include "document/PortraitGeometry.h"
 #include "import/ImportLimits.h"
 
 #include <algorithm>
@@ -18,6 +19,7 @@ constexpr std::uint32_t TagMessage = tag("MSG ");
 constexpr std::uint32_t TagResult = tag("RSLT");
 constexpr std::uint32_t TagPixels = tag("PIXS");
 constexpr std::uint32_t TagSharedPixels = tag("SHMP");
+constexpr std::uint32_t TagText = tag("TEXT");
 constexpr std::uint32_t TagEnd = tag("END ");
 
 void put32(std::string& s, std::uint32_t v)
@@ -43,6 +45,14 @@ std::string frame(std::uint32_t t, const std::string& payload)
 }
 
 } // namespace
+
+Area pixelArea(std::uint32_t width, std::uint32_t height, bool portrait)
+{
+    if (!portrait)
+        return {width, height};
+    return {std::min(width, std::uint32_t(Portrait::Width)),
+            std::min(height, std::uint32_t(Portrait::Height))};
+}
 
 std::string messageFrame(int format, const char* text)
 {
@@ -90,6 +100,14 @@ std::string sharedPixelsFrame(std::uint32_t pixelCount)
     return frame(TagSharedPixels, payload);
 }
 
+std::string textFrame(const std::string& key, const std::string& value)
+{
+    std::string payload = key.substr(0, MaxTextKeyBytes);
+    payload.push_back('\0');
+    payload.append(value.substr(0, MaxTextValueBytes));
+    return frame(TagText, payload);
+}
+
 std::string endFrame()
 {
     return frame(TagEnd, {});
@@ -121,10 +139,11 @@ bool Reader::startFrame()
     } else if (m_tag == TagPixels) {
         if (!m_haveResult || !m_picture.converted || m_havePixels)
             return fail("pixels without a result that announces them");
-        const std::uint64_t expected = std::uint64_t(m_picture.width) * m_picture.height * 4u;
+        const Area shown = area();
+        const std::uint64_t expected = std::uint64_t(shown.width) * shown.height * 4u;
         if (m_length != expected)
             return fail("pixel frame does not match the picture's size");
-        m_picture.pixels.assign(std::size_t(m_picture.width) * m_picture.height, 0);
+        m_picture.pixels.assign(std::size_t(shown.width) * shown.height, 0);
         m_pixelBytesRead = 0;
     } else if (m_tag == TagSharedPixels) {
         if (!m_sharedMemory)
@@ -133,6 +152,13 @@ bool Reader::startFrame()
             return fail("pixels without a result that announces them");
         if (m_length != 4)
             return fail("shared pixel frame of a wrong length");
+    } else if (m_tag == TagText) {
+        if (!m_haveResult)
+            return fail("text without a result");
+        if (m_picture.texts.size() >= MaxTexts)
+            return fail("too many texts");
+        if (m_length < 1 || m_length > MaxTextKeyBytes + 1 + MaxTextValueBytes)
+            return fail("text frame of a wrong length");
     } else if (m_tag == TagEnd) {
         if (m_length != 0)
             return fail("end frame with a payload");
@@ -186,13 +212,23 @@ bool Reader::finishFrame()
         if (r.converted && (!decoded || r.tooLarge || r.width < 1 || r.height < 1 ||
                             !ImportLimits::withinBounds(r.width, r.height)))
             return fail("result announces pixels of an impossible size");
+        // A bitmap the library loaded is drawn at its size even without pixels: only a size
+        // the helper itself refused as too large may lie beyond the bound.
+        if (r.loaded && !r.tooLarge && !ImportLimits::withinBounds(r.width, r.height))
+            return fail("result announces a bitmap of an impossible size");
         m_haveResult = true;
     } else if (m_tag == TagPixels) {
         m_havePixels = true;
     } else if (m_tag == TagSharedPixels) {
-        if (get32(p) != std::uint64_t(m_picture.width) * m_picture.height * 4u)
+        const Area shown = area();
+        if (get32(p) != std::uint64_t(shown.width) * shown.height * 4u)
             return fail("shared pixels do not match the picture's size");
         m_havePixels = m_pixelsShared = true;
+    } else if (m_tag == TagText) {
+        const std::size_t zero = m_payload.find('\0');
+        if (zero == std::string::npos || zero > MaxTextKeyBytes || m_length - zero - 1 > MaxTextValueBytes)
+            return fail("text frame without its key");
+        m_picture.texts.emplace_back(m_payload.substr(0, zero), m_payload.substr(zero + 1));
     } else if (m_tag == TagEnd) {
         m_ended = true;
     }

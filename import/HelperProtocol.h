@@ -12,12 +12,14 @@
 //   "MSG " int32 format, then the library's message text (at most MaxMessageBytes)
 //   "RSLT" the fixed result record, then the failure text and the fallback text
 //          (each at most MaxFailureBytes; the record holds the first one's length)
-//   "PIXS" width * height 32-bit pixels, only after a result that says converted
+//   "PIXS" the pixels (see pixelArea), 32 bits each, only after a result that says converted
 //   "SHMP" instead of "PIXS" when the editor handed the helper shared memory: a 32-bit
-//          byte count, width * height * 4; the pixels are at the start of that memory
+//          byte count of those pixels; they are at the start of that memory
+//   "TEXT" a text the picture carries, after the result: its key (at most MaxTextKeyBytes),
+//          a zero byte and its value (at most MaxTextValueBytes); at most MaxTexts of them
 //   "END " empty; nothing may follow
 // The editor trusts none of it: the reader checks every length against the result and
-// against ImportLimits before it allocates anything.
+// every size the result gives against ImportLimits before it allocates anything.
 namespace HelperProtocol {
 
 inline constexpr std::uint32_t MaxMessageBytes = 4096;
@@ -28,12 +30,31 @@ inline constexpr std::size_t MaxMessages = 16;
 // Exit code of pictoria-import-fast for a file it leaves to the full helper, before it
 // has written anything.
 inline constexpr int DeclinedExitCode = 10;
+inline constexpr std::uint32_t MaxTextKeyBytes = 79;
+inline constexpr std::uint32_t MaxTextValueBytes = 4096;
+inline constexpr std::size_t MaxTexts = 8;
+
+// The whole environment a helper is started with, whatever the editor's holds: nothing of
+// the user's session reaches it, and glibc keeps its own texts (see Sandbox::enter).
+inline constexpr const char* Environment[] = {"LC_ALL=C"};
+
+// The argument that tells a helper to decode as Open does (see HelperIo::Rules).
+inline constexpr const char* PortraitArgument = "--portrait";
+
+// The pixels an answer carries: the whole picture, or under Open's rules its top-left
+// part, as much of it as a portrait keeps.
+struct Area {
+    std::uint32_t width;
+    std::uint32_t height;
+};
+Area pixelArea(std::uint32_t width, std::uint32_t height, bool portrait);
 
 // Serialising, for the helper.
 std::string messageFrame(int format, const char* text);
 std::string resultFrame(const FreeImageLibrary::DecodedPicture& picture);
 std::string pixelsHeader(std::uint32_t pixelCount);
 std::string sharedPixelsFrame(std::uint32_t pixelCount);
+std::string textFrame(const std::string& key, const std::string& value);
 std::string endFrame();
 
 struct Message {
@@ -44,8 +65,12 @@ struct Message {
 // Parsing, for the editor: fed the bytes as they arrive.
 class Reader {
 public:
-    // sharedMemory: the helper was given memory for the pixels and may answer "SHMP".
-    explicit Reader(bool sharedMemory = false) : m_sharedMemory(sharedMemory) {}
+    // sharedMemory: the helper was given memory for the pixels and may answer "SHMP";
+    // portrait: it decodes as Open does, and its pixels are the top-left part only.
+    explicit Reader(bool sharedMemory = false, bool portrait = false)
+        : m_sharedMemory(sharedMemory), m_portrait(portrait)
+    {
+    }
 
     // False once the stream broke the protocol; error() says how.
     bool feed(const char* data, std::size_t size);
@@ -61,6 +86,8 @@ public:
     std::size_t droppedMessages() const { return m_dropped; }
     // The result with its pixels moved in (unless shared); valid once complete().
     FreeImageLibrary::DecodedPicture& picture() { return m_picture; }
+    // The size of the pixels the answer carries.
+    Area area() const { return pixelArea(m_picture.width, m_picture.height, m_portrait); }
 
 private:
     bool fail(std::string why);
@@ -78,6 +105,7 @@ private:
     bool m_ended = false;
     bool m_sharedMemory = false;
     bool m_pixelsShared = false;
+    bool m_portrait = false;
     std::string m_error;
     std::vector<Message> m_messages;
     std::size_t m_dropped = 0;

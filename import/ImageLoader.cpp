@@ -1,6 +1,8 @@
 #include "import/ImageLoader.h"
 
+#include "document/PortraitGeometry.h"
 #include "import/ImportLimits.h"
+#include "import/SandboxedDecoder.h"
 #include "platform/CommandError.h"
 #include "platform/Dialogs.h"
 #include "platform/Flatten.h"
@@ -104,12 +106,34 @@ QString ImageLoader::notReadText(const FreeImageLibrary::DecodedPicture& picture
     }
 }
 
+ImportHelper::Run ImageLoader::decode(const PictureSource& source)
+{
+    if (!source.inMemory && !QFileInfo(source.path).isFile())
+        throw CommandError(ErrorFileNotFound,
+                           tr("There is no file %1.").arg(QDir::toNativeSeparators(source.path)));
+    ImportHelper::Run run = SandboxedDecoder::wait(m_wait, source, m_settings);
+    if (run.status == ImportHelper::Status::Cancelled)
+        throw CommandError(CommandError::Cancelled, {});
+    return run;
+}
+
+bool ImageLoader::isPortrait(const ImportHelper::Run& run)
+{
+    return run.status == ImportHelper::Status::Finished && run.picture.converted &&
+           run.picture.failure == FreeImageLibrary::Failure::None && !run.pixels.isNull() &&
+           run.picture.width == std::uint32_t(Portrait::Width) &&
+           run.picture.height == std::uint32_t(Portrait::Height) &&
+           run.pixels.size() == QSize(Portrait::Width, Portrait::Height);
+}
+
 bool ImageLoader::LoadImageFile(const QString& path, Surface& box)
 {
-    if (!QFileInfo(path).isFile())
-        throw CommandError(ErrorFileNotFound, tr("There is no file %1.").arg(QDir::toNativeSeparators(path)));
+    ImportHelper::Run run = decode(PictureSource::file(path));
+    return render(run, box);
+}
 
-    ImportHelper::Run run = ImportHelper::decode(path, m_settings);
+bool ImageLoader::render(ImportHelper::Run& run, Surface& box)
+{
     if (run.status != ImportHelper::Status::Finished) {
         // One message for the whole failure; what the library said before it went
         // down is part of it.

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+class BusyWait;
 class Dialogs;
 class Surface;
 
@@ -34,6 +35,16 @@ public:
     explicit ImageLoader(Dialogs& dialogs, ImportHelper::Settings settings = {});
 
     ImportHelper::Settings& settings() { return m_settings; }
+    // Decodes wait on it, off the interface thread; without one, here.
+    void setBusyWait(BusyWait* wait) { m_wait = wait; }
+
+    // The helpers' answer for the picture. A file that is not there throws CommandError
+    // (ErrorFileNotFound), a decode the user cancelled CommandError::Cancelled.
+    ImportHelper::Run decode(const PictureSource& source);
+    // Whether the answer is a whole, undamaged picture of exactly a portrait's size.
+    static bool isPortrait(const ImportHelper::Run& run);
+    // Draws an answer into the box as LoadImageFile does once it has decoded.
+    bool render(ImportHelper::Run& run, Surface& box);
 
     // Decodes the file into the box; true on success. Only a decoded bitmap reaches the
     // box (through RenderDIB), its transparent pixels composited over the box's background
@@ -65,4 +76,5 @@ private:
 
     Dialogs& m_dialogs;
     ImportHelper::Settings m_settings;
+    BusyWait* m_wait = nullptr;
 };

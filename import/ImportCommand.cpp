@@ -39,7 +39,26 @@ void ImportCommand::ImportBitmap()
 
 void ImportCommand::importFile(const QString& file)
 {
-    CommandGuard::run(m_dialogs, [&] { pick(file); });
+    importPicture(PictureSource::file(file));
+}
+
+void ImportCommand::importPicture(const PictureSource& source)
+{
+    CommandGuard::run(m_dialogs, [&] {
+        ImportHelper::Run decoded = m_loader.decode(source);
+        pick(decoded);
+    });
+}
+
+void ImportCommand::takePicture(const PictureSource& source, const PortraitOpener& openPortrait)
+{
+    CommandGuard::run(m_dialogs, [&] {
+        ImportHelper::Run decoded = m_loader.decode(source);
+        if (ImageLoader::isPortrait(decoded))
+            openPortrait(source.path, decoded.pixels);
+        else
+            pick(decoded);
+    });
 }
 
 QString ImportCommand::dialogFilter()
@@ -55,17 +74,18 @@ void ImportCommand::run()
     if (file.isEmpty() || file.contains('*'))
         return;
     m_lastFolder = QFileInfo(file).absolutePath();
-    pick(file);
+    ImportHelper::Run decoded = m_loader.decode(PictureSource::file(file));
+    pick(decoded);
 }
 
-void ImportCommand::pick(const QString& file)
+void ImportCommand::pick(ImportHelper::Run& decoded)
 {
     if (!m_window)
         m_window = new frmImport(m_document, m_status, m_background, m_owner);
 
     // Transparent parts of the picture take the colour the region takes outside it.
     m_window->pictureSurface().setBackColor(m_background());
-    if (!m_loader.LoadImageFile(file, m_window->pictureSurface()))
+    if (!m_loader.render(decoded, m_window->pictureSurface()))
         return;
 
     m_window->fitToPicture();

@@ -40,6 +40,14 @@ public:
     void ImportBitmap();
     // The import without the dialog: the named file, as if chosen in it.
     void importFile(const QString& file);
+    // The import of any picture the user hands over, a file or bytes (a paste), through
+    // the import window.
+    void importPicture(const PictureSource& source);
+    // Opens a portrait with the name and the decoded pixels.
+    using PortraitOpener = std::function<void(const QString& name, const QImage& pixels)>;
+    // A picture decoded once and handed on: exactly a portrait's size, it goes to
+    // openPortrait; any other size to the import window (a dropped file, a paste).
+    void takePicture(const PictureSource& source, const PortraitOpener& openPortrait);
 
     // The one import window, created on the first import that gets past the dialog.
     frmImport* window() const;
@@ -47,7 +55,8 @@ public:
 
 private:
     void run();
-    void pick(const QString& file);
+    // The import window on a decoded answer.
+    void pick(ImportHelper::Run& decoded);
 
     QWidget* m_owner;
     Dialogs& m_dialogs;

@@ -8,11 +8,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QScopeGuard>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -29,14 +32,75 @@ void limit(int resource, rlim_t value)
 // The pipe's pixel words already have QImage::Format_ARGB32's layout; the image takes
 // the buffer over instead of copying it, and is RGB32 when the helper says every pixel
 // is opaque.
-QImage wrapPixels(FreeImageLibrary::DecodedPicture& picture)
+QImage wrapPixels(FreeImageLibrary::DecodedPicture& picture, HelperProtocol::Area area)
 {
     auto* words = new std::vector<std::uint32_t>(std::move(picture.pixels));
     picture.pixels.clear();
     return QImage(
-        reinterpret_cast<const uchar*>(words->data()), int(picture.width), int(picture.height),
-        qsizetype(picture.width) * 4, picture.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32,
+        reinterpret_cast<const uchar*>(words->data()), int(area.width), int(area.height),
+        qsizetype(area.width) * 4, picture.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32,
         [](void* p) { delete static_cast<std::vector<std::uint32_t>*>(p); }, words);
+}
+
+QProcessEnvironment helperEnvironment()
+{
+    QProcessEnvironment environment;
+    for (const char* variable : HelperProtocol::Environment) {
+        const QString text = QString::fromLatin1(variable);
+        const qsizetype equals = text.indexOf(u'=');
+        environment.insert(text.left(equals), text.mid(equals + 1));
+    }
+    return environment;
+}
+
+// The picture as the helper reads it, a plain file opened without waiting (a FIFO would
+// block the open) or bytes in a sealed memory file; above the standard descriptors, which
+// the child's own set-up replaces before the copy onto standard input is made (the
+// editor's own may be closed). -1 and why when there is none.
+int openPicture(const PictureSource& source, std::string& why)
+{
+    if (source.inMemory) {
+        const int fd = ::memfd_create("pictoria-picture", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+        qsizetype written = 0;
+        while (fd >= 0 && written < source.bytes.size()) {
+            const ssize_t n =
+                ::write(fd, source.bytes.constData() + written, std::size_t(source.bytes.size() - written));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            written += n;
+        }
+        if (fd < 0 || written != source.bytes.size() ||
+            ::fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) != 0) {
+            why = std::strerror(errno);
+            if (fd >= 0)
+                ::close(fd);
+            return -1;
+        }
+        const int above = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        ::close(fd);
+        if (above < 0)
+            why = std::strerror(errno);
+        return above;
+    }
+    const int fd =
+        ::open(QFile::encodeName(source.path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        why = std::strerror(errno);
+        return -1;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        why = S_ISREG(info.st_mode) ? std::strerror(errno) : "this is not a plain file";
+        ::close(fd);
+        return -1;
+    }
+    const int above = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    ::close(fd);
+    if (above < 0)
+        why = std::strerror(errno);
+    return above;
 }
 
 } // namespace
@@ -77,7 +141,8 @@ QString ImportHelper::fastProgram()
 #endif
 }
 
-ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& settings)
+ImportHelper::Run ImportHelper::decode(const PictureSource& source, const Settings& settings,
+                                       const std::atomic_bool* cancelled)
 {
     Run run;
     QElapsedTimer clock;
@@ -85,36 +150,28 @@ ImportHelper::Run ImportHelper::decode(const QString& path, const Settings& sett
 
     // The editor opens the picture; the helper gets the descriptor as its standard input
     // and never opens a path itself.
-    QFile picture(path);
-    if (!picture.open(QIODevice::ReadOnly)) {
-        run.status = Status::Finished;
-        run.picture.fallback = FreeImageLibrary::Fallback::Unreadable;
-        run.picture.fallbackText = picture.errorString().toStdString();
-        return run;
-    }
-    // Above the standard descriptors, which the child's own set-up replaces before the
-    // copy onto standard input is made (the editor's own may be closed).
-    const int pictureFd = ::fcntl(picture.handle(), F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    std::string why;
+    const int pictureFd = openPicture(source, why);
     if (pictureFd < 0) {
         run.status = Status::Finished;
         run.picture.fallback = FreeImageLibrary::Fallback::Unreadable;
-        run.picture.fallbackText = std::strerror(errno);
+        run.picture.fallbackText = why;
         return run;
     }
     const auto closePicture = qScopeGuard([pictureFd] { ::close(pictureFd); });
 
     bool declined = true;
     if (settings.program.isEmpty())
-        run = runHelper(fastProgram(), pictureFd, settings, declined);
+        run = runHelper(fastProgram(), pictureFd, settings, cancelled, declined);
     if (declined)
         run = runHelper(settings.program.isEmpty() ? defaultProgram() : settings.program, pictureFd, settings,
-                        declined);
+                        cancelled, declined);
     run.elapsedMs = clock.elapsed();
     return run;
 }
 
 ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd, const Settings& settings,
-                                          bool& declined)
+                                          const std::atomic_bool* cancelled, bool& declined)
 {
     Run run;
     declined = false;
@@ -125,14 +182,18 @@ ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd,
     // desktop session's log is one. The helper drops its diagnostics besides.
     process.setStandardErrorFile(QProcess::nullDevice());
     process.setInputChannelMode(QProcess::ManagedInputChannel);
+    // Nothing of the editor's environment: no secret in it reaches the decoder.
+    process.setProcessEnvironment(helperEnvironment());
     const rlim_t memory = rlim_t(settings.memoryLimitBytes);
     const rlim_t cpu = rlim_t(settings.cpuSeconds);
     // The pixels' memory keeps its number in the child, which learns it from its arguments.
     SharedPixels shared;
     const int sharedFd = shared.descriptor();
-    QStringList arguments;
-    if (sharedFd >= 0)
+    QStringList arguments = settings.arguments;
+    if (arguments.isEmpty() && sharedFd >= 0)
         arguments << QStringLiteral("--shared-pixels") << QString::number(sharedFd);
+    if (settings.arguments.isEmpty() && settings.openRules)
+        arguments << QString::fromLatin1(HelperProtocol::PortraitArgument);
     // Runs in the child between fork and exec: only async-signal-safe calls.
     process.setChildProcessModifier([memory, cpu, pictureFd, sharedFd] {
         if (::dup2(pictureFd, STDIN_FILENO) < 0)
@@ -153,9 +214,10 @@ ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd,
     }
     process.closeWriteChannel();
 
-    HelperProtocol::Reader reader(sharedFd >= 0);
+    HelperProtocol::Reader reader(sharedFd >= 0, settings.openRules);
     QDeadlineTimer deadline(settings.timeoutMs);
     bool timedOut = false;
+    bool stopped = false;
     bool answered = false;
     auto drain = [&] {
         const QByteArray chunk = process.readAllStandardOutput();
@@ -164,11 +226,16 @@ ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd,
             reader.feed(chunk.constData(), std::size_t(chunk.size()));
     };
     while (process.state() != QProcess::NotRunning) {
+        if (cancelled && cancelled->load()) {
+            stopped = true;
+            break;
+        }
         if (deadline.hasExpired()) {
             timedOut = true;
             break;
         }
-        process.waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), 100)));
+        // Short waits: a cancel is seen within one of them.
+        process.waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), 40)));
         drain();
         if (reader.failed())
             break;
@@ -178,6 +245,11 @@ ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd,
         process.waitForFinished(2000);
     }
     drain();
+    run.exitCode = process.exitCode();
+    if (stopped) {
+        run.status = Status::Cancelled;
+        return run;
+    }
 
     if (!timedOut && !answered && process.exitStatus() == QProcess::NormalExit &&
         process.exitCode() == HelperProtocol::DeclinedExitCode && program == fastProgram()) {
@@ -188,8 +260,7 @@ ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd,
     run.droppedMessages = reader.droppedMessages();
     if (timedOut) {
         run.status = Status::TimedOut;
-        run.detail = tr("The picture took longer than %1 seconds to decode, so its import was "
-                        "stopped.")
+        run.detail = tr("The picture took longer than %1 seconds to decode, so reading it was stopped.")
                          .arg(settings.timeoutMs / 1000.0);
     } else if (reader.failed()) {
         run.status = Status::BadAnswer;
@@ -197,8 +268,8 @@ ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd,
             tr("The import helper sent an invalid answer (%1).").arg(QString::fromStdString(reader.error()));
     } else if (process.exitStatus() == QProcess::CrashExit || process.exitCode() != 0) {
         run.status = Status::Crashed;
-        run.detail = tr("The image library failed while decoding this picture (%1), so its "
-                        "import was stopped.")
+        run.detail = tr("The image library failed while decoding this picture (%1), so reading it "
+                        "was stopped.")
                          .arg(process.exitStatus() == QProcess::CrashExit
                                   ? tr("the decoder crashed or ran out of its limits")
                                   : tr("exit code %1").arg(process.exitCode()));
@@ -208,11 +279,11 @@ ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd,
     } else {
         // Only now that the helper has ended: nothing writes to the pixels any more.
         std::string why;
+        const HelperProtocol::Area area = reader.area();
         run.picture = std::move(reader.picture());
         if (run.picture.converted)
-            run.pixels = reader.pixelsShared()
-                             ? shared.map(run.picture.width, run.picture.height, run.picture.opaque, why)
-                             : wrapPixels(run.picture);
+            run.pixels = reader.pixelsShared() ? shared.map(area.width, area.height, run.picture.opaque, why)
+                                               : wrapPixels(run.picture, area);
         run.status = run.picture.converted && run.pixels.isNull() ? Status::BadAnswer : Status::Finished;
         if (run.status == Status::BadAnswer)
             run.detail =

@@ -18,16 +18,57 @@ namespace {
 // FreeImage's code for JPEG, so a picture decoded here reports the format it did.
 constexpr int JpegFormat = 2;
 
-// Progressive files can hold thousands of tiny scans that each cost a full pass;
-// no real picture needs anywhere near this many.
-constexpr int MaxScans = 1000;
+// A progressive file can hold hundreds of scans that each cost a pass over the whole
+// picture. libjpeg-turbo offers a scan limit against exactly this (TJPARAM_SCANLIMIT in
+// its TurboJPEG API, -maxscans in djpeg) and sets it to 100 in its own decompression
+// fuzzer (fuzz/decompress.cc); encoders write about 10 (jpeg_simple_progression) and
+// rarely more than a few dozen.
+constexpr int MaxScans = 100;
 
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
     const FreeImageLibrary::MessageSink* sink;
+    bool strict;
 };
+
+const char* tooManyScans()
+{
+    static char text[64];
+    std::snprintf(text, sizeof text, "more than %d scans, which no encoder writes", MaxScans);
+    return text;
+}
+
+// The scans the file holds, counted up to one past stopAfter from its markers alone: the
+// segments are skipped by their lengths, the coded data after each scan header byte by
+// byte up to the next marker. Nothing is decoded.
+int countScans(const unsigned char* data, std::size_t size, int stopAfter)
+{
+    int scans = 0;
+    std::size_t at = 2; // past the start of image
+    while (at + 1 < size) {
+        if (data[at] != 0xFF) {
+            ++at; // coded data
+            continue;
+        }
+        const unsigned char marker = data[at + 1];
+        if (marker == 0xFF) {
+            ++at; // fill byte
+            continue;
+        }
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            at += 2; // a stuffed 0xFF, or a marker without a segment
+            continue;
+        }
+        if (marker == 0xD9 || at + 3 >= size)
+            break;
+        if (marker == 0xDA && ++scans > stopAfter)
+            break;
+        at += 2 + (std::size_t(data[at + 2]) << 8 | data[at + 3]);
+    }
+    return scans;
+}
 
 void failExit(j_common_ptr cinfo)
 {
@@ -49,7 +90,7 @@ void onMessage(j_common_ptr cinfo, int level)
         return; // trace output
     auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
     (*cinfo->err->format_message)(cinfo, err->message);
-    if (!harmless(cinfo->err->msg_code))
+    if (err->strict || !harmless(cinfo->err->msg_code))
         std::longjmp(err->jump, 1);
     // Passed on as the library's message, the first of them as FreeImage did.
     if (cinfo->err->num_warnings++ == 0 && err->sink && *err->sink) {
@@ -66,7 +107,7 @@ void limitScans(j_common_ptr cinfo)
     auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
     if (d->input_scan_number > MaxScans) {
         auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-        std::snprintf(err->message, sizeof err->message, "more than %d scans", MaxScans);
+        std::snprintf(err->message, sizeof err->message, "%s", tooManyScans());
         std::longjmp(err->jump, 1);
     }
 }
@@ -121,6 +162,13 @@ Stage decompress(const unsigned char* data, std::size_t size, FreeImageLibrary::
         jpeg_destroy_decompress(&cinfo);
         return Stage::TooLarge;
     }
+    // Refused before the first pass; the progress monitor below stops a decode that
+    // still meets more scans than were counted here.
+    if (jpeg_has_multiple_scans(&cinfo) && countScans(data, size, MaxScans) > MaxScans) {
+        std::snprintf(err.message, sizeof err.message, "%s", tooManyScans());
+        jpeg_destroy_decompress(&cinfo);
+        return Stage::Failed;
+    }
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     // Four bytes a pixel either way: B, G, R, A in memory is the word 0xAARRGGBB here.
     constexpr J_COLOR_SPACE argb = std::endian::native == std::endian::little ? JCS_EXT_BGRA : JCS_EXT_ARGB;
@@ -165,12 +213,13 @@ Stage decompress(const unsigned char* data, std::size_t size, FreeImageLibrary::
 
 FreeImageLibrary::DecodedPicture decode(const unsigned char* data, std::size_t size,
                                         const FreeImageLibrary::MessageSink& sink,
-                                        const FreeImageLibrary::PixelStore& store)
+                                        const FreeImageLibrary::PixelStore& store, bool strict)
 {
     FreeImageLibrary::DecodedPicture out;
     out.format = JpegFormat;
     ErrorManager err;
     err.sink = &sink;
+    err.strict = strict;
     switch (decompress(data, size, out, store, err)) {
     case Stage::Decoded:
         out.loaded = out.hasBits = out.hasInfo = out.converted = out.opaque = true;

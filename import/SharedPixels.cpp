@@ -33,6 +33,13 @@ std::string failed(const char* what)
 SharedPixels::SharedPixels()
 {
     m_fd = ::memfd_create("pictoria-import-pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    // Above the standard descriptors, whichever of them the editor has closed: the child's
+    // own standard streams take those numbers.
+    if (m_fd >= 0 && m_fd <= STDERR_FILENO) {
+        const int above = ::fcntl(m_fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        ::close(m_fd);
+        m_fd = above;
+    }
     // Pages are only taken as the helper writes them.
     if (m_fd >= 0 && ::ftruncate(m_fd, off_t(ImportLimits::MaxPixels * 4)) != 0) {
         ::close(m_fd);

@@ -8,6 +8,7 @@ pkg_check_modules(SECCOMP REQUIRED IMPORTED_TARGET libseccomp)
 # What both helpers are made of: the frame format, the sandbox and the JPEG and PNG decoders.
 set(helper_common_sources
   ${CMAKE_CURRENT_LIST_DIR}/helper/HelperIo.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/helper/Isolation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/helper/Sandbox.cpp
   ${CMAKE_CURRENT_LIST_DIR}/helper/SandboxSelfTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegDecoder.cpp
@@ -16,6 +17,7 @@ set(helper_common_sources
 add_executable(pictoria-import-helper
   ${CMAKE_CURRENT_LIST_DIR}/helper/main.cpp
   ${CMAKE_CURRENT_LIST_DIR}/helper/HelperDecode.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/helper/PortraitReader.cpp
   ${helper_common_sources}
   ${CMAKE_CURRENT_LIST_DIR}/FreeImageLibrary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TruncatedPicture.cpp

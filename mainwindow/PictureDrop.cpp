@@ -1,18 +1,14 @@
 #include "mainwindow/PictureDrop.h"
 
-#include "document/PortraitGeometry.h"
-#include "files/cGdiPlus.h"
-
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
-PictureDrop::PictureDrop(QWidget& window, Command open, Command import)
-    : QObject(&window), m_window(window), m_open(std::move(open)), m_import(std::move(import))
+PictureDrop::PictureDrop(QWidget& window, Command take)
+    : QObject(&window), m_window(window), m_take(std::move(take))
 {
     m_window.setAcceptDrops(true);
     m_window.installEventFilter(this);
@@ -28,27 +24,6 @@ QString PictureDrop::droppedFile(const QMimeData* data)
     const QString path = urls.front().toLocalFile();
     const QFileInfo info(path);
     return info.isFile() ? path : QString();
-}
-
-bool PictureDrop::isPortrait(const QString& path)
-{
-    // A header that gives another size settles it without decoding a large picture twice.
-    QImageReader header(path);
-    const QSize claimed = header.size();
-    if (claimed.isValid() && claimed != QSize(Portrait::Width, Portrait::Height))
-        return false;
-    // The codec service Open uses: what it decodes as 48 x 56 opens without a question.
-    cGdiPlus gdip;
-    const QImage picture = gdip.FilenameToIPicture(path);
-    return picture.width() == Portrait::Width && picture.height() == Portrait::Height;
-}
-
-void PictureDrop::run(const QString& path)
-{
-    if (isPortrait(path))
-        m_open(path);
-    else
-        m_import(path);
 }
 
 bool PictureDrop::eventFilter(QObject* watched, QEvent* event)
@@ -76,7 +51,7 @@ bool PictureDrop::eventFilter(QObject* watched, QEvent* event)
         }
         drop->setDropAction(Qt::CopyAction);
         drop->accept();
-        QTimer::singleShot(0, this, [this, path] { run(path); });
+        QTimer::singleShot(0, this, [this, path] { m_take(path); });
         return true;
     }
     default:

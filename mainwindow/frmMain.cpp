@@ -5,6 +5,7 @@
 #include "files/PortraitFiles.h"
 #include "files/PortraitRecovery.h"
 #include "import/ImportCommand.h"
+#include "import/SandboxedDecoder.h"
 #include "mainwindow/AsSavedPreview.h"
 #include "mainwindow/ButtonPopupFace.h"
 #include "mainwindow/ColourCommands.h"
@@ -15,6 +16,7 @@
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/MainToolEnvironment.h"
 #include "mainwindow/PictureDrop.h"
+#include "platform/BusyWait.h"
 #include "platform/PictureBox.h"
 #include "platform/PixelArt.h"
 #include "platform/QtDialogs.h"
@@ -89,11 +91,15 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     m_statusBar = new StatusBar(
         {{420, tr("Ready.")}, {120, QStringLiteral("RGB(0,0,0)")}, {96, QStringLiteral("(0, 0)")}}, this);
     m_statusBar->setGeometry(0, ClientHeight - StatusBarHeight, ClientWidth, StatusBarHeight);
+    m_busy = new BusyWait(m_statusBar, this);
+    m_decoder = std::make_unique<SandboxedDecoder>(m_busy);
     m_files = std::make_unique<PortraitFiles>(m_document, m_state, *m_dialogs, *m_statusBar);
+    m_files->setDecoder(m_decoder.get());
 
     m_import = std::make_unique<ImportCommand>(this, *m_dialogs, m_document, m_canvas, *m_statusBar,
                                                [this] { return m_panel->picBG->fill(); });
     m_import->setViewToKeepVisible(m_viewScroller);
+    m_import->loader().setBusyWait(m_busy);
     m_toolEnvironment = std::make_unique<MainToolEnvironment>(m_state, *m_panel, *m_statusBar, *m_faceBox);
     m_tools = std::make_unique<PaintingTools>(m_document, m_canvas, m_state, *m_toolEnvironment);
     m_popupFace = std::make_unique<ButtonPopupFace>(this, *m_dialogs);
@@ -105,9 +111,13 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     m_toolEnvironment->setPopup([this](int shift, float x, float y) { m_popup->popupStep(shift, x, y); },
                                 [this] { RedrawRGB(); });
     m_options = new ColourWellsAndOptions(*m_panel, m_state, *m_dialogs, this);
-    m_drop = new PictureDrop(
-        *this, [this](const QString& path) { m_files->openFile(path); },
-        [this](const QString& path) { m_import->importFile(path); });
+    // A dropped file is decoded once: a portrait opens with those pixels, any other
+    // picture goes to the import window with them.
+    m_drop = new PictureDrop(*this, [this](const QString& path) {
+        m_import->takePicture(PictureSource::file(path), [this](const QString& name, const QImage& pixels) {
+            m_files->openDecoded(name, pixels);
+        });
+    });
 
     connect(m_faceBox, &PictureBox::mouseDown, this, &frmMain::picFace_MouseDown);
     connect(m_faceBox, &PictureBox::mouseMove, this, &frmMain::picFace_MouseMove);
@@ -150,6 +160,7 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
             reason += u'.';
         m_statusBar->setPanelText(1, tr("No recovery copy could be written: %1").arg(reason));
     });
+    m_recovery->setDecoder(m_decoder.get());
     // An answer given at the end of a session holds only for the portrait it was given for.
     connect(&m_document, &PortraitDocument::changed, this,
             [this] { m_closeSettled = m_keepRecovery = false; });
@@ -353,6 +364,8 @@ void frmMain::commitData(QSessionManager& manager)
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    // A picture still being read is let go; its command changes nothing.
+    m_busy->cancel();
     if (!m_closeSettled && !confirmClose()) {
         event->ignore();
         return;

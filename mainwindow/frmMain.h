@@ -8,6 +8,7 @@
 #include <memory>
 
 class AsSavedPreview;
+class BusyWait;
 class ButtonPopupFace;
 class ColourCommands;
 class ColourWellsAndOptions;
@@ -26,6 +27,7 @@ class QScrollArea;
 class PortraitRecovery;
 class QSessionManager;
 class QLabel;
+class SandboxedDecoder;
 class StatusBar;
 
 // The main window: composition root of the editor. It owns the controls, the
@@ -110,6 +112,10 @@ public:
     PortraitFiles& files() { return *m_files; }
     AsSavedPreview& asSaved() { return *m_asSaved; }
     ColourCommands& colourCommands() { return *m_colourCommands; }
+    // Every decode of a picture the user names waits on it, off the interface thread.
+    BusyWait& busyWait() { return *m_busy; }
+    // Open, a restored recovery copy and a dropped file decode through it.
+    SandboxedDecoder& decoder() { return *m_decoder; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -133,6 +139,8 @@ private:
     PortraitCanvas m_canvas{m_document};
     MainToolBar* m_toolbar;
     StatusBar* m_statusBar;
+    BusyWait* m_busy;
+    std::unique_ptr<SandboxedDecoder> m_decoder;
     PictureBox* m_faceBox;
     QScrollArea* m_viewScroller;
     QAction* m_zoomIn;

@@ -3,6 +3,7 @@
 #include "import/ImportLimits.h"
 #include "import/JpegDecoder.h"
 #include "import/PngDecoder.h"
+#include "import/helper/PortraitReader.h"
 #include "platform/BitmapHeader.h"
 #include "platform/BoundedImageReader.h"
 
@@ -57,6 +58,7 @@ QImage readWithQt(const unsigned char* data, std::size_t size, DecodedPicture& p
         picture.width = std::uint32_t(result.image.width());
         picture.height = std::uint32_t(result.image.height());
         picture.converted = true;
+        PortraitReader::keepTexts(result.image, picture);
         return result.image;
     case BoundedImageReader::Outcome::TooLarge:
         picture.fallback = Fallback::TooLarge;
@@ -77,6 +79,11 @@ QImage readWithQt(const unsigned char* data, std::size_t size, DecodedPicture& p
     return {};
 }
 
+bool looksLikeJpeg(const unsigned char* data, std::size_t size)
+{
+    return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
+}
+
 } // namespace
 
 Decoded decode(const unsigned char* data, std::size_t size, const FreeImageLibrary::MessageSink& sink,
@@ -95,6 +102,24 @@ Decoded decode(const unsigned char* data, std::size_t size, const FreeImageLibra
     if (!picture.converted && !refused)
         out.qtPixels = readWithQt(data, size, picture);
     return out;
+}
+
+QImage decodeAsOpenDoes(const unsigned char* data, std::size_t size,
+                        const FreeImageLibrary::MessageSink& sink, const FreeImageLibrary::PixelStore& store,
+                        DecodedPicture& picture)
+{
+    if (looksLikeJpeg(data, size)) {
+        picture = JpegDecoder::decode(data, size, sink, store, true);
+        return {};
+    }
+    try {
+        return PortraitReader::read(data, size, picture);
+    } catch (const std::bad_alloc&) {
+        picture = {};
+        picture.failure = FreeImageLibrary::Failure::OutOfMemory;
+        picture.failureText = "the picture does not fit in memory";
+    }
+    return {};
 }
 
 } // namespace HelperDecode

@@ -22,4 +22,11 @@ struct Decoded {
 Decoded decode(const unsigned char* data, std::size_t size, const FreeImageLibrary::MessageSink& sink,
                const FreeImageLibrary::PixelStore& store);
 
+// Open's rules: JPEG through libjpeg-turbo with every warning refusing it; the other
+// formats Open takes through Qt's readers alone (PortraitReader). Qt's pixels are
+// returned; a JPEG's are in the store or the picture's own words.
+QImage decodeAsOpenDoes(const unsigned char* data, std::size_t size,
+                        const FreeImageLibrary::MessageSink& sink, const FreeImageLibrary::PixelStore& store,
+                        FreeImageLibrary::DecodedPicture& picture);
+
 } // namespace HelperDecode

@@ -20,6 +20,7 @@ namespace {
 
 int out = -1;
 int sharedFd = -1;
+bool portrait = false;
 // The helper's writable mapping of the shared memory's start, once a decoder asked.
 std::uint32_t* sharedPixels = nullptr;
 
@@ -64,11 +65,23 @@ bool opaque(const std::uint32_t* rows, std::uint32_t width, std::uint32_t height
 
 bool parseArguments(int argc, char** argv)
 {
-    if (argc == 1)
-        return true;
-    if (argc == 3 && std::strcmp(argv[1], "--shared-pixels") == 0)
-        sharedFd = parseDescriptor(argv[2]);
-    return sharedFd >= 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], HelperProtocol::PortraitArgument) == 0 && !portrait) {
+            portrait = true;
+        } else if (std::strcmp(argv[i], "--shared-pixels") == 0 && i + 1 < argc && sharedFd < 0) {
+            sharedFd = parseDescriptor(argv[++i]);
+            if (sharedFd < 0)
+                return false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool portraitRules()
+{
+    return portrait;
 }
 
 bool detachDiagnostics()
@@ -165,8 +178,16 @@ std::uint32_t* mapShared(std::uint32_t width, std::uint32_t height)
 
 bool finish(FreeImageLibrary::DecodedPicture& picture, const std::uint32_t* rows, std::size_t wordsPerRow)
 {
-    const std::uint32_t w = picture.width, h = picture.height;
+    const HelperProtocol::Area area = HelperProtocol::pixelArea(picture.width, picture.height, portrait);
+    const std::uint32_t w = area.width, h = area.height;
     bool shared = picture.converted && sharedPixels && rows == sharedPixels;
+    if (shared && wordsPerRow != w) {
+        // The decoder wrote the whole picture there; its top-left part is moved to the
+        // start, row by row, each to a place at or before its own.
+        for (std::uint32_t y = 0; y < h; ++y)
+            std::memmove(sharedPixels + std::size_t(y) * w, rows + wordsPerRow * y, std::size_t(w) * 4);
+        wordsPerRow = w;
+    }
     if (picture.converted && !shared && sharedFd >= 0) {
         // Pixels FreeImage or Qt's readers gave are copied in, or sent through the pipe
         // when the memory cannot hold them.
@@ -188,6 +209,8 @@ bool finish(FreeImageLibrary::DecodedPicture& picture, const std::uint32_t* rows
         for (std::uint32_t y = 0; y < h && ok; ++y)
             ok = writeAll(reinterpret_cast<const char*>(rows + wordsPerRow * y), std::size_t(w) * 4);
     }
+    for (std::size_t i = 0; i < picture.texts.size() && i < HelperProtocol::MaxTexts; ++i)
+        ok = ok && writeAll(HelperProtocol::textFrame(picture.texts[i].first, picture.texts[i].second));
     return ok && writeAll(HelperProtocol::endFrame());
 }
 

@@ -12,8 +12,11 @@
 // answer's closing frames. Nothing here depends on Qt or FreeImage.
 namespace HelperIo {
 
-// Reads "[--shared-pixels descriptor]"; false on anything else.
+// Reads "[--shared-pixels descriptor] [--portrait]"; false on anything else.
 bool parseArguments(int argc, char** argv);
+// --portrait: decode as Open does (its formats, JPEG strictly) and answer with the
+// picture's size and only the top-left part a portrait keeps.
+bool portraitRules();
 
 // The frames get a descriptor of their own (answerDescriptor), and whatever the
 // libraries print goes nowhere: an inherited standard error may be a regular file, which
@@ -38,10 +41,10 @@ bool mapPicture(const unsigned char*& data, std::size_t& size);
 // shared memory or when it is smaller than the picture.
 std::uint32_t* mapShared(std::uint32_t width, std::uint32_t height);
 
-// The result and pixel frames and the end frame. rows holds the converted picture's
+// The result, pixel and text frames and the end frame. rows holds the converted picture's
 // rows, wordsPerRow apart (the shared memory itself when the decoder wrote there); they
-// go to the shared memory when there is one, else through the pipe. The result says
-// whether every pixel is opaque.
+// (or, under Open's rules, their top-left part) go to the shared memory when there is
+// one, else through the pipe. The result says whether every pixel sent is opaque.
 bool finish(FreeImageLibrary::DecodedPicture& picture, const std::uint32_t* rows, std::size_t wordsPerRow);
 
 } // namespace HelperIo

@@ -1,17 +1,26 @@
 #include "import/helper/SandboxSelfTest.h"
 
+#include "import/HelperProtocol.h"
+#include "import/helper/Isolation.h"
 #include "import/helper/Sandbox.h"
 
 #include <cerrno>
+#include <clocale>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <sched.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/ptrace.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace SandboxSelfTest {
 
@@ -21,10 +30,47 @@ int outcome(bool succeeded)
 {
     if (succeeded)
         return Allowed;
+    if (errno == ENOENT)
+        return Missing;
     return errno == EPERM || errno == EACCES ? Refused : OtherError;
 }
 
-int attempt(const char* name, const char* path)
+int threadBody(void*)
+{
+    ::syscall(SYS_exit, 0);
+    return 0;
+}
+
+// Every capability set empty, no new privileges and the filter on, as /proc tells it
+// through a descriptor opened before the sandbox.
+bool nothingLeft(int status)
+{
+    char text[4096] = {};
+    if (status < 0 || ::pread(status, text, sizeof text - 1, 0) <= 0)
+        return false;
+    for (const char* field : {"CapInh:", "CapPrm:", "CapEff:", "CapBnd:", "CapAmb:"}) {
+        const char* at = std::strstr(text, field);
+        if (!at || std::strtoull(at + std::strlen(field), nullptr, 16) != 0)
+            return false;
+    }
+    const char* privileges = std::strstr(text, "NoNewPrivs:");
+    const char* filtered = std::strstr(text, "Seccomp:");
+    return privileges && std::atoi(privileges + 11) == 1 && filtered && std::atoi(filtered + 8) == 2;
+}
+
+bool onlyFixedEnvironment()
+{
+    for (char** variable = environ; variable && *variable; ++variable) {
+        bool fixed = false;
+        for (const char* allowed : HelperProtocol::Environment)
+            fixed = fixed || std::strcmp(*variable, allowed) == 0;
+        if (!fixed)
+            return false;
+    }
+    return true;
+}
+
+int attempt(const char* name, const char* path, int status)
 {
     if (std::strcmp(name, "nothing") == 0)
         return Entered;
@@ -69,6 +115,26 @@ int attempt(const char* name, const char* path)
             return Allowed;
         return errno == EBADF ? Closed : OtherError;
     }
+    if (std::strcmp(name, "stat") == 0) {
+        struct stat info {};
+        return outcome(::fstatat(AT_FDCWD, "/etc/passwd", &info, AT_EMPTY_PATH) == 0);
+    }
+    if (std::strcmp(name, "fstat") == 0) {
+        struct stat info {};
+        return ::fstat(STDIN_FILENO, &info) == 0 ? Entered : OtherError;
+    }
+    if (std::strcmp(name, "clone-namespace") == 0) {
+        static char stack[64 * 1024];
+        const int flags =
+            CLONE_VM | CLONE_FS | CLONE_FILES | CLONE_SIGHAND | CLONE_THREAD | CLONE_SYSVSEM | CLONE_NEWNET;
+        return outcome(::clone(threadBody, stack + sizeof stack, flags, nullptr) > 0);
+    }
+    if (std::strcmp(name, "capabilities") == 0)
+        return nothingLeft(status) ? Entered : Allowed;
+    if (std::strcmp(name, "environment") == 0)
+        return onlyFixedEnvironment() ? Entered : Allowed;
+    if (std::strcmp(name, "strerror") == 0)
+        return std::strerror(EACCES)[0] != '\0' ? Entered : OtherError;
     return UnknownAttempt;
 }
 
@@ -82,11 +148,29 @@ int run(const char* name, const char* path)
         const int abi = Sandbox::restrictFileSystem();
         if (abi <= 0)
             return abi == 0 ? NoLandlock : NotEntered;
-        return attempt(name + 9, path);
+        return attempt(name + 9, path, -1);
     }
-    if (!Sandbox::enter(-1).entered)
+    const bool plain = std::strncmp(name, "plain-", 6) == 0;
+    if (plain)
+        name += 6;
+    else
+        Isolation::isolate();
+    if (std::strcmp(name, "root-open") == 0) {
+        if (!Isolation::isolated())
+            return NoNamespaces;
+        if (!Isolation::emptyRoot())
+            return NotEntered;
+        // The first process of its own PID namespace, with nothing at any path.
+        return ::getpid() == 1 ? attempt("open", path, -1) : NotEntered;
+    }
+    // What the full helper's Qt does at start: the locale the environment names.
+    if (std::strcmp(name, "strerror") == 0)
+        std::setlocale(LC_ALL, "");
+    const int status =
+        std::strcmp(name, "capabilities") == 0 ? ::open("/proc/self/status", O_RDONLY | O_CLOEXEC) : -1;
+    if (!Sandbox::enter(status).entered)
         return NotEntered;
-    return attempt(name, path);
+    return attempt(name, path, status);
 }
 
 } // namespace SandboxSelfTest

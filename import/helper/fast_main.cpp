@@ -9,6 +9,7 @@
 #include "import/JpegDecoder.h"
 #include "import/PngDecoder.h"
 #include "import/helper/HelperIo.h"
+#include "import/helper/Isolation.h"
 #include "import/helper/Sandbox.h"
 #include "import/helper/SandboxSelfTest.h"
 
@@ -25,6 +26,12 @@ bool isJpeg(const unsigned char* data, std::size_t size)
     return size >= 2 && data[0] == 0xFF && data[1] == 0xD8;
 }
 
+// Open takes a JPEG by its first marker as well.
+bool isPortraitJpeg(const unsigned char* data, std::size_t size)
+{
+    return size >= 3 && isJpeg(data, size) && data[2] == 0xFF;
+}
+
 bool isPng(const unsigned char* data, std::size_t size)
 {
     static const unsigned char signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -39,6 +46,7 @@ int main(int argc, char** argv)
         return SandboxSelfTest::run(argv[2], argc == 4 ? argv[3] : nullptr);
     if (!HelperIo::parseArguments(argc, argv))
         return 2;
+    Isolation::isolate();
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
     if (!HelperIo::detachDiagnostics())
@@ -56,8 +64,10 @@ int main(int argc, char** argv)
         data = copy.data();
         size = copy.size();
     }
-    const bool jpeg = isJpeg(data, size);
-    if (!jpeg && !isPng(data, size))
+    // Under Open's rules only JPEG is decoded here; Open reads the rest with Qt's readers.
+    const bool portrait = HelperIo::portraitRules();
+    const bool jpeg = portrait ? isPortraitJpeg(data, size) : isJpeg(data, size);
+    if (!jpeg && (portrait || !isPng(data, size)))
         return HelperProtocol::DeclinedExitCode;
     std::uint32_t* stored = nullptr;
     const FreeImageLibrary::PixelStore store = [&](std::uint32_t w, std::uint32_t h) {
@@ -74,7 +84,7 @@ int main(int argc, char** argv)
             [&](int format, const char* message) {
                 ok = ok && HelperIo::writeAll(HelperProtocol::messageFrame(format, message));
             },
-            into);
+            into, portrait);
     } else {
         // Only a refusal comes with a message, and a refusal is declined.
         picture = PngDecoder::decode(data, size, {}, into);

@@ -12,6 +12,8 @@
 #include "import/HelperProtocol.h"
 #include "import/helper/HelperDecode.h"
 #include "import/helper/HelperIo.h"
+#include "import/helper/Isolation.h"
+#include "import/helper/PortraitReader.h"
 #include "import/helper/Sandbox.h"
 #include "import/helper/SandboxSelfTest.h"
 
@@ -24,6 +26,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -74,9 +77,11 @@ int main(int argc, char** argv)
     if ((argc == 3 || argc == 4) && std::strcmp(argv[1], SandboxSelfTest::Flag) == 0)
         return SandboxSelfTest::run(argv[2], argc == 4 ? argv[3] : nullptr);
     if (!HelperIo::parseArguments(argc, argv)) {
-        std::fprintf(stderr, "usage: %s [--shared-pixels descriptor] < picture-file\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--shared-pixels descriptor] [--portrait] < picture-file\n", argv[0]);
         return 2;
     }
+    // New namespaces while there is one thread; Qt and FreeImage are loaded inside them.
+    Isolation::isolate();
     std::signal(SIGPIPE, SIG_IGN);
     // A library that tries to write a file (a cache, a log) gets an error, not a fatal
     // signal: the no-file-writes limit stays, and the decode goes on.
@@ -94,9 +99,20 @@ int main(int argc, char** argv)
     const FreeImageLibrary::MessageSink sink = [&](int format, const char* message) {
         ok = ok && HelperIo::writeAll(HelperProtocol::messageFrame(format, message));
     };
-    std::vector<unsigned char> bytes;
+    // The file's pages as they are, without a copy (a picture may take hundreds of
+    // megabytes); read into memory when it cannot be mapped.
+    std::vector<unsigned char> copy;
+    std::span<const unsigned char> bytes;
     DecodedPicture picture;
-    const bool read = HelperIo::readPicture(bytes);
+    const unsigned char* mapped = nullptr;
+    std::size_t mappedSize = 0;
+    bool read = HelperIo::mapPicture(mapped, mappedSize);
+    if (read) {
+        bytes = {mapped, mappedSize};
+    } else {
+        read = HelperIo::readPicture(copy);
+        bytes = copy;
+    }
     const FreeImageLibrary::PixelStore store = HelperIo::sharedDescriptor() >= 0
                                                    ? FreeImageLibrary::PixelStore(HelperIo::mapShared)
                                                    : FreeImageLibrary::PixelStore();
@@ -104,12 +120,14 @@ int main(int argc, char** argv)
     const FreeImageLibrary::PixelStore remembered = [&](std::uint32_t w, std::uint32_t h) {
         return stored = store(w, h);
     };
+    const FreeImageLibrary::PixelStore& into = store ? remembered : store;
     QImage qtPixels;
     if (!read) {
         picture = unreadable();
+    } else if (HelperIo::portraitRules()) {
+        qtPixels = HelperDecode::decodeAsOpenDoes(bytes.data(), bytes.size(), sink, into, picture);
     } else {
-        HelperDecode::Decoded decoded =
-            HelperDecode::decode(bytes.data(), bytes.size(), sink, store ? remembered : store);
+        HelperDecode::Decoded decoded = HelperDecode::decode(bytes.data(), bytes.size(), sink, into);
         picture = std::move(decoded.picture);
         qtPixels = std::move(decoded.qtPixels);
     }

@@ -1,6 +1,7 @@
 #include "files/JpegCodec.h"
 #include "files/PortraitSamples.h"
 #include "files/cGdiPlus.h"
+#include "import/SandboxedDecoder.h"
 #include "platform/CommandError.h"
 #include "platform/Surface.h"
 #include "support/TestSupport.h"
@@ -143,6 +144,10 @@ private slots:
     void transparentPixelsShowTheBackground();
     void saveIntoMissingFolderFails();
     void fullDiskLeavesOldFileIntact();
+
+private:
+    // Open's decoder as the editor has it: the sandboxed helper.
+    SandboxedDecoder decoder;
 };
 
 void GdiPlusTest::getExtension_data()
@@ -375,6 +380,7 @@ void GdiPlusTest::everyEncoderWritesItsFormat()
     const QImage portrait = detailedPortrait();
     const QString path = TestSupport::tempPath(QStringLiteral("written.") + extension);
     cGdiPlus gdip;
+    gdip.setDecoder(&decoder);
     QVERIFY(gdip.PictureBoxToFile(*surfaceWith(portrait), path, 100));
 
     // ImageMagick, not our own decoder, says what the file is.
@@ -409,6 +415,7 @@ void GdiPlusTest::gifKeepsFewColoursExactly()
     QVERIFY(colours.size() <= 256);
     const QString path = TestSupport::tempPath(QStringLiteral("few.gif"));
     cGdiPlus gdip;
+    gdip.setDecoder(&decoder);
     QVERIFY(gdip.PictureBoxToFile(*surfaceWith(picture), path, 100));
     QCOMPARE(maxChannelError(gdip.FilenameToIPicture(path), picture), 0);
 }
@@ -416,6 +423,7 @@ void GdiPlusTest::gifKeepsFewColoursExactly()
 void GdiPlusTest::missingFileIsFileNotFound()
 {
     cGdiPlus gdip;
+    gdip.setDecoder(&decoder);
     QSignalSpy errors(&gdip, &cGdiPlus::Error);
     QVERIFY(gdip.FilenameToIPicture(TestSupport::tempPath("there-is-no-such.jpg")).isNull());
     QCOMPARE(errors.count(), 1);
@@ -460,6 +468,7 @@ void GdiPlusTest::badInputGivesNoPicture()
     const QString path = TestSupport::tempPath(QStringLiteral("bad.jpg"));
     QVERIFY(writeFile(path, bytes));
     cGdiPlus gdip;
+    gdip.setDecoder(&decoder);
     QSignalSpy errors(&gdip, &cGdiPlus::Error);
     QElapsedTimer clock;
     clock.start();
@@ -488,6 +497,7 @@ void GdiPlusTest::unreadableFileIsAccessDenied()
     auto restore =
         qScopeGuard([&] { QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner); });
     cGdiPlus gdip;
+    gdip.setDecoder(&decoder);
     QSignalSpy errors(&gdip, &cGdiPlus::Error);
     QVERIFY(gdip.FilenameToIPicture(path).isNull());
     QCOMPARE(errors.count(), 1);
@@ -499,6 +509,7 @@ void GdiPlusTest::specialFilesAreRefused()
     const QString fifo = TestSupport::tempPath(QStringLiteral("pipe.jpg"));
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
     cGdiPlus gdip;
+    gdip.setDecoder(&decoder);
     QSignalSpy errors(&gdip, &cGdiPlus::Error);
     // Would block forever if it were opened for reading.
     QVERIFY(gdip.FilenameToIPicture(fifo).isNull());
@@ -517,6 +528,7 @@ void GdiPlusTest::transparentPixelsShowTheBackground()
     const QString path = TestSupport::tempPath(QStringLiteral("alpha.png"));
     QVERIFY(writeFile(path, encoded(picture, "png")));
     cGdiPlus gdip;
+    gdip.setDecoder(&decoder);
     // Black unless told otherwise, as the picture object's background is.
     const QImage back = gdip.FilenameToIPicture(path);
     QCOMPARE(back.size(), QSize(48, 56));

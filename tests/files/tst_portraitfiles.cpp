@@ -5,6 +5,7 @@
 #include "files/PortraitFiles.h"
 #include "files/PortraitSamples.h"
 #include "files/cGdiPlus.h"
+#include "import/SandboxedDecoder.h"
 #include "import/TestPictures.h"
 #include "platform/CommandError.h"
 #include "platform/StatusBar.h"
@@ -80,6 +81,7 @@ private:
     std::unique_ptr<ScriptedDialogs> dialogs;
     std::unique_ptr<StatusBar> status;
     std::unique_ptr<PortraitFiles> files;
+    SandboxedDecoder decoder;
 };
 
 void PortraitFilesTest::init()
@@ -95,6 +97,7 @@ void PortraitFilesTest::init()
     status = std::make_unique<StatusBar>(
         QList<StatusBar::PanelLayout>{{420, QStringLiteral("Ready.")}, {120, QString()}, {96, QString()}});
     files = std::make_unique<PortraitFiles>(*document, state, *dialogs, *status);
+    files->setDecoder(&decoder);
 }
 
 void PortraitFilesTest::paintPortrait(const QImage& picture)
@@ -195,6 +198,7 @@ void PortraitFilesTest::qualityLevelsShrinkTheFile()
         // Reopened through the command: no size question, the whole portrait replaced.
         PortraitDocument other;
         PortraitFiles reopen(other, state, *dialogs, *status);
+        reopen.setDecoder(&decoder);
         dialogs->fileAnswers << file;
         reopen.OpenPortrait();
         QVERIFY(dialogs->messages.isEmpty());
@@ -443,6 +447,7 @@ void PortraitFilesTest::runTimeErrorsShowTheErrorBox()
                            raised == 5 ? "Invalid procedure call or argument" : "Cancel was selected.");
     };
     PortraitFiles withFailures(*document, state, failing, *status);
+    withFailures.setDecoder(&decoder);
     withFailures.OpenPortrait();
     QCOMPARE(failing.fileRequests.size(), 1);
     if (text.isEmpty()) {

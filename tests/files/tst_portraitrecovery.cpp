@@ -1,4 +1,5 @@
 #include "files/PortraitRecovery.h"
+#include "import/SandboxedDecoder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -76,6 +77,8 @@ void PortraitRecoveryTest::copiesOfGoneEditorsAreOffered()
     }
 
     PortraitRecovery recovery([] { return PortraitRecovery::Snapshot{}; }, folder.path());
+    SandboxedDecoder decoder;
+    recovery.setDecoder(&decoder);
     std::vector<PortraitRecovery::Orphan> found = recovery.orphans();
     QCOMPARE(found.size(), std::size_t(offered ? 1 : 0));
     if (offered) {

@@ -1,6 +1,7 @@
 #include "canvas/PortraitCanvas.h"
 #include "files/SavedLook.h"
 #include "files/cGdiPlus.h"
+#include "import/SandboxedDecoder.h"
 #include "mainwindow/AsSavedPreview.h"
 #include "mainwindow/ControlPanel.h"
 #include "mainwindow/frmMain.h"
@@ -40,7 +41,9 @@ QImage portraitSample(const QString& kind)
 
 QImage decodedFile(const QString& path)
 {
+    SandboxedDecoder decoder;
     cGdiPlus gdip;
+    gdip.setDecoder(&decoder);
     return gdip.FilenameToIPicture(path);
 }
 

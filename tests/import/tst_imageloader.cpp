@@ -3,6 +3,7 @@
 #include "import/HelperProtocol.h"
 #include "import/ImageLoader.h"
 #include "import/ImportHelper.h"
+#include "import/SandboxedDecoder.h"
 #include "platform/CommandError.h"
 #include "platform/Surface.h"
 #include "support/ScriptedDialogs.h"
@@ -145,6 +146,7 @@ private slots:
 
 private:
     ScriptedDialogs dialogs;
+    SandboxedDecoder decoder;
 };
 
 void ImageLoaderTest::depthsAndPalettes_data()
@@ -435,6 +437,7 @@ void ImageLoaderTest::openAndImportAgree()
     QVERIFY(TestPictures::write(path, file));
 
     cGdiPlus gdip;
+    gdip.setDecoder(&decoder);
     const QImage opened = gdip.FilenameToIPicture(path, background);
     QVERIFY2(!opened.isNull(), qPrintable(gdip.lastErrorDetail()));
     QCOMPARE(opened.size(), expected.size());
@@ -689,6 +692,7 @@ void ImageLoaderTest::lyingHelperIsRefused_data()
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("before"); // what the helper does first; $2 is the shared memory
+    QTest::addColumn<bool>("openRules");    // answering for Open: only the picture's top-left part
     FreeImageLibrary::DecodedPicture p;
     p.format = 0;
     p.loaded = p.hasBits = p.hasInfo = p.converted = true;
@@ -702,35 +706,64 @@ void ImageLoaderTest::lyingHelperIsRefused_data()
 
     const QByteArray shared = bytes(resultFrame(p)) + bytes(sharedPixelsFrame(8)) + bytes(endFrame());
 
-    QTest::newRow("honest") << good << int(ImportHelper::Status::Finished) << QByteArray();
+    QTest::newRow("honest") << good << int(ImportHelper::Status::Finished) << QByteArray() << false;
     // The shared memory holds what the helper left there: zeros, as this one writes none.
-    QTest::newRow("honest, shared pixels") << shared << int(ImportHelper::Status::Finished) << QByteArray();
+    QTest::newRow("honest, shared pixels")
+        << shared << int(ImportHelper::Status::Finished) << QByteArray() << false;
     // Mapped as announced, the editor would die of SIGBUS reading past the end.
-    QTest::newRow("shared memory cut short")
-        << shared << int(ImportHelper::Status::BadAnswer) << QByteArray("truncate -s 16 /proc/self/fd/$2");
-    QTest::newRow("shared memory emptied")
-        << shared << int(ImportHelper::Status::BadAnswer) << QByteArray("truncate -s 0 /proc/self/fd/$2");
+    QTest::newRow("shared memory cut short") << shared << int(ImportHelper::Status::BadAnswer)
+                                             << QByteArray("truncate -s 16 /proc/self/fd/$2") << false;
+    QTest::newRow("shared memory emptied") << shared << int(ImportHelper::Status::BadAnswer)
+                                           << QByteArray("truncate -s 0 /proc/self/fd/$2") << false;
     QTest::newRow("shared pixels of another size")
         << bytes(resultFrame(p)) + bytes(sharedPixelsFrame(7)) + bytes(endFrame())
-        << int(ImportHelper::Status::BadAnswer) << QByteArray();
+        << int(ImportHelper::Status::BadAnswer) << QByteArray() << false;
     QTest::newRow("shared and piped pixels") << bytes(resultFrame(p)) + bytes(sharedPixelsFrame(8)) +
                                                     bytes(pixelsHeader(8)) + pixels + bytes(endFrame())
-                                             << int(ImportHelper::Status::BadAnswer) << QByteArray();
+                                             << int(ImportHelper::Status::BadAnswer) << QByteArray() << false;
     QTest::newRow("short pixel frame")
         << bytes(resultFrame(p)) + bytes(pixelsHeader(7)) + pixels.left(28) + bytes(endFrame())
-        << int(ImportHelper::Status::BadAnswer) << QByteArray();
+        << int(ImportHelper::Status::BadAnswer) << QByteArray() << false;
     QTest::newRow("cut off") << good.left(good.size() - 12) << int(ImportHelper::Status::BadAnswer)
-                             << QByteArray();
+                             << QByteArray() << false;
     QTest::newRow("impossible size") << bytes(resultFrame(huge)) << int(ImportHelper::Status::BadAnswer)
-                                     << QByteArray();
+                                     << QByteArray() << false;
     QTest::newRow("unknown frame") << QByteArray("JUNK\0\0\0\0", 8) + good
-                                   << int(ImportHelper::Status::BadAnswer) << QByteArray();
-    QTest::newRow("pixels before result")
-        << bytes(pixelsHeader(8)) + pixels + good << int(ImportHelper::Status::BadAnswer) << QByteArray();
+                                   << int(ImportHelper::Status::BadAnswer) << QByteArray() << false;
+    QTest::newRow("pixels before result") << bytes(pixelsHeader(8)) + pixels + good
+                                          << int(ImportHelper::Status::BadAnswer) << QByteArray() << false;
     QTest::newRow("trailing data") << good + bytes(endFrame()) << int(ImportHelper::Status::BadAnswer)
-                                   << QByteArray();
-    QTest::newRow("message too long")
-        << QByteArray("MSG \xff\xff\0\0", 8) + good << int(ImportHelper::Status::BadAnswer) << QByteArray();
+                                   << QByteArray() << false;
+    // A bitmap the library loaded but gave no pixels for is still drawn at its size.
+    FreeImageLibrary::DecodedPicture unconverted = huge;
+    unconverted.converted = false;
+    unconverted.width = unconverted.height = 46340;
+    QTest::newRow("loaded, not converted, impossible size")
+        << bytes(resultFrame(unconverted)) + bytes(endFrame()) << int(ImportHelper::Status::BadAnswer)
+        << QByteArray() << false;
+    // Under Open's rules only the top-left 48 x 56 pixels come back, whatever the size.
+    FreeImageLibrary::DecodedPicture big = p;
+    big.width = 100;
+    big.height = 80;
+    const QByteArray corner(48 * 56 * 4, '\x40');
+    QTest::newRow("Open's rules, honest")
+        << bytes(resultFrame(big)) + bytes(pixelsHeader(48 * 56)) + corner + bytes(endFrame())
+        << int(ImportHelper::Status::Finished) << QByteArray() << true;
+    QTest::newRow("Open's rules, honest shared pixels")
+        << bytes(resultFrame(big)) + bytes(sharedPixelsFrame(48 * 56)) + bytes(endFrame())
+        << int(ImportHelper::Status::Finished) << QByteArray() << true;
+    QTest::newRow("Open's rules, the whole picture's pixels")
+        << bytes(resultFrame(big)) + bytes(pixelsHeader(100 * 80)) + QByteArray(100 * 80 * 4, '\x40') +
+               bytes(endFrame())
+        << int(ImportHelper::Status::BadAnswer) << QByteArray() << true;
+    QTest::newRow("Open's rules, shared pixels of the whole picture")
+        << bytes(resultFrame(big)) + bytes(sharedPixelsFrame(100 * 80)) + bytes(endFrame())
+        << int(ImportHelper::Status::BadAnswer) << QByteArray() << true;
+    QTest::newRow("text without its key") << bytes(resultFrame(p)) + bytes(pixelsHeader(8)) + pixels +
+                                                 QByteArray("TEXT\x03\0\0\0abc", 11) + bytes(endFrame())
+                                          << int(ImportHelper::Status::BadAnswer) << QByteArray() << false;
+    QTest::newRow("message too long") << QByteArray("MSG \xff\xff\0\0", 8) + good
+                                      << int(ImportHelper::Status::BadAnswer) << QByteArray() << false;
 }
 
 void ImageLoaderTest::lyingHelperIsRefused()
@@ -738,15 +771,17 @@ void ImageLoaderTest::lyingHelperIsRefused()
     QFETCH(QByteArray, answer);
     QFETCH(int, status);
     QFETCH(QByteArray, before);
+    QFETCH(bool, openRules);
     const QString answerFile = tempPath("answer.bin");
     QVERIFY(TestPictures::write(answerFile, answer));
     QVERIFY(TestPictures::write(tempPath("any.bmp"), TestPictures::bmp(4, 4, 24, pattern)));
     ImportHelper::Settings settings;
     settings.program = executableScript("liar.sh", before + "\ncat '" + answerFile.toLocal8Bit() + "'");
+    settings.openRules = openRules;
     const ImportHelper::Run run = ImportHelper::decode(tempPath("any.bmp"), settings);
     QCOMPARE(int(run.status), status);
     if (run.status == ImportHelper::Status::Finished) {
-        QCOMPARE(run.pixels.size(), QSize(4, 2));
+        QCOMPARE(run.pixels.size(), openRules ? QSize(48, 56) : QSize(4, 2));
         QCOMPARE(run.pixels.pixel(0, 0), answer.contains("PIXS") ? 0x40404040u : 0u);
     }
 }

@@ -7,6 +7,7 @@
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
 #include "platform/StatusBar.h"
+#include "support/MainWindowFixture.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
@@ -91,18 +92,19 @@ void ImportCommandTest::importAndPick(const QString& path, const std::function<v
 {
     dialogs->fileAnswers.enqueue(path);
     bool ranInside = false;
-    QTimer::singleShot(0, window.get(), [&] {
-        frmImport* w = window->importCommand().window();
-        if (!w || !w->isVisible())
-            return;
+    const auto watch = whenImportWindowShows(*window, [&](frmImport& w) {
         ranInside = true;
-        pick(*w);
-        w->picImage_MouseUp(1, 0, 0, 0);
+        pick(w);
+        w.picImage_MouseUp(1, 0, 0, 0);
     });
-    QTimer::singleShot(5000, window.get(), [&] {
+    // Never hang the suite; a guard of this import only, gone when it returns.
+    QTimer neverHang;
+    neverHang.setSingleShot(true);
+    connect(&neverHang, &QTimer::timeout, window.get(), [&] {
         if (frmImport* w = window->importCommand().window())
-            w->hide(); // never hang the suite
+            w->hide();
     });
+    neverHang.start(5000);
     window->ImportBitmap();
     QVERIFY2(ranInside, "the import window was not shown modally");
 }
@@ -236,19 +238,21 @@ void ImportCommandTest::escapeUndoesThePick()
     const int steps = window->document().history().count();
     window->stbMain()->setPanelText(1, QStringLiteral("before"));
     dialogs->fileAnswers.enqueue(writePicture("escape.bmp", patternImage(300, 200)));
-    QTimer::singleShot(0, window.get(), [&] {
-        frmImport* w = window->importCommand().window();
-        QVERIFY(w && w->isVisible());
-        QTest::mousePress(w->picImage, Qt::LeftButton, {}, QPoint(60, 60));
-        QTest::mouseMove(w->picImage, QPoint(90, 70));
+    const auto watch = whenImportWindowShows(*window, [&](frmImport& w) {
+        QTest::mousePress(w.picImage, Qt::LeftButton, {}, QPoint(60, 60));
+        QTest::mouseMove(w.picImage, QPoint(90, 70));
         QVERIFY(window->document().picPreview().image() != before); // the pick shows live
-        QTest::keyClick(w->picImage, Qt::Key_Escape);
-        QTest::mouseRelease(w->picImage, Qt::LeftButton, {}, QPoint(90, 70));
+        QTest::keyClick(w.picImage, Qt::Key_Escape);
+        QTest::mouseRelease(w.picImage, Qt::LeftButton, {}, QPoint(90, 70));
     });
-    QTimer::singleShot(5000, window.get(), [&] {
+    // Never hang the suite; a guard of this import only, gone when it returns.
+    QTimer neverHang;
+    neverHang.setSingleShot(true);
+    connect(&neverHang, &QTimer::timeout, window.get(), [&] {
         if (frmImport* w = window->importCommand().window())
-            w->hide(); // never hang the suite
+            w->hide();
     });
+    neverHang.start(5000);
     window->ImportBitmap();
     QVERIFY(window->importCommand().window()->isHidden());
     QCOMPARE(window->document().picPreview().image(), before);
@@ -289,10 +293,9 @@ void ImportCommandTest::windowLeavesTheViewInSight()
     const QRect view(window->picFaceBox()->mapToGlobal(QPoint(0, 0)), window->picFaceBox()->size());
     QRect placed;
     dialogs->fileAnswers.enqueue(writePicture("beside.bmp", patternImage(120, 90)));
-    QTimer::singleShot(0, window.get(), [&] {
-        frmImport* w = window->importCommand().window();
-        placed = w->frameGeometry();
-        w->hide();
+    const auto watch = whenImportWindowShows(*window, [&](frmImport& w) {
+        placed = w.frameGeometry();
+        w.hide();
     });
     window->ImportBitmap();
     QVERIFY(!placed.isEmpty());
@@ -333,7 +336,7 @@ void ImportCommandTest::cancelAfterImportDoesNotReopen()
 {
     importAndPick(writePicture("earlier.bmp", patternImage(100, 100)), [](frmImport&) {});
     bool shown = false;
-    QTimer::singleShot(0, window.get(), [&] { shown = window->importCommand().window()->isVisible(); });
+    const auto watch = whenImportWindowShows(*window, [&](frmImport&) { shown = true; });
     window->ImportBitmap(); // cancelled
     QCoreApplication::processEvents();
     QVERIFY(!shown);
@@ -407,14 +410,14 @@ void ImportCommandTest::hostileFilesLeavePortraitAlone()
 
     dialogs->fileAnswers.enqueue(path);
     bool shown = false;
-    QTimer::singleShot(0, window.get(), [&] {
-        if (frmImport* w = window->importCommand().window(); w && w->isVisible()) {
+    {
+        const auto watch = whenImportWindowShows(*window, [&](frmImport& w) {
             shown = true;
-            w->hide();
-        }
-    });
-    window->ImportBitmap();
-    QCoreApplication::processEvents();
+            w.hide();
+        });
+        window->ImportBitmap();
+        QCoreApplication::processEvents();
+    }
 
     QVERIFY(!shown);
     QCOMPARE(dialogs->messages.size(), 1);
@@ -541,11 +544,9 @@ void ImportCommandTest::damagedFilesAreRefused()
 
     dialogs->fileAnswers.enqueue(path);
     QSize shown;
-    QTimer::singleShot(0, window.get(), [&] {
-        if (frmImport* w = window->importCommand().window(); w && w->isVisible()) {
-            shown = w->pictureSurface().size();
-            w->hide();
-        }
+    const auto watch = whenImportWindowShows(*window, [&](frmImport& w) {
+        shown = w.pictureSurface().size();
+        w.hide();
     });
     window->ImportBitmap();
     QCoreApplication::processEvents();

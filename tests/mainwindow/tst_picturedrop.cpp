@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <QtTest>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using TestSupport::patternImage;
 using TestSupport::pixelAt;
@@ -31,6 +33,8 @@ private slots:
     void otherPictureIsImported_data();
     void otherPictureIsImported();
     void unreadableFileGoesToImportAndChangesNothing();
+    void droppedFileIsReadOnce_data();
+    void droppedFileIsReadOnce();
 
 private:
     // Drags the data over the window and drops it; whether the drop was taken.
@@ -187,6 +191,50 @@ void PictureDropTest::unreadableFileGoesToImportAndChangesNothing()
     QCOMPARE(window->document().picPreview().image(), before);
     QVERIFY(!window->importCommand().window() || window->importCommand().window()->isHidden());
     QCOMPARE(window->stbMain()->panelText(1), QStringLiteral("Ready."));
+}
+
+void PictureDropTest::droppedFileIsReadOnce_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("a portrait") << QSize(48, 56);
+    QTest::newRow("another picture") << QSize(200, 150);
+}
+
+// Decoded once and handed on: however the file ends, it is opened once, by the editor
+// for its decoder, and never again to check its size or to open it as a portrait.
+void PictureDropTest::droppedFileIsReadOnce()
+{
+    QFETCH(QSize, size);
+    const QString path = tempPath(QStringLiteral("once-%1x%2.png").arg(size.width()).arg(size.height()));
+    QVERIFY(patternImage(size.width(), size.height()).save(path));
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    QVERIFY(watch >= 0);
+    const auto closeWatch = qScopeGuard([watch] { ::close(watch); });
+    // Closes too: the kernel merges an event into the one before it when they are the same.
+    QVERIFY(::inotify_add_watch(watch, QFile::encodeName(path).constData(), IN_OPEN | IN_CLOSE) >= 0);
+    // The import window, when it comes, is closed at once: the pick ends.
+    bool closed = false;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, this, [&] {
+        if (frmImport* w = window->importCommand().window(); w && w->isVisible()) {
+            w->close();
+            closed = true;
+        }
+    });
+    closer.start(20);
+    std::unique_ptr<QMimeData> data(files({path}));
+    QVERIFY(drop(*data));
+    const QString loaded = path + QStringLiteral(" loaded successfully.");
+    QTRY_VERIFY(window->stbMain()->panelText(1) == loaded || closed);
+    int opens = 0;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(watch, buffer, sizeof buffer)) > 0;)
+        for (char* at = buffer; at < buffer + n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(at);
+            opens += (event->mask & IN_OPEN) ? 1 : 0;
+            at += sizeof(inotify_event) + event->len;
+        }
+    QCOMPARE(opens, 1);
 }
 
 QTEST_MAIN(PictureDropTest)

@@ -8,6 +8,7 @@
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
+#include "support/MainWindowFixture.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
@@ -135,7 +136,7 @@ void SettingsTest::optionsSurviveARestart()
         QVERIFY(QDir().mkpath(importFolder));
         QVERIFY(TestSupport::patternImage(60, 70).save(importFolder + "/imported.png"));
         dialogs->fileAnswers.enqueue(importFolder + "/imported.png");
-        QTimer::singleShot(0, first.get(), [&] { first->importCommand().window()->cancelPick(); });
+        const auto watch = whenImportWindowShows(*first, [](frmImport& w) { w.cancelPick(); });
         first->ImportBitmap();
         QVERIFY(first->close());
     }

@@ -5,6 +5,7 @@
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/frmMain.h"
 #include "platform/StatusBar.h"
+#include "support/MainWindowFixture.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QAbstractButton>
@@ -157,11 +158,9 @@ void TranslationsTest::refusalsAndImportsGoThroughTranslation()
         QImage picture(48, 56, QImage::Format_RGB32);
         picture.fill(qRgb(10, 20, 30));
         QVERIFY(picture.save(dir.filePath("portrait.bmp")));
-        QTimer::singleShot(0, &window, [&] {
-            if (frmImport* w = window.importCommand().window()) {
-                w->picImage_MouseDown(1, 0, 23, 27);
-                w->picImage_MouseUp(1, 0, 23, 27);
-            }
+        const auto watch = whenImportWindowShows(window, [](frmImport& w) {
+            w.picImage_MouseDown(1, 0, 23, 27);
+            w.picImage_MouseUp(1, 0, 23, 27);
         });
         window.importCommand().importFile(dir.filePath("portrait.bmp"));
         shown = window.stbMain()->panelText(1);

@@ -202,11 +202,9 @@ bool BadInputTest::importClosingWindow(const QString& path)
 {
     dialogs->fileAnswers.enqueue(path);
     bool shown = false;
-    QTimer::singleShot(0, window.get(), [&] {
-        if (frmImport* w = window->importCommand().window(); w && w->isVisible()) {
-            shown = true;
-            w->close();
-        }
+    const auto watch = whenImportWindowShows(*window, [&](frmImport& w) {
+        shown = true;
+        w.close();
     });
     window->ImportBitmap();
     QCoreApplication::processEvents();

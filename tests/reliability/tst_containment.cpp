@@ -1,4 +1,5 @@
 #include "controls/PropertyBag.h"
+#include "files/PortraitFiles.h"
 #include "files/cGdiPlus.h"
 #include "import/ImportCommand.h"
 #include "import/ImportHelper.h"
@@ -112,11 +113,9 @@ void ContainmentTest::importCrashersAreContained()
     const QImage backBuffer = window->canvas().picBackBuffer().image().copy();
     dialogs->fileAnswers.enqueue(path);
     bool shown = false;
-    QTimer::singleShot(0, window.get(), [&] {
-        if (frmImport* w = window->importCommand().window(); w && w->isVisible()) {
-            shown = true;
-            w->close();
-        }
+    auto watch = whenImportWindowShows(*window, [&](frmImport& w) {
+        shown = true;
+        w.close();
     });
     QElapsedTimer clock;
     clock.start();
@@ -142,11 +141,9 @@ void ContainmentTest::importCrashersAreContained()
     patternImage(64, 64).save(good, "BMP");
     dialogs->fileAnswers.enqueue(good);
     shown = false;
-    QTimer::singleShot(0, window.get(), [&] {
-        if (frmImport* w = window->importCommand().window(); w && w->isVisible()) {
-            shown = true;
-            w->close();
-        }
+    watch = whenImportWindowShows(*window, [&](frmImport& w) {
+        shown = true;
+        w.close();
     });
     window->ImportBitmap();
     QVERIFY(shown);
@@ -164,11 +161,14 @@ void ContainmentTest::openRegressionsAreRefused()
     if (path.isEmpty())
         QSKIP("no regression files kept");
     ++replayed;
-    // After another picture has been read, as in a session: Qt's readers keep settings
-    // for the whole process, and what a file costs must not depend on what came before.
+    // After another picture has been read, as in a session: what a file costs must not
+    // depend on what came before.
     const QString before = TestSupport::tempPath(QStringLiteral("before.png"));
     QVERIFY(patternImage(300, 200).save(before));
-    QVERIFY(!cGdiPlus().FilenameToIPicture(before).isNull());
+    dialogs->messageAnswers.enqueue(MessageResult::Cancel); // declines the crop
+    window->files().openFile(before);
+    QCOMPARE(dialogs->messages.size(), 1);
+    dialogs->messages.clear();
     const QImage store = window->document().picPreview().image().copy();
     const QImage backBuffer = window->canvas().picBackBuffer().image().copy();
     dialogs->fileAnswers.enqueue(path);

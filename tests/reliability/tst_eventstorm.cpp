@@ -38,7 +38,8 @@ private:
     void pointer(std::mt19937& rng, QString& what);
     void key(std::mt19937& rng, QString& what);
     void toolbar(std::mt19937& rng, QString& what);
-    void answerModalSoon(std::mt19937& rng, QString& what);
+    // Answers until it is destroyed (at the end of the step).
+    std::unique_ptr<QTimer> answerModalSoon(std::mt19937& rng, QString& what);
     QString storeAndBackBufferDisagree();
 
     QStringList importFiles;
@@ -245,13 +246,20 @@ void EventStormTest::key(std::mt19937& rng, QString& what)
 
 // Whatever modal window the step opens (the import window, About, a message box of the
 // real dialogs) is answered from a timer: a pick on the picture or its close box.
-void EventStormTest::answerModalSoon(std::mt19937& rng, QString& what)
+std::unique_ptr<QTimer> EventStormTest::answerModalSoon(std::mt19937& rng, QString& what)
 {
     const unsigned how = rng() % 3;
     const QPoint at(int(rng() % 400), int(rng() % 400));
     what += QStringLiteral(", modal answer %1 at %2,%3").arg(how).arg(at.x()).arg(at.y());
-    QTimer::singleShot(0, window.get(), [this, how, at] {
-        if (frmImport* w = window->importCommand().window(); w && w->isVisible()) {
+    // A decode before the import window lets the loop run: the answer waits for a modal window.
+    auto answer = std::make_unique<QTimer>();
+    connect(answer.get(), &QTimer::timeout, window.get(), [this, how, at, timer = answer.get()] {
+        frmImport* w = window->importCommand().window();
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!(w && w->isVisible()) && !modal)
+            return;
+        timer->stop();
+        if (w && w->isVisible()) {
             if (how == 0) {
                 w->close();
             } else {
@@ -260,18 +268,21 @@ void EventStormTest::answerModalSoon(std::mt19937& rng, QString& what)
                 QTest::mouseRelease(w->picImage, Qt::LeftButton, {}, at);
             }
         }
-        if (QWidget* modal = QApplication::activeModalWidget())
-            modal->close();
+        if (QWidget* still = QApplication::activeModalWidget())
+            still->close();
     });
+    answer->start(5);
     // Never hang: a second, later answer.
     QTimer::singleShot(3000, window.get(), [] {
         if (QWidget* modal = QApplication::activeModalWidget())
             modal->close();
     });
+    return answer;
 }
 
 void EventStormTest::toolbar(std::mt19937& rng, QString& what)
 {
+    std::unique_ptr<QTimer> answer;
     static const QList<QString> tags = {"Brush", "Fill", "Replace", "Selector", "Gamma", "Grid",
                                         "New",   "Open", "Save",    "Import",   "About"};
     const QString tag = pick(rng, tags);
@@ -298,9 +309,9 @@ void EventStormTest::toolbar(std::mt19937& rng, QString& what)
         const QString f = pick(rng, importFiles);
         dialogs->fileAnswers.enqueue(f);
         what += u' ' + QFileInfo(f).fileName();
-        answerModalSoon(rng, what);
+        answer = answerModalSoon(rng, what);
     } else if (tag == QLatin1String("About")) {
-        answerModalSoon(rng, what);
+        answer = answerModalSoon(rng, what);
     }
     // Half through the toolbar's own button, half through the click handler.
     QAction* button = window->tlbMain()->buttonByTag(tag);

@@ -1,6 +1,24 @@
 #include "support/MainWindowFixture.h"
 
+#include "import/ImportCommand.h"
+#include "import/frmImport.h"
+
 #include <QTest>
+
+std::unique_ptr<QTimer> whenImportWindowShows(frmMain& window, std::function<void(frmImport&)> action)
+{
+    auto watch = std::make_unique<QTimer>();
+    QTimer* timer = watch.get();
+    QObject::connect(timer, &QTimer::timeout, &window, [&window, timer, action = std::move(action)] {
+        frmImport* w = window.importCommand().window();
+        if (!w || !w->isVisible())
+            return;
+        timer->stop();
+        action(*w);
+    });
+    timer->start(5);
+    return watch;
+}
 
 bool MainWindowFixture::openWindow()
 {

@@ -3,7 +3,17 @@
 #include "mainwindow/frmMain.h"
 #include "support/ScriptedDialogs.h"
 
+#include <QTimer>
+#include <functional>
 #include <memory>
+
+class frmImport;
+
+// Runs the action once, when the window's import window is showing. A plain timer may
+// fire before that: the decode before the import window lets the event loop run too.
+// Watches for as long as the returned timer lives.
+[[nodiscard]] std::unique_ptr<QTimer> whenImportWindowShows(frmMain& window,
+                                                            std::function<void(frmImport&)> action);
 
 // The main window with scripted dialogs, for the tests that drive the whole window:
 // each test's init() opens a fresh one.
