@@ -187,7 +187,7 @@ void frmImport::renderVisible(bool margin)
         m_picture.image() = PictureScale::sampledPart(m_loaded, m_shown, wanted);
         m_refine->start();
     } else {
-        m_picture.image() = PictureScale::scaledPart(m_loaded, m_shown, wanted);
+        m_picture.image() = PictureScale::scaledPart(m_loaded, m_shown, wanted, m_filter);
     }
     m_rendered = wanted;
     picImage->setSurfaceOrigin(wanted.topLeft());
@@ -198,7 +198,7 @@ void frmImport::refineRendering()
 {
     if (m_rendered.isEmpty() || m_shown == m_loaded.size())
         return;
-    m_picture.image() = PictureScale::scaledPart(m_loaded, m_shown, m_rendered);
+    m_picture.image() = PictureScale::scaledPart(m_loaded, m_shown, m_rendered, m_filter);
     picImage->update();
 }
 
@@ -209,7 +209,19 @@ bool frmImport::renderingExact() const
 
 QImage frmImport::shownPicture() const
 {
-    return PictureScale::scaledPart(m_loaded, m_shown, QRect(QPoint(0, 0), m_shown));
+    return PictureScale::scaledPart(m_loaded, m_shown, QRect(QPoint(0, 0), m_shown), m_filter);
+}
+
+void frmImport::setScaling(PictureScale::Filter filter)
+{
+    if (filter == m_filter)
+        return;
+    m_filter = filter;
+    // What is in view was scaled with the other filter.
+    if (m_shown != m_loaded.size()) {
+        m_rendered = QRect();
+        renderVisible();
+    }
 }
 
 QString frmImport::zoomText() const
@@ -293,7 +305,7 @@ void frmImport::copyRegion(const ImportRegion& region)
     } else {
         // Only the region's own pixels are scaled; what lies outside the picture is background.
         const QRect part = wanted.intersected(QRect(QPoint(0, 0), m_shown));
-        const QImage pixels = PictureScale::scaledPart(m_loaded, m_shown, part); // null when empty
+        const QImage pixels = PictureScale::scaledPart(m_loaded, m_shown, part, m_filter); // null when empty
         const QPoint at = part.isEmpty() ? QPoint() : region.origin - part.topLeft();
         m_canvas.importRegion(pixels, at.x(), at.y(), m_background());
     }
@@ -393,7 +405,7 @@ void frmImport::fitAndTake()
     if (m_loaded.isNull())
         return;
     const QSize frame(ImportRegion::Width, ImportRegion::Height);
-    const QImage portrait = PictureScale::fitInside(m_loaded, frame, toQRgb(m_background()));
+    const QImage portrait = PictureScale::fitInside(m_loaded, frame, toQRgb(m_background()), m_filter);
     m_canvas.importRegion(portrait, 0, 0, m_background());
     m_status.setPanelText(
         1, tr("Image imported (0, 0 to %1, %2).").arg(m_loaded.width()).arg(m_loaded.height()));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "import/ImportRegion.h"
+#include "import/PictureScale.h"
 #include "platform/Surface.h"
 
 #include <QDialog>
@@ -72,6 +73,11 @@ public:
     // hugs the picture, 4 pixels of window around the container.
     void fitToPicture();
 
+    // How a reduced picture is scaled, in the view and into the portrait (F, C, a region
+    // taken at a zoom): Sharp unless the user chose Smooth.
+    void setScaling(PictureScale::Filter filter);
+    PictureScale::Filter scaling() const { return m_filter; }
+
     QScrollArea* scroller() const { return m_scroll; }
     // The picture as loaded, whatever the zoom.
     const QImage& loadedPicture() const { return m_loaded; }
@@ -124,6 +130,7 @@ private:
     QTimer* m_refine;
     // Picture pixels averaged at once before the view shows a quick sample first.
     static constexpr double QuickSampleAbove = 250'000;
+    PictureScale::Filter m_filter = PictureScale::Filter::Sharp;
     int m_zoomStep = 0;
     int m_wheelRemainder = 0;
     QPointF m_pointer; // the last pointer position over the shown picture

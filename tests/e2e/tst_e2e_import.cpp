@@ -161,7 +161,7 @@ void ImportE2E::besideClickEscapeAndFit()
     session.release(1);
     QCOMPARE(viewCells(), clicked);
 
-    // F: the whole picture, averaged into 48 x 28, between background bands.
+    // F: the whole picture, reduced into 48 x 28 with the sharp filter, between background bands.
     picker = openImport(path);
     QVERIFY(!picker.isEmpty());
     session.focus(picker);
@@ -169,7 +169,8 @@ void ImportE2E::besideClickEscapeAndFit()
     QVERIFY2(session.waitForWindowGone(picker), "F did not take the fitted picture");
     QImage fitted(48, 56, QImage::Format_RGB32);
     fitted.fill(Qt::black); // the background well
-    const QImage scaled = PictureScale::scaledPart(picture, {48, 28}, QRect(0, 0, 48, 28));
+    const QImage scaled =
+        PictureScale::scaledPart(picture, {48, 28}, QRect(0, 0, 48, 28), PictureScale::Filter::Sharp);
     for (int y = 0; y < 28; ++y)
         for (int x = 0; x < 48; ++x)
             fitted.setPixel(x, y + 14, scaled.pixel(x, y));

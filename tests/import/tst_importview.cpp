@@ -48,6 +48,7 @@ private slots:
     void arrowsNudgeOutline_data();
     void arrowsNudgeOutline();
     void arrowsWithButtonHeldCopyAtOnce();
+    void fitKeyTakesTheWholePicture_data();
     void fitKeyTakesTheWholePicture();
     void coverKeyCentresTheFrameOnTheScaledPicture();
     void zoomingKeepsMemoryBounded();
@@ -180,6 +181,7 @@ void ImportViewTest::wheelShrinksAndRegionIsScaledPixels()
     // 4 x 4 blocks: shrunk to a quarter, the shown picture is one pixel a block.
     const QImage picture = blocks(60, 50, 4);
     loadPicture(picture);
+    window->setScaling(PictureScale::Filter::Smooth); // the area average keeps whole blocks exactly
     wheel(QPoint(0, 0), -8);
     QCOMPARE(window->zoomStep(), -8);
     QCOMPARE(window->shownSize(), QSize(60, 50));
@@ -333,16 +335,29 @@ void ImportViewTest::arrowsWithButtonHeldCopyAtOnce()
     comparePortrait(picture, ImportRegion::at(150, 120).origin);
 }
 
+void ImportViewTest::fitKeyTakesTheWholePicture_data()
+{
+    QTest::addColumn<int>("filter");
+    QTest::newRow("smooth") << int(PictureScale::Filter::Smooth);
+    QTest::newRow("sharp") << int(PictureScale::Filter::Sharp);
+}
+
 void ImportViewTest::fitKeyTakesTheWholePicture()
 {
-    // 4 x 4 blocks, 48 x 28 of them: fitted, each block is one portrait pixel, centred
-    // between background bands of 14 rows.
-    loadPicture(blocks(48, 28, 4));
+    // 4 x 4 blocks, 48 x 28 of them: fitted, each block is one portrait pixel (the area
+    // average keeps whole blocks exactly), centred between background bands of 14 rows.
+    QFETCH(int, filter);
+    const QImage picture = blocks(48, 28, 4);
+    loadPicture(picture);
+    window->setScaling(PictureScale::Filter(filter));
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     QTest::keyClick(window->picImage, Qt::Key_F);
     QVERIFY(window->isHidden());
-    const QImage expected = blocks(48, 28, 1);
+    const QImage expected =
+        PictureScale::Filter(filter) == PictureScale::Filter::Smooth
+            ? blocks(48, 28, 1)
+            : PictureScale::scaledPart(picture, {48, 28}, QRect(0, 0, 48, 28), PictureScale::Filter::Sharp);
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x) {
             const bool inside = y >= 14 && y < 42;
@@ -361,9 +376,15 @@ void ImportViewTest::coverKeyCentresTheFrameOnTheScaledPicture()
     QTest::keyClick(window->picImage, Qt::Key_C);
     QVERIFY(window->isVisible());
     QCOMPARE(window->shownSize(), QSize(96, 56));
+    // The frame takes what the view shows there, scaled with the portrait's filter
+    // (sharp unless Smooth is chosen).
+    QCOMPARE(window->scaling(), PictureScale::Filter::Sharp);
+    const QImage shown = window->shownPicture();
+    QCOMPARE(shown, PictureScale::scaledPart(window->loadedPicture(), {96, 56}, QRect(0, 0, 96, 56),
+                                             PictureScale::Filter::Sharp));
     QTest::keyClick(window->picImage, Qt::Key_Return);
     QVERIFY(window->isHidden());
-    comparePortrait(blocks(48, 28, 2), QPoint(24, 0));
+    comparePortrait(shown, QPoint(24, 0));
     QCOMPARE(status->panelText(1), QStringLiteral("Image imported (48, 0 to 144, 112)."));
 }
 
