@@ -67,6 +67,7 @@ void ImportCommand::pick(const QString& file)
     if (!m_loader.LoadImageFile(file, m_window->pictureSurface()))
         return;
 
+    m_window->setScaling(scaling());
     m_window->fitToPicture();
     m_window->bMouseDown = false;
     if (m_view)

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "import/ImageLoader.h"
+#include "import/PictureScale.h"
 #include "platform/Colour.h"
 
 #include <QPointer>
@@ -33,6 +34,9 @@ public:
     // Where the import dialog starts: the folder of the last picture imported.
     const QString& lastFolder() const { return m_lastFolder; }
     void setLastFolder(const QString& folder) { m_lastFolder = folder; }
+    // How the import window scales a reduced picture, asked at each import.
+    void setScalingSource(std::function<PictureScale::Filter()> source) { m_scaling = std::move(source); }
+    PictureScale::Filter scaling() const { return m_scaling ? m_scaling() : PictureScale::Filter::Sharp; }
 
     void ImportBitmap();
     // The import without the dialog: the named file, as if chosen in it.
@@ -55,4 +59,5 @@ private:
     QPointer<frmImport> m_window;
     QPointer<QWidget> m_view;
     QString m_lastFolder;
+    std::function<PictureScale::Filter()> m_scaling;
 };

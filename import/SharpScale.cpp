@@ -74,11 +74,6 @@ AxisTaps axisTaps(int source, int target, int from, int to)
     return t;
 }
 
-float clampLight(float v)
-{
-    return v < 0.0f ? 0.0f : v > float(LinearLight::Full) ? float(LinearLight::Full) : v;
-}
-
 } // namespace
 
 QRect sourceRect(QSize whole, QSize shown, QRect wanted)
@@ -109,49 +104,49 @@ QImage part(const QImage& picture, QPoint origin, QSize whole, QSize shown, QRec
     const std::uint16_t* light = LinearLight::levelTable();
 
     // Across first: every source row the output rows reach, filtered to the output's
-    // columns, in linear light.
-    std::vector<float> across(std::size_t(rowTo - rowFrom) * std::size_t(w) * 3);
-    std::vector<float> line(std::size_t(colTo - colFrom) * 3);
+    // columns, in linear light. A pixel's three channels (and one spare) are one vector.
+    using Light = float __attribute__((vector_size(16)));
+    const Light zero = {0, 0, 0, 0};
+    const Light full = {float(LinearLight::Full), float(LinearLight::Full), float(LinearLight::Full), 0};
+    auto clamp = [&](Light v) {
+        v = v < zero ? zero : v;
+        return v > full ? full : v;
+    };
+    std::vector<Light> across(std::size_t(rowTo - rowFrom) * std::size_t(w));
+    std::vector<Light> line(std::size_t(colTo - colFrom));
     for (int y = rowFrom; y < rowTo; ++y) {
         const auto* src = reinterpret_cast<const QRgb*>(picture.constScanLine(y - origin.y())) - origin.x();
         for (int x = colFrom; x < colTo; ++x) {
             const QRgb p = src[x];
-            float* d = &line[std::size_t(x - colFrom) * 3];
-            d[0] = light[qRed(p)];
-            d[1] = light[qGreen(p)];
-            d[2] = light[qBlue(p)];
+            line[std::size_t(x - colFrom)] =
+                Light{float(light[qRed(p)]), float(light[qGreen(p)]), float(light[qBlue(p)]), 0.0f};
         }
-        float* row = &across[std::size_t(y - rowFrom) * std::size_t(w) * 3];
+        Light* row = &across[std::size_t(y - rowFrom) * std::size_t(w)];
         for (std::size_t o = 0; o < std::size_t(w); ++o) {
             const float* wt = &columns.weights[std::size_t(columns.offset[o])];
-            const float* s = &line[std::size_t(columns.first[o] - colFrom) * 3];
-            float r = 0, g = 0, b = 0;
-            for (int k = 0; k < columns.count[o]; ++k) {
-                r += wt[k] * s[3 * k];
-                g += wt[k] * s[3 * k + 1];
-                b += wt[k] * s[3 * k + 2];
-            }
-            row[3 * o] = clampLight(r);
-            row[3 * o + 1] = clampLight(g);
-            row[3 * o + 2] = clampLight(b);
+            const Light* s = &line[std::size_t(columns.first[o] - colFrom)];
+            Light sum = zero;
+            for (int k = 0; k < columns.count[o]; ++k)
+                sum += wt[k] * s[k];
+            row[o] = clamp(sum);
         }
     }
 
     // Then down, and back to sRGB.
-    std::vector<float> sum(std::size_t(w) * 3);
+    std::vector<Light> sum(static_cast<std::size_t>(w));
     for (std::size_t oy = 0; oy < rows.first.size(); ++oy) {
-        std::fill(sum.begin(), sum.end(), 0.0f);
+        std::fill(sum.begin(), sum.end(), zero);
         const float* wt = &rows.weights[std::size_t(rows.offset[oy])];
         for (int k = 0; k < rows.count[oy]; ++k) {
-            const float* row = &across[std::size_t(rows.first[oy] + k - rowFrom) * std::size_t(w) * 3];
+            const Light* row = &across[std::size_t(rows.first[oy] + k - rowFrom) * std::size_t(w)];
             const float weight = wt[k];
             for (std::size_t i = 0; i < sum.size(); ++i)
                 sum[i] += weight * row[i];
         }
         auto* dst = reinterpret_cast<QRgb*>(out.scanLine(int(oy)));
         for (std::size_t o = 0; o < std::size_t(w); ++o)
-            dst[o] = qRgb(LinearLight::toLevel(sum[3 * o]), LinearLight::toLevel(sum[3 * o + 1]),
-                          LinearLight::toLevel(sum[3 * o + 2]));
+            dst[o] = qRgb(LinearLight::toLevel(sum[o][0]), LinearLight::toLevel(sum[o][1]),
+                          LinearLight::toLevel(sum[o][2]));
     }
     return out;
 }

@@ -186,6 +186,9 @@ const std::vector<EditorSettings::Setting>& EditorSettings::table()
         {"tools/current", Tools::tagOf(ToolId::Brush), toolButton()},
         {"files/folder", "", lastFolder()},
         {"import/folder", "", importFolder()},
+        {"import/scaling", "sharp",
+         options(
+             {{"sharp", &ControlPanel::optSharp, nullptr}, {"smooth", &ControlPanel::optSmooth, nullptr}})},
     };
     return settings;
 }

@@ -82,7 +82,7 @@ void FrmMainTest::windowFrame()
 {
     QCOMPARE(window->windowTitle(), QStringLiteral("Pictoria"));
     // The original 520 grown at the bottom edge by the "Portrait" frame (45) and a gap.
-    QCOMPARE(window->size(), QSize(640, 568));
+    QCOMPARE(window->size(), QSize(640, 591));
     QCOMPARE(window->minimumSize(), window->maximumSize());
     const Qt::WindowFlags flags = window->windowFlags();
     QVERIFY(flags & Qt::WindowMinimizeButtonHint);
@@ -91,7 +91,7 @@ void FrmMainTest::windowFrame()
     QCOMPARE(window->picFaceBox()->mapTo(window.get(), window->picFaceBox()->clientOrigin()),
              QPoint(250, 30));
     QCOMPARE(window->lblVersion()->geometry(), QRect(248, 484, 385, 13));
-    QCOMPARE(window->stbMain()->geometry(), QRect(0, 552, 640, 16));
+    QCOMPARE(window->stbMain()->geometry(), QRect(0, 575, 640, 16));
     QCOMPARE(window->tlbMain()->geometry(), QRect(0, 0, 640, 22));
 }
 
@@ -186,7 +186,7 @@ void FrmMainTest::framesAndControls_data()
     QTest::newRow("gamma") << "Gamma Adjustment" << QRect(4, 232, 237, 45);
     QTest::newRow("output") << "Image Output" << QRect(4, 280, 237, 105);
     QTest::newRow("options") << "Misc. Options" << QRect(4, 388, 237, 109);
-    QTest::newRow("portrait") << "Portrait" << QRect(4, 500, 632, 45);
+    QTest::newRow("portrait") << "Portrait" << QRect(4, 500, 632, 68);
 }
 
 void FrmMainTest::framesAndControls()

@@ -85,6 +85,7 @@ void SettingsTest::changeEverything(frmMain& w, const QString& openedFolder)
     press("Grid");
     w.panel().chkFullColour->click();
     w.panel().txtTolerance->setText("3");
+    w.panel().optSmooth->click();
     QVERIFY(QDir().mkpath(openedFolder));
     QVERIFY(TestSupport::patternImage(48, 56).save(openedFolder + "/opened.png"));
     w.files().openFile(openedFolder + "/opened.png");
@@ -117,6 +118,8 @@ void SettingsTest::verifyStartValues(frmMain& w)
     QVERIFY(!w.state().FullColourDetail);
     QCOMPARE(w.panel().txtTolerance->text(), QStringLiteral("0"));
     QCOMPARE(int(w.state().Tolerance), 0);
+    QVERIFY(w.panel().optSharp->isChecked());
+    QCOMPARE(w.importCommand().scaling(), PictureScale::Filter::Sharp);
 }
 
 void SettingsTest::optionsSurviveARestart()
@@ -163,6 +166,8 @@ void SettingsTest::optionsSurviveARestart()
     QVERIFY(w.state().FullColourDetail);
     QCOMPARE(w.panel().txtTolerance->text(), QStringLiteral("3"));
     QCOMPARE(int(w.state().Tolerance), 3);
+    QVERIFY(w.panel().optSmooth->isChecked());
+    QCOMPARE(w.importCommand().scaling(), PictureScale::Filter::Smooth);
 
     // The portrait itself is not kept: a new run starts with a new one, and Open starts
     // in the folder the last portrait came from.
@@ -228,6 +233,8 @@ void SettingsTest::unusableValuesLeaveStartValues_data()
                                     << "0015";
     QTest::newRow("grid maybe") << "view/grid"
                                 << "maybe";
+    QTest::newRow("scaling fuzzy") << "import/scaling"
+                                   << "fuzzy";
     QTest::newRow("no such tool") << "tools/current"
                                   << "Eraser";
     QTest::newRow("unreadable file") << ""
