@@ -68,6 +68,7 @@ void ImportCommand::pick(const QString& file)
         return;
 
     m_window->setScaling(scaling());
+    m_window->setRememberedSize(m_windowSize);
     m_window->fitToPicture();
     m_window->bMouseDown = false;
     if (m_view)
@@ -79,6 +80,7 @@ void ImportCommand::pick(const QString& file)
     const QString beforeStatus = m_status.panelText(1);
     m_canvas.beginChange();
     m_window->exec();
+    m_windowSize = m_window->rememberedSize();
     if (m_window->cancelled()) {
         m_canvas.picPreview().setBackColor(beforeBackground);
         m_canvas.restorePortrait(before);

@@ -37,6 +37,9 @@ public:
     // How the import window scales a reduced picture, asked at each import.
     void setScalingSource(std::function<PictureScale::Filter()> source) { m_scaling = std::move(source); }
     PictureScale::Filter scaling() const { return m_scaling ? m_scaling() : PictureScale::Filter::Sharp; }
+    // The size the user last gave the import window (invalid if never), remembered across runs.
+    QSize windowSize() const { return m_windowSize; }
+    void setWindowSize(QSize size) { m_windowSize = size; }
 
     void ImportBitmap();
     // The import without the dialog: the named file, as if chosen in it.
@@ -60,4 +63,5 @@ private:
     QPointer<QWidget> m_view;
     QString m_lastFolder;
     std::function<PictureScale::Filter()> m_scaling;
+    QSize m_windowSize;
 };

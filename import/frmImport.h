@@ -94,6 +94,15 @@ public:
     QPoint scrollOffset() const;
     // Pixels the window may be wide and high on its screen, frame excluded.
     QSize availableClientSize() const;
+    // The same beside the main window, where the window opens for a large picture.
+    QSize roomClientSize() const;
+    // The size the user last gave the window (invalid until then); a picture that needs
+    // the room opens in a window of that size.
+    QSize rememberedSize() const { return m_rememberedSize; }
+    void setRememberedSize(QSize size) { m_rememberedSize = size; }
+    // Where the picture's top-left corner lies in the view.
+    QPoint pictureInView() const;
+    QSize minimumSizeHint() const override;
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -102,12 +111,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    static constexpr int ContainerMargin = 4;
     void followPointer(QPointF at);
     ImportRegion nudgedRegion() const;
     void copyRegion(const ImportRegion& region);
     void setShownSize(QSize shown);
+    void layOut();
+    int zoomLineHeight() const;
+    // Puts the picture's top-left corner at wanted in the view, as nearly as the view allows.
+    void placePicture(QPoint wanted);
+    // The view a picture shown at a size has: the scroll area less the bars it needs.
+    QSize viewFor(QSize shown) const;
     // Scales what the view shows (with or without a margin around it) when it is not
     // scaled yet.
     void renderVisible(bool margin = true);
@@ -121,6 +138,9 @@ private:
     std::function<Colour()> m_background;
     Surface m_picture;
     QScrollArea* m_scroll;
+    QWidget* m_stage;
+    QSize m_rememberedSize;
+    QSize m_requestedSize;
     QImage m_loaded;
     QSize m_shown;
     QRect m_rendered; // the part of the shown picture the surface holds
