@@ -69,6 +69,7 @@ void ImportCommand::pick(const QString& file)
 
     m_window->setScaling(scaling());
     m_window->setRememberedSize(m_windowSize);
+    m_window->setFaceLocator(m_faceLocator);
     m_window->fitToPicture();
     m_window->bMouseDown = false;
     if (m_view)

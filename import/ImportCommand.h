@@ -11,6 +11,7 @@
 #include <memory>
 
 class Dialogs;
+class FaceLocator;
 class PortraitCanvas;
 class QWidget;
 class StatusBar;
@@ -37,6 +38,8 @@ public:
     // How the import window scales a reduced picture, asked at each import.
     void setScalingSource(std::function<PictureScale::Filter()> source) { m_scaling = std::move(source); }
     PictureScale::Filter scaling() const { return m_scaling ? m_scaling() : PictureScale::Filter::Sharp; }
+    // Who finds faces for the window's A key (none: A frames the most detailed part). Not owned.
+    void setFaceLocator(FaceLocator* locator) { m_faceLocator = locator; }
     // The size the user last gave the import window (invalid if never), remembered across runs.
     QSize windowSize() const { return m_windowSize; }
     void setWindowSize(QSize size) { m_windowSize = size; }
@@ -64,4 +67,5 @@ private:
     QString m_lastFolder;
     std::function<PictureScale::Filter()> m_scaling;
     QSize m_windowSize;
+    FaceLocator* m_faceLocator = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "import/frmImport.h"
 
 #include "canvas/PortraitCanvas.h"
+#include "import/FaceLocator.h"
 #include "import/ImportLayout.h"
 #include "import/ImportPlacement.h"
 #include "import/OutlineShape.h"
@@ -164,7 +165,8 @@ ImportRegion frmImport::nudgedRegion() const
 
 void frmImport::picImage_KeyDown(int KeyCode, int)
 {
-    const bool needsOutline = KeyCode != Qt::Key_Escape && KeyCode != Qt::Key_F && KeyCode != Qt::Key_C;
+    const bool needsOutline =
+        KeyCode != Qt::Key_Escape && KeyCode != Qt::Key_F && KeyCode != Qt::Key_C && KeyCode != Qt::Key_A;
     if (!m_outlinePlaced && needsOutline)
         return;
     QPoint step;
@@ -186,6 +188,9 @@ void frmImport::picImage_KeyDown(int KeyCode, int)
         return;
     case Qt::Key_F:
         fitAndTake();
+        return;
+    case Qt::Key_A:
+        frameFace();
         return;
     case Qt::Key_C:
         cover();
@@ -230,14 +235,48 @@ void frmImport::cover()
         return;
     const QSize frame(ImportRegion::Width, ImportRegion::Height);
     const QSize size = PictureScale::coverSize(m_loaded.size(), frame);
-    m_zoomStep = int(std::lround(4 * std::log2(double(size.width()) / m_loaded.width())));
-    setShownSize(size);
-    const QSize view = viewFor(size);
-    placePicture(QPoint((view.width() - size.width()) / 2, (view.height() - size.height()) / 2));
-    // The frame in the middle: the pointer position whose region is centred.
-    const QPoint origin((size.width() - frame.width()) / 2, (size.height() - frame.height()) / 2);
-    m_pointer = QPointF(origin.x() + ImportRegion::OutlineWidth / 2 - 2,
-                        origin.y() + ImportRegion::OutlineHeight / 2 - 2);
+    // The frame in the middle.
+    applyFraming({size, QPoint((size.width() - frame.width()) / 2, (size.height() - frame.height()) / 2)});
+}
+
+void frmImport::frameFace()
+{
+    if (m_loaded.isNull())
+        return;
+    if (!m_facesSearched) {
+        m_facesSearched = true;
+        m_faces = m_faceLocator ? PortraitFraming::largestFirst(m_faceLocator->findFaces(m_loaded))
+                                : std::vector<QRect>{};
+        m_faceIndex = -1;
+    }
+    const QSize frame(ImportRegion::Width, ImportRegion::Height);
+    if (m_faces.empty()) {
+        applyFraming(PortraitFraming::frameDetail(m_loaded, frame));
+        m_status.setPanelText(
+            1, m_faceLocator ? tr("No face found: the frame is on the most detailed part of the picture.")
+                             : tr("Faces cannot be looked for here: the frame is on the most detailed "
+                                  "part of the picture."));
+        return;
+    }
+    // A again: the next face, round to the largest again.
+    m_faceIndex = (m_faceIndex + 1) % int(m_faces.size());
+    applyFraming(PortraitFraming::frameFace(m_faces[std::size_t(m_faceIndex)], m_loaded.size(), frame));
+    m_status.setPanelText(1, tr("Face %1 of %2 framed: the arrow keys nudge the frame, Enter takes it.")
+                                 .arg(m_faceIndex + 1)
+                                 .arg(m_faces.size()));
+}
+
+void frmImport::applyFraming(const PortraitFraming::Framing& framing)
+{
+    m_zoomStep = int(std::lround(4 * std::log2(double(framing.shown.width()) / m_loaded.width())));
+    setShownSize(framing.shown);
+    // The frame in the middle of the view, as far as the view allows.
+    const QSize view = viewFor(framing.shown);
+    const QPoint frameCentre = framing.origin + QPoint(ImportRegion::Width / 2, ImportRegion::Height / 2);
+    placePicture(QPoint(view.width() / 2, view.height() / 2) - frameCentre);
+    // The pointer position whose region starts at the framing's corner.
+    m_pointer = QPointF(framing.origin.x() + ImportRegion::OutlineWidth / 2 - 2,
+                        framing.origin.y() + ImportRegion::OutlineHeight / 2 - 2);
     m_nudge = {};
     m_outlinePlaced = true;
     const ImportRegion region = nudgedRegion();

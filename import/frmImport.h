@@ -2,11 +2,14 @@
 
 #include "import/ImportRegion.h"
 #include "import/PictureScale.h"
+#include "import/PortraitFraming.h"
 #include "platform/Surface.h"
 
 #include <QDialog>
 #include <functional>
+#include <vector>
 
+class FaceLocator;
 class OutlineShape;
 class PictureBox;
 class PortraitCanvas;
@@ -61,6 +64,12 @@ public:
     // The picture scaled so that it just covers the frame, the frame at its centre,
     // ready to be moved and taken.
     void cover();
+    // A: the largest face framed as a portrait (zoom and scroll set so that the frame
+    // covers it), ready to be nudged and taken; A again frames the next face. With no
+    // face, the frame goes over the most detailed part and the status bar says so.
+    void frameFace();
+    // Who finds the faces (none: A frames the most detailed part). Not owned.
+    void setFaceLocator(FaceLocator* locator) { m_faceLocator = locator; }
     // Escape: the portrait, back buffer and view as they were when the window opened,
     // and the window hides. cancelled() tells the Import command so.
     void cancelPick();
@@ -119,6 +128,7 @@ private:
     ImportRegion nudgedRegion() const;
     void copyRegion(const ImportRegion& region);
     void setShownSize(QSize shown);
+    void applyFraming(const PortraitFraming::Framing& framing);
     void layOut();
     int zoomLineHeight() const;
     // Puts the picture's top-left corner at wanted in the view, as nearly as the view allows.
@@ -156,4 +166,8 @@ private:
     QPointF m_pointer; // the last pointer position over the shown picture
     QPoint m_nudge;    // arrow-key moves since then
     bool m_outlinePlaced = false;
+    FaceLocator* m_faceLocator = nullptr;
+    std::vector<QRect> m_faces; // largest first, found at the first A
+    bool m_facesSearched = false;
+    int m_faceIndex = -1;
 };

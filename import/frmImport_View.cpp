@@ -23,6 +23,9 @@ void frmImport::fitToPicture()
 {
     m_loaded = m_picture.image().convertToFormat(QImage::Format_RGB32);
     m_wheelRemainder = 0;
+    m_facesSearched = false;
+    m_faces.clear();
+    m_faceIndex = -1;
     m_nudge = {};
     m_outlinePlaced = false;
     m_cancelled = false;
