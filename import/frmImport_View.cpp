@@ -223,7 +223,7 @@ QSize frmImport::roomClientSize() const
     if (!on || !owner)
         return availableClientSize();
     const QSize frame = owner->frameGeometry().size() - owner->size();
-    const QRect room = ImportLayout::roomBeside(on->availableGeometry(), owner->frameGeometry(), {360, 300});
+    const QRect room = ImportLayout::roomBeside(on->availableGeometry(), owner->frameGeometry(), {160, 160});
     return (room.size() - frame).boundedTo(availableClientSize());
 }
 
