@@ -162,6 +162,14 @@ private:
     static constexpr double QuickSampleAbove = 250'000;
     PictureScale::Filter m_filter = PictureScale::Filter::Sharp;
     int m_zoomStep = 0;
+    // Where the last notch left the pointer and the picture, and the picture point (a
+    // fraction of the picture) it kept under the pointer.
+    struct ZoomAnchor {
+        bool valid = false;
+        QPointF pointer;
+        QPoint picture;
+        QPointF fraction;
+    } m_zoomAnchor;
     int m_wheelRemainder = 0;
     QPointF m_pointer; // the last pointer position over the shown picture
     QPoint m_nudge;    // arrow-key moves since then

@@ -30,6 +30,7 @@ void frmImport::fitToPicture()
     m_outlinePlaced = false;
     m_cancelled = false;
     m_shown = QSize();
+    m_zoomAnchor = {};
 
     // The room for the picture: the size the user last gave the window, or the screen
     // beside the main window, less the window's own margins, border and zoom line.
@@ -273,7 +274,12 @@ void frmImport::zoom(int notches, QPointF at)
     if (size == m_shown)
         return;
     const QPointF inView = at + QPointF(pictureInView());
-    const QSizeF before = m_shown;
+    // The picture point under the pointer, as a fraction of the picture. While the pointer
+    // and the picture stay where the last notch left them, that notch's fraction is kept:
+    // whole-pixel positions would otherwise drift a little further from it every notch.
+    QPointF fraction(at.x() / m_shown.width(), at.y() / m_shown.height());
+    if (m_zoomAnchor.valid && m_zoomAnchor.pointer == inView && m_zoomAnchor.picture == pictureInView())
+        fraction = m_zoomAnchor.fraction;
     m_zoomStep = step;
     // Scaled once, when the picture stands where it will be shown: just the view.
     m_holdRendering = true;
@@ -281,8 +287,9 @@ void frmImport::zoom(int notches, QPointF at)
     m_holdRendering = false;
     // The picture point under the pointer stays under it, also while the picture is
     // smaller than the view; where the view cannot keep it there, as near as it can.
-    const QPointF now(at.x() * size.width() / before.width(), at.y() * size.height() / before.height());
+    const QPointF now(fraction.x() * size.width(), fraction.y() * size.height());
     placePicture((inView - now).toPoint());
+    m_zoomAnchor = {true, inView, pictureInView(), fraction};
     // The outline stays under the pointer (where the picture could not be scrolled to
     // keep the point there, it is another point); a held button copies the zoomed region.
     if (m_outlinePlaced)
