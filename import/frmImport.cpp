@@ -53,9 +53,9 @@ frmImport::frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Co
     m_stage = new QWidget;
     m_stage->setObjectName(QStringLiteral("stage"));
     m_stage->setMouseTracking(true);
-    m_stage->installEventFilter(this);
     m_scroll->setWidget(m_stage);
     picImage = new PictureBox(m_stage, false);
+    m_stage->installEventFilter(this); // once picImage, which the filter compares with, exists
     picImage->setObjectName(QStringLiteral("picImage"));
     picImage->setSurface(&m_picture);
     picImage->setCursor(Qt::CrossCursor);

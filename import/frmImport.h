@@ -34,10 +34,10 @@ public:
     frmImport(PortraitCanvas& canvas, StatusBar& status, std::function<Colour()> background,
               QWidget* owner = nullptr);
 
-    PictureBox* picContainer;
-    PictureBox* picImage;
-    OutlineShape* shpCursor;
-    QTimer* tmrFader;
+    PictureBox* picContainer = nullptr;
+    PictureBox* picImage = nullptr;
+    OutlineShape* shpCursor = nullptr;
+    QTimer* tmrFader = nullptr;
 
     // The loaded picture, drawn by the loader.
     Surface& pictureSurface() { return m_picture; }
@@ -147,17 +147,17 @@ private:
     StatusBar& m_status;
     std::function<Colour()> m_background;
     Surface m_picture;
-    QScrollArea* m_scroll;
-    QWidget* m_stage;
+    QScrollArea* m_scroll = nullptr;
+    QWidget* m_stage = nullptr;
     QSize m_rememberedSize;
     QSize m_requestedSize;
     QImage m_loaded;
     QSize m_shown;
     QRect m_rendered; // the part of the shown picture the surface holds
-    class QLabel* m_zoomLabel;
+    class QLabel* m_zoomLabel = nullptr;
     bool m_cancelled = false;
     bool m_holdRendering = false;
-    QTimer* m_refine;
+    QTimer* m_refine = nullptr;
     // Picture pixels averaged at once before the view shows a quick sample first.
     static constexpr double QuickSampleAbove = 250'000;
     PictureScale::Filter m_filter = PictureScale::Filter::Sharp;
