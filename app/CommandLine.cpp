@@ -15,7 +15,7 @@ QString tr(const char* text)
 }
 
 const char* const Usage = "Usage: pictoria [FILE | --import FILE] | pictoria --convert IN OUT [--quality "
-                          "100|85|70|55] [--fit|--cover]\n";
+                          "100|85|70|55] [--fit|--cover] [--smooth]\n";
 
 CommandLine exitWith(int code)
 {
@@ -48,7 +48,9 @@ CommandLine CommandLine::parse(const QStringList& arguments)
                                      "PERCENT", "100");
     const QCommandLineOption fit("fit", tr("--convert scales the whole picture into the portrait."));
     const QCommandLineOption cover("cover", tr("--convert scales the picture to cover the portrait."));
-    parser.addOptions({help, version, import, convert, quality, fit, cover});
+    const QCommandLineOption smooth(
+        "smooth", tr("--fit and --cover average areas exactly instead of using the sharp filter."));
+    parser.addOptions({help, version, import, convert, quality, fit, cover, smooth});
     parser.addPositionalArgument("FILE", tr("Portrait to open, as Open does; with --convert, IN OUT."),
                                  "[FILE | IN OUT]");
 
@@ -70,8 +72,8 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     CommandLine c;
     const QStringList files = parser.positionalArguments();
     if (!parser.isSet(convert)) {
-        if (parser.isSet(quality) || parser.isSet(fit) || parser.isSet(cover))
-            return usageError(tr("--quality, --fit and --cover go with --convert."));
+        if (parser.isSet(quality) || parser.isSet(fit) || parser.isSet(cover) || parser.isSet(smooth))
+            return usageError(tr("--quality, --fit, --cover and --smooth go with --convert."));
         if (files.size() > 1 || (files.size() == 1 && parser.isSet(import)))
             return usageError(tr("One portrait at a time."));
         if (!files.isEmpty())
@@ -95,5 +97,6 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     c.output = files[1];
     c.quality = percent.toInt();
     c.scaling = parser.isSet(fit) ? Scaling::Fit : parser.isSet(cover) ? Scaling::Cover : Scaling::TopLeft;
+    c.smooth = parser.isSet(smooth);
     return c;
 }

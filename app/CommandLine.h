@@ -17,6 +17,7 @@ struct CommandLine {
     QString output;
     int quality = 100;
     Scaling scaling = Scaling::TopLeft;
+    bool smooth = false; // the exact area average instead of the sharp filter
 
     static constexpr int UsageError = 2;
     static CommandLine parse(const QStringList& arguments);

@@ -105,17 +105,18 @@ int PortraitConverter::run()
     // The importer's frame at the top-left corner over the background, or the whole
     // picture scaled as the import window's fit and cover do.
     const QSize frame(Portrait::Width, Portrait::Height);
+    const auto filter = m_command.smooth ? PictureScale::Filter::Smooth : PictureScale::Filter::Sharp;
     Surface portrait(Portrait::Width, Portrait::Height, 0);
     switch (m_command.scaling) {
     case CommandLine::Scaling::TopLeft:
         portrait.copyFrom(picture.image(), 0, 0, Portrait::Width, Portrait::Height, 0, 0);
         break;
     case CommandLine::Scaling::Fit:
-        portrait.copyFrom(PictureScale::fitInside(picture.image(), frame, qRgb(0, 0, 0)), 0, 0,
+        portrait.copyFrom(PictureScale::fitInside(picture.image(), frame, qRgb(0, 0, 0), filter), 0, 0,
                           Portrait::Width, Portrait::Height, 0, 0);
         break;
     case CommandLine::Scaling::Cover:
-        portrait.copyFrom(PictureScale::coverFrame(picture.image(), frame), 0, 0, Portrait::Width,
+        portrait.copyFrom(PictureScale::coverFrame(picture.image(), frame, filter), 0, 0, Portrait::Width,
                           Portrait::Height, 0, 0);
         break;
     }

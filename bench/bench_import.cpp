@@ -107,10 +107,13 @@ void BM_ImportZoomStep(benchmark::State& state)
 }
 BENCHMARK(BM_ImportZoomStep)->Arg(-8)->Arg(-4)->Arg(-1)->Arg(4)->Arg(12)->Unit(benchmark::kMillisecond);
 
+// Scaling just the visible area at a step: range(1) 0 is the exact area average, 1 the
+// sharp filter (the view's default).
 void BM_ScaleVisibleArea(benchmark::State& state)
 {
     frmImport& window = zoomFixture().window;
     const int step = int(state.range(0));
+    const auto filter = state.range(1) ? PictureScale::Filter::Sharp : PictureScale::Filter::Smooth;
     const QSize shown = PictureScale::scaledSize(window.loadedPicture().size(), step);
     const QSize view = window.scroller()->viewport()->size();
     const QRect visible =
@@ -118,9 +121,19 @@ void BM_ScaleVisibleArea(benchmark::State& state)
             .intersected(QRect(QPoint(0, 0), shown));
     for (auto _ : state)
         benchmark::DoNotOptimize(
-            PictureScale::scaledPart(window.loadedPicture(), shown, visible).constBits());
+            PictureScale::scaledPart(window.loadedPicture(), shown, visible, filter).constBits());
 }
-BENCHMARK(BM_ScaleVisibleArea)->Arg(-8)->Arg(-4)->Arg(-1)->Arg(4)->Arg(12)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScaleVisibleArea)->ArgsProduct({{-8, -4, -1, 4, 12}, {0, 1}})->Unit(benchmark::kMillisecond);
+
+// The portrait made from a whole 24-megapixel picture (F), with either filter.
+void BM_FitWholePicture(benchmark::State& state)
+{
+    const QImage& picture = zoomFixture().window.loadedPicture();
+    const auto filter = state.range(0) ? PictureScale::Filter::Sharp : PictureScale::Filter::Smooth;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PictureScale::fitInside(picture, {48, 56}, 0, filter).constBits());
+}
+BENCHMARK(BM_FitWholePicture)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_DecodeThroughHelper(benchmark::State& state)
 {

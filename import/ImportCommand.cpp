@@ -88,6 +88,9 @@ void ImportCommand::pick(ImportHelper::Run& decoded)
     if (!m_loader.render(decoded, m_window->pictureSurface()))
         return;
 
+    m_window->setScaling(scaling());
+    m_window->setRememberedSize(m_windowSize);
+    m_window->setFaceLocator(m_faceLocator);
     m_window->fitToPicture();
     m_window->bMouseDown = false;
     if (m_view)
@@ -101,6 +104,7 @@ void ImportCommand::pick(ImportHelper::Run& decoded)
     m_canvas.hidePopup();
     m_document.beginChange();
     m_window->exec();
+    m_windowSize = m_window->rememberedSize();
     if (m_window->cancelled()) {
         // The portrait and its background as they were (a region taken outside the picture
         // set the background).

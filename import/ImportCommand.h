@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "import/ImageLoader.h"
+#include "import/PictureScale.h"
 #include "platform/Colour.h"
 
 #include <QPointer>
@@ -10,6 +11,7 @@
 #include <memory>
 
 class Dialogs;
+class FaceLocator;
 class PortraitCanvas;
 class PortraitDocument;
 class QWidget;
@@ -36,6 +38,14 @@ public:
     // Where the import dialog starts: the folder of the last picture imported.
     const QString& lastFolder() const { return m_lastFolder; }
     void setLastFolder(const QString& folder) { m_lastFolder = folder; }
+    // How the import window scales a reduced picture, asked at each import.
+    void setScalingSource(std::function<PictureScale::Filter()> source) { m_scaling = std::move(source); }
+    PictureScale::Filter scaling() const { return m_scaling ? m_scaling() : PictureScale::Filter::Sharp; }
+    // Who finds faces for the window's A key (none: A frames the most detailed part). Not owned.
+    void setFaceLocator(FaceLocator* locator) { m_faceLocator = locator; }
+    // The size the user last gave the import window (invalid if never), remembered across runs.
+    QSize windowSize() const { return m_windowSize; }
+    void setWindowSize(QSize size) { m_windowSize = size; }
 
     void ImportBitmap();
     // The import without the dialog: the named file, as if chosen in it.
@@ -68,4 +78,7 @@ private:
     QPointer<frmImport> m_window;
     QPointer<QWidget> m_view;
     QString m_lastFolder;
+    std::function<PictureScale::Filter()> m_scaling;
+    QSize m_windowSize;
+    FaceLocator* m_faceLocator = nullptr;
 };

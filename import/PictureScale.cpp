@@ -1,5 +1,8 @@
 #include "import/PictureScale.h"
 
+#include "import/LinearLight.h"
+#include "import/SharpScale.h"
+
 #include <QtMath>
 #include <algorithm>
 #include <cstdint>
@@ -101,6 +104,28 @@ std::vector<Span> axis(int sourceLength, int targetLength)
 
 } // namespace
 
+namespace {
+
+// A large reduction first averages areas down to a few times the shown size, then
+// filters: the window's taps grow with the reduction, and beyond that the averaged
+// pixels hold all the detail the filter keeps.
+constexpr int SharpOversampling = 6;
+constexpr double SharpDirectUpTo = 12.0;
+
+QImage sharpPart(const QImage& src, QSize shown, QRect part)
+{
+    const double reduction = qMax(double(src.width()) / shown.width(), double(src.height()) / shown.height());
+    if (reduction <= SharpDirectUpTo)
+        return SharpScale::part(src, shown, part);
+    const QSize between(qMin(src.width(), shown.width() * SharpOversampling),
+                        qMin(src.height(), shown.height() * SharpOversampling));
+    const QRect needed = SharpScale::sourceRect(between, shown, part);
+    const QImage averaged = scaledPart(src, between, needed, Filter::Smooth);
+    return SharpScale::part(averaged, needed.topLeft(), between, shown, part);
+}
+
+} // namespace
+
 QImage sampledPart(const QImage& picture, QSize shown, QRect part)
 {
     part &= QRect(QPoint(0, 0), shown);
@@ -123,7 +148,7 @@ QImage sampledPart(const QImage& picture, QSize shown, QRect part)
     return out;
 }
 
-QImage scaledPart(const QImage& picture, QSize shown, QRect part)
+QImage scaledPart(const QImage& picture, QSize shown, QRect part, Filter filter)
 {
     part &= QRect(QPoint(0, 0), shown);
     if (part.isEmpty() || picture.isNull())
@@ -135,6 +160,8 @@ QImage scaledPart(const QImage& picture, QSize shown, QRect part)
     // Enlarging both ways averages nothing: each shown pixel is the one it lies in.
     if (shown.width() >= src.width() && shown.height() >= src.height())
         return sampledPart(src, shown, part);
+    if (filter == Filter::Sharp)
+        return sharpPart(src, shown, part);
     QImage out(part.size(), QImage::Format_RGB32);
     if (out.isNull())
         return {};
@@ -144,9 +171,10 @@ QImage scaledPart(const QImage& picture, QSize shown, QRect part)
     const double area = double(src.width()) / shown.width() * (double(src.height()) / shown.height());
     const int w = part.width();
 
-    // One output row at a time: the source rows it covers are reduced across and
-    // added up with their vertical weights. Wholly covered pixels add up in integers,
-    // the partly covered ends with their weights.
+    // One output row at a time, in linear light: the source rows it covers are reduced
+    // across and added up with their vertical weights. Wholly covered pixels add up in
+    // integers, the partly covered ends with their weights.
+    const std::uint16_t* light = LinearLight::levelTable();
     std::vector<double> sum(std::size_t(w) * 3);
     for (int oy = 0; oy < part.height(); ++oy) {
         std::fill(sum.begin(), sum.end(), 0.0);
@@ -159,19 +187,19 @@ QImage scaledPart(const QImage& picture, QSize shown, QRect part)
             for (int ox = 0; ox < w; ++ox) {
                 const Span& col = columns[std::size_t(ox)];
                 const QRgb* p = line + col.first;
-                double r = qRed(p[0]) * col.firstWeight;
-                double g = qGreen(p[0]) * col.firstWeight;
-                double b = qBlue(p[0]) * col.firstWeight;
+                double r = light[qRed(p[0])] * col.firstWeight;
+                double g = light[qGreen(p[0])] * col.firstWeight;
+                double b = light[qBlue(p[0])] * col.firstWeight;
                 if (col.count > 1) {
                     const QRgb q = p[col.count - 1];
-                    r += qRed(q) * col.lastWeight;
-                    g += qGreen(q) * col.lastWeight;
-                    b += qBlue(q) * col.lastWeight;
+                    r += light[qRed(q)] * col.lastWeight;
+                    g += light[qGreen(q)] * col.lastWeight;
+                    b += light[qBlue(q)] * col.lastWeight;
                     std::uint32_t ir = 0, ig = 0, ib = 0;
                     for (int j = 1; j < col.count - 1; ++j) {
-                        ir += (p[j] >> 16) & 0xFF;
-                        ig += (p[j] >> 8) & 0xFF;
-                        ib += p[j] & 0xFF;
+                        ir += light[(p[j] >> 16) & 0xFF];
+                        ig += light[(p[j] >> 8) & 0xFF];
+                        ib += light[p[j] & 0xFF];
                     }
                     r += ir;
                     g += ig;
@@ -183,11 +211,11 @@ QImage scaledPart(const QImage& picture, QSize shown, QRect part)
             }
         }
         auto* dst = reinterpret_cast<QRgb*>(out.scanLine(oy));
+        const double perArea = 1.0 / area;
         for (int ox = 0; ox < w; ++ox) {
-            auto channel = [&](int c) {
-                return qBound(0, int(std::lround(sum[3 * std::size_t(ox) + c] / area)), 255);
-            };
-            dst[ox] = qRgb(channel(0), channel(1), channel(2));
+            const double* s = &sum[3 * std::size_t(ox)];
+            dst[ox] = qRgb(LinearLight::toLevel(s[0] * perArea), LinearLight::toLevel(s[1] * perArea),
+                           LinearLight::toLevel(s[2] * perArea));
         }
     }
     return out;
@@ -218,14 +246,14 @@ QRect sourceRect(QSize picture, QSize shown, QRect part)
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
-QImage fitInside(const QImage& picture, QSize frame, QRgb background)
+QImage fitInside(const QImage& picture, QSize frame, QRgb background, Filter filter)
 {
     QImage out(frame, QImage::Format_RGB32);
     out.fill(background);
     if (picture.isNull())
         return out;
     const QSize size = fitSize(picture.size(), frame);
-    const QImage scaledPicture = scaledPart(picture, size, QRect(QPoint(0, 0), size));
+    const QImage scaledPicture = scaledPart(picture, size, QRect(QPoint(0, 0), size), filter);
     const int x = (frame.width() - scaledPicture.width()) / 2;
     const int y = (frame.height() - scaledPicture.height()) / 2;
     for (int row = 0; row < scaledPicture.height(); ++row)
@@ -234,7 +262,7 @@ QImage fitInside(const QImage& picture, QSize frame, QRgb background)
     return out;
 }
 
-QImage coverFrame(const QImage& picture, QSize frame)
+QImage coverFrame(const QImage& picture, QSize frame, Filter filter)
 {
     if (picture.isNull())
         return {};
@@ -242,7 +270,8 @@ QImage coverFrame(const QImage& picture, QSize frame)
     const QSize size = coverSize(picture.size(), frame);
     return scaledPart(
         picture, size,
-        QRect(QPoint((size.width() - frame.width()) / 2, (size.height() - frame.height()) / 2), frame));
+        QRect(QPoint((size.width() - frame.width()) / 2, (size.height() - frame.height()) / 2), frame),
+        filter);
 }
 
 } // namespace PictureScale

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "import/ImportRegion.h"
+#include "import/PictureScale.h"
+#include "import/PortraitFraming.h"
 #include "platform/Surface.h"
 
 #include <QDialog>
 #include <functional>
+#include <vector>
 
+class FaceLocator;
 class OutlineShape;
 class PictureBox;
 class PortraitDocument;
@@ -30,10 +34,10 @@ public:
     frmImport(PortraitDocument& document, StatusBar& status, std::function<Colour()> background,
               QWidget* owner = nullptr);
 
-    PictureBox* picContainer;
-    PictureBox* picImage;
-    OutlineShape* shpCursor;
-    QTimer* tmrFader;
+    PictureBox* picContainer = nullptr;
+    PictureBox* picImage = nullptr;
+    OutlineShape* shpCursor = nullptr;
+    QTimer* tmrFader = nullptr;
 
     // The loaded picture, drawn by the loader.
     Surface& pictureSurface() { return m_picture; }
@@ -57,6 +61,12 @@ public:
     // The picture scaled so that it just covers the frame, the frame at its centre,
     // ready to be moved and taken.
     void cover();
+    // A: the largest face framed as a portrait (zoom and scroll set so that the frame
+    // covers it), ready to be nudged and taken; A again frames the next face. With no
+    // face, the frame goes over the most detailed part and the status bar says so.
+    void frameFace();
+    // Who finds the faces (none: A frames the most detailed part). Not owned.
+    void setFaceLocator(FaceLocator* locator) { m_faceLocator = locator; }
     // Escape: the portrait, back buffer and view as they were when the window opened,
     // and the window hides. cancelled() tells the Import command so.
     void cancelPick();
@@ -68,6 +78,11 @@ public:
     // Lays the window out around the picture as it now is: the container's border
     // hugs the picture, 4 pixels of window around the container.
     void fitToPicture();
+
+    // How a reduced picture is scaled, in the view and into the portrait (F, C, a region
+    // taken at a zoom): Sharp unless the user chose Smooth.
+    void setScaling(PictureScale::Filter filter);
+    PictureScale::Filter scaling() const { return m_filter; }
 
     QScrollArea* scroller() const { return m_scroll; }
     // The picture as loaded, whatever the zoom.
@@ -85,6 +100,15 @@ public:
     QPoint scrollOffset() const;
     // Pixels the window may be wide and high on its screen, frame excluded.
     QSize availableClientSize() const;
+    // The same beside the main window, where the window opens for a large picture.
+    QSize roomClientSize() const;
+    // The size the user last gave the window (invalid until then); a picture that needs
+    // the room opens in a window of that size.
+    QSize rememberedSize() const { return m_rememberedSize; }
+    void setRememberedSize(QSize size) { m_rememberedSize = size; }
+    // Where the picture's top-left corner lies in the view.
+    QPoint pictureInView() const;
+    QSize minimumSizeHint() const override;
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -93,12 +117,21 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    static constexpr int ContainerMargin = 4;
     void followPointer(QPointF at);
     ImportRegion nudgedRegion() const;
     void copyRegion(const ImportRegion& region);
     void setShownSize(QSize shown);
+    void applyFraming(const PortraitFraming::Framing& framing);
+    void layOut();
+    int zoomLineHeight() const;
+    // Puts the picture's top-left corner at wanted in the view, as nearly as the view allows.
+    void placePicture(QPoint wanted);
+    // The view a picture shown at a size has: the scroll area less the bars it needs.
+    QSize viewFor(QSize shown) const;
     // Scales what the view shows (with or without a margin around it) when it is not
     // scaled yet.
     void renderVisible(bool margin = true);
@@ -111,19 +144,35 @@ private:
     StatusBar& m_status;
     std::function<Colour()> m_background;
     Surface m_picture;
-    QScrollArea* m_scroll;
+    QScrollArea* m_scroll = nullptr;
+    QWidget* m_stage = nullptr;
+    QSize m_rememberedSize;
+    QSize m_requestedSize;
     QImage m_loaded;
     QSize m_shown;
     QRect m_rendered; // the part of the shown picture the surface holds
-    class QLabel* m_zoomLabel;
+    class QLabel* m_zoomLabel = nullptr;
     bool m_cancelled = false;
     bool m_holdRendering = false;
-    QTimer* m_refine;
+    QTimer* m_refine = nullptr;
     // Picture pixels averaged at once before the view shows a quick sample first.
     static constexpr double QuickSampleAbove = 250'000;
+    PictureScale::Filter m_filter = PictureScale::Filter::Sharp;
     int m_zoomStep = 0;
+    // Where the last notch left the pointer and the picture, and the picture point (a
+    // fraction of the picture) it kept under the pointer.
+    struct ZoomAnchor {
+        bool valid = false;
+        QPointF pointer;
+        QPoint picture;
+        QPointF fraction;
+    } m_zoomAnchor;
     int m_wheelRemainder = 0;
     QPointF m_pointer; // the last pointer position over the shown picture
     QPoint m_nudge;    // arrow-key moves since then
     bool m_outlinePlaced = false;
+    FaceLocator* m_faceLocator = nullptr;
+    std::vector<QRect> m_faces; // largest first, found at the first A
+    bool m_facesSearched = false;
+    int m_faceIndex = -1;
 };

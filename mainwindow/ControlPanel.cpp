@@ -152,6 +152,11 @@ ControlPanel::ControlPanel(QWidget* window, const Surface& preview)
     cmdMerge = new QPushButton(tr("Merge similar"), framePortrait);
     cmdMerge->setGeometry(496, 16, 122, 22);
     cmdMerge->setToolTip(tr("Merge colours within the tolerance into their most frequent one (Ctrl+M)"));
+    lblScaling = makeLabel(framePortrait, tr("Photo scaling:"), {12, 44, 84, 15});
+    optSharp = makeOption(framePortrait, tr("Sharp"), {100, 43, 70, 16}, true);
+    optSharp->setToolTip(tr("Import scales photos down with a Lanczos filter in linear light: crisp detail"));
+    optSmooth = makeOption(framePortrait, tr("Smooth"), {174, 43, 80, 16});
+    optSmooth->setToolTip(tr("Import scales photos down by averaging each area's light exactly: softer"));
     for (QPushButton* button : {cmdReduce, cmdMerge})
         button->setFocusPolicy(Qt::NoFocus);
 }

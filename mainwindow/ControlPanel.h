@@ -65,9 +65,13 @@ public:
     QLabel* lblToleranceNote;
     QPushButton* cmdReduce;
     QPushButton* cmdMerge;
+    QLabel* lblScaling;
+    QRadioButton* optSharp;
+    QRadioButton* optSmooth;
 
-    // The frame's place: the window grows by its height and gap.
-    static constexpr QRect PortraitFrame{4, 500, 632, 45};
+    // The frame's place: the window grows by its height and gap. Its second row holds
+    // how photos are scaled into portraits.
+    static constexpr QRect PortraitFrame{4, 500, 632, 68};
 
 private:
     Surface* m_swapIcon;

@@ -192,6 +192,31 @@ bool settingsFileUsable()
     return true;
 }
 
+// The import window's size as the user left it, "WxH"; none until it was resized.
+Binding importWindowSize()
+{
+    return {[](frmMain& w) {
+                const QSize size = w.importCommand().windowSize();
+                return QVariant(size.isValid() ? QStringLiteral("%1x%2").arg(size.width()).arg(size.height())
+                                               : QString());
+            },
+            [](frmMain& w, const QVariant& v) {
+                const QStringList parts = v.toString().split(u'x');
+                bool wide = false, high = false;
+                const QSize size =
+                    parts.size() == 2 ? QSize(parts[0].toInt(&wide), parts[1].toInt(&high)) : QSize();
+                if (v.toString().isEmpty()) {
+                    w.importCommand().setWindowSize({});
+                    return true;
+                }
+                if (!wide || !high || size.width() < 64 || size.height() < 64 || size.width() > 16384 ||
+                    size.height() > 16384)
+                    return false;
+                w.importCommand().setWindowSize(size);
+                return true;
+            }};
+}
+
 QSettings openSettings()
 {
     return QSettings(settingsPath(), QSettings::IniFormat);
@@ -232,6 +257,10 @@ const std::vector<EditorSettings::Setting>& EditorSettings::table()
         {"tools/current", Tools::tagOf(ToolId::Brush), toolButton()},
         {"files/folder", "", lastFolder()},
         {"import/folder", "", importFolder()},
+        {"import/windowSize", "", importWindowSize()},
+        {"import/scaling", "sharp",
+         options(
+             {{"sharp", &ControlPanel::optSharp, nullptr}, {"smooth", &ControlPanel::optSmooth, nullptr}})},
     };
     return settings;
 }

@@ -100,6 +100,9 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
                                                [this] { return m_panel->picBG->fill(); });
     m_import->setViewToKeepVisible(m_viewScroller);
     m_import->loader().setBusyWait(m_busy);
+    m_import->setScalingSource([this] {
+        return m_panel->optSmooth->isChecked() ? PictureScale::Filter::Smooth : PictureScale::Filter::Sharp;
+    });
     m_toolEnvironment = std::make_unique<MainToolEnvironment>(m_state, *m_panel, *m_statusBar, *m_faceBox);
     m_tools = std::make_unique<PaintingTools>(m_document, m_canvas, m_state, *m_toolEnvironment);
     m_popupFace = std::make_unique<ButtonPopupFace>(this, *m_dialogs);

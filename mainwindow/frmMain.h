@@ -38,7 +38,7 @@ class frmMain : public QWidget {
 public:
     static constexpr int ClientWidth = 640;
     // The original 520, grown at the bottom edge for the "Portrait" frame.
-    static constexpr int ClientHeight = 568;
+    static constexpr int ClientHeight = 591;
     static constexpr int StatusBarHeight = 16;
 
     // Dialogs default to Qt's own; tests pass a scripted double.

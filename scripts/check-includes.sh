@@ -20,6 +20,7 @@ declare -A allowed=(
   [mainwindow]="platform controls document canvas tools files import about"
   [app]="platform controls document canvas tools files import about mainwindow"
   [gallery]="platform controls"
+  [faces]=""
 )
 
 status=0

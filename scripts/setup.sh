@@ -12,6 +12,7 @@ PACKAGES=(
   fonts-dejavu-core
   libbenchmark-dev
   clang libclang-rt-14-dev
+  libopencv-objdetect-dev libopencv-imgproc-dev opencv-data libdlib-dev
   desktop-file-utils appstream man-db groff-base dpkg-dev fakeroot libxfixes3
 )
 

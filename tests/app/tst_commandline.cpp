@@ -45,6 +45,12 @@ QImage pasted(const QImage& onto, const QImage& picture, int x, int y)
     return out;
 }
 
+// --convert's default scaling.
+QImage sharp(const QImage& picture, QSize size)
+{
+    return PictureScale::scaledPart(picture, size, QRect(QPoint(0, 0), size), PictureScale::Filter::Sharp);
+}
+
 } // namespace
 
 void CommandLineTest::initTestCase()
@@ -156,6 +162,14 @@ void CommandLineTest::commandLine_data()
         << "g.jpg"
         << "double.png"
         << "fit" << 85;
+    QTest::newRow("fit, smooth") << L{"--convert", "double.png", "g2.png", "--fit", "--smooth"} << 0 << ""
+                                 << "g2.png"
+                                 << "double.png"
+                                 << "fit-smooth" << 100;
+    QTest::newRow("smooth without --convert") << L{"--smooth", "portrait.png"} << 2 << "--convert"
+                                              << ""
+                                              << ""
+                                              << "" << 0;
     QTest::newRow("fit, wide") << L{"--convert", "wide.png", "h.jpg", "--fit"} << 0 << ""
                                << "h.jpg"
                                << "wide.png"
@@ -246,11 +260,13 @@ void CommandLineTest::commandLine()
     else if (expected == "cover") // 96 x 56 covers the frame as it is: its middle 48 columns
         portrait = source.copy(24, 0, 48, 56);
     else if (expected == "cover-shrunk") // 100 x 80 at 0.7 is 70 x 56: its middle 48 columns
-        portrait = PictureScale::areaAverage(source, {70, 56}).copy(11, 0, 48, 56);
+        portrait = sharp(source, {70, 56}).copy(11, 0, 48, 56);
     else if (expected == "fit") // 96 x 112 is the frame's shape at twice its size
+        portrait = sharp(source, {48, 56});
+    else if (expected == "fit-smooth")
         portrait = PictureScale::areaAverage(source, {48, 56});
     else if (expected == "fit-wide") // 96 x 56 at half size is 48 x 28, 14 rows of black above and below
-        portrait = pasted(black(), PictureScale::areaAverage(source, {48, 28}), 0, 14);
+        portrait = pasted(black(), sharp(source, {48, 28}), 0, 14);
     else if (expected == "enlarged") { // 24 x 28 at twice its size: each pixel a 2 x 2 block
         portrait = black();
         for (int y = 0; y < 56; ++y)

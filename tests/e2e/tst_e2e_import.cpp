@@ -20,7 +20,8 @@ private slots:
 
 private:
     // Opens the import window on the picture through the toolbar and the file dialog and
-    // waits for it to show the picture. Empty, with why, when it does not.
+    // waits for it to show the picture (zoomed out when it is wider than the room beside
+    // the main window). Empty, with why, when it does not.
     QString openImport(const QString& path, const QImage& picture, QString* why = nullptr);
     // The portrait's cells as the main view shows them.
     QImage cellsOf(const QImage& shot) const;
@@ -70,7 +71,8 @@ void ImportE2E::dragPicksRegion_data()
     QTest::addColumn<QPoint>("from");
     QTest::addColumn<QPoint>("to");
     QTest::newRow("200 x 150, inside") << QSize(200, 150) << QPoint(40, 40) << QPoint(120, 90);
-    QTest::newRow("1000 x 800, over the corner") << QSize(1000, 800) << QPoint(300, 200) << QPoint(5, 9);
+    QTest::newRow("1000 x 800, zoomed out, over the corner")
+        << QSize(1000, 800) << QPoint(150, 100) << QPoint(5, 9);
 }
 
 void ImportE2E::dragPicksRegion()
@@ -87,7 +89,17 @@ void ImportE2E::dragPicksRegion()
     const QString picker = openImport(path, picture, &why);
     QVERIFY2(!picker.isEmpty(), qPrintable(why));
     const QRect frame = session.geometry(picker);
-    QCOMPARE(frame.size(), size + QSize(12, 12));
+    // Around the picture, with the zoom on a line below it. A picture larger than the room
+    // beside the main window opens zoomed out by whole steps until all of it shows.
+    int step = 0;
+    while (PictureScale::scaledSize(size, step).width() + 12 > frame.width())
+        --step;
+    const QSize shown = PictureScale::scaledSize(size, step);
+    QCOMPARE(frame.width(), shown.width() + 12);
+    QVERIFY(frame.height() > shown.height() + 12);
+    QVERIFY(frame.right() < client.left() || frame.left() > client.right()); // beside the main window
+    const QImage seen =
+        PictureScale::scaledPart(picture, shown, QRect(QPoint(0, 0), shown), PictureScale::Filter::Sharp);
     QCOMPARE(session.windowTitle(picker), QStringLiteral("Import Picture"));
 
     // The picture starts 6 pixels into the window: 4 of margin, 2 of the container's border.
@@ -100,8 +112,7 @@ void ImportE2E::dragPicksRegion()
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x) {
             const QPoint p = region + QPoint(x, y);
-            expected.setPixel(x, y,
-                              picture.rect().contains(p) ? picture.pixel(p) : qRgb(0, 0, 0)); // well is black
+            expected.setPixel(x, y, seen.rect().contains(p) ? seen.pixel(p) : qRgb(0, 0, 0)); // well is black
         }
     session.moveTo(client.x() + 620, client.y() + 10); // off the view
     const QImage shot = session.waitForScreen([&](const QImage& s) {
@@ -154,10 +165,19 @@ QString ImportE2E::openImport(const QString& path, const QImage& picture, QStrin
         return {};
     }
     // The picture starts 6 pixels into the window: 4 of margin, 2 of the container's border.
-    const QPoint origin = session.geometry(shown).topLeft() + QPoint(6, 6);
-    const QImage shot = session.waitForScreen(
-        [&](const QImage& s) { return differences(s, origin, picture) <= OutlinePixels; });
-    if (const int wrong = differences(shot, origin, picture); wrong > OutlinePixels) {
+    // One wider than the room beside the main window opens zoomed out by whole steps.
+    const QRect frame = session.geometry(shown);
+    const QPoint origin = frame.topLeft() + QPoint(6, 6);
+    int step = 0;
+    while (PictureScale::scaledSize(picture.size(), step).width() + 12 > frame.width())
+        --step;
+    const QSize size = PictureScale::scaledSize(picture.size(), step);
+    const QImage seen = step == 0 ? picture
+                                  : PictureScale::scaledPart(picture, size, QRect(QPoint(0, 0), size),
+                                                             PictureScale::Filter::Sharp);
+    const QImage shot =
+        session.waitForScreen([&](const QImage& s) { return differences(s, origin, seen) <= OutlinePixels; });
+    if (const int wrong = differences(shot, origin, seen); wrong > OutlinePixels) {
         *why = QStringLiteral("the import window shows %1 of %2 pixels wrong")
                    .arg(wrong)
                    .arg(picture.width() * picture.height());
@@ -218,7 +238,7 @@ void ImportE2E::besideClickEscapeAndFit()
     session.release(1);
     QCOMPARE(viewCells(clicked), clicked);
 
-    // F: the whole picture, averaged into 48 x 28, between background bands.
+    // F: the whole picture, reduced into 48 x 28 with the sharp filter, between background bands.
     picker = openImport(path, picture, &why);
     QVERIFY2(!picker.isEmpty(), qPrintable(why));
     session.focus(picker);
@@ -226,7 +246,8 @@ void ImportE2E::besideClickEscapeAndFit()
     QVERIFY2(session.waitForWindowGone(picker), "F did not take the fitted picture");
     QImage fitted(48, 56, QImage::Format_RGB32);
     fitted.fill(Qt::black); // the background well
-    const QImage scaled = PictureScale::scaledPart(picture, {48, 28}, QRect(0, 0, 48, 28));
+    const QImage scaled =
+        PictureScale::scaledPart(picture, {48, 28}, QRect(0, 0, 48, 28), PictureScale::Filter::Sharp);
     for (int y = 0; y < 28; ++y)
         for (int x = 0; x < 48; ++x)
             fitted.setPixel(x, y + 14, scaled.pixel(x, y));

@@ -8,6 +8,8 @@
 #include "platform/StatusBar.h"
 #include "support/TestSupport.h"
 
+#include <QLabel>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QtTest>
@@ -40,15 +42,19 @@ private slots:
     void init();
     void cleanup();
     void fittingPictureDoesNotScroll();
-    void largePictureScrollsInWindowThatFits_data();
-    void largePictureScrollsInWindowThatFits();
+    void largePictureOpensWhole_data();
+    void largePictureOpensWhole();
     void wheelShrinksAndRegionIsScaledPixels();
     void wheelKeepsPointAndOutlineSize();
-    void zoomedOutPictureSmallerThanView();
+    void zoomKeepsThePointUnderThePointer_data();
+    void zoomKeepsThePointUnderThePointer();
+    void smallPictureOpensEnlarged();
+    void userSizeIsKeptForLargePictures();
     void newPictureStartsAtOneToOne();
     void arrowsNudgeOutline_data();
     void arrowsNudgeOutline();
     void arrowsWithButtonHeldCopyAtOnce();
+    void fitKeyTakesTheWholePicture_data();
     void fitKeyTakesTheWholePicture();
     void coverKeyCentresTheFrameOnTheScaledPicture();
     void zoomingKeepsMemoryBounded();
@@ -124,23 +130,33 @@ void ImportViewTest::fittingPictureDoesNotScroll()
     loadPicture(patternImage(300, 200));
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    QCOMPARE(window->size(), QSize(312, 212));
+    QCOMPARE(window->width(), 312);
+    QCOMPARE(window->picContainer->geometry(), QRect(4, 4, 304, 204));
     QCOMPARE(window->scroller()->viewport()->size(), QSize(300, 200));
+    // The zoom shows on a line of its own below the picture, never over it.
+    const auto* label = window->findChild<QLabel*>(QStringLiteral("lblZoom"));
+    QVERIFY(label && label->isVisible());
+    QCOMPARE(label->text(), QStringLiteral("Zoom 100%"));
+    QVERIFY(label->geometry().top() > window->picContainer->geometry().bottom());
+    QVERIFY(window->rect().contains(label->geometry()));
+    QCOMPARE(window->height(), label->geometry().bottom() + 1 + 4);
     QVERIFY(!window->scroller()->horizontalScrollBar()->isVisible());
     QVERIFY(!window->scroller()->verticalScrollBar()->isVisible());
     // The picture sits exactly inside the container's border.
     QCOMPARE(window->picImage->mapTo(window.get(), QPoint(0, 0)), QPoint(6, 6));
 }
 
-void ImportViewTest::largePictureScrollsInWindowThatFits_data()
+void ImportViewTest::largePictureOpensWhole_data()
 {
     QTest::addColumn<QSize>("extra"); // beyond the room the screen gives
     QTest::newRow("wider and taller") << QSize(900, 700);
     QTest::newRow("only wider") << QSize(600, -300);
     QTest::newRow("only taller") << QSize(-300, 500);
+    QTest::newRow("about 24 megapixels")
+        << QSize(6000, 4000) - QGuiApplication::primaryScreen()->availableGeometry().size();
 }
 
-void ImportViewTest::largePictureScrollsInWindowThatFits()
+void ImportViewTest::largePictureOpensWhole()
 {
     QFETCH(QSize, extra);
     const QSize room = window->availableClientSize();
@@ -149,15 +165,31 @@ void ImportViewTest::largePictureScrollsInWindowThatFits()
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 
+    // Zoomed out by whole steps until all of it shows, in a window that fits the screen;
+    // one step less would not fit.
     QVERIFY(window->width() <= room.width());
     QVERIFY(window->height() <= room.height());
-    QCOMPARE(window->picImage->size(), picture.size());
+    const int step = window->zoomStep();
+    QVERIFY(step < 0);
+    QCOMPARE(window->picImage->size(), PictureScale::scaledSize(picture.size(), step));
+    const QSize view = window->scroller()->viewport()->size();
+    QVERIFY(QRect(QPoint(0, 0), view).contains(QRect(window->pictureInView(), window->shownSize())));
+    const QSize chrome = window->size() - view;
+    const QSize larger = PictureScale::scaledSize(picture.size(), step + 1);
+    QVERIFY(larger.width() > room.width() - chrome.width() ||
+            larger.height() > room.height() - chrome.height());
+    QCOMPARE(window->findChild<QLabel*>(QStringLiteral("lblZoom"))->text(), window->zoomText());
+
+    // Every region can be reached at 1:1: the scroll ranges cover what the view leaves out.
+    wheel(QPoint(0, 0), -step);
+    QCOMPARE(window->zoomStep(), 0);
+    QCOMPARE(window->size(), chrome + view);
     QScrollBar* across = window->scroller()->horizontalScrollBar();
     QScrollBar* down = window->scroller()->verticalScrollBar();
     // Every region can be reached: the scroll ranges cover what the view leaves out.
-    const QSize view = window->scroller()->viewport()->size();
-    QCOMPARE(across->maximum(), qMax(0, picture.width() - view.width()));
-    QCOMPARE(down->maximum(), qMax(0, picture.height() - view.height()));
+    const QSize now = window->scroller()->viewport()->size();
+    QCOMPARE(across->maximum(), qMax(0, picture.width() - now.width()));
+    QCOMPARE(down->maximum(), qMax(0, picture.height() - now.height()));
     QVERIFY(across->maximum() > 0 || down->maximum() > 0);
 
     across->setValue(across->maximum() / 2);
@@ -184,6 +216,7 @@ void ImportViewTest::wheelShrinksAndRegionIsScaledPixels()
     // 4 x 4 blocks: shrunk to a quarter, the shown picture is one pixel a block.
     const QImage picture = blocks(60, 50, 4);
     loadPicture(picture);
+    window->setScaling(PictureScale::Filter::Smooth); // the area average keeps whole blocks exactly
     wheel(QPoint(0, 0), -8);
     QCOMPARE(window->zoomStep(), -8);
     QCOMPARE(window->shownSize(), QSize(60, 50));
@@ -213,6 +246,8 @@ void ImportViewTest::wheelKeepsPointAndOutlineSize()
     loadPicture(picture);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    window->zoom(-window->zoomStep(), QPointF(0, 0)); // it opens zoomed out
+    QCOMPARE(window->zoomStep(), 0);
     const QSize windowSize = window->size();
     window->scroller()->horizontalScrollBar()->setValue(600);
     window->scroller()->verticalScrollBar()->setValue(500);
@@ -256,21 +291,96 @@ void ImportViewTest::wheelKeepsPointAndOutlineSize()
     QCOMPARE(window->zoomStep(), -1);
 }
 
-void ImportViewTest::zoomedOutPictureSmallerThanView()
+void ImportViewTest::zoomKeepsThePointUnderThePointer_data()
 {
-    const QImage picture = patternImage(400, 300);
+    QTest::addColumn<QPoint>("at"); // on the picture as it opens
+    QTest::addColumn<QList<int>>("notches");
+    QTest::newRow("out and in again, off the middle") << QPoint(300, 60) << QList<int>{-4, -2, 3, 3};
+    QTest::newRow("near a corner") << QPoint(20, 280) << QList<int>{-1, -1, -5, 7};
+    QTest::newRow("in past 1:1") << QPoint(120, 200) << QList<int>{-3, 5, -2};
+}
+
+void ImportViewTest::zoomKeepsThePointUnderThePointer()
+{
+    // While the picture is smaller than the view it does not jump to the middle: every
+    // notch keeps the picture point under the pointer under it.
+    QFETCH(QPoint, at);
+    QFETCH(QList<int>, notches);
+    loadPicture(patternImage(400, 300));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    const QSize windowSize = window->size();
+    const QPoint inView = window->pictureInView() + at;
+    const QPointF fraction(at.x() / 400.0, at.y() / 300.0); // of the picture, under the pointer
+    window->picImage_MouseMove(0, 0, float(at.x()), float(at.y()));
+    for (int n : notches) {
+        const QPoint onPicture = inView - window->pictureInView();
+        wheel(onPicture, n);
+        const QSize shown = window->shownSize();
+        const QPointF under = QPointF(inView - window->pictureInView());
+        QVERIFY2(qAbs(under.x() / shown.width() - fraction.x()) * shown.width() <= 1.5 &&
+                     qAbs(under.y() / shown.height() - fraction.y()) * shown.height() <= 1.5,
+                 qPrintable(QStringLiteral("step %1: (%2, %3) is under the pointer")
+                                .arg(window->zoomStep())
+                                .arg(under.x() / shown.width())
+                                .arg(under.y() / shown.height())));
+        // The outline stays under the pointer too.
+        QCOMPARE(window->shpCursor->geometry().topLeft(), ImportRegion::at(under.x(), under.y()).outline);
+    }
+    QCOMPARE(window->size(), windowSize);
+}
+
+void ImportViewTest::smallPictureOpensEnlarged()
+{
+    // 25 x 25: enlarged by whole steps until the 48 x 56 frame fits inside it.
+    const QImage picture = patternImage(25, 25);
     loadPicture(picture);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    window->picImage_MouseMove(0, 0, 200, 150);
-    wheel(QPoint(200, 150), -4);
-    QCOMPARE(window->shownSize(), QSize(200, 150));
-    QCOMPARE(window->scrollOffset(), QPoint(0, 0));
-    // The smaller picture sits in the middle of the view; the outline stays where the
-    // pointer is, over another point of the picture.
-    QCOMPARE(window->picImage->pos(), QPoint(100, 75));
-    QCOMPARE(window->shpCursor->geometry().topLeft(), ImportRegion::at(100, 75).outline);
-    QCOMPARE(window->size(), QSize(412, 312));
+    const QSize shown = window->shownSize();
+    QVERIFY(shown.width() >= 48 && shown.height() >= 56);
+    const QSize less = PictureScale::scaledSize(picture.size(), window->zoomStep() - 1);
+    QVERIFY(less.width() < 48 || less.height() < 56);
+    QCOMPARE(shown, PictureScale::scaledSize(picture.size(), window->zoomStep()));
+    // All of it in view, pixels repeated, the window larger than the frame.
+    QVERIFY2(QRect(QPoint(0, 0), window->scroller()->viewport()->size())
+                 .contains(QRect(window->pictureInView(), shown)),
+             qPrintable(QStringLiteral("%1x%2 at %3,%4 in %5x%6")
+                            .arg(shown.width())
+                            .arg(shown.height())
+                            .arg(window->pictureInView().x())
+                            .arg(window->pictureInView().y())
+                            .arg(window->scroller()->viewport()->width())
+                            .arg(window->scroller()->viewport()->height())));
+    const QImage big = window->shownPicture();
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            QCOMPARE(big.pixel(x, y), picture.pixel(int((x + 0.5) * 25 / shown.width()),
+                                                    int((y + 0.5) * 25 / shown.height())));
+    QVERIFY(window->width() > 48 + 12 && window->height() > 56 + 12);
+}
+
+void ImportViewTest::userSizeIsKeptForLargePictures()
+{
+    const QSize room = window->availableClientSize();
+    loadPicture(patternImage(2 * room.width(), 2 * room.height()));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    // The user makes the window smaller; the next large picture opens in that size, whole.
+    window->resize(420, 330);
+    QTRY_COMPARE(window->size(), QSize(420, 330));
+    QCOMPARE(window->rememberedSize(), QSize(420, 330));
+    window->hide();
+    loadPicture(patternImage(3 * room.width(), room.height()));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QCOMPARE(window->size(), QSize(420, 330));
+    QVERIFY(QRect(QPoint(0, 0), window->scroller()->viewport()->size())
+                .contains(QRect(window->pictureInView(), window->shownSize())));
+    // A picture that fits still gets a window around it.
+    window->hide();
+    loadPicture(patternImage(200, 100));
+    QCOMPARE(window->picContainer->geometry(), QRect(4, 4, 204, 104));
 }
 
 void ImportViewTest::newPictureStartsAtOneToOne()
@@ -282,7 +392,8 @@ void ImportViewTest::newPictureStartsAtOneToOne()
     loadPicture(second);
     QCOMPARE(window->zoomStep(), 0);
     QCOMPARE(window->pictureSurface().image(), second);
-    QCOMPARE(window->size(), QSize(132, 102));
+    QCOMPARE(window->picContainer->geometry(), QRect(4, 4, 124, 94));
+    QCOMPARE(window->width(), 132);
 }
 
 void ImportViewTest::arrowsNudgeOutline_data()
@@ -337,16 +448,29 @@ void ImportViewTest::arrowsWithButtonHeldCopyAtOnce()
     comparePortrait(picture, ImportRegion::at(150, 120).origin);
 }
 
+void ImportViewTest::fitKeyTakesTheWholePicture_data()
+{
+    QTest::addColumn<int>("filter");
+    QTest::newRow("smooth") << int(PictureScale::Filter::Smooth);
+    QTest::newRow("sharp") << int(PictureScale::Filter::Sharp);
+}
+
 void ImportViewTest::fitKeyTakesTheWholePicture()
 {
-    // 4 x 4 blocks, 48 x 28 of them: fitted, each block is one portrait pixel, centred
-    // between background bands of 14 rows.
-    loadPicture(blocks(48, 28, 4));
+    // 4 x 4 blocks, 48 x 28 of them: fitted, each block is one portrait pixel (the area
+    // average keeps whole blocks exactly), centred between background bands of 14 rows.
+    QFETCH(int, filter);
+    const QImage picture = blocks(48, 28, 4);
+    loadPicture(picture);
+    window->setScaling(PictureScale::Filter(filter));
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     QTest::keyClick(window->picImage, Qt::Key_F);
     QVERIFY(window->isHidden());
-    const QImage expected = blocks(48, 28, 1);
+    const QImage expected =
+        PictureScale::Filter(filter) == PictureScale::Filter::Smooth
+            ? blocks(48, 28, 1)
+            : PictureScale::scaledPart(picture, {48, 28}, QRect(0, 0, 48, 28), PictureScale::Filter::Sharp);
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 48; ++x) {
             const bool inside = y >= 14 && y < 42;
@@ -365,9 +489,15 @@ void ImportViewTest::coverKeyCentresTheFrameOnTheScaledPicture()
     QTest::keyClick(window->picImage, Qt::Key_C);
     QVERIFY(window->isVisible());
     QCOMPARE(window->shownSize(), QSize(96, 56));
+    // The frame takes what the view shows there, scaled with the portrait's filter
+    // (sharp unless Smooth is chosen).
+    QCOMPARE(window->scaling(), PictureScale::Filter::Sharp);
+    const QImage shown = window->shownPicture();
+    QCOMPARE(shown, PictureScale::scaledPart(window->loadedPicture(), {96, 56}, QRect(0, 0, 96, 56),
+                                             PictureScale::Filter::Sharp));
     QTest::keyClick(window->picImage, Qt::Key_Return);
     QVERIFY(window->isHidden());
-    comparePortrait(blocks(48, 28, 2), QPoint(24, 0));
+    comparePortrait(shown, QPoint(24, 0));
     QCOMPARE(status->panelText(1), QStringLiteral("Image imported (48, 0 to 144, 112)."));
 }
 
@@ -387,7 +517,7 @@ void ImportViewTest::zoomingKeepsMemoryBounded()
     const long before = peakMB();
     const QPoint at(1500, 1000);
     window->picImage_MouseMove(0, 0, at.x(), at.y());
-    for (int i = 0; i < PictureScale::MaxStep; ++i)
+    while (window->zoomStep() < PictureScale::MaxStep)
         wheel(window->picImage->mapFrom(window->scroller()->viewport(), QPoint(200, 150)), 1);
     QCOMPARE(window->zoomStep(), PictureScale::MaxStep);
     QCOMPARE(window->zoomText(), QStringLiteral("Zoom 800%"));

@@ -88,6 +88,8 @@ void SettingsTest::changeEverything(frmMain& w, const QString& openedFolder)
     w.zoomOutAction()->trigger(); // Ctrl+Minus: the view at 6 pixels a cell
     w.panel().chkFullColour->click();
     w.panel().txtTolerance->setText("3");
+    w.panel().optSmooth->click();
+    w.importCommand().setWindowSize({520, 410}); // as a resize of the import window leaves it
     QVERIFY(QDir().mkpath(openedFolder));
     QVERIFY(TestSupport::patternImage(48, 56).save(openedFolder + "/opened.png"));
     w.files().openFile(openedFolder + "/opened.png");
@@ -122,6 +124,9 @@ void SettingsTest::verifyStartValues(frmMain& w)
     QVERIFY(!w.state().FullColourDetail);
     QCOMPARE(w.panel().txtTolerance->text(), QStringLiteral("0"));
     QCOMPARE(int(w.state().Tolerance), 0);
+    QVERIFY(w.panel().optSharp->isChecked());
+    QCOMPARE(w.importCommand().scaling(), PictureScale::Filter::Sharp);
+    QVERIFY(!w.importCommand().windowSize().isValid());
 }
 
 void SettingsTest::optionsSurviveARestart()
@@ -170,6 +175,9 @@ void SettingsTest::optionsSurviveARestart()
     QVERIFY(w.state().FullColourDetail);
     QCOMPARE(w.panel().txtTolerance->text(), QStringLiteral("3"));
     QCOMPARE(int(w.state().Tolerance), 3);
+    QVERIFY(w.panel().optSmooth->isChecked());
+    QCOMPARE(w.importCommand().scaling(), PictureScale::Filter::Smooth);
+    QCOMPARE(w.importCommand().windowSize(), QSize(520, 410));
 
     // The portrait itself is not kept: a new run starts with a new one, and Open starts
     // in the folder the last portrait came from.
@@ -239,6 +247,10 @@ void SettingsTest::unusableValuesLeaveStartValues_data()
                             << "7";
     QTest::newRow("zoom large") << "view/zoom"
                                 << "large";
+    QTest::newRow("scaling fuzzy") << "import/scaling"
+                                   << "fuzzy";
+    QTest::newRow("import window 12 wide") << "import/windowSize"
+                                           << "12x400";
     QTest::newRow("no such tool") << "tools/current"
                                   << "Eraser";
     QTest::newRow("unreadable file") << ""
