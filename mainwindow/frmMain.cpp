@@ -123,6 +123,9 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     });
 
     connect(m_faceBox, &PictureBox::mouseDown, this, &frmMain::picFace_MouseDown);
+    // The popup goes with the pointer: off the view onto the toolbar or a panel, it would
+    // otherwise stay over the portrait while a command's dialog is open.
+    connect(m_faceBox, &PictureBox::pointerLeft, this, &frmMain::Form_MouseMove);
     connect(m_faceBox, &PictureBox::mouseMove, this, &frmMain::picFace_MouseMove);
     connect(m_faceBox, &PictureBox::mouseUp, this, &frmMain::picFace_MouseUp);
     connect(m_faceBox, &PictureBox::keyDown, this, &frmMain::picFace_KeyDown);

@@ -218,6 +218,7 @@ void PictureBox::mouseDoubleClickEvent(QMouseEvent* event)
 void PictureBox::leaveEvent(QEvent* event)
 {
     m_pointerInClient = false;
+    emit pointerLeft();
     QWidget::leaveEvent(event);
 }
 

@@ -74,6 +74,8 @@ signals:
     void keyDown(int key, int shift);
     void keyUp(int key, int shift);
     void focusLost();
+    // The pointer went off the widget (not while a button holds it).
+    void pointerLeft();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

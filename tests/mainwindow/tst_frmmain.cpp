@@ -54,7 +54,8 @@ private slots:
     void viewShowsBlackPortraitUnderGrid();
     void restoreRunsLayoutAgainAndKeepsState();
     void layoutWithGridReleasedDoesNotOverlay();
-    void backgroundMoveRemovesOverlay();
+    void pointerOffTheViewRemovesOverlay_data();
+    void pointerOffTheViewRemovesOverlay();
     void zoomStepsAndTheWindowFollows_data();
     void zoomStepsAndTheWindowFollows();
     void closeAsksOnlyWithUnsavedChanges_data();
@@ -344,18 +345,27 @@ void FrmMainTest::layoutWithGridReleasedDoesNotOverlay()
     QCOMPARE(window->picFaceBox()->paintEvents(), 0);
 }
 
-void FrmMainTest::backgroundMoveRemovesOverlay()
+void FrmMainTest::pointerOffTheViewRemovesOverlay_data()
 {
+    // Where the pointer goes from the view, in window coordinates.
+    QTest::addColumn<QPoint>("to");
+    QTest::newRow("the window's background, between the panel and the view") << QPoint(245, 300);
+    QTest::newRow("the toolbar, on its way to a command") << QPoint(60, 11);
+}
+
+void FrmMainTest::pointerOffTheViewRemovesOverlay()
+{
+    QFETCH(QPoint, to);
     PictureBox* view = window->picFaceBox();
     QTest::mouseMove(view, view->clientOrigin() + QPoint(100, 50));
     const QRect popup = window->canvas().popupRect();
     QCOMPARE(popup, QRect(108, 58, 88, 21));
     QCoreApplication::processEvents();
-    // The real event path: a move over the window's own background, between the panel and
-    // the view, takes the popup off and repaints just where it was.
+    // The real event path: the popup is taken off and just where it was is repainted; a
+    // second move there repaints nothing.
     for (const QRect& repainted : {popup, QRect()}) {
         view->resetPaintStats();
-        QTest::mouseMove(window.get(), QPoint(245, 300));
+        QTest::mouseMove(window.get(), to);
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
         QCOMPARE(view->paintedRegion(), QRegion(repainted.translated(view->clientOrigin())));
