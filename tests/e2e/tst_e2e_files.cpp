@@ -37,20 +37,6 @@ private:
         session.moveTo(client.x() + 620, client.y() + 10); // off the view: no popup
         return session.syncedScreenshot();
     }
-    // Types a full path into the file dialog's name box and accepts it.
-    bool answerFileDialog(const QString& title, const QString& path) const
-    {
-        const QString dialog = session.waitForWindow(title);
-        if (dialog.isEmpty())
-            return false;
-        session.focus(dialog);
-        session.sync(dialog);
-        session.key("ctrl+a");
-        session.type(path);
-        session.sync(dialog); // the name box and its completer have taken every letter
-        session.key("Return");
-        return session.waitForWindowGone(dialog);
-    }
 
     QTemporaryDir dir;
     X11Session session;
@@ -96,7 +82,7 @@ void FilesE2E::saveNewAndReopen()
 
     const QString file = dir.filePath(QStringLiteral("e2e-portrait.jpg"));
     clickToolbar(3);
-    QVERIFY2(answerFileDialog("Save Portrait", file), "the save dialog did not take the name");
+    QVERIFY2(session.answerFileDialog("Save Portrait", file), "the save dialog did not take the name");
     QVERIFY(X11Session::waitUntil([&] { return QFileInfo::exists(file); }));
 
     // An independent decoder reads the file.
@@ -120,7 +106,7 @@ void FilesE2E::saveNewAndReopen()
     QCOMPARE(cellColour(s, 47, 55), QRgb(0));
 
     clickToolbar(2);
-    QVERIFY2(answerFileDialog("Load Portrait", file), "the open dialog did not take the name");
+    QVERIFY2(session.answerFileDialog("Load Portrait", file), "the open dialog did not take the name");
     s = shot();
     s.save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-reopened.png"));
     for (const QPoint white : {QPoint(2, 3), QPoint(10, 20), QPoint(47, 55)})
@@ -151,7 +137,7 @@ void FilesE2E::otherSizeAsksBeforeCropping()
 
     // Cancel leaves the portrait as it was.
     clickToolbar(2);
-    QVERIFY(answerFileDialog("Load Portrait", file));
+    QVERIFY(session.answerFileDialog("Load Portrait", file));
     QString question = session.waitForWindow("Non-Standard Dimensions");
     QVERIFY2(!question.isEmpty(), "no size question");
     session.syncedScreenshot(question).save(QStringLiteral(PICTORIA_BUILD_DIR "/e2e-files-question.png"));
@@ -164,7 +150,7 @@ void FilesE2E::otherSizeAsksBeforeCropping()
 
     // Retry keeps the top-left 48 x 56 pixels: all red.
     clickToolbar(2);
-    QVERIFY(answerFileDialog("Load Portrait", file));
+    QVERIFY(session.answerFileDialog("Load Portrait", file));
     question = session.waitForWindow("Non-Standard Dimensions");
     QVERIFY(!question.isEmpty());
     session.focus(question);
@@ -210,7 +196,7 @@ void FilesE2E::failedSaveSaysSo()
     // No encoder writes .xyz (a name without any extension is saved as .jpg).
     const QString file = dir.filePath(QStringLiteral("unknown-type.xyz"));
     clickToolbar(3);
-    QVERIFY(answerFileDialog("Save Portrait", file));
+    QVERIFY(session.answerFileDialog("Save Portrait", file));
     // The message box carries the dialog's title.
     const QString box = session.waitForWindow("Save Portrait");
     QVERIFY2(!box.isEmpty(), "no message about the failed save");

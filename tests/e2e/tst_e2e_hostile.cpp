@@ -33,7 +33,6 @@ private:
     QImage view(const X11Session& session, const QRect& client) const;
     // Waits for the plain portrait's colour in the view's first cell.
     bool showsPlain(const X11Session& session, const QRect& client) const;
-    bool answerFileDialog(X11Session& session, const QString& path) const;
 
     QTemporaryDir dir;
     X11Session window;
@@ -90,20 +89,6 @@ bool HostileE2E::showsPlain(const X11Session& session, const QRect& at) const
     return (shot.pixel(cell) & 0xFFFFFF) == 0xC87828u;
 }
 
-bool HostileE2E::answerFileDialog(X11Session& session, const QString& path) const
-{
-    const QString dialog = session.waitForWindow(QStringLiteral("Load Portrait"));
-    if (dialog.isEmpty())
-        return false;
-    session.focus(dialog);
-    session.sync(dialog);
-    session.key("ctrl+a");
-    session.type(path);
-    session.sync(dialog); // the name box and its completer have taken every letter
-    session.key("Return");
-    return session.waitForWindowGone(dialog);
-}
-
 void HostileE2E::initTestCase()
 {
     QVERIFY(dir.isValid());
@@ -126,7 +111,7 @@ void HostileE2E::initTestCase()
     // the file dialog's own memory is in the peak before the rows measure it.
     QVERIFY(window.startEditor(&windowId, &client));
     window.clickToolbarButton(client, 2);
-    QVERIFY(answerFileDialog(window, portrait));
+    QVERIFY(window.answerFileDialog(QStringLiteral("Load Portrait"), portrait));
     QVERIFY2(showsPlain(window, client), "the plain portrait did not open");
 }
 
@@ -163,7 +148,7 @@ void HostileE2E::openOnTheWindow()
     window.clickToolbarButton(client, 2);
     QElapsedTimer clock;
     clock.start();
-    QVERIFY(answerFileDialog(window, path));
+    QVERIFY(window.answerFileDialog(QStringLiteral("Load Portrait"), path));
     const QString box = window.waitForWindow(Answers, TestSupport::HangDeadlineMs);
     QVERIFY2(!box.isEmpty(), qPrintable(QStringLiteral("no answer after %1 ms").arg(clock.elapsed())));
     const qint64 peak = peakMegabytes(window);

@@ -56,19 +56,6 @@ private:
         }
         return *gone ? QString() : question;
     }
-    bool typeIntoFileDialog(X11Session& session, const QString& title, const QString& path) const
-    {
-        const QString dialog = session.waitForWindow(title);
-        if (dialog.isEmpty())
-            return false;
-        session.focus(dialog);
-        session.sync(dialog);
-        session.key("ctrl+a");
-        session.type(path);
-        session.sync(dialog); // the name box and its completer have taken every letter
-        session.key("Return");
-        return session.waitForWindowGone(dialog);
-    }
     static QStringList recoveryCopies(const QString& stateHome)
     {
         QStringList found;
@@ -139,7 +126,7 @@ void SessionE2E::closeAsksAboutUnsavedChanges()
     session.sync(question);
     session.key(keys);
     if (!saveAs.isEmpty()) {
-        QVERIFY(typeIntoFileDialog(session, "Save Portrait", dir.filePath(saveAs)));
+        QVERIFY(session.answerFileDialog("Save Portrait", dir.filePath(saveAs)));
         if (!closes) {
             const QString error = session.waitForWindow("Save Portrait");
             QVERIFY2(!error.isEmpty(), "a failed save says so");

@@ -270,6 +270,20 @@ void X11Session::focus(const QString& windowId) const
     xdotool({"windowfocus", "--sync", windowId});
 }
 
+bool X11Session::answerFileDialog(const QString& title, const QString& path) const
+{
+    const QString dialog = waitForWindow(title);
+    if (dialog.isEmpty())
+        return false;
+    focus(dialog);
+    sync(dialog);
+    key("ctrl+a");
+    type(path);
+    sync(dialog); // the name box and its completer have taken every letter
+    key("Return");
+    return waitForWindowGone(dialog);
+}
+
 bool X11Session::sendDeleteWindow(const QString& windowId) const
 {
     xcb_connection_t* connection = display();

@@ -57,6 +57,9 @@ public:
     void keyUp(const QString& key) const;
     void type(const QString& text) const;
     void focus(const QString& windowId) const;
+    // Waits for a file dialog titled title, types the whole path into its name box and
+    // accepts it; true once the dialog has gone.
+    bool answerFileDialog(const QString& title, const QString& path) const;
     // What a window manager sends when its close button is pressed: a WM_PROTOCOLS
     // client message carrying WM_DELETE_WINDOW.
     bool sendDeleteWindow(const QString& windowId) const;
