@@ -112,7 +112,11 @@ bool EverydayE2E::offer(const QByteArray& bytes, const QString& type)
         return false;
     owner.write(bytes);
     owner.closeWriteChannel();
-    return X11Session::waitUntil([&] { return clipboard("TARGETS").contains(type.toLatin1()); });
+    // The editor's own copy offers Qt's image too: until that is gone, xclip is not the owner.
+    return X11Session::waitUntil([&] {
+        const QByteArray targets = clipboard("TARGETS");
+        return targets.contains(type.toLatin1()) && !targets.contains("application/x-qt-image");
+    });
 }
 
 void EverydayE2E::titleAndSaveInPlace()
