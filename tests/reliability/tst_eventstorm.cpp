@@ -223,6 +223,10 @@ void EventStormTest::key(std::mt19937& rng, QString& what)
         {Qt::Key_Tab, Qt::NoModifier},
         {Qt::Key_R, Qt::ControlModifier},
         {Qt::Key_M, Qt::ControlModifier},
+        {Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier},
+        {Qt::Key_Right, Qt::ControlModifier | Qt::ShiftModifier},
+        {Qt::Key_C, Qt::ControlModifier},
+        {Qt::Key_V, Qt::ControlModifier},
     };
     const auto& [k, mod] = pick(rng, keys);
     what = QStringLiteral("key %1 mod %2").arg(int(k), 0, 16).arg(int(mod));
