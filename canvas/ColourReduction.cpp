@@ -199,8 +199,11 @@ QList<Colour> ColourReduction::palette(int maxColours) const
         measure(upper);
         boxes.push_back(upper);
     }
+    std::vector<Lab> centres;
     for (const Box& box : boxes)
-        result << fromOkLab(box.mean);
+        centres.push_back(box.mean);
+    for (const Lab& centre : refined(std::move(centres)))
+        result << fromOkLab(centre);
     std::sort(result.begin(), result.end());
     result.erase(std::unique(result.begin(), result.end()), result.end());
     return result;
@@ -261,4 +264,154 @@ QImage ColourReduction::merged(int tolerance) const
         }
     }
     return recoloured(replacement);
+}
+
+std::vector<ColourReduction::Lab> ColourReduction::refined(std::vector<Lab> centres) const
+{
+    // Lloyd's iterations over the histogram, weighted by cells. Each step can only lower
+    // the total squared error, so the median cut's palette is never made worse; the
+    // order of everything is fixed, so the result is the same every time.
+    constexpr int MostRounds = 100;
+    std::vector<std::size_t> nearest(m_colours.size(), centres.size());
+    for (int round = 0; round < MostRounds; ++round) {
+        bool moved = false;
+        for (std::size_t i = 0; i < m_colours.size(); ++i) {
+            std::size_t best = 0;
+            double bestDistance = distance2(m_colours[i].lab, centres[0]);
+            for (std::size_t k = 1; k < centres.size(); ++k)
+                if (const double d = distance2(m_colours[i].lab, centres[k]); d < bestDistance) {
+                    bestDistance = d;
+                    best = k;
+                }
+            moved = moved || nearest[i] != best;
+            nearest[i] = best;
+        }
+        if (!moved)
+            break;
+        std::vector<Lab> sums(centres.size());
+        std::vector<double> cells(centres.size(), 0);
+        for (std::size_t i = 0; i < m_colours.size(); ++i) {
+            const Entry& e = m_colours[i];
+            Lab& sum = sums[nearest[i]];
+            sum.L += e.cells * e.lab.L;
+            sum.a += e.cells * e.lab.a;
+            sum.b += e.cells * e.lab.b;
+            cells[nearest[i]] += e.cells;
+        }
+        for (std::size_t k = 0; k < centres.size(); ++k)
+            if (cells[k] > 0) // a centre nobody chose keeps its place
+                centres[k] = Lab{sums[k].L / cells[k], sums[k].a / cells[k], sums[k].b / cells[k]};
+    }
+    return centres;
+}
+
+QImage ColourReduction::reduced(int maxColours, Dithering dithering) const
+{
+    const QList<Colour> colours = palette(maxColours);
+    if (colours.isEmpty() || int(m_colours.size()) <= maxColours)
+        return mapped(colours);
+    switch (dithering) {
+    case Dithering::Ordered:
+        return ordered(colours);
+    case Dithering::ErrorDiffusion:
+        return diffused(colours);
+    case Dithering::None:
+        break;
+    }
+    return mapped(colours);
+}
+
+QImage ColourReduction::ordered(const QList<Colour>& palette) const
+{
+    // Each cell lies between its nearest palette colour and the next nearest; the Bayer
+    // threshold picks the second as often as the cell lies towards it.
+    static constexpr int Bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+    std::vector<Lab> labs;
+    for (Colour c : palette)
+        labs.push_back(toOkLab(c));
+    QImage out = m_picture.copy();
+    for (int y = 0; y < out.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            const Lab p = m_colours[std::size_t(entryOf(fromQRgb(row[x])))].lab;
+            std::size_t first = 0, second = labs.size() > 1 ? 1 : 0;
+            if (labs.size() > 1 && distance2(p, labs[1]) < distance2(p, labs[0]))
+                std::swap(first, second);
+            for (std::size_t k = 2; k < labs.size(); ++k) {
+                const double d = distance2(p, labs[k]);
+                if (d < distance2(p, labs[first])) {
+                    second = first;
+                    first = k;
+                } else if (d < distance2(p, labs[second])) {
+                    second = k;
+                }
+            }
+            const Lab& u = labs[first];
+            const Lab& v = labs[second];
+            const double span = distance2(u, v);
+            double towards = 0;
+            if (span > 0)
+                towards =
+                    ((p.L - u.L) * (v.L - u.L) + (p.a - u.a) * (v.a - u.a) + (p.b - u.b) * (v.b - u.b)) /
+                    span;
+            const double threshold = (Bayer[y % 4][x % 4] + 0.5) / 16.0;
+            row[x] = toQRgb(palette[qsizetype(towards > threshold ? second : first)]);
+        }
+    }
+    return out;
+}
+
+QImage ColourReduction::diffused(const QList<Colour>& palette) const
+{
+    std::vector<Lab> labs;
+    for (Colour c : palette)
+        labs.push_back(toOkLab(c));
+    const int w = m_picture.width(), h = m_picture.height();
+    // The error carried to the next row and this one, a cell to each side beyond the edges.
+    std::vector<Lab> current(std::size_t(w + 2)), next(std::size_t(w + 2));
+    QImage out = m_picture.copy();
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        const bool rightwards = y % 2 == 0;
+        for (int i = 0; i < w; ++i) {
+            const int x = rightwards ? i : w - 1 - i;
+            const int dir = rightwards ? 1 : -1;
+            const Lab own = m_colours[std::size_t(entryOf(fromQRgb(row[x])))].lab;
+            const Lab& carried = current[std::size_t(x + 1)];
+            // Carried error is bounded so that a run of far cells cannot pile it up.
+            const auto bounded = [](double e) { return std::clamp(e, -0.1, 0.1); };
+            const Lab want{own.L + bounded(carried.L), own.a + bounded(carried.a),
+                           own.b + bounded(carried.b)};
+            std::size_t best = 0;
+            for (std::size_t k = 1; k < labs.size(); ++k)
+                if (distance2(want, labs[k]) < distance2(want, labs[best]))
+                    best = k;
+            row[x] = toQRgb(palette[qsizetype(best)]);
+            const Lab error{want.L - labs[best].L, want.a - labs[best].a, want.b - labs[best].b};
+            const auto spread = [&error](Lab& to, double share) {
+                to.L += error.L * share;
+                to.a += error.a * share;
+                to.b += error.b * share;
+            };
+            spread(current[std::size_t(x + 1 + dir)], 7.0 / 16);
+            spread(next[std::size_t(x + 1 - dir)], 3.0 / 16);
+            spread(next[std::size_t(x + 1)], 5.0 / 16);
+            spread(next[std::size_t(x + 1 + dir)], 1.0 / 16);
+        }
+        std::swap(current, next);
+        std::fill(next.begin(), next.end(), Lab{});
+    }
+    return out;
+}
+
+double ColourReduction::meanError(const QImage& p, const QImage& q)
+{
+    if (p.size() != q.size() || p.isNull())
+        return 0;
+    const QImage a = p.convertToFormat(QImage::Format_RGB32), b = q.convertToFormat(QImage::Format_RGB32);
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            sum += std::sqrt(distance2(toOkLab(fromQRgb(a.pixel(x, y))), toOkLab(fromQRgb(b.pixel(x, y)))));
+    return 100.0 * sum / (double(a.width()) * a.height());
 }

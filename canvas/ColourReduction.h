@@ -10,11 +10,20 @@
 // two ways of having fewer of them. A palette of at most N colours is chosen by median
 // cut in OKLab (a perceptual space, so the cuts follow what the eye tells apart; the
 // costliest box is cut across its widest axis where the two halves' squared error is
-// least) and every cell takes its nearest palette colour, without dithering; or colours within a
-// tolerance of each other merge into the most frequent of them. Everything works on
-// the picture's histogram, so the result never depends on where the cells lie.
+// least), then refined by k-means (each palette colour moves to the mean of the cells
+// nearest to it until none changes side), and every cell takes its nearest palette
+// colour, without dithering unless asked; or colours within a tolerance of each other
+// merge into the most frequent of them. Without dithering everything works on the
+// picture's histogram, so the result never depends on where the cells lie.
 class ColourReduction {
 public:
+    static constexpr int MostColours = 256;
+    enum class Dithering {
+        None,
+        Ordered,        // a 4 x 4 Bayer pattern mixes each cell's two nearest palette colours
+        ErrorDiffusion, // Floyd-Steinberg in OKLab, rows in alternating directions
+    };
+
     struct Lab {
         double L = 0;
         double a = 0;
@@ -39,7 +48,12 @@ public:
     QList<Colour> palette(int maxColours) const;
     // Every cell as its nearest palette colour in OKLab.
     QImage mapped(const QList<Colour>& palette) const;
-    QImage reduced(int maxColours) const { return mapped(palette(maxColours)); }
+    QImage reduced(int maxColours, Dithering dithering = Dithering::None) const;
+    // The picture as given (RGB32).
+    const QImage& picture() const { return m_picture; }
+    // The mean OKLab distance between the pixels of two pictures of one size, times 100
+    // (the usual scale of delta E).
+    static double meanError(const QImage& p, const QImage& q);
     // Colours within the tolerance of a more frequent one become that one; the most
     // frequent colours are taken first, so each merges into its most frequent neighbour.
     QImage merged(int tolerance) const;
@@ -51,6 +65,10 @@ private:
         Lab lab;
     };
     QImage recoloured(const std::vector<Colour>& replacement) const; // one per entry
+    // The median cut's box means, moved by k-means.
+    std::vector<Lab> refined(std::vector<Lab> centres) const;
+    QImage ordered(const QList<Colour>& palette) const;
+    QImage diffused(const QList<Colour>& palette) const;
     int entryOf(Colour c) const;
 
     QImage m_picture;

@@ -61,6 +61,15 @@ void PortraitFiles::settleOn(const QString& name)
     m_document.history().setClean();
     m_portraitFile = QFileInfo(name).absoluteFilePath();
     m_lastFolder = QFileInfo(name).absolutePath();
+    if (m_listener)
+        m_listener(m_portraitFile, true);
+}
+
+void PortraitFiles::setPortraitFile(const QString& name)
+{
+    m_portraitFile = name;
+    if (m_listener)
+        m_listener(m_portraitFile, false);
 }
 
 bool PortraitFiles::SavePortrait()
@@ -83,7 +92,11 @@ bool PortraitFiles::save()
     QString name = m_dialogs.saveFileName(request);
     if (rejectedName(name))
         return false;
-    name = withExtension(name);
+    return writeTo(withExtension(name));
+}
+
+bool PortraitFiles::writeTo(const QString& name)
+{
     // The surface is the picture: every painted pixel is already in it.
     if (!m_gdip->PictureBoxToFile(m_document.picPreview(), name, m_state.OutputQuality,
                                   m_state.FullColourDetail)) {
@@ -96,6 +109,21 @@ bool PortraitFiles::save()
     settleOn(name);
     m_status.setPanelText(1, name + tr(" saved successfully."));
     return true;
+}
+
+bool PortraitFiles::SaveInPlace()
+{
+    bool saved = false;
+    CommandGuard::run(m_dialogs, [&] {
+        startCommand();
+        // Written back in its own format (JPEG at the chosen quality), when one of the
+        // encoders writes it; otherwise the user picks a name and format.
+        const bool writable =
+            !m_portraitFile.isEmpty() &&
+            m_gdip->FindEncoder(QStringLiteral("*.") + cGdiPlus::GetExtension(m_portraitFile)) >= 0;
+        saved = writable ? writeTo(m_portraitFile) : save();
+    });
+    return saved;
 }
 
 void PortraitFiles::OpenPortrait()
@@ -152,11 +180,15 @@ void PortraitFiles::take(const QString& name, const QImage& picture, QSize size)
             return;
     }
     m_document.loadPortrait(picture);
-    settleOn(name);
     // A crop is not that file's portrait: Save asks for a name of its own (in the same
     // folder), so it cannot replace the picture by a Return.
-    if (cropped)
-        m_portraitFile.clear();
+    if (cropped) {
+        m_document.history().setClean();
+        m_lastFolder = QFileInfo(name).absolutePath();
+        setPortraitFile({});
+    } else {
+        settleOn(name);
+    }
     m_gdip.reset();
     m_status.setPanelText(1, name + tr(" loaded successfully."));
 }
@@ -166,5 +198,5 @@ void PortraitFiles::NewPortrait()
     m_document.newPortrait(m_state.BGColor);
     // A new portrait has no file yet; the folder stays for its Save.
     m_document.history().setClean();
-    m_portraitFile.clear();
+    setPortraitFile({});
 }

@@ -1,42 +1,52 @@
 #include "mainwindow/ColourCommands.h"
 
-#include "canvas/ColourReduction.h"
+#include "canvas/PortraitCanvas.h"
 #include "document/EditingState.h"
 #include "document/PortraitDocument.h"
-#include "platform/CommandError.h"
-#include "platform/Dialogs.h"
+#include "mainwindow/AdjustColoursDialog.h"
+#include "mainwindow/ReduceColoursDialog.h"
 #include "platform/StatusBar.h"
 
 #include <QAction>
 #include <QWidget>
 
-ColourCommands::ColourCommands(QWidget* window, PortraitDocument& document, const EditingState& state,
-                               Dialogs& dialogs, StatusBar& status)
-    : QObject(window), m_document(document), m_state(state), m_dialogs(dialogs), m_status(status),
-      m_reduce(new QAction(tr("Reduce colours..."), window)),
-      m_merge(new QAction(tr("Merge similar"), window))
+ColourCommands::ColourCommands(QWidget* window, PortraitDocument& document, PortraitCanvas& canvas,
+                               const EditingState& state, StatusBar& status)
+    : QObject(window), m_window(window), m_document(document), m_canvas(canvas), m_state(state),
+      m_status(status), m_reduce(new QAction(tr("Reduce colours..."), window)),
+      m_merge(new QAction(tr("Merge similar"), window)),
+      m_adjust(new QAction(tr("Adjust Colours..."), window))
 {
     m_reduce->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     m_merge->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    m_adjust->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
     connect(m_reduce, &QAction::triggered, this, &ColourCommands::ReduceColours);
     connect(m_merge, &QAction::triggered, this, &ColourCommands::MergeColours);
-    window->addActions({m_reduce, m_merge});
+    connect(m_adjust, &QAction::triggered, this, &ColourCommands::AdjustColours);
+    window->addActions({m_reduce, m_merge, m_adjust});
+}
+
+void ColourCommands::preview(const QImage& picture)
+{
+    m_canvas.showPicture(ViewLayer::Adjustment, picture);
 }
 
 void ColourCommands::ReduceColours()
 {
-    int most;
-    try {
-        most = m_dialogs.askNumber(tr("Reduce colours"), tr("Keep at most this many colours:"),
-                                   DefaultColours, 1, MostColours);
-    } catch (const CommandError&) {
+    const QImage before = m_document.picPreview().image().copy();
+    ReduceColoursDialog dialog(before, m_colours, m_dithering, m_window);
+    connect(&dialog, &ReduceColoursDialog::previewChanged, this, &ColourCommands::preview);
+    preview(dialog.reduced());
+    const bool taken = dialog.exec() == QDialog::Accepted;
+    m_canvas.hidePicture(ViewLayer::Adjustment);
+    if (!taken)
         return; // cancelled: nothing changes
-    }
-    const ColourReduction colours(m_document.picPreview().image());
-    const QImage reduced = colours.reduced(most);
+    m_colours = dialog.colours();
+    m_dithering = dialog.dithering();
     // The document's whole-portrait change: one undo step, none when nothing changed.
-    m_document.restorePortrait(reduced);
-    report(tr("Colour reduction"), colours.colourCount(), ColourReduction(reduced).colourCount());
+    m_document.restorePortrait(dialog.reduced());
+    report(tr("Colour reduction"), ColourReduction(before).colourCount(),
+           ColourReduction(dialog.reduced()).colourCount());
 }
 
 void ColourCommands::MergeColours()
@@ -45,6 +55,18 @@ void ColourCommands::MergeColours()
     const QImage merged = colours.merged(m_state.Tolerance);
     m_document.restorePortrait(merged);
     report(tr("Colour merge"), colours.colourCount(), ColourReduction(merged).colourCount());
+}
+
+void ColourCommands::AdjustColours()
+{
+    AdjustColoursDialog dialog(m_document.picPreview().image().copy(), m_window);
+    connect(&dialog, &AdjustColoursDialog::previewChanged, this, &ColourCommands::preview);
+    const bool taken = dialog.exec() == QDialog::Accepted;
+    m_canvas.hidePicture(ViewLayer::Adjustment);
+    if (!taken || dialog.settings().isNeutral())
+        return; // the portrait was never touched: it is exactly as it was
+    m_document.restorePortrait(dialog.adjusted());
+    m_status.setPanelText(1, tr("Colours adjusted."));
 }
 
 void ColourCommands::report(const QString& what, int before, int after)

@@ -2,6 +2,7 @@
 
 #include "document/QualityLevels.h"
 #include "mainwindow/ColourWell.h"
+#include "mainwindow/PaletteStrip.h"
 #include "platform/PictureBox.h"
 #include "platform/PixelArt.h"
 #include "platform/Surface.h"
@@ -152,11 +153,21 @@ ControlPanel::ControlPanel(QWidget* window, const Surface& preview)
     cmdMerge = new QPushButton(tr("Merge similar"), framePortrait);
     cmdMerge->setGeometry(496, 16, 122, 22);
     cmdMerge->setToolTip(tr("Merge colours within the tolerance into their most frequent one (Ctrl+M)"));
+    cmdAdjust = new QPushButton(tr("Adjust colours..."), framePortrait);
+    cmdAdjust->setGeometry(368, 41, 122, 22);
+    cmdAdjust->setToolTip(
+        tr("Brightness, contrast, saturation, hue and gamma, previewed in the view (Ctrl+U)"));
     lblScaling = makeLabel(framePortrait, tr("Photo scaling:"), {12, 44, 84, 15});
     optSharp = makeOption(framePortrait, tr("Sharp"), {100, 43, 70, 16}, true);
     optSharp->setToolTip(tr("Import scales photos down with a Lanczos filter in linear light: crisp detail"));
     optSmooth = makeOption(framePortrait, tr("Smooth"), {174, 43, 80, 16});
     optSmooth->setToolTip(tr("Import scales photos down by averaging each area's light exactly: softer"));
-    for (QPushButton* button : {cmdReduce, cmdMerge})
+    lblPalette = makeLabel(framePortrait, tr("Colours:"), {12, 67, 84, 15});
+    picPalette = new PaletteStrip(framePortrait);
+    picPalette->move(100, 66);
+    picPalette->setToolTip(
+        tr("The portrait's colours, most used first: click for the foreground, right-click "
+           "for the background, with Shift, Ctrl or Alt for the replace colours"));
+    for (QPushButton* button : {cmdReduce, cmdMerge, cmdAdjust})
         button->setFocusPolicy(Qt::NoFocus);
 }

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class ColourWell;
+class PaletteStrip;
 class PictureBox;
 class Surface;
 class QCheckBox;
@@ -17,7 +18,7 @@ class QRadioButton;
 // The left-hand column of the main window: five frames with the colour wells, the
 // replace options, the gamma step, the output quality with the preview, and the
 // popup options; below them, across the window, the "Portrait" frame with the colour
-// work for pictures made from photos. The original controls keep their names; the
+// work for pictures made from photos and the portrait's palette. The original controls keep their names; the
 // window wires them.
 class ControlPanel {
     Q_DECLARE_TR_FUNCTIONS(ControlPanel)
@@ -65,13 +66,16 @@ public:
     QLabel* lblToleranceNote;
     QPushButton* cmdReduce;
     QPushButton* cmdMerge;
+    QPushButton* cmdAdjust;
     QLabel* lblScaling;
     QRadioButton* optSharp;
     QRadioButton* optSmooth;
+    QLabel* lblPalette;
+    PaletteStrip* picPalette;
 
     // The frame's place: the window grows by its height and gap. Its second row holds
-    // how photos are scaled into portraits.
-    static constexpr QRect PortraitFrame{4, 500, 632, 68};
+    // how photos are scaled into portraits, its third the portrait's colours.
+    static constexpr QRect PortraitFrame{4, 500, 632, 90};
 
 private:
     Surface* m_swapIcon;

@@ -4,10 +4,12 @@
 #include "document/EditingState.h"
 #include "files/PortraitFiles.h"
 #include "import/ImportCommand.h"
+#include "mainwindow/ColourCommands.h"
 #include "mainwindow/ColourWell.h"
 #include "mainwindow/ColourWellsAndOptions.h"
 #include "mainwindow/ControlPanel.h"
 #include "mainwindow/MainToolBar.h"
+#include "mainwindow/RecentFiles.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PlainFile.h"
 #include "tools/ToolId.h"
@@ -20,6 +22,7 @@
 #include <QStandardPaths>
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -151,6 +154,51 @@ Binding lastFolder()
             }};
 }
 
+// The recent portraits, newest first.
+Binding recentFiles()
+{
+    return {[](frmMain& w) { return QVariant(w.recentFiles().files()); },
+            [](frmMain& w, const QVariant& v) {
+                w.recentFiles().setFiles(v.toStringList());
+                return true;
+            }};
+}
+
+// How many colours Reduce colours offers, and its dithering.
+Binding reduceColours()
+{
+    return {[](frmMain& w) { return QVariant(QString::number(w.colourCommands().reduceColours())); },
+            [](frmMain& w, const QVariant& v) {
+                bool number = false;
+                const int colours = v.toString().toInt(&number);
+                if (!number || colours < 1 || colours > ColourCommands::MostColours)
+                    return false;
+                w.colourCommands().setReduceColours(colours);
+                return true;
+            }};
+}
+
+Binding dithering()
+{
+    using D = ColourReduction::Dithering;
+    static const std::pair<const char*, D> names[] = {
+        {"none", D::None}, {"ordered", D::Ordered}, {"diffusion", D::ErrorDiffusion}};
+    return {[](frmMain& w) {
+                for (const auto& [name, d] : names)
+                    if (w.colourCommands().dithering() == d)
+                        return QVariant(QString::fromLatin1(name));
+                return QVariant();
+            },
+            [](frmMain& w, const QVariant& v) {
+                for (const auto& [name, d] : names)
+                    if (v.toString() == QLatin1String(name)) {
+                        w.colourCommands().setDithering(d);
+                        return true;
+                    }
+                return false;
+            }};
+}
+
 Binding importFolder()
 {
     return {[](frmMain& w) { return QVariant(w.importCommand().lastFolder()); },
@@ -252,10 +300,13 @@ const std::vector<EditorSettings::Setting>& EditorSettings::table()
         {"output/fullColourDetail", false,
          checkBox(&ControlPanel::chkFullColour, &ColourWellsAndOptions::chkFullColour_Click)},
         {"portrait/tolerance", "0", textBox(&ControlPanel::txtTolerance)},
+        {"portrait/reduceColours", QString::number(ColourCommands::DefaultColours), reduceColours()},
+        {"portrait/dithering", "none", dithering()},
         {"view/grid", true, gridButton()},
         {"view/zoom", QString::number(PortraitCanvas::StartZoom), viewZoom()},
         {"tools/current", Tools::tagOf(ToolId::Brush), toolButton()},
         {"files/folder", "", lastFolder()},
+        {"files/recent", QStringList(), recentFiles()},
         {"import/folder", "", importFolder()},
         {"import/windowSize", "", importWindowSize()},
         {"import/scaling", "sharp",

@@ -48,11 +48,11 @@ MainToolBar::MainToolBar(QWidget* parent) : QToolBar(parent), m_tools(new QActio
     addFixedSeparator();
     addTaggedButton("About", tr("About Pictoria.."), "about");
 
-    // Keyboard shortcuts reach the same buttons, so their pressed states follow.
+    // Keyboard shortcuts reach the same buttons, so their pressed states follow. Ctrl+S
+    // saves in place and Ctrl+Shift+S asks (the window's own actions); the button asks.
     const std::pair<QString, QKeySequence> shortcuts[] = {
         {"New", QKeySequence(Qt::CTRL | Qt::Key_N)},
         {"Open", QKeySequence(Qt::CTRL | Qt::Key_O)},
-        {"Save", QKeySequence(Qt::CTRL | Qt::Key_S)},
         {"Import", QKeySequence(Qt::CTRL | Qt::Key_I)},
         {Tools::tagOf(ToolId::Brush), QKeySequence(Qt::Key_B)},
         {Tools::tagOf(ToolId::Selector), QKeySequence(Qt::Key_I)},

@@ -8,6 +8,7 @@
 #include "import/SandboxedDecoder.h"
 #include "mainwindow/AsSavedPreview.h"
 #include "mainwindow/ButtonPopupFace.h"
+#include "mainwindow/ClipboardCommands.h"
 #include "mainwindow/ColourCommands.h"
 #include "mainwindow/ColourWell.h"
 #include "mainwindow/ColourWellsAndOptions.h"
@@ -15,7 +16,10 @@
 #include "mainwindow/EditorSettings.h"
 #include "mainwindow/MainToolBar.h"
 #include "mainwindow/MainToolEnvironment.h"
+#include "mainwindow/PaletteStrip.h"
 #include "mainwindow/PictureDrop.h"
+#include "mainwindow/PortraitTransforms.h"
+#include "mainwindow/RecentFiles.h"
 #include "platform/BusyWait.h"
 #include "platform/PictureBox.h"
 #include "platform/PixelArt.h"
@@ -29,6 +33,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,6 +44,7 @@
 #include <QScrollBar>
 #include <QSessionManager>
 #include <QStyle>
+#include <QToolButton>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -137,9 +143,10 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     connect(m_options, &ColourWellsAndOptions::outputChanged, m_asSaved.get(),
             &AsSavedPreview::outputChanged);
 
-    m_colourCommands = new ColourCommands(this, m_document, m_state, *m_dialogs, *m_statusBar);
+    m_colourCommands = new ColourCommands(this, m_document, m_canvas, m_state, *m_statusBar);
     connect(m_panel->cmdReduce, &QPushButton::clicked, m_colourCommands, &ColourCommands::ReduceColours);
     connect(m_panel->cmdMerge, &QPushButton::clicked, m_colourCommands, &ColourCommands::MergeColours);
+    connect(m_panel->cmdAdjust, &QPushButton::clicked, m_colourCommands, &ColourCommands::AdjustColours);
 
     QAction* undo = new QAction(tr("Undo"), this);
     undo->setShortcuts(QKeySequence::Undo);
@@ -152,6 +159,39 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
     connect(&m_document.history(), &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
     connect(redo, &QAction::triggered, &m_document, &PortraitDocument::redo);
     addActions({undo, redo});
+
+    m_save = new QAction(tr("Save"), this);
+    m_save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(m_save, &QAction::triggered, this, &frmMain::SaveInPlace);
+    m_saveAs = new QAction(tr("Save As..."), this);
+    m_saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connect(m_saveAs, &QAction::triggered, this, &frmMain::SavePortrait);
+    addActions({m_save, m_saveAs});
+    m_recent = new RecentFiles(
+        qobject_cast<QToolButton*>(m_toolbar->widgetForAction(m_toolbar->buttonByTag("Open"))), *m_statusBar,
+        [this](const QString& file) { m_files->openFile(file); }, this);
+    m_files->setFileListener([this](const QString& file, bool openedOrSaved) {
+        if (openedOrSaved)
+            m_recent->add(file);
+        updateTitle();
+    });
+    connect(&m_document.history(), &QUndoStack::cleanChanged, this, &frmMain::updateTitle);
+    m_transforms = new PortraitTransforms(this, m_document);
+    m_clipboard = new ClipboardCommands(this, m_document, *m_import, *m_statusBar,
+                                        [this] { return toQRgb(m_panel->picBG->fill()); });
+
+    // The portrait's colours: counted again after every change; a click picks as Grab
+    // Color does (Shift, Ctrl or Alt: the replace colours).
+    m_panel->picPalette->setSource([this] { return m_document.picPreview().image(); });
+    m_panel->picPalette->recount();
+    connect(&m_document, &PortraitDocument::changed, m_panel->picPalette, &PaletteStrip::portraitChanged);
+    connect(m_panel->picPalette, &PaletteStrip::colourClicked, this, [this](Colour c, int button, int shift) {
+        using Well = ToolEnvironment::Well;
+        const bool modified = shift != 0;
+        m_toolEnvironment->pickColour(button == 1 ? (modified ? Well::Replace1 : Well::Foreground)
+                                                  : (modified ? Well::Replace2 : Well::Background),
+                                      c);
+    });
 
     m_recovery = std::make_unique<PortraitRecovery>([this] {
         return PortraitRecovery::Snapshot{m_document.picPreview().image().copy(), m_files->portraitFile(),
@@ -186,6 +226,9 @@ frmMain::~frmMain()
     // The view outlives the members its handlers reach (its focus goes as the window
     // closes): it reports to no one and draws nothing from here on.
     disconnect(m_faceBox, nullptr, this, nullptr);
+    // The history says it is clean again as it goes, after the file commands went.
+    disconnect(&m_document.history(), nullptr, this, nullptr);
+    m_files->setFileListener({});
     m_faceBox->removeEventFilter(this);
     m_faceBox->setRenderer({});
     // The panel's handlers watch its controls: they go before the panel does.
@@ -200,6 +243,27 @@ void frmMain::ImportBitmap()
 void frmMain::SavePortrait()
 {
     m_files->SavePortrait();
+}
+
+void frmMain::SaveInPlace()
+{
+    m_files->SaveInPlace();
+}
+
+void frmMain::updateTitle()
+{
+    const QString file = m_files->portraitFile();
+    setWindowFilePath(file);
+    if (file.isEmpty()) {
+        setWindowModified(false);
+        setWindowTitle(tr("Pictoria"));
+        return;
+    }
+    // "[*]" marks where Qt puts the "*"; one in the name itself is written twice.
+    QString name = QFileInfo(file).fileName();
+    name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(tr("%1[*] - Pictoria").arg(name));
+    setWindowModified(m_document.isModified());
 }
 
 void frmMain::OpenPortrait()

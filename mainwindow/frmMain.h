@@ -10,6 +10,7 @@
 class AsSavedPreview;
 class BusyWait;
 class ButtonPopupFace;
+class ClipboardCommands;
 class ColourCommands;
 class ColourWellsAndOptions;
 class RgbPopup;
@@ -22,6 +23,8 @@ class MainToolBar;
 class PictureBox;
 class PictureDrop;
 class PortraitFiles;
+class PortraitTransforms;
+class RecentFiles;
 class QAction;
 class QScrollArea;
 class PortraitRecovery;
@@ -38,7 +41,7 @@ class frmMain : public QWidget {
 public:
     static constexpr int ClientWidth = 640;
     // The original 520, grown at the bottom edge for the "Portrait" frame.
-    static constexpr int ClientHeight = 591;
+    static constexpr int ClientHeight = 613;
     static constexpr int StatusBarHeight = 16;
 
     // Dialogs default to Qt's own; tests pass a scripted double.
@@ -97,6 +100,8 @@ public:
     void NewPortrait();
     void OpenPortrait();
     void SavePortrait();
+    // Ctrl+S: back to the portrait's own file without a dialog (asks when it has none).
+    void SaveInPlace();
     void ImportBitmap();
     void ShowAbout();
 
@@ -112,6 +117,11 @@ public:
     PortraitFiles& files() { return *m_files; }
     AsSavedPreview& asSaved() { return *m_asSaved; }
     ColourCommands& colourCommands() { return *m_colourCommands; }
+    RecentFiles& recentFiles() { return *m_recent; }
+    PortraitTransforms& transforms() { return *m_transforms; }
+    ClipboardCommands& clipboard() { return *m_clipboard; }
+    QAction* saveAction() const { return m_save; }
+    QAction* saveAsAction() const { return m_saveAs; }
     // Every decode of a picture the user names waits on it, off the interface thread.
     BusyWait& busyWait() { return *m_busy; }
     // Open, a restored recovery copy and a dropped file decode through it.
@@ -132,6 +142,9 @@ private:
     // for a view larger than at zoom 8 while the screen has room; the rest scrolls.
     void layoutView();
     void commitData(QSessionManager& manager);
+    // "face.jpg - Pictoria", with "*" after the name while there are unsaved changes;
+    // "Pictoria" for a portrait without a file.
+    void updateTitle();
 
     std::shared_ptr<Dialogs> m_dialogs;
     EditingState m_state;
@@ -157,6 +170,11 @@ private:
     std::unique_ptr<PortraitFiles> m_files;
     std::unique_ptr<AsSavedPreview> m_asSaved;
     ColourCommands* m_colourCommands;
+    RecentFiles* m_recent;
+    PortraitTransforms* m_transforms;
+    ClipboardCommands* m_clipboard;
+    QAction* m_save;
+    QAction* m_saveAs;
     PictureDrop* m_drop;
     std::unique_ptr<PortraitRecovery> m_recovery;
     int m_layoutPasses = 0;

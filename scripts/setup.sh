@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libqt6svg6
   libfreeimage-dev libjpeg62-turbo-dev libpng-dev libseccomp-dev
   libjpeg-turbo-progs imagemagick
-  xvfb xauth xdotool x11-utils x11-apps libxcb1-dev
+  xvfb xauth xdotool xclip x11-utils x11-apps libxcb1-dev
   fonts-dejavu-core
   libbenchmark-dev
   clang libclang-rt-14-dev

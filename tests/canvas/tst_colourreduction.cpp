@@ -1,4 +1,5 @@
 #include "canvas/ColourReduction.h"
+#include "import/PictureScale.h"
 
 #include <QtTest>
 #include <algorithm>
@@ -81,6 +82,8 @@ private slots:
     void reduction();
     void merge_data();
     void merge();
+    void photoPortraitsAsCloseAsThePeers_data();
+    void photoPortraitsAsCloseAsThePeers();
 };
 
 void ColourReductionTest::okLabMatchesReference_data()
@@ -197,6 +200,48 @@ void ColourReductionTest::merge()
             QCOMPARE(fromQRgb(merged.pixel(x, y)), Colour(become[i]));
         }
     QCOMPARE(ColourReduction(moved(picture)).merged(tolerance), moved(merged));
+}
+
+void ColourReductionTest::photoPortraitsAsCloseAsThePeers_data()
+{
+    // Photos from tests/faces/ made into portraits as the import's cover does (Sharp),
+    // then reduced to 16 colours without dithering. The figures are the mean OKLab delta E
+    // (x 100) from the portrait, measured on the same portraits (written as PNG by
+    // `pictoria --convert PHOTO OUT.png --cover`): mtPaint 3.40 (Convert To Indexed, 16,
+    // no dither; Wu and PNN quantize) read back from its window at 100 %, and ImageMagick
+    // 6.9.11 (`convert IN +dither -colors 16 OUT`). The greyscale photos are left out:
+    // mtPaint opens them as indexed pictures, which it does not reduce.
+    QTest::addColumn<QString>("photo");
+    QTest::addColumn<double>("mtPaintWu");
+    QTest::addColumn<double>("mtPaintPnn");
+    QTest::addColumn<double>("imageMagick");
+    QTest::newRow("astronaut") << "astronaut.jpg" << 3.660 << 3.852 << 3.749;
+    QTest::newRow("grace_hopper") << "grace_hopper.jpg" << 3.511 << 3.757 << 4.222;
+    QTest::newRow("messi5") << "messi5.jpg" << 4.067 << 3.883 << 4.269;
+    QTest::newRow("hfs-000 (bird)") << "hfs-000.jpg" << 3.269 << 3.159 << 3.784;
+    QTest::newRow("hfs-001 (lake)") << "hfs-001.jpg" << 1.668 << 1.585 << 2.004;
+    QTest::newRow("hfs-002 (tree)") << "hfs-002.jpg" << 2.285 << 2.293 << 2.840;
+}
+
+void ColourReductionTest::photoPortraitsAsCloseAsThePeers()
+{
+    QFETCH(QString, photo);
+    QFETCH(double, mtPaintWu);
+    QFETCH(double, mtPaintPnn);
+    QFETCH(double, imageMagick);
+    const QImage picture(QStringLiteral(PICTORIA_SOURCE_DIR "/tests/faces/") + photo);
+    QVERIFY(!picture.isNull());
+    const QImage portrait = PictureScale::coverFrame(picture.convertToFormat(QImage::Format_RGB32),
+                                                     QSize(48, 56), PictureScale::Filter::Sharp)
+                                .convertToFormat(QImage::Format_RGB32);
+    const QImage reduced = ColourReduction(portrait).reduced(16);
+    QVERIFY(ColourReduction(reduced).colourCount() <= 16);
+    const double ours = ColourReduction::meanError(portrait, reduced);
+    qInfo("%s: ours %.3f, mtPaint %.3f (Wu) %.3f (PNN), ImageMagick %.3f", qPrintable(photo), ours, mtPaintWu,
+          mtPaintPnn, imageMagick);
+    // No worse than the better of mtPaint's two quantizers, nor than ImageMagick.
+    QVERIFY2(ours <= std::min(mtPaintWu, mtPaintPnn), qPrintable(QString::number(ours)));
+    QVERIFY2(ours <= imageMagick, qPrintable(QString::number(ours)));
 }
 
 QTEST_MAIN(ColourReductionTest)

@@ -23,7 +23,7 @@ void StartupE2E::windowShowsCanvasUnderGrid()
     const QString id = session.waitForWindow("Pictoria");
     QVERIFY2(!id.isEmpty(), "no window titled Pictoria appeared");
     const QRect client = session.geometry(id);
-    QCOMPARE(client.size(), QSize(640, 591)); // 520 grown by the "Portrait" frame
+    QCOMPARE(client.size(), QSize(640, 613)); // 520 grown by the "Portrait" frame
 
     const QImage shot = session.syncedScreenshot(id);
     QVERIFY(!shot.isNull());

@@ -4,6 +4,7 @@
 #include "mainwindow/ColourCommands.h"
 #include "mainwindow/ControlPanel.h"
 #include "mainwindow/MainToolBar.h"
+#include "mainwindow/ReduceColoursDialog.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
 #include "platform/StatusBar.h"
@@ -12,10 +13,13 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QtTest>
 
 using TestSupport::tempPath;
@@ -75,7 +79,8 @@ private slots:
     void singlePixelColourSurvives();
     void commandsAreOneUndoStepAndReportCounts_data();
     void commandsAreOneUndoStepAndReportCounts();
-    void cancelledReductionChangesNothing();
+    void reductionPreviewsLive_data();
+    void reductionPreviewsLive();
     void everyKeyOfTheWindowIsUnique();
     void colourPanelTooltipCountsCells();
 
@@ -197,10 +202,15 @@ void ColourWorkTest::commandsAreOneUndoStepAndReportCounts()
         window->panel().txtTolerance->setText(tolerance);
     const int steps = window->document().history().count();
     if (reduce) {
-        dialogs->numberAnswers.enqueue(4);
+        int offered = 0;
+        const auto watch = whenDialogShows([&](QDialog& dialog) {
+            auto& reduction = static_cast<ReduceColoursDialog&>(dialog);
+            offered = reduction.coloursBox()->value();
+            reduction.coloursBox()->setValue(4);
+            reduction.accept();
+        });
         QTest::mouseClick(window->panel().cmdReduce, Qt::LeftButton);
-        QCOMPARE(dialogs->numberRequests.size(), 1);
-        QCOMPARE(dialogs->numberRequests[0].value, ColourCommands::DefaultColours);
+        QCOMPARE(offered, ColourCommands::DefaultColours);
     } else {
         QTest::mouseClick(window->panel().cmdMerge, Qt::LeftButton);
     }
@@ -223,17 +233,72 @@ void ColourWorkTest::commandsAreOneUndoStepAndReportCounts()
     QCOMPARE(window->document().picPreview().image(), changed);
 }
 
-void ColourWorkTest::cancelledReductionChangesNothing()
+void ColourWorkTest::reductionPreviewsLive_data()
 {
-    const QImage noisy = noisyQuadrants();
-    window->document().loadPortrait(noisy);
+    QTest::addColumn<bool>("confirm");
+    QTest::newRow("OK takes the previewed portrait") << true;
+    QTest::newRow("Escape leaves the portrait") << false;
+}
+
+void ColourWorkTest::reductionPreviewsLive()
+{
+    QFETCH(bool, confirm);
+    const QImage photo = TestSupport::patternImage(48, 56);
+    window->document().loadPortrait(photo);
     const int steps = window->document().history().count();
     const QString status = window->stbMain()->panelText(1);
-    dialogs->numberAnswers.enqueue(std::nullopt);
-    window->colourCommands().ReduceColours();
-    QCOMPARE(window->document().picPreview().image(), noisy);
-    QCOMPARE(window->document().history().count(), steps);
-    QCOMPARE(window->stbMain()->panelText(1), status);
+    const ColourReduction colours(photo);
+    const QPoint probe(30, 40);
+    const auto cell = [&probe](const QImage& image) { return fromQRgb(image.pixel(probe)); };
+    struct Seen {
+        Colour view = 0, dialog = 0, document = 0;
+    };
+    const auto look = [&](const ReduceColoursDialog& d) {
+        return Seen{window->canvas().picFace().pixel(probe.x() * 8 + 3, probe.y() * 8 + 3),
+                    fromQRgb(d.previewLabel()->pixmap().toImage().pixel(probe * 3 + QPoint(1, 1))),
+                    window->document().picPreview().pixel(probe.x(), probe.y())};
+    };
+    Seen at8, at3, ordered;
+    QString dithering;
+    const auto watch = whenDialogShows([&](QDialog& dialog) {
+        auto& reduction = static_cast<ReduceColoursDialog&>(dialog);
+        reduction.coloursBox()->setValue(8);
+        at8 = look(reduction);
+        reduction.coloursBox()->setValue(3);
+        at3 = look(reduction);
+        dithering = reduction.ditheringBox()->currentText();
+        reduction.ditheringBox()->setCurrentIndex(1); // ordered
+        ordered = look(reduction);
+        reduction.ditheringBox()->setCurrentIndex(0);
+        if (confirm)
+            reduction.accept();
+        else
+            QTest::keyClick(&reduction, Qt::Key_Escape);
+    });
+    QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
+    // While the dialog is open, the view and the dialog show the result for the number
+    // chosen; the portrait itself stays as it was. Dithering is off until chosen.
+    QCOMPARE(at8.view, cell(colours.reduced(8)));
+    QCOMPARE(at8.dialog, at8.view);
+    QCOMPARE(at3.view, cell(colours.reduced(3)));
+    QCOMPARE(at3.dialog, at3.view);
+    QVERIFY(at8.view != at3.view);
+    QCOMPARE(at3.document, cell(photo));
+    QCOMPARE(dithering, QStringLiteral("None"));
+    QCOMPARE(ordered.view, cell(colours.reduced(3, ColourReduction::Dithering::Ordered)));
+    QCOMPARE(ordered.dialog, ordered.view);
+
+    // Afterwards the view shows the portrait again, whatever the answer.
+    const QImage now = window->document().picPreview().image().copy();
+    QCOMPARE(window->canvas().picFace().pixel(probe.x() * 8 + 3, probe.y() * 8 + 3), cell(now));
+    if (confirm) {
+        QCOMPARE(now, colours.reduced(3));
+        QCOMPARE(window->document().history().count(), steps + 1);
+    } else {
+        QCOMPARE(now, photo);
+        QCOMPARE(window->document().history().count(), steps);
+        QCOMPARE(window->stbMain()->panelText(1), status);
+    }
 }
 
 void ColourWorkTest::everyKeyOfTheWindowIsUnique()
@@ -241,8 +306,17 @@ void ColourWorkTest::everyKeyOfTheWindowIsUnique()
     // The commands' keys reach them from the window...
     window->document().loadPortrait(noisyQuadrants());
     window->picFaceBox()->setFocus();
-    QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
-    QCOMPARE(dialogs->numberRequests.size(), 1);
+    bool reduction = false;
+    {
+        const auto watch = whenDialogShows([&](QDialog& dialog) {
+            reduction = qobject_cast<ReduceColoursDialog*>(&dialog) != nullptr;
+            dialog.reject();
+        });
+        QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
+    }
+    QVERIFY(reduction);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
     const int steps = window->document().history().count();
     window->panel().txtTolerance->setText("3");
     window->picFaceBox()->setFocus();

@@ -142,7 +142,7 @@ void FrmMainTest::windowFrame()
 {
     QCOMPARE(window->windowTitle(), QStringLiteral("Pictoria"));
     // The original 520 grown at the bottom edge by the "Portrait" frame (45) and a gap.
-    QCOMPARE(window->size(), QSize(640, 591));
+    QCOMPARE(window->size(), QSize(640, 613));
     QCOMPARE(window->minimumSize(), window->maximumSize());
     const Qt::WindowFlags flags = window->windowFlags();
     QVERIFY(flags & Qt::WindowMinimizeButtonHint);
@@ -153,7 +153,7 @@ void FrmMainTest::windowFrame()
     QCOMPARE(window->picFaceBox()->mapTo(window.get(), window->picFaceBox()->clientOrigin()),
              QPoint(250, 30));
     QCOMPARE(window->lblVersion()->geometry(), QRect(248, 484, 385, 13));
-    QCOMPARE(window->stbMain()->geometry(), QRect(0, 575, 640, 16));
+    QCOMPARE(window->stbMain()->geometry(), QRect(0, 597, 640, 16));
     QCOMPARE(window->tlbMain()->geometry(), QRect(0, 0, 640, 22));
 }
 
@@ -248,7 +248,7 @@ void FrmMainTest::framesAndControls_data()
     QTest::newRow("gamma") << "Gamma Adjustment" << QRect(4, 232, 237, 45);
     QTest::newRow("output") << "Image Output" << QRect(4, 280, 237, 105);
     QTest::newRow("options") << "Misc. Options" << QRect(4, 388, 237, 109);
-    QTest::newRow("portrait") << "Portrait" << QRect(4, 500, 632, 68);
+    QTest::newRow("portrait") << "Portrait" << QRect(4, 500, 632, 90);
 }
 
 void FrmMainTest::framesAndControls()
@@ -383,15 +383,15 @@ void FrmMainTest::zoomStepsAndTheWindowFollows_data()
     QTest::addColumn<int>("zoom");
     QTest::addColumn<QSize>("client");
     QTest::addColumn<QSize>("shown"); // the view's place in the window
-    QTest::newRow("Ctrl+Minus: 6") << "-" << 6 << QSize(640, 591) << QSize(292, 340);
-    QTest::newRow("twice: 4") << "- -" << 4 << QSize(640, 591) << QSize(196, 228);
-    QTest::newRow("4 is the least") << "- - -" << 4 << QSize(640, 591) << QSize(196, 228);
-    QTest::newRow("and back to 8") << "- - - + +" << 8 << QSize(640, 591) << QSize(388, 452);
+    QTest::newRow("Ctrl+Minus: 6") << "-" << 6 << QSize(640, 613) << QSize(292, 340);
+    QTest::newRow("twice: 4") << "- -" << 4 << QSize(640, 613) << QSize(196, 228);
+    QTest::newRow("4 is the least") << "- - -" << 4 << QSize(640, 613) << QSize(196, 228);
+    QTest::newRow("and back to 8") << "- - - + +" << 8 << QSize(640, 613) << QSize(388, 452);
     QTest::newRow("Ctrl+Plus: 12, scrolled in a screen-sized window")
-        << "+" << 12 << QSize(796, 796) << QSize(544, 657);
-    QTest::newRow("16 is the most") << "+ + +" << 16 << QSize(796, 796) << QSize(544, 657);
-    QTest::newRow("Ctrl+wheel up") << "up" << 12 << QSize(796, 796) << QSize(544, 657);
-    QTest::newRow("Ctrl+wheel down") << "down" << 6 << QSize(640, 591) << QSize(292, 340);
+        << "+" << 12 << QSize(796, 796) << QSize(544, 635);
+    QTest::newRow("16 is the most") << "+ + +" << 16 << QSize(796, 796) << QSize(544, 635);
+    QTest::newRow("Ctrl+wheel up") << "up" << 12 << QSize(796, 796) << QSize(544, 635);
+    QTest::newRow("Ctrl+wheel down") << "down" << 6 << QSize(640, 613) << QSize(292, 340);
 }
 
 void FrmMainTest::zoomStepsAndTheWindowFollows()

@@ -174,7 +174,6 @@ void ToolbarTest::shortcutsReachTheToolbarHandler_data()
     QTest::addColumn<QString>("tag");
     QTest::newRow("Ctrl+N") << QKeySequence("Ctrl+N") << "New";
     QTest::newRow("Ctrl+O") << QKeySequence("Ctrl+O") << "Open";
-    QTest::newRow("Ctrl+S") << QKeySequence("Ctrl+S") << "Save";
     QTest::newRow("Ctrl+I") << QKeySequence("Ctrl+I") << "Import";
     QTest::newRow("B") << QKeySequence("B") << "Brush";
     QTest::newRow("I") << QKeySequence("I") << "Selector";

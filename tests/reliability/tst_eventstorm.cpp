@@ -4,6 +4,7 @@
 #include "import/frmImport.h"
 #include "mainwindow/ControlPanel.h"
 #include "mainwindow/MainToolBar.h"
+#include "mainwindow/ReduceColoursDialog.h"
 #include "mainwindow/frmMain.h"
 #include "platform/PictureBox.h"
 #include "support/MainWindowFixture.h"
@@ -13,6 +14,7 @@
 #include <QBuffer>
 #include <QImageWriter>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTimer>
 #include <QtTest>
 #include <random>
@@ -221,17 +223,29 @@ void EventStormTest::key(std::mt19937& rng, QString& what)
         {Qt::Key_Tab, Qt::NoModifier},
         {Qt::Key_R, Qt::ControlModifier},
         {Qt::Key_M, Qt::ControlModifier},
+        {Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier},
+        {Qt::Key_Right, Qt::ControlModifier | Qt::ShiftModifier},
+        {Qt::Key_C, Qt::ControlModifier},
+        {Qt::Key_V, Qt::ControlModifier},
     };
     const auto& [k, mod] = pick(rng, keys);
     what = QStringLiteral("key %1 mod %2").arg(int(k), 0, 16).arg(int(mod));
     QWidget* target = rng() % 3 == 0 ? static_cast<QWidget*>(window.get()) : window->picFaceBox();
     if (rng() % 2 == 0 && target == window->picFaceBox())
         target->setFocus();
+    std::unique_ptr<QTimer> reduction;
     if (k == Qt::Key_R && mod == Qt::ControlModifier) {
         // The colour reduction asks how many colours: 1 to 20, or a cancel.
         const int most = int(rng() % 21);
         what += QStringLiteral(", at most %1 colours").arg(most);
-        dialogs->numberAnswers.enqueue(most == 0 ? std::nullopt : std::optional<int>(most));
+        reduction = whenDialogShows([most](QDialog& dialog) {
+            if (auto* reduce = qobject_cast<ReduceColoursDialog*>(&dialog); reduce && most > 0) {
+                reduce->coloursBox()->setValue(most);
+                reduce->accept();
+            } else {
+                dialog.reject();
+            }
+        });
     }
     QTest::keyClick(target, k, mod);
     // The gamma and tolerance boxes take typed values too.

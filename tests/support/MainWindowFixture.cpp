@@ -3,6 +3,8 @@
 #include "import/ImportCommand.h"
 #include "import/frmImport.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QTest>
 
 std::unique_ptr<QTimer> whenImportWindowShows(frmMain& window, std::function<void(frmImport&)> action)
@@ -15,6 +17,21 @@ std::unique_ptr<QTimer> whenImportWindowShows(frmMain& window, std::function<voi
             return;
         timer->stop();
         action(*w);
+    });
+    timer->start(5);
+    return watch;
+}
+
+std::unique_ptr<QTimer> whenDialogShows(std::function<void(QDialog&)> action)
+{
+    auto watch = std::make_unique<QTimer>();
+    QTimer* timer = watch.get();
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, action = std::move(action)] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        timer->stop();
+        action(*dialog);
     });
     timer->start(5);
     return watch;
