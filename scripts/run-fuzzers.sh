@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (in build-fuzz/ unless told otherwise) and runs each for a while.
 #   scripts/run-fuzzers.sh [seconds-per-target] [target...]
-# Default: 60 seconds each for fuzz_open, fuzz_import, fuzz_helper and fuzz_propertybag (the CI set).
+# Default: 60 seconds each for fuzz_open, fuzz_import, fuzz_helper and fuzz_propertybag (the CI set), two
+# targets at a time.
 # fuzz_freeimage (FreeImage in-process, to hunt library crashers) runs only when named.
 #
 # Every target carries on past what it finds (a crash, a timeout, a leak, memory running
@@ -88,11 +89,16 @@ for t in "${targets[@]}"; do
   esac
   asan_of[$t]="$asan"
   opts_of[$t]="${opts[*]}"
+  # Two targets fuzz at a time, one a core.
+  while (($(jobs -rp | wc -l) >= 2)); do wait -n || true; done
   echo "== $t: $seconds s"
   ASAN_OPTIONS="$asan" "$build/fuzz/$t" "${opts[@]}" -max_total_time="$seconds" -fork=1 -ignore_crashes=1 \
     -ignore_timeouts=1 -ignore_ooms=1 -artifact_prefix="$findings/" "$corpus" "$seed_dir" "${extra[@]}" \
-    >"$build/$t.log" 2>&1 || true
-  grep -E '^#[0-9]+: cov:' "$build/$t.log" | tail -1 || true
+    >"$build/$t.log" 2>&1 &
+done
+wait || true
+for t in "${targets[@]}"; do
+  echo "-- $t: $(grep -E '^#[0-9]+: cov:' "$build/$t.log" | tail -1 || true)"
 done
 
 # Where each finding fails, replayed alone.
