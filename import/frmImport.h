@@ -92,6 +92,8 @@ public:
     bool holdsWholePicture() const { return m_wholeSize == m_loaded.size(); }
     // The picture's size in file pixels, whatever is held.
     QSize pictureSize() const { return m_wholeSize; }
+    // The pixels the window opened the picture with (a reduced decode, or the whole).
+    const QImage& openedPixels() const { return m_opened; }
 
     // How a reduced picture is scaled, in the view and into the portrait (F, C, a region
     // taken at a zoom): Sharp unless the user chose Smooth.
@@ -178,6 +180,7 @@ private:
     QSize m_requestedSize;
     QImage m_loaded;
     QSize m_wholeSize;
+    QImage m_opened;
     std::function<QImage()> m_waitForWhole;
     quint64 m_serial = 0;
     QSize m_shown;

@@ -33,6 +33,7 @@ QSize frmImport::pictureRoom() const
 void frmImport::fitToPicture(QSize whole, std::function<QImage()> waitForWhole)
 {
     m_loaded = m_picture.image().convertToFormat(QImage::Format_RGB32);
+    m_opened = m_loaded; // shared, not copied
     ++m_serial;
     m_wholeSize = whole.isValid() && waitForWhole ? whole : m_loaded.size();
     m_waitForWhole = holdsWholePicture() ? nullptr : std::move(waitForWhole);
