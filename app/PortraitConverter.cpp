@@ -91,6 +91,13 @@ int PortraitConverter::run()
 
     NoDialogs dialogs;
     ImageLoader loader(dialogs);
+    // A scaled portrait needs no more of a JPEG than its DCT scaling still gives at the
+    // portrait's reduction; the top-left corner takes the file's pixels as they are.
+    const QSize frame(Portrait::Width, Portrait::Height);
+    if (m_command.scaling != CommandLine::Scaling::TopLeft) {
+        loader.settings().need = frame;
+        loader.settings().needCover = m_command.scaling == CommandLine::Scaling::Cover;
+    }
     Surface picture(1, 1);
     try {
         if (!loader.LoadImageFile(m_command.input, picture)) {
@@ -104,7 +111,6 @@ int PortraitConverter::run()
 
     // The importer's frame at the top-left corner over the background, or the whole
     // picture scaled as the import window's fit and cover do.
-    const QSize frame(Portrait::Width, Portrait::Height);
     const auto filter = m_command.smooth ? PictureScale::Filter::Smooth : PictureScale::Filter::Sharp;
     Surface portrait(Portrait::Width, Portrait::Height, 0);
     switch (m_command.scaling) {

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QString>
 
-// JPEG through libjpeg-turbo directly: the encoder gets control over chroma
+// JPEG for QImage through the Jpeg module: the encoder gets control over chroma
 // subsampling, and the decoder treats every libjpeg warning (truncated or corrupt
 // data) as a failure instead of returning a picture with grey rows.
 class JpegCodec {

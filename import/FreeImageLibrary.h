@@ -50,6 +50,11 @@ struct DecodedPicture {
     bool tooLarge = false;   // the header (or the bitmap) exceeds ImportLimits
     std::uint32_t width = 0; // as the bitmap reports it, or as the header claims when tooLarge
     std::uint32_t height = 0;
+    // A JPEG decoded reduced (DCT scaling): width x height is the reduced picture, the
+    // file's is fullWidth x fullHeight, scale times as large (the reduced one rounded up).
+    std::uint32_t scale = 1; // 1, 2, 4 or 8
+    std::uint32_t fullWidth = 0;
+    std::uint32_t fullHeight = 0;
     bool hasBits = false;   // FreeImage_GetBits was not null
     bool hasInfo = false;   // FreeImage_GetInfo was not null
     bool converted = false; // pixels holds width * height words

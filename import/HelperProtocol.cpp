@@ -80,6 +80,9 @@ std::string resultFrame(const FreeImageLibrary::DecodedPicture& p)
     put32(payload, p.height);
     put32(payload, std::uint32_t(p.convertError));
     put32(payload, std::uint32_t(failureText.size()));
+    put32(payload, p.fullWidth ? p.fullWidth : p.width);
+    put32(payload, p.fullHeight ? p.fullHeight : p.height);
+    put32(payload, p.scale);
     payload.append(failureText);
     payload.append(p.fallbackText.substr(0, MaxFailureBytes));
     return frame(TagResult, payload);
@@ -201,6 +204,19 @@ bool Reader::finishFrame()
         r.height = get32(p + 16);
         r.convertError = int(get32(p + 20));
         const std::uint32_t failureLength = get32(p + 24);
+        r.fullWidth = get32(p + 28);
+        r.fullHeight = get32(p + 32);
+        r.scale = get32(p + 36);
+        // A reduced picture is the file's divided by the scale, rounded up, as libjpeg makes it.
+        const auto reduced = [&](std::uint32_t full) {
+            return std::uint32_t((std::uint64_t(full) + r.scale - 1) / r.scale);
+        };
+        if ((r.scale != 1 && r.scale != 2 && r.scale != 4 && r.scale != 8) ||
+            (r.scale == 1 && (r.fullWidth != r.width || r.fullHeight != r.height)) ||
+            (r.scale > 1 &&
+             (!r.converted || r.width != reduced(r.fullWidth) || r.height != reduced(r.fullHeight) ||
+              !ImportLimits::withinBounds(r.fullWidth, r.fullHeight))))
+            return fail("result announces an impossible reduction");
         const std::uint32_t textBytes = m_length - ResultBytes;
         if (failureLength > MaxFailureBytes || failureLength > textBytes ||
             textBytes - failureLength > MaxFailureBytes)

@@ -11,7 +11,8 @@
 // little-endian payload length and the payload:
 //   "MSG " int32 format, then the library's message text (at most MaxMessageBytes)
 //   "RSLT" the fixed result record, then the failure text and the fallback text
-//          (each at most MaxFailureBytes; the record holds the first one's length)
+//          (each at most MaxFailureBytes; the record holds the first one's length); the
+//          record ends with the file's size and the reduction of a scaled decode
 //   "PIXS" the pixels (see pixelArea), 32 bits each, only after a result that says converted
 //   "SHMP" instead of "PIXS" when the editor handed the helper shared memory: a 32-bit
 //          byte count of those pixels; they are at the start of that memory
@@ -24,7 +25,7 @@ namespace HelperProtocol {
 
 inline constexpr std::uint32_t MaxMessageBytes = 4096;
 inline constexpr std::uint32_t MaxFailureBytes = 1024;
-inline constexpr std::uint32_t ResultBytes = 28;
+inline constexpr std::uint32_t ResultBytes = 40;
 // More messages than this from one load are counted but not kept.
 inline constexpr std::size_t MaxMessages = 16;
 // Exit code of pictoria-import-fast for a file it leaves to the full helper, before it
@@ -40,6 +41,10 @@ inline constexpr const char* Environment[] = {"LC_ALL=C"};
 
 // The argument that tells a helper to decode as Open does (see HelperIo::Rules).
 inline constexpr const char* PortraitArgument = "--portrait";
+// "--cover WxH" or "--fit WxH": the pixels are used scaled to cover (to fit inside) that
+// size, so a JPEG may be decoded reduced as long as it stays at least that large.
+inline constexpr const char* CoverArgument = "--cover";
+inline constexpr const char* FitArgument = "--fit";
 
 // The pixels an answer carries: the whole picture, or under Open's rules its top-left
 // part, as much of it as a portrait keeps.

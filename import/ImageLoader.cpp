@@ -119,7 +119,7 @@ ImportHelper::Run ImageLoader::decode(const PictureSource& source)
 
 bool ImageLoader::isPortrait(const ImportHelper::Run& run)
 {
-    return run.status == ImportHelper::Status::Finished && run.picture.converted &&
+    return run.status == ImportHelper::Status::Finished && run.picture.converted && run.picture.scale == 1 &&
            run.picture.failure == FreeImageLibrary::Failure::None && !run.pixels.isNull() &&
            run.picture.width == std::uint32_t(Portrait::Width) &&
            run.picture.height == std::uint32_t(Portrait::Height) &&

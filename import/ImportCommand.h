@@ -17,6 +17,7 @@ class PortraitDocument;
 class QWidget;
 class StatusBar;
 class frmImport;
+class WholePicture;
 
 // The Import command: asks for a picture, decodes it into the import window, sizes the
 // window around it and shows it modally until the user has picked a region.
@@ -65,8 +66,14 @@ public:
 
 private:
     void run();
-    // The import window on a decoded answer.
-    void pick(ImportHelper::Run& decoded);
+    // The one import window, made when first needed.
+    void ensureWindow();
+    // The picture decoded for the import window: a JPEG larger than the window's room as
+    // a reduced decode that still fills the room.
+    ImportHelper::Run decodeForWindow(const PictureSource& source);
+    // The import window on a decoded answer; a reduced one gets the whole picture decoded
+    // meanwhile.
+    void pick(ImportHelper::Run& decoded, const PictureSource& source);
 
     QWidget* m_owner;
     Dialogs& m_dialogs;
@@ -81,4 +88,5 @@ private:
     std::function<PictureScale::Filter()> m_scaling;
     QSize m_windowSize;
     FaceLocator* m_faceLocator = nullptr;
+    std::unique_ptr<WholePicture> m_whole; // while the window shows a reduced decode
 };

@@ -1,6 +1,7 @@
 #include "import/ImportHelper.h"
 
 #include "import/SharedPixels.h"
+#include "platform/StageClock.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -194,6 +195,10 @@ ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd,
         arguments << QStringLiteral("--shared-pixels") << QString::number(sharedFd);
     if (settings.arguments.isEmpty() && settings.openRules)
         arguments << QString::fromLatin1(HelperProtocol::PortraitArgument);
+    if (settings.arguments.isEmpty() && !settings.openRules && !settings.need.isEmpty())
+        arguments << QString::fromLatin1(settings.needCover ? HelperProtocol::CoverArgument
+                                                            : HelperProtocol::FitArgument)
+                  << QStringLiteral("%1x%2").arg(settings.need.width()).arg(settings.need.height());
     // Runs in the child between fork and exec: only async-signal-safe calls.
     process.setChildProcessModifier([memory, cpu, pictureFd, sharedFd] {
         if (::dup2(pictureFd, STDIN_FILENO) < 0)
@@ -205,6 +210,7 @@ ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd,
         limit(RLIMIT_CORE, 0);
         limit(RLIMIT_FSIZE, 0);
     });
+    StageClock::mark("helper-starting");
     process.start(program, arguments);
     if (!process.waitForStarted(settings.timeoutMs)) {
         declined = program == fastProgram(); // the full helper is tried instead
@@ -245,6 +251,7 @@ ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd,
         process.waitForFinished(2000);
     }
     drain();
+    StageClock::mark("helper-ended");
     run.exitCode = process.exitCode();
     if (stopped) {
         run.status = Status::Cancelled;
@@ -284,6 +291,7 @@ ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd,
         if (run.picture.converted)
             run.pixels = reader.pixelsShared() ? shared.map(area.width, area.height, run.picture.opaque, why)
                                                : wrapPixels(run.picture, area);
+        StageClock::mark("helper-pixels-mapped");
         run.status = run.picture.converted && run.pixels.isNull() ? Status::BadAnswer : Status::Finished;
         if (run.status == Status::BadAnswer)
             run.detail =

@@ -28,6 +28,10 @@ public:
         int cpuSeconds = 4;                             // RLIMIT_CPU
         int timeoutMs = 5000;                           // wall clock
         bool openRules = false;                         // decode as Open does (--portrait)
+        // What the pixels are for: scaled to cover (or to fit inside) this size. A JPEG is
+        // then decoded at the smallest DCT scale that still gives that; empty: every pixel.
+        QSize need;
+        bool needCover = true;
         QStringList arguments; // when set, the program gets these instead (the sandbox tests)
     };
 
@@ -48,6 +52,7 @@ public:
         FreeImageLibrary::DecodedPicture picture; // without its pixels, which are here:
         // When picture.converted: Format_RGB32 if the helper says opaque, else ARGB32; the
         // whole picture, or under Open's rules its top-left part (HelperProtocol::pixelArea).
+        // A reduced decode (picture.scale > 1) holds the file's picture made scale times smaller.
         QImage pixels;
         int exitCode = 0; // the last program's exit code, or the signal that ended it
         qint64 elapsedMs = 0;

@@ -7,6 +7,7 @@
 #include "import/OutlineShape.h"
 #include "import/PictureScale.h"
 #include "platform/PictureBox.h"
+#include "platform/StageClock.h"
 #include "platform/StatusBar.h"
 
 #include <QCloseEvent>
@@ -101,11 +102,11 @@ frmImport::frmImport(PortraitDocument& document, StatusBar& status, std::functio
 
 QString frmImport::statusText(const ImportRegion& region) const
 {
-    if (m_shown == m_loaded.size())
+    if (m_shown == m_wholeSize)
         return region.statusText();
     // In the file's own pixels: the rectangle the scaled region covers.
     const QRect file = PictureScale::sourceRect(
-        m_loaded.size(), m_shown, QRect(region.origin, QSize(ImportRegion::Width, ImportRegion::Height)));
+        m_wholeSize, m_shown, QRect(region.origin, QSize(ImportRegion::Width, ImportRegion::Height)));
     return tr("Image imported (%1, %2 to %3, %4).")
         .arg(file.left())
         .arg(file.top())
@@ -146,6 +147,8 @@ void frmImport::followPointer(QPointF at)
 void frmImport::copyRegion(const ImportRegion& region)
 {
     const QRect wanted(region.origin, QSize(ImportRegion::Width, ImportRegion::Height));
+    // A region is taken from the whole picture, never from a reduced decode of it.
+    ensureWhole();
     if (m_shown == m_loaded.size()) {
         m_document.importRegion(m_loaded, region.origin.x(), region.origin.y(), m_background());
     } else {
@@ -220,11 +223,12 @@ void frmImport::fitAndTake()
 {
     if (m_loaded.isNull())
         return;
+    ensureWhole();
     const QSize frame(ImportRegion::Width, ImportRegion::Height);
     const QImage portrait = PictureScale::fitInside(m_loaded, frame, toQRgb(m_background()), m_filter);
     m_document.importRegion(portrait, 0, 0, m_background());
     m_status.setPanelText(
-        1, tr("Image imported (0, 0 to %1, %2).").arg(m_loaded.width()).arg(m_loaded.height()));
+        1, tr("Image imported (0, 0 to %1, %2).").arg(m_wholeSize.width()).arg(m_wholeSize.height()));
     bMouseDown = false;
     hide();
 }
@@ -234,7 +238,7 @@ void frmImport::cover()
     if (m_loaded.isNull())
         return;
     const QSize frame(ImportRegion::Width, ImportRegion::Height);
-    const QSize size = PictureScale::coverSize(m_loaded.size(), frame);
+    const QSize size = PictureScale::coverSize(m_wholeSize, frame);
     // The frame in the middle.
     applyFraming({size, QPoint((size.width() - frame.width()) / 2, (size.height() - frame.height()) / 2)});
 }
@@ -243,6 +247,8 @@ void frmImport::frameFace()
 {
     if (m_loaded.isNull())
         return;
+    // Faces and detail are looked for in the whole picture, in its own pixels.
+    ensureWhole();
     if (!m_facesSearched) {
         m_facesSearched = true;
         m_faces = m_faceLocator ? PortraitFraming::largestFirst(m_faceLocator->findFaces(m_loaded))
@@ -260,7 +266,7 @@ void frmImport::frameFace()
     }
     // A again: the next face, round to the largest again.
     m_faceIndex = (m_faceIndex + 1) % int(m_faces.size());
-    applyFraming(PortraitFraming::frameFace(m_faces[std::size_t(m_faceIndex)], m_loaded.size(), frame));
+    applyFraming(PortraitFraming::frameFace(m_faces[std::size_t(m_faceIndex)], m_wholeSize, frame));
     m_status.setPanelText(1, tr("Face %1 of %2 framed: the arrow keys nudge the frame, Enter takes it.")
                                  .arg(m_faceIndex + 1)
                                  .arg(m_faces.size()));
@@ -268,7 +274,7 @@ void frmImport::frameFace()
 
 void frmImport::applyFraming(const PortraitFraming::Framing& framing)
 {
-    m_zoomStep = int(std::lround(4 * std::log2(double(framing.shown.width()) / m_loaded.width())));
+    m_zoomStep = int(std::lround(4 * std::log2(double(framing.shown.width()) / m_wholeSize.width())));
     setShownSize(framing.shown);
     // The frame in the middle of the view, as far as the view allows.
     const QSize view = viewFor(framing.shown);
@@ -307,6 +313,12 @@ bool frmImport::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != picImage && watched != m_scroll->viewport() && watched != m_stage)
         return QDialog::eventFilter(watched, event);
+    if (watched == picImage && event->type() == QEvent::Paint && m_markPaint) {
+        m_markPaint = false;
+        StageClock::mark("import-shown");
+        if (m_afterPaint)
+            QTimer::singleShot(0, this, std::exchange(m_afterPaint, nullptr));
+    }
     if (event->type() == QEvent::Wheel) {
         auto* wheel = static_cast<QWheelEvent*>(event);
         m_wheelRemainder += wheel->angleDelta().y();

@@ -76,8 +76,24 @@ public:
     void placeBeside(const QRect& keepVisible);
 
     // Lays the window out around the picture as it now is: the container's border
-    // hugs the picture, 4 pixels of window around the container.
-    void fitToPicture();
+    // hugs the picture, 4 pixels of window around the container. A surface holding a
+    // reduced decode comes with the picture's whole size and a way to wait for the whole
+    // picture, which replaces the reduced one when it is offered (offerWholePicture) or
+    // when a zoom, a take or 1:1 needs more than the reduced one holds.
+    void fitToPicture(QSize whole = {}, std::function<QImage()> waitForWhole = {});
+    // The room the picture gets when the window opens (the most of it shown unscrolled).
+    QSize pictureRoom() const;
+    // Which picture fitToPicture last laid out; an offer for another is ignored.
+    quint64 pictureSerial() const { return m_serial; }
+    // The whole picture for the reduced one shown (ignored when null, of another size, or
+    // for another picture).
+    void offerWholePicture(quint64 serial, const QImage& whole);
+    // Whether the pixels held are the whole picture (not a reduced decode of it).
+    bool holdsWholePicture() const { return m_wholeSize == m_loaded.size(); }
+    // The picture's size in file pixels, whatever is held.
+    QSize pictureSize() const { return m_wholeSize; }
+    // The pixels the window opened the picture with (a reduced decode, or the whole).
+    const QImage& openedPixels() const { return m_opened; }
 
     // How a reduced picture is scaled, in the view and into the portrait (F, C, a region
     // taken at a zoom): Sharp unless the user chose Smooth.
@@ -85,7 +101,8 @@ public:
     PictureScale::Filter scaling() const { return m_filter; }
 
     QScrollArea* scroller() const { return m_scroll; }
-    // The picture as loaded, whatever the zoom.
+    // The pixels held, whatever the zoom: the picture as loaded, or a reduced decode of it
+    // until the whole one is there.
     const QImage& loadedPicture() const { return m_loaded; }
     int zoomStep() const { return m_zoomStep; }
     // The picture's size as shown at the current zoom, and the whole shown picture
@@ -109,6 +126,13 @@ public:
     // Where the picture's top-left corner lies in the view.
     QPoint pictureInView() const;
     QSize minimumSizeHint() const override;
+    // The next paint of the picture is marked on the StageClock (import-shown), and then
+    // (queued, once the paint is done) calls then, if any.
+    void afterFirstPaint(std::function<void()> then)
+    {
+        m_markPaint = true;
+        m_afterPaint = std::move(then);
+    }
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -137,9 +161,15 @@ private:
     void renderVisible(bool margin = true);
     void refineRendering();
     void restPulse();
+    // The whole picture in place of a reduced one, waited for if need be; false when it
+    // cannot be had (the reduced one stays).
+    bool ensureWhole();
+    void useWhole(const QImage& whole);
     QString statusText(const ImportRegion& region) const;
 
     bool m_pulseResting = false;
+    bool m_markPaint = false;
+    std::function<void()> m_afterPaint;
     PortraitDocument& m_document;
     StatusBar& m_status;
     std::function<Colour()> m_background;
@@ -149,6 +179,10 @@ private:
     QSize m_rememberedSize;
     QSize m_requestedSize;
     QImage m_loaded;
+    QSize m_wholeSize;
+    QImage m_opened;
+    std::function<QImage()> m_waitForWhole;
+    quint64 m_serial = 0;
     QSize m_shown;
     QRect m_rendered; // the part of the shown picture the surface holds
     class QLabel* m_zoomLabel = nullptr;

@@ -19,9 +19,24 @@
 // The import window's view: its size and layout around the picture, the zoom, and which
 // part of the scaled picture the view shows.
 
-void frmImport::fitToPicture()
+QSize frmImport::pictureRoom() const
+{
+    // The size the user last gave the window, or the screen beside the main window, less
+    // the window's own margins, border and zoom line.
+    const QSize chrome = 2 * QSize(ContainerMargin, ContainerMargin) +
+                         (picContainer->size() - picContainer->clientSize()) + QSize(0, zoomLineHeight());
+    const QSize window =
+        m_rememberedSize.isValid() ? m_rememberedSize.boundedTo(availableClientSize()) : roomClientSize();
+    return (window - chrome).expandedTo({1, 1});
+}
+
+void frmImport::fitToPicture(QSize whole, std::function<QImage()> waitForWhole)
 {
     m_loaded = m_picture.image().convertToFormat(QImage::Format_RGB32);
+    m_opened = m_loaded; // shared, not copied
+    ++m_serial;
+    m_wholeSize = whole.isValid() && waitForWhole ? whole : m_loaded.size();
+    m_waitForWhole = holdsWholePicture() ? nullptr : std::move(waitForWhole);
     m_wheelRemainder = 0;
     m_facesSearched = false;
     m_faces.clear();
@@ -32,16 +47,12 @@ void frmImport::fitToPicture()
     m_shown = QSize();
     m_zoomAnchor = {};
 
-    // The room for the picture: the size the user last gave the window, or the screen
-    // beside the main window, less the window's own margins, border and zoom line.
     const QSize chrome = 2 * QSize(ContainerMargin, ContainerMargin) +
                          (picContainer->size() - picContainer->clientSize()) + QSize(0, zoomLineHeight());
-    const QSize window =
-        m_rememberedSize.isValid() ? m_rememberedSize.boundedTo(availableClientSize()) : roomClientSize();
-    const QSize room = (window - chrome).expandedTo({1, 1});
+    const QSize room = pictureRoom();
     const QSize frame(ImportRegion::Width, ImportRegion::Height);
-    m_zoomStep = ImportLayout::openingStep(m_loaded.size(), frame, room);
-    const QSize shown = PictureScale::scaledSize(m_loaded.size(), m_zoomStep);
+    m_zoomStep = ImportLayout::openingStep(m_wholeSize, frame, room);
+    const QSize shown = PictureScale::scaledSize(m_wholeSize, m_zoomStep);
 
     // The view as large as the picture, within the room; a scroll bar along one side
     // takes room from the other. A remembered size is kept when the picture needs it.
@@ -54,7 +65,8 @@ void frmImport::fitToPicture()
         across = true;
     QSize client(qMin(room.width(), shown.width() + (down ? bar : 0)),
                  qMin(room.height(), shown.height() + (across ? bar : 0)));
-    if (m_rememberedSize.isValid() && (m_loaded.width() > room.width() || m_loaded.height() > room.height()))
+    if (m_rememberedSize.isValid() &&
+        (m_wholeSize.width() > room.width() || m_wholeSize.height() > room.height()))
         client = room;
     const QSize size = (client + chrome).expandedTo(minimumSizeHint());
     m_requestedSize = size;
@@ -133,6 +145,9 @@ void frmImport::placePicture(QPoint wanted)
 
 void frmImport::setShownSize(QSize shown)
 {
+    // A reduced decode serves only sizes it holds at least; 1:1 is always the file's pixels.
+    if (shown.width() > m_loaded.width() || shown.height() > m_loaded.height())
+        ensureWhole();
     m_shown = shown;
     picImage->setFixedSize(shown);
     m_rendered = QRect();
@@ -178,6 +193,39 @@ void frmImport::renderVisible(bool margin)
     picImage->update();
 }
 
+bool frmImport::ensureWhole()
+{
+    if (holdsWholePicture())
+        return true;
+    const QImage whole = m_waitForWhole ? m_waitForWhole() : QImage();
+    if (whole.size() != m_wholeSize)
+        return false;
+    useWhole(whole);
+    return true;
+}
+
+void frmImport::offerWholePicture(quint64 serial, const QImage& whole)
+{
+    if (serial != m_serial || holdsWholePicture() || whole.size() != m_wholeSize)
+        return;
+    useWhole(whole);
+    // What is in view again, from the whole picture.
+    if (!m_shown.isEmpty() && m_shown != m_wholeSize) {
+        m_rendered = QRect();
+        renderVisible();
+    }
+}
+
+void frmImport::useWhole(const QImage& whole)
+{
+    m_loaded = whole.convertToFormat(QImage::Format_RGB32);
+    m_waitForWhole = nullptr;
+    // The face search and the detail framing looked at the reduced pixels.
+    m_facesSearched = false;
+    m_faces.clear();
+    m_faceIndex = -1;
+}
+
 void frmImport::refineRendering()
 {
     if (m_rendered.isEmpty() || m_shown == m_loaded.size())
@@ -212,7 +260,7 @@ QString frmImport::zoomText() const
 {
     if (m_loaded.isNull() || m_shown.isEmpty())
         return {};
-    const double percent = 100.0 * m_shown.width() / m_loaded.width();
+    const double percent = 100.0 * m_shown.width() / m_wholeSize.width();
     const int decimals = percent >= 10 ? 0 : percent >= 1 ? 1 : 2;
     return tr("Zoom %1%").arg(QLocale().toString(percent, 'f', decimals));
 }
@@ -266,11 +314,15 @@ void frmImport::zoom(int notches, QPointF at)
         return;
     // From a size set by cover, the wheel goes on from the nearest step.
     int from = m_zoomStep;
-    if (m_shown != PictureScale::scaledSize(m_loaded.size(), m_zoomStep))
-        from = int(std::lround(4 * std::log2(double(m_shown.width()) / m_loaded.width())));
-    const int step =
-        qBound(PictureScale::minimumStep(m_loaded.size()), from + notches, PictureScale::MaxStep);
-    const QSize size = PictureScale::scaledSize(m_loaded.size(), step);
+    if (m_shown != PictureScale::scaledSize(m_wholeSize, m_zoomStep))
+        from = int(std::lround(4 * std::log2(double(m_shown.width()) / m_wholeSize.width())));
+    int step = qBound(PictureScale::minimumStep(m_wholeSize), from + notches, PictureScale::MaxStep);
+    QSize size = PictureScale::scaledSize(m_wholeSize, step);
+    // Without the whole picture (its decode failed) the view goes no larger than the
+    // reduced one it holds.
+    while (step > from && (size.width() > m_loaded.width() || size.height() > m_loaded.height()) &&
+           !ensureWhole())
+        size = PictureScale::scaledSize(m_wholeSize, --step);
     if (size == m_shown)
         return;
     const QPointF inView = at + QPointF(pictureInView());

@@ -12,6 +12,7 @@ set(helper_common_sources
   ${CMAKE_CURRENT_LIST_DIR}/helper/Sandbox.cpp
   ${CMAKE_CURRENT_LIST_DIR}/helper/SandboxSelfTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegDecoder.cpp
+  ${CMAKE_SOURCE_DIR}/files/Jpeg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PngDecoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HelperProtocol.cpp)
 add_executable(pictoria-import-helper

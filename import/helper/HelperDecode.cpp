@@ -87,13 +87,13 @@ bool looksLikeJpeg(const unsigned char* data, std::size_t size)
 } // namespace
 
 Decoded decode(const unsigned char* data, std::size_t size, const FreeImageLibrary::MessageSink& sink,
-               const FreeImageLibrary::PixelStore& store)
+               const FreeImageLibrary::PixelStore& store, const Jpeg::Need& need)
 {
     Decoded out;
     DecodedPicture& picture = out.picture;
     const int format = FreeImageLibrary::identify(data, size);
     if (format == FreeImageLibrary::JpegFormat)
-        picture = JpegDecoder::decode(data, size, sink, store);
+        picture = JpegDecoder::decode(data, size, sink, store, false, need);
     else if (format == FreeImageLibrary::PngFormat)
         picture = PngDecoder::decode(data, size, sink, store);
     else if (format != FreeImageLibrary::BmpFormat || !bitmapCut(data, size, picture))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/Jpeg.h"
 #include "import/FreeImageLibrary.h"
 
 #include <QImage>
@@ -19,8 +20,9 @@ struct Decoded {
     QImage qtPixels;
 };
 
+// A need lets a JPEG be decoded reduced (see Jpeg::Need).
 Decoded decode(const unsigned char* data, std::size_t size, const FreeImageLibrary::MessageSink& sink,
-               const FreeImageLibrary::PixelStore& store);
+               const FreeImageLibrary::PixelStore& store, const Jpeg::Need& need = {});
 
 // Open's rules: JPEG through libjpeg-turbo with every warning refusing it; the other
 // formats Open takes through Qt's readers alone (PortraitReader). Qt's pixels are

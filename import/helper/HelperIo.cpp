@@ -1,9 +1,11 @@
 #include "import/helper/HelperIo.h"
 
 #include "import/HelperProtocol.h"
+#include "import/ImportLimits.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -20,6 +22,7 @@ namespace {
 
 int out = -1;
 int sharedFd = -1;
+Jpeg::Need needed;
 bool portrait = false;
 // The helper's writable mapping of the shared memory's start, once a decoder asked.
 std::uint32_t* sharedPixels = nullptr;
@@ -68,6 +71,17 @@ bool parseArguments(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], HelperProtocol::PortraitArgument) == 0 && !portrait) {
             portrait = true;
+        } else if ((std::strcmp(argv[i], HelperProtocol::CoverArgument) == 0 ||
+                    std::strcmp(argv[i], HelperProtocol::FitArgument) == 0) &&
+                   i + 1 < argc && needed.width == 0) {
+            needed.cover = std::strcmp(argv[i], HelperProtocol::CoverArgument) == 0;
+            unsigned w = 0, h = 0;
+            char end = 0;
+            if (std::sscanf(argv[++i], "%ux%u%c", &w, &h, &end) != 2 || w == 0 || h == 0 ||
+                w > ImportLimits::MaxSide || h > ImportLimits::MaxSide)
+                return false;
+            needed.width = w;
+            needed.height = h;
         } else if (std::strcmp(argv[i], "--shared-pixels") == 0 && i + 1 < argc && sharedFd < 0) {
             sharedFd = parseDescriptor(argv[++i]);
             if (sharedFd < 0)
@@ -82,6 +96,11 @@ bool parseArguments(int argc, char** argv)
 bool portraitRules()
 {
     return portrait;
+}
+
+Jpeg::Need need()
+{
+    return needed;
 }
 
 bool detachDiagnostics()

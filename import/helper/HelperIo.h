@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/Jpeg.h"
 #include "import/FreeImageLibrary.h"
 
 #include <cstddef>
@@ -12,11 +13,15 @@
 // answer's closing frames. Nothing here depends on Qt or FreeImage.
 namespace HelperIo {
 
-// Reads "[--shared-pixels descriptor] [--portrait]"; false on anything else.
+// Reads "[--shared-pixels descriptor] [--portrait] [--cover WxH | --fit WxH]"; false on
+// anything else.
 bool parseArguments(int argc, char** argv);
 // --portrait: decode as Open does (its formats, JPEG strictly) and answer with the
 // picture's size and only the top-left part a portrait keeps.
 bool portraitRules();
+// --cover or --fit: what the editor does with the pixels, so a JPEG may be decoded
+// reduced; none (a zero size): the whole picture.
+Jpeg::Need need();
 
 // The frames get a descriptor of their own (answerDescriptor), and whatever the
 // libraries print goes nowhere: an inherited standard error may be a regular file, which

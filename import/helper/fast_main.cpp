@@ -84,7 +84,7 @@ int main(int argc, char** argv)
             [&](int format, const char* message) {
                 ok = ok && HelperIo::writeAll(HelperProtocol::messageFrame(format, message));
             },
-            into, portrait);
+            into, portrait, HelperIo::need());
     } else {
         // Only a refusal comes with a message, and a refusal is declined.
         picture = PngDecoder::decode(data, size, {}, into);

@@ -127,7 +127,8 @@ int main(int argc, char** argv)
     } else if (HelperIo::portraitRules()) {
         qtPixels = HelperDecode::decodeAsOpenDoes(bytes.data(), bytes.size(), sink, into, picture);
     } else {
-        HelperDecode::Decoded decoded = HelperDecode::decode(bytes.data(), bytes.size(), sink, into);
+        HelperDecode::Decoded decoded =
+            HelperDecode::decode(bytes.data(), bytes.size(), sink, into, HelperIo::need());
         picture = std::move(decoded.picture);
         qtPixels = std::move(decoded.qtPixels);
     }

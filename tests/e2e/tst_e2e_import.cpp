@@ -2,6 +2,7 @@
 #include "support/TestSupport.h"
 #include "support/X11Session.h"
 
+#include <QProcess>
 #include <QtTest>
 
 // Importing in the real window: the toolbar's Import button, Qt's file dialog, the import
@@ -17,6 +18,7 @@ private slots:
     void besideClickEscapeAndFit();
     void everyImportOpensAfterAZoomedOne_data();
     void everyImportOpensAfterAZoomedOne();
+    void largeJpegsInARowShowAndTakeTheWholePicture();
 
 private:
     // Opens the import window on the picture through the toolbar and the file dialog and
@@ -307,6 +309,45 @@ void ImportE2E::everyImportOpensAfterAZoomedOne()
     }
     session.key(keys.constLast());
     QVERIFY2(session.waitForWindowGone(picker), qPrintable(keys.constLast() + " did not end the pick"));
+}
+
+// Three JPEGs in a row too large for the room beside the main window: each opens on a
+// reduced decode, and the view then shows, and F takes, the whole picture scaled (a view
+// or a portrait made from the reduced decode, or from the picture before, differs).
+void ImportE2E::largeJpegsInARowShowAndTakeTheWholePicture()
+{
+    const QSize sizes[] = {{2400, 1800}, {1800, 2400}, {2400, 1800}};
+    for (int round = 0; round < 3; ++round) {
+        const QSize size = sizes[round];
+        QImage source(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                source.setPixel(
+                    x, y, qRgb((x * 7 + round * 40) & 255, (y * 3 + x / 5) & 255, ((x ^ y) + round) & 255));
+        const QString ppm = TestSupport::tempPath(QStringLiteral("large-%1.ppm").arg(round));
+        const QString path = TestSupport::tempPath(QStringLiteral("large-%1.jpg").arg(round));
+        QVERIFY(source.save(ppm, "PPM"));
+        QProcess encode;
+        encode.start("cjpeg", {"-quality", "90", "-outfile", path, ppm});
+        QVERIFY(encode.waitForFinished(TestSupport::HangDeadlineMs));
+        QCOMPARE(encode.exitCode(), 0);
+        QProcess djpeg;
+        djpeg.start("djpeg", {"-ppm", path});
+        QVERIFY(djpeg.waitForFinished(TestSupport::HangDeadlineMs));
+        const QImage picture =
+            QImage::fromData(djpeg.readAllStandardOutput()).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(picture.size(), size);
+
+        QString why;
+        const QString picker = openImport(path, picture, &why);
+        QVERIFY2(!picker.isEmpty(), qPrintable(why));
+        session.focus(picker);
+        session.key("f");
+        QVERIFY2(session.waitForWindowGone(picker), "F did not take the fitted picture");
+        const QImage fitted =
+            PictureScale::fitInside(picture, {48, 56}, qRgb(0, 0, 0), PictureScale::Filter::Sharp);
+        QCOMPARE(viewCells(fitted), fitted);
+    }
 }
 
 QTEST_GUILESS_MAIN(ImportE2E)

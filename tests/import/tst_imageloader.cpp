@@ -1,4 +1,5 @@
 #include "TestPictures.h"
+#include "files/Jpeg.h"
 #include "files/cGdiPlus.h"
 #include "import/HelperProtocol.h"
 #include "import/ImageLoader.h"
@@ -18,6 +19,7 @@
 #include <QtTest>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <tuple>
 #include <unistd.h>
 
 using TestSupport::HangDeadlineMs;
@@ -143,6 +145,8 @@ private slots:
     void hangingHelperIsKilled();
     void lyingHelperIsRefused_data();
     void lyingHelperIsRefused();
+    void scaleServesTheNeed_data();
+    void scaleServesTheNeed();
 
 private:
     ScriptedDialogs dialogs;
@@ -764,6 +768,51 @@ void ImageLoaderTest::lyingHelperIsRefused_data()
                                           << int(ImportHelper::Status::BadAnswer) << QByteArray() << false;
     QTest::newRow("message too long") << QByteArray("MSG \xff\xff\0\0", 8) + good
                                       << int(ImportHelper::Status::BadAnswer) << QByteArray() << false;
+    // A reduced decode is the file's picture divided by 2, 4 or 8, rounded up; its geometry
+    // is worked out from those, so a lie about them is refused.
+    FreeImageLibrary::DecodedPicture reduced = p;
+    reduced.fullWidth = 13;
+    reduced.fullHeight = 5;
+    reduced.scale = 4;
+    QTest::newRow("honest reduction")
+        << bytes(resultFrame(reduced)) + bytes(pixelsHeader(8)) + pixels + bytes(endFrame())
+        << int(ImportHelper::Status::Finished) << QByteArray() << false;
+    for (const auto& [why, scale, fullWidth] :
+         {std::tuple{"reduction by 3", 3u, 13u}, std::tuple{"reduction of another size", 4u, 17u},
+          std::tuple{"whole picture of another size", 1u, 13u}}) {
+        FreeImageLibrary::DecodedPicture lie = reduced;
+        lie.scale = scale;
+        lie.fullWidth = fullWidth;
+        QTest::newRow(why) << bytes(resultFrame(lie)) + bytes(pixelsHeader(8)) + pixels + bytes(endFrame())
+                           << int(ImportHelper::Status::BadAnswer) << QByteArray() << false;
+    }
+}
+
+void ImageLoaderTest::scaleServesTheNeed_data()
+{
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QSize>("need");
+    QTest::addColumn<bool>("cover");
+    QTest::addColumn<int>("scale");
+    QTest::newRow("no need: the whole") << QSize(6000, 4000) << QSize() << true << 1;
+    QTest::newRow("a portrait from a photo") << QSize(6000, 4000) << QSize(48, 56) << true << 8;
+    QTest::newRow("cover: the tighter side decides") << QSize(800, 4000) << QSize(48, 2000) << true << 2;
+    QTest::newRow("fit: either side serves") << QSize(800, 4000) << QSize(48, 2000) << false << 8;
+    QTest::newRow("a window's room") << QSize(6000, 4000) << QSize(1000, 700) << false << 4;
+    QTest::newRow("just enough at 1/8") << QSize(800, 600) << QSize(100, 75) << true << 8;
+    QTest::newRow("a pixel short of 1/8") << QSize(799, 600) << QSize(100, 75) << true << 4;
+    QTest::newRow("smaller than the need") << QSize(300, 200) << QSize(1000, 700) << false << 1;
+}
+
+// The smallest scale whose picture is still at least the picture scaled to the need.
+void ImageLoaderTest::scaleServesTheNeed()
+{
+    QFETCH(QSize, picture);
+    QFETCH(QSize, need);
+    QFETCH(bool, cover);
+    QFETCH(int, scale);
+    const Jpeg::Need n{std::uint32_t(need.width()), std::uint32_t(need.height()), cover};
+    QCOMPARE(Jpeg::scaleFor(std::uint32_t(picture.width()), std::uint32_t(picture.height()), n), scale);
 }
 
 void ImageLoaderTest::lyingHelperIsRefused()

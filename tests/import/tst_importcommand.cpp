@@ -1,6 +1,7 @@
 #include "TestPictures.h"
 #include "files/FreeImageGifWriter.h"
 #include "import/ImportCommand.h"
+#include "import/ImportRegion.h"
 #include "import/frmImport.h"
 #include "mainwindow/ColourWell.h"
 #include "mainwindow/ControlPanel.h"
@@ -53,6 +54,7 @@ private slots:
     void damagedFilesAreRefused();
     void jpegPixelsAreDjpegs_data();
     void jpegPixelsAreDjpegs();
+    void largeJpegOpensReducedAndPicksFilePixels();
 
 private:
     QString writePicture(const QString& name, const QImage& image);
@@ -643,6 +645,80 @@ void ImportCommandTest::jpegPixelsAreDjpegs()
         }
     QVERIFY2(worst == 0,
              qPrintable(QStringLiteral("%1 levels off at (%2, %3)").arg(worst).arg(at.x()).arg(at.y())));
+}
+
+namespace {
+
+// djpeg's pixels for the file, at scale/8 of its size (8: the whole picture).
+QImage djpegPixels(const QString& path, int scale)
+{
+    QProcess djpeg;
+    djpeg.start("djpeg", {"-scale", QStringLiteral("%1/8").arg(scale), "-ppm", path});
+    if (!djpeg.waitForFinished(TestSupport::HangDeadlineMs) || djpeg.exitCode() != 0)
+        return {};
+    return QImage::fromData(djpeg.readAllStandardOutput()).convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+// Three imports in a row of JPEGs larger than the window's room: each opens on a reduced
+// decode (libjpeg's DCT scaling, djpeg's pixels at that scale), stays right after a zoom,
+// and at 1:1 picks exactly the file's pixels. The second picture is of another shape, so a
+// size or a whole picture left over from the one before shows.
+void ImportCommandTest::largeJpegOpensReducedAndPicksFilePixels()
+{
+    for (const char* tool : {"cjpeg", "djpeg"})
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            QFAIL(qPrintable(QStringLiteral("%1 is missing; scripts/setup.sh installs it").arg(tool)));
+    struct Picture {
+        QString path;
+        QImage whole;
+    };
+    std::vector<Picture> pictures;
+    for (const QSize size : {QSize(2400, 1800), QSize(1800, 2400)}) {
+        const QString source = tempPath("large.ppm");
+        QVERIFY(photoLike(size.width(), size.height()).save(source, "PPM"));
+        const QString path = tempPath(QStringLiteral("large-%1.jpg").arg(size.width()));
+        QProcess encode;
+        encode.start("cjpeg", {"-quality", "90", "-outfile", path, source});
+        QVERIFY(encode.waitForFinished(TestSupport::HangDeadlineMs));
+        QCOMPARE(encode.exitCode(), 0);
+        pictures.push_back({path, djpegPixels(path, 8)});
+        QCOMPARE(pictures.back().whole.size(), size);
+    }
+    const Picture order[] = {pictures[0], pictures[1], pictures[0]};
+    for (int round = 0; round < 3; ++round) {
+        const Picture& picture = order[round];
+        const QPoint pointer(300 + 97 * round, 200 + 61 * round); // at 1:1, in file pixels
+        QImage opened;
+        bool openedReduced = false;
+        importAndPick(picture.path, [&](frmImport& w) {
+            QCOMPARE(w.pictureSize(), picture.whole.size());
+            // The first view is made from a reduced decode, exactly djpeg's at its scale.
+            opened = w.openedPixels();
+            const int scale = (picture.whole.width() + opened.width() - 1) / opened.width();
+            openedReduced = scale > 1;
+            QVERIFY2(
+                openedReduced,
+                qPrintable(QStringLiteral("opened at %1 x %2").arg(opened.width()).arg(opened.height())));
+            QCOMPARE(opened, djpegPixels(picture.path, 8 / scale));
+            // A notch in and out, then 1:1: the view's size follows the picture's own.
+            const QPointF middle(w.shownSize().width() / 2.0, w.shownSize().height() / 2.0);
+            w.zoom(1, middle);
+            w.zoom(-1, middle);
+            for (int notch = 0; notch < 40 && w.shownSize() != picture.whole.size(); ++notch)
+                w.zoom(1, QPointF(0, 0));
+            QCOMPARE(w.shownSize(), picture.whole.size());
+            QVERIFY(w.holdsWholePicture());
+            QCOMPARE(w.loadedPicture(), picture.whole);
+            w.picImage_MouseDown(1, 0, float(pointer.x()), float(pointer.y()));
+        });
+        QVERIFY(dialogs->messages.isEmpty());
+        QVERIFY(openedReduced);
+        const QPoint origin = ImportRegion::at(float(pointer.x()), float(pointer.y())).origin;
+        QCOMPARE(window->document().picPreview().image().convertToFormat(QImage::Format_RGB32),
+                 picture.whole.copy(QRect(origin, QSize(ImportRegion::Width, ImportRegion::Height))));
+    }
 }
 
 QTEST_MAIN(ImportCommandTest)
