@@ -8,19 +8,20 @@ set(PICTORIA_ICON_SIZES 16 32 48 64 128 256)
 
 install(TARGETS pictoria RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# Helper programs started by the editor live beside it, so they are found next to the
-# running binary both in the build tree and once installed. A program that should ship
-# adds itself to this list (or to PICTORIA_INSTALLED_PROGRAMS in its programs.cmake).
+# Helper programs started by the editor are no commands of their own: they go to
+# libexec/pictoria/, where the editor looks for them relative to its own folder. A
+# program that should ship adds itself to PICTORIA_INSTALLED_PROGRAMS in its programs.cmake.
 list(APPEND PICTORIA_INSTALLED_PROGRAMS pictoria-import-helper)
 list(REMOVE_DUPLICATES PICTORIA_INSTALLED_PROGRAMS)
-set(installed_programs pictoria)
+set(installed_programs ${CMAKE_INSTALL_BINDIR}/pictoria)
 foreach(program IN LISTS PICTORIA_INSTALLED_PROGRAMS)
   if(TARGET ${program})
-    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    list(APPEND installed_programs ${program})
+    install(TARGETS ${program} RUNTIME DESTINATION ${PICTORIA_HELPER_INSTALL_DIR})
+    list(APPEND installed_programs ${PICTORIA_HELPER_INSTALL_DIR}/${program})
   endif()
 endforeach()
-# The install and package tests check that each of these lands in bin/.
+# The install and package tests check that each of these paths, relative to the prefix,
+# is an executable.
 list(JOIN installed_programs "\n" installed_programs)
 file(WRITE ${CMAKE_BINARY_DIR}/dist/installed-programs.txt "${installed_programs}\n")
 
