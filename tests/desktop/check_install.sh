@@ -96,6 +96,15 @@ warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -
 LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$manpage" | grep -q 'pictoria - ' || fail "manual page has no NAME line"
 echo "  ok"
 
+echo "== one release in the program, the manual page, the metainfo and the package name"
+release=$(env -i PATH=/usr/bin:/bin HOME="$moved/home" "$moved/usr/bin/pictoria" --version | sed -n 's/^Pictoria //p')
+[ -n "$release" ] || fail "pictoria --version names no release"
+zcat "$manpage" | head -1 | grep -qF "\"Pictoria $release\"" || fail "the manual page is not of release $release"
+grep -q "<release version=\"$release\" date=\"[0-9-]*\">" "$metainfo" || fail "the metainfo lacks release $release"
+grep -qx "set(CPACK_PACKAGE_VERSION \"$release\")" "$build/CPackConfig.cmake" ||
+  fail "the package is not versioned $release"
+echo "  $release"
+
 echo "== installed files"
 (cd "$root" && find . -type f | sort)
 echo "PASS"
