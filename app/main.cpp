@@ -4,6 +4,7 @@
 #include "import/ImportCommand.h"
 #include "mainwindow/frmMain.h"
 #include "platform/Translations.h"
+#include "platform/Version.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -13,7 +14,7 @@ namespace {
 void nameApplication()
 {
     QCoreApplication::setApplicationName(QStringLiteral("Pictoria"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.1a"));
+    QCoreApplication::setApplicationVersion(QLatin1String(Release::Text));
 }
 
 } // namespace

@@ -82,3 +82,15 @@ void Magnifier::magnify(const QImage& store, int zoom, const QRect& area, QRgb* 
         y = bandEnd;
     }
 }
+
+QImage Magnifier::enlarged(const QImage& picture, int zoom)
+{
+    if (picture.isNull() || zoom < 1)
+        return {};
+    const QImage store = picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32
+                             ? picture
+                             : picture.convertToFormat(QImage::Format_RGB32);
+    QImage out(store.size() * zoom, QImage::Format_RGB32);
+    magnify(store, zoom, out.rect(), reinterpret_cast<QRgb*>(out.bits()), out.bytesPerLine());
+    return out;
+}

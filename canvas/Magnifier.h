@@ -14,4 +14,6 @@ public:
     // gridLine, the grid's lines in that colour over it.
     static void magnify(const QImage& store, int zoom, const QRect& area, QRgb* topLeft, qsizetype stride,
                         const QRgb* gridLine = nullptr);
+    // The whole picture enlarged zoom times, without grid, as a new RGB32 image.
+    static QImage enlarged(const QImage& picture, int zoom);
 };

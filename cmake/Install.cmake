@@ -3,24 +3,24 @@
 include(GNUInstallDirs)
 
 set(PICTORIA_APP_ID io.github.pictoria.Pictoria)
-set(PICTORIA_RELEASE 1.1a CACHE STRING "Release shown in the metainfo and used as the package version")
 set(PICTORIA_ICON_SIZES 16 32 48 64 128 256)
 
 install(TARGETS pictoria RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# Helper programs started by the editor live beside it, so they are found next to the
-# running binary both in the build tree and once installed. A program that should ship
-# adds itself to this list (or to PICTORIA_INSTALLED_PROGRAMS in its programs.cmake).
+# Helper programs started by the editor are no commands of their own: they go to
+# libexec/pictoria/, where the editor looks for them relative to its own folder. A
+# program that should ship adds itself to PICTORIA_INSTALLED_PROGRAMS in its programs.cmake.
 list(APPEND PICTORIA_INSTALLED_PROGRAMS pictoria-import-helper)
 list(REMOVE_DUPLICATES PICTORIA_INSTALLED_PROGRAMS)
-set(installed_programs pictoria)
+set(installed_programs ${CMAKE_INSTALL_BINDIR}/pictoria)
 foreach(program IN LISTS PICTORIA_INSTALLED_PROGRAMS)
   if(TARGET ${program})
-    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    list(APPEND installed_programs ${program})
+    install(TARGETS ${program} RUNTIME DESTINATION ${PICTORIA_HELPER_INSTALL_DIR})
+    list(APPEND installed_programs ${PICTORIA_HELPER_INSTALL_DIR}/${program})
   endif()
 endforeach()
-# The install and package tests check that each of these lands in bin/.
+# The install and package tests check that each of these paths, relative to the prefix,
+# is an executable.
 list(JOIN installed_programs "\n" installed_programs)
 file(WRITE ${CMAKE_BINARY_DIR}/dist/installed-programs.txt "${installed_programs}\n")
 
@@ -41,12 +41,20 @@ foreach(size IN LISTS PICTORIA_ICON_SIZES)
           RENAME pictoria.png)
 endforeach()
 
-# Manual pages are shipped compressed, as Debian policy asks; -n keeps the archive
-# byte-for-byte the same from one build to the next.
+# The manual page's header names the release and its month. Manual pages are shipped
+# compressed, as Debian policy asks; -n keeps the archive byte-for-byte the same from one
+# build to the next.
+string(SUBSTRING ${PICTORIA_RELEASE_DATE} 0 4 release_year)
+string(SUBSTRING ${PICTORIA_RELEASE_DATE} 5 2 release_month)
+math(EXPR release_month "${release_month} - 1")
+set(month_names January February March April May June July August September October November December)
+list(GET month_names ${release_month} release_month)
+set(PICTORIA_RELEASE_MONTH "${release_month} ${release_year}")
+configure_file(${PICTORIA_DIST}/pictoria.1.in ${CMAKE_BINARY_DIR}/dist/pictoria.1 @ONLY)
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/dist/pictoria.1.gz
-                   COMMAND sh -c "gzip -9 -n -c \"$1\" > \"$2\"" gzip ${PICTORIA_DIST}/pictoria.1
+                   COMMAND sh -c "gzip -9 -n -c \"$1\" > \"$2\"" gzip ${CMAKE_BINARY_DIR}/dist/pictoria.1
                            ${CMAKE_BINARY_DIR}/dist/pictoria.1.gz
-                   DEPENDS ${PICTORIA_DIST}/pictoria.1
+                   DEPENDS ${CMAKE_BINARY_DIR}/dist/pictoria.1
                    VERBATIM)
 add_custom_target(pictoria_manpage ALL DEPENDS ${CMAKE_BINARY_DIR}/dist/pictoria.1.gz)
 install(FILES ${CMAKE_BINARY_DIR}/dist/pictoria.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -2,6 +2,7 @@
 
 #include "document/QualityLevels.h"
 #include "platform/Colour.h"
+#include "platform/Version.h"
 
 #include <QString>
 #include <cstdint>
@@ -16,7 +17,7 @@ struct EditingState {
     QString CurrentTool = QStringLiteral("Brush"); // the tag of the tool's toolbar button
     std::int32_t OutputQuality = QualityLevels[0].percent;
     std::uint8_t PopupAlpha = 204;
-    QString Version = QStringLiteral("Version 1.1a");
+    QString Version = QStringLiteral("Version ") + QLatin1String(Release::Text);
     // JPEG at every quality keeps full colour resolution (4:4:4); off writes 4:2:0 below 100.
     bool FullColourDetail = false;
     // How far, in each of red, green and blue, a cell may be from the pressed or sought

@@ -78,11 +78,11 @@ int createBeside(const QByteArray& target, QByteArray& name)
 
 } // namespace
 
-GdiFailure AtomicFileWriter::write(const QString& fileName, const QByteArray& bytes)
+Status AtomicFileWriter::write(const QString& fileName, const QByteArray& bytes)
 {
     const QString targetName = finalTarget(fileName);
     const QByteArray target = QFile::encodeName(targetName);
-    const auto failed = [&](const QString& why) { return GdiFailure{failureStatus(targetName), why}; };
+    const auto failed = [&](const QString& why) { return Status(failureStatus(targetName), why); };
     const auto systemSays = [&] { return failed(qt_error_string(errno)); };
 
     struct stat existing;

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "files/GdiStatus.h"
+#include "platform/GdiStatus.h"
+#include "platform/Status.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -16,5 +17,5 @@ class AtomicFileWriter {
 
 public:
     // Ok, or the target's trouble in the codec service's terms and the system's words.
-    static GdiFailure write(const QString& fileName, const QByteArray& bytes);
+    static Status write(const QString& fileName, const QByteArray& bytes);
 };

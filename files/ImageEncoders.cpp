@@ -1,8 +1,8 @@
 #include "files/ImageEncoders.h"
 
 #include "files/FreeImageGifWriter.h"
-#include "files/GdiStatus.h"
 #include "files/JpegCodec.h"
+#include "platform/GdiStatus.h"
 
 #include <QBuffer>
 #include <QImageWriter>

@@ -18,20 +18,20 @@ struct ClosedOnExit {
 
 using Checks = PictureFileChecks;
 
-GdiFailure notAPicture()
+Status notAPicture()
 {
     return {
         GdiStatus::UnknownImageFormat,
         QCoreApplication::translate("cGdiPlus", "The file is not a picture in a format this program reads.")};
 }
 
-GdiFailure damaged(const QString& why)
+Status damaged(const QString& why)
 {
     return {GdiStatus::GenericError,
             QCoreApplication::translate("cGdiPlus", "The file is damaged or incomplete (%1).").arg(why)};
 }
 
-GdiFailure outOfBounds(QSize size)
+Status outOfBounds(QSize size)
 {
     return {
         GdiStatus::ValueOverflow,
@@ -45,12 +45,11 @@ GdiFailure outOfBounds(QSize size)
 
 } // namespace
 
-bool PictureFileChecks::checkFile(const QString& fileName, GdiFailure& failure)
+Status PictureFileChecks::checkFile(const QString& fileName)
 {
     const auto noFile = [&] {
-        failure = {GdiStatus::FileNotFound,
-                   tr("There is no file %1.").arg(QDir::toNativeSeparators(fileName))};
-        return false;
+        return Status(GdiStatus::FileNotFound,
+                      tr("There is no file %1.").arg(QDir::toNativeSeparators(fileName)));
     };
     // One descriptor answers everything: opened without waiting (a pipe would block the
     // open) and never as a controlling terminal, then one fstat says what it is.
@@ -62,37 +61,28 @@ bool PictureFileChecks::checkFile(const QString& fileName, GdiFailure& failure)
         const int error = errno;
         if (error == ENOENT || error == ENOTDIR)
             return noFile();
-        failure = {error == EACCES || error == EPERM ? GdiStatus::AccessDenied : GdiStatus::Win32Error,
-                   qt_error_string(error)};
-        return false;
+        return {error == EACCES || error == EPERM ? GdiStatus::AccessDenied : GdiStatus::Win32Error,
+                qt_error_string(error)};
     }
     const ClosedOnExit closer{fd};
     struct stat info;
-    if (::fstat(fd, &info) != 0) {
-        failure = {GdiStatus::Win32Error, qt_error_string(errno)};
-        return false;
-    }
+    if (::fstat(fd, &info) != 0)
+        return {GdiStatus::Win32Error, qt_error_string(errno)};
     if (S_ISDIR(info.st_mode))
         return noFile();
     // A pipe or device would block the reader or never end.
-    if (!S_ISREG(info.st_mode)) {
-        failure = {GdiStatus::UnknownImageFormat, tr("This is not a plain file.")};
-        return false;
-    }
-    if (info.st_size > MaxFileBytes) {
-        failure = {GdiStatus::ValueOverflow, tr("The file holds %1 MB; at most %2 MB are opened.")
-                                                 .arg(qint64(info.st_size) / (1024 * 1024))
-                                                 .arg(MaxFileBytes / (1024 * 1024))};
-        return false;
-    }
-    if (info.st_size == 0) {
-        failure = {GdiStatus::UnknownImageFormat, tr("The file is empty.")};
-        return false;
-    }
-    return true;
+    if (!S_ISREG(info.st_mode))
+        return {GdiStatus::UnknownImageFormat, tr("This is not a plain file.")};
+    if (info.st_size > MaxFileBytes)
+        return {GdiStatus::ValueOverflow, tr("The file holds %1 MB; at most %2 MB are opened.")
+                                              .arg(qint64(info.st_size) / (1024 * 1024))
+                                              .arg(MaxFileBytes / (1024 * 1024))};
+    if (info.st_size == 0)
+        return {GdiStatus::UnknownImageFormat, tr("The file is empty.")};
+    return {};
 }
 
-GdiFailure PictureFileChecks::failureOf(const PictureDecoder::Decoded& decoded)
+Status PictureFileChecks::statusOf(const PictureDecoder::Decoded& decoded)
 {
     using Outcome = PictureDecoder::Outcome;
     switch (decoded.outcome) {

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "files/GdiStatus.h"
 #include "files/PictureDecoder.h"
+#include "platform/GdiStatus.h"
 #include "platform/PictureLimits.h"
+#include "platform/Status.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -24,10 +25,10 @@ public:
     // sample with alpha (8 bytes a pixel), and its headers.
     static constexpr qint64 MaxFileBytes = MaxPixels * 8 + (1LL << 20);
 
-    // Whether the file may be handed to the decoder: it exists, is a plain file that can
-    // be opened for reading, is not empty and not beyond MaxFileBytes. Nothing is read.
-    static bool checkFile(const QString& fileName, GdiFailure& failure);
+    // Ok when the file may be handed to the decoder: it exists, is a plain file that can be
+    // opened for reading, is not empty and not beyond MaxFileBytes. Nothing is read.
+    static Status checkFile(const QString& fileName);
     // Why the decoder gave no picture, in Open's terms; Ok for a decoded one. A cancelled
     // decode is Aborted.
-    static GdiFailure failureOf(const PictureDecoder::Decoded& decoded);
+    static Status statusOf(const PictureDecoder::Decoded& decoded);
 };

@@ -48,14 +48,6 @@ void PortraitFiles::startCommand()
     m_gdip->setDecoder(m_decoder);
 }
 
-void PortraitFiles::showCodecFailure(const QString& title, const QString& what)
-{
-    QString text = what + QStringLiteral("\r\n") + m_gdip->lastErrorDetail();
-    if (m_gdip->lastStatus() != cGdiPlus::Ok && m_gdip->lastStatus() != cGdiPlus::UnknownImageFormat)
-        text += QStringLiteral("\r\n(") + cGdiPlus::GdiErrorString(m_gdip->lastStatus()) + u')';
-    m_dialogs.message(text, title, MessageButtons::Ok, MessageIcon::Critical);
-}
-
 void PortraitFiles::settleOn(const QString& name)
 {
     m_document.history().setClean();
@@ -101,8 +93,9 @@ bool PortraitFiles::writeTo(const QString& name)
     if (!m_gdip->PictureBoxToFile(m_document.picPreview(), name, m_state.OutputQuality,
                                   m_state.FullColourDetail)) {
         // Nothing claims success; the user learns why no file was written.
-        showCodecFailure(tr("Save Portrait"),
-                         tr("The portrait was not saved to %1.").arg(QDir::toNativeSeparators(name)));
+        CommandGuard::showCodecFailure(
+            m_dialogs, tr("Save Portrait"),
+            tr("The portrait was not saved to %1.").arg(QDir::toNativeSeparators(name)), m_gdip->lastError());
         return false;
     }
     m_gdip.reset();
@@ -161,8 +154,9 @@ void PortraitFiles::load(const QString& name)
     if (picture.isNull()) {
         // The portrait stays as it was; a reading the user stopped needs no word.
         if (m_gdip->lastStatus() != cGdiPlus::Aborted)
-            showCodecFailure(tr("Load Portrait"),
-                             tr("%1 was not loaded.").arg(QDir::toNativeSeparators(name)));
+            CommandGuard::showCodecFailure(m_dialogs, tr("Load Portrait"),
+                                           tr("%1 was not loaded.").arg(QDir::toNativeSeparators(name)),
+                                           m_gdip->lastError());
         return;
     }
     take(name, picture, m_gdip->lastPictureSize());

@@ -70,7 +70,6 @@ private:
     void take(const QString& name, const QImage& picture, QSize size);
     // Opened or saved: the history's clean point, the name and the folder.
     void settleOn(const QString& name);
-    void showCodecFailure(const QString& title, const QString& what);
 
     PortraitDocument& m_document;
     EditingState& m_state;

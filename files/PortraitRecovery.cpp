@@ -152,9 +152,9 @@ bool PortraitRecovery::writeCopy(const Snapshot& now, QString& why)
         why = writer.errorString();
         return false;
     }
-    const GdiFailure failure = AtomicFileWriter::write(m_dataPath, bytes);
-    why = failure.detail;
-    return failure.status == GdiStatus::Ok;
+    const Status written = AtomicFileWriter::write(m_dataPath, bytes);
+    why = written.message();
+    return written.ok();
 }
 
 void PortraitRecovery::finish()

@@ -47,30 +47,29 @@ void cGdiPlus::LoadEncoders()
     }
 }
 
-void cGdiPlus::fail(int status, const QString& detail)
+void cGdiPlus::fail(const ::Status& status)
 {
-    m_lastStatus = status;
-    m_lastDetail = detail;
-    emit Error(status, GdiErrorString(status));
+    m_lastError = status;
+    emit Error(status.code(), GdiErrorString(status.code()));
 }
 
 bool cGdiPlus::EncodePicture(const QImage& bitmap, const QString& sFileName, const std::int32_t& lQuality,
                              QByteArray& bytes, bool fullChroma)
 {
-    m_lastStatus = Ok;
-    m_lastDetail.clear();
+    m_lastError = {};
     const QString ext = GetExtension(sFileName);
     const int index = FindEncoder(QStringLiteral("*.") + ext);
     if (index < 0) {
-        m_lastStatus = UnknownImageFormat;
-        m_lastDetail =
+        // Said in the result only: the service reports no Error for a name it has no encoder for.
+        m_lastError = {
+            UnknownImageFormat,
             ext.isEmpty()
                 ? tr("The name has no extension to tell the format by; end it in .jpg, for example.")
-                : tr("No image encoder writes .%1 files.").arg(ext);
+                : tr("No image encoder writes .%1 files.").arg(ext)};
         return false;
     }
     if (bitmap.isNull()) {
-        fail(InvalidParameter, tr("There is no picture to save."));
+        fail({InvalidParameter, tr("There is no picture to save.")});
         return false;
     }
     EncoderParameters parameters;
@@ -85,7 +84,8 @@ bool cGdiPlus::EncodePicture(const QImage& bitmap, const QString& sFileName, con
     const int status =
         encoder.Encode ? encoder.Encode(bitmap, parameters, bytes, detail) : int(NotImplemented);
     if (status != Ok) {
-        fail(status, detail.isEmpty() ? tr("The %1 encoder failed.").arg(encoder.FormatDescription) : detail);
+        fail({status,
+              detail.isEmpty() ? tr("The %1 encoder failed.").arg(encoder.FormatDescription) : detail});
         return false;
     }
     return true;
@@ -98,8 +98,8 @@ bool cGdiPlus::PictureBoxToFile(const Surface& pic, const QString& sFileName, co
     if (!EncodePicture(pic.image(), sFileName, lQuality, bytes, fullChroma))
         return false;
 
-    if (const GdiFailure failure = AtomicFileWriter::write(sFileName, bytes); failure.status != Ok) {
-        fail(failure);
+    if (const ::Status written = AtomicFileWriter::write(sFileName, bytes); !written.ok()) {
+        fail(written);
         return false;
     }
     return true;
@@ -107,12 +107,10 @@ bool cGdiPlus::PictureBoxToFile(const Surface& pic, const QString& sFileName, co
 
 QImage cGdiPlus::FilenameToIPicture(const QString& sFileName, QRgb background)
 {
-    m_lastStatus = Ok;
-    m_lastDetail.clear();
+    m_lastError = {};
     m_lastSize = {};
-    GdiFailure failure;
-    if (!PictureFileChecks::checkFile(sFileName, failure)) {
-        fail(failure);
+    if (const ::Status checked = PictureFileChecks::checkFile(sFileName); !checked.ok()) {
+        fail(checked);
         return {};
     }
     return decode(PictureSource::file(sFileName), background);
@@ -120,11 +118,10 @@ QImage cGdiPlus::FilenameToIPicture(const QString& sFileName, QRgb background)
 
 QImage cGdiPlus::BytesToIPicture(const QByteArray& data, QRgb background)
 {
-    m_lastStatus = Ok;
-    m_lastDetail.clear();
+    m_lastError = {};
     m_lastSize = {};
     if (data.isEmpty()) {
-        fail(UnknownImageFormat, tr("There are no bytes to decode."));
+        fail({UnknownImageFormat, tr("There are no bytes to decode.")});
         return {};
     }
     return decode(PictureSource::data(data), background);
@@ -133,19 +130,17 @@ QImage cGdiPlus::BytesToIPicture(const QByteArray& data, QRgb background)
 QImage cGdiPlus::decode(const PictureSource& source, QRgb background)
 {
     if (!m_decoder) {
-        fail(NotImplemented, tr("There is no decoder for pictures."));
+        fail({NotImplemented, tr("There is no decoder for pictures.")});
         return {};
     }
     const PictureDecoder::Decoded decoded = m_decoder->decode(source, PictureDecoder::Rules::Open);
     if (decoded.outcome == PictureDecoder::Outcome::Cancelled) {
         // The user stopped it: nothing failed, and nothing is reported.
-        const GdiFailure stopped = PictureFileChecks::failureOf(decoded);
-        m_lastStatus = stopped.status;
-        m_lastDetail = stopped.detail;
+        m_lastError = PictureFileChecks::statusOf(decoded);
         return {};
     }
     if (!decoded.ok()) {
-        fail(PictureFileChecks::failureOf(decoded));
+        fail(PictureFileChecks::statusOf(decoded));
         return {};
     }
     m_lastSize = decoded.size;

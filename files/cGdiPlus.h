@@ -1,10 +1,11 @@
 #pragma once
 
 #include "files/EncoderIndex.h"
-#include "files/GdiStatus.h"
 #include "files/ImageEncoders.h"
 #include "files/PictureDecoder.h"
 #include "files/PictureFileChecks.h"
+#include "platform/GdiStatus.h"
+#include "platform/Status.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -20,8 +21,8 @@ class Surface;
 // picture box's image in the format the file name selects (with the JPEG quality for
 // extensions starting with J), and decodes image files through the decoder it is given
 // (never in this process: files are the user's and may be hostile). Failures are
-// reported through Error and through the results; lastErrorDetail() says what went
-// wrong in words.
+// reported through Error and through the results; lastError() holds the status and
+// what went wrong in words.
 class cGdiPlus : public QObject {
     Q_OBJECT
 public:
@@ -76,8 +77,10 @@ public:
     }
     QStringList indexedExtensions() const { return m_index.keys(); }
 
-    int lastStatus() const { return m_lastStatus; }
-    QString lastErrorDetail() const { return m_lastDetail; }
+    // How the last call ended: Ok, or a GdiStatus code with the reason in words.
+    const ::Status& lastError() const { return m_lastError; }
+    int lastStatus() const { return m_lastError.code(); }
+    QString lastErrorDetail() const { return m_lastError.message(); }
 
 signals:
     void Error(int lGdiError, const QString& sErrorDesc);
@@ -87,8 +90,7 @@ private:
     cGdiPlus(StartOnly, QObject* parent);
     void startUp();
     void LoadEncoders();
-    void fail(int status, const QString& detail);
-    void fail(const GdiFailure& failure) { fail(failure.status, failure.detail); }
+    void fail(const ::Status& status);
     QImage decode(const PictureSource& source, QRgb background);
 
     PictureDecoder* m_decoder = nullptr;
@@ -97,6 +99,5 @@ private:
     QList<ImageCodecInfo> m_encoders;
     QList<QUuid> m_encoderClsids;
     EncoderIndex m_index;
-    int m_lastStatus = Ok;
-    QString m_lastDetail;
+    ::Status m_lastError;
 };

@@ -136,11 +136,11 @@ bool ImageLoader::render(ImportHelper::Run& run, Surface& box)
 {
     if (run.status != ImportHelper::Status::Finished) {
         // One message for the whole failure; what the library said before it went
-        // down is part of it.
-        QString text = run.detail;
+        // down is its details.
+        QStringList said;
         for (const HelperProtocol::Message& m : run.messages)
-            text += QStringLiteral("\n") + QString::fromLocal8Bit(m.text.data(), qsizetype(m.text.size()));
-        throw CommandError(ErrorInvalidPicture, text);
+            said << QString::fromLocal8Bit(m.text.data(), qsizetype(m.text.size()));
+        throw CommandError(ErrorInvalidPicture, run.detail, said.join(u'\n'));
     }
 
     FreeImageLibrary::DecodedPicture& picture = run.picture;

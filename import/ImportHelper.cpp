@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -108,38 +109,46 @@ int openPicture(const PictureSource& source, std::string& why)
 
 namespace {
 
-QString besideEditor(const char* name)
+// Whether `dir` is `root` or lies below it, both taken with their links resolved.
+bool isWithinFolder(const QString& dir, const QString& root)
 {
-    if (QCoreApplication::instance()) {
-        const QString beside = QCoreApplication::applicationDirPath() + '/' + name;
-        if (QFileInfo(beside).isExecutable())
-            return beside;
+    const QString canonicalDir = QFileInfo(dir).canonicalFilePath();
+    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
+    if (canonicalDir.isEmpty() || canonicalRoot.isEmpty())
+        return false;
+    return canonicalDir == canonicalRoot || canonicalDir.startsWith(canonicalRoot + '/');
+}
+
+// An installed editor finds its helpers in the libexec folder beside its bin folder, a
+// build-tree editor beside itself. Tests, benchmarks and fuzzers, which run from other
+// folders of the build tree, take the build's own copy; a program outside the build tree
+// never does, so an installed editor cannot start a helper of a build left behind.
+QString locateHelper(const char* name, const char* builtCopy)
+{
+    if (!QCoreApplication::instance())
+        return QString::fromLatin1(name);
+    const QString dir = QCoreApplication::applicationDirPath();
+    for (const QString& candidate :
+         {dir + QStringLiteral("/" PICTORIA_HELPER_RELATIVE_DIR "/") + name, dir + '/' + name}) {
+        if (QFileInfo(candidate).isExecutable())
+            return QDir::cleanPath(candidate);
     }
-    return {};
+    if (isWithinFolder(dir, QStringLiteral(PICTORIA_BUILD_TREE)))
+        return QString::fromUtf8(builtCopy);
+    // Not found: a path that names the missing program, so the failure to start it says which.
+    return dir + QStringLiteral("/" PICTORIA_HELPER_RELATIVE_DIR "/") + name;
 }
 
 } // namespace
 
 QString ImportHelper::defaultProgram()
 {
-    if (const QString beside = besideEditor(HelperName); !beside.isEmpty())
-        return beside;
-#ifdef PICTORIA_IMPORT_HELPER
-    return QStringLiteral(PICTORIA_IMPORT_HELPER);
-#else
-    return QString::fromLatin1(HelperName);
-#endif
+    return locateHelper(HelperName, PICTORIA_IMPORT_HELPER);
 }
 
 QString ImportHelper::fastProgram()
 {
-    if (const QString beside = besideEditor(FastName); !beside.isEmpty())
-        return beside;
-#ifdef PICTORIA_IMPORT_FAST
-    return QStringLiteral(PICTORIA_IMPORT_FAST);
-#else
-    return QString::fromLatin1(FastName);
-#endif
+    return locateHelper(FastName, PICTORIA_IMPORT_FAST);
 }
 
 ImportHelper::Run ImportHelper::decode(const PictureSource& source, const Settings& settings,

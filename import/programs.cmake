@@ -36,10 +36,17 @@ target_include_directories(pictoria-import-fast PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(pictoria-import-fast PRIVATE JPEG::JPEG PNG::PNG PkgConfig::SECCOMP Threads::Threads)
 list(APPEND PICTORIA_INSTALLED_PROGRAMS pictoria-import-fast)
 
-# The editor looks beside its own binary first; tests and benchmarks, which live
-# elsewhere, fall back to the build's copy. Everything linking the core builds the
-# helper first.
+# An installed editor finds the helpers in libexec/pictoria/ relative to its own bin/
+# folder, a build-tree editor beside itself. Programs elsewhere in the build tree (tests,
+# benchmarks, fuzzers) fall back to the build's copies; nothing outside the build tree
+# does. Everything linking the core builds the helpers first.
+include(GNUInstallDirs)
+set(PICTORIA_HELPER_INSTALL_DIR ${CMAKE_INSTALL_LIBEXECDIR}/pictoria)
+file(RELATIVE_PATH helper_relative_dir ${CMAKE_INSTALL_FULL_BINDIR}
+     ${CMAKE_INSTALL_FULL_LIBEXECDIR}/pictoria)
 target_compile_definitions(pictoria_core PRIVATE
+  PICTORIA_HELPER_RELATIVE_DIR="${helper_relative_dir}"
+  PICTORIA_BUILD_TREE="${CMAKE_BINARY_DIR}"
   PICTORIA_IMPORT_HELPER="$<TARGET_FILE:pictoria-import-helper>"
   PICTORIA_IMPORT_FAST="$<TARGET_FILE:pictoria-import-fast>")
 add_dependencies(pictoria_core pictoria-import-helper pictoria-import-fast)

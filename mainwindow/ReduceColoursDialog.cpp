@@ -1,5 +1,7 @@
 #include "mainwindow/ReduceColoursDialog.h"
 
+#include "canvas/Magnifier.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -61,8 +63,7 @@ ColourReduction::Dithering ReduceColoursDialog::dithering() const
 void ReduceColoursDialog::reduce()
 {
     m_reduced = m_reduction.reduced(colours(), dithering());
-    m_preview->setPixmap(QPixmap::fromImage(
-        m_reduced.scaled(m_reduced.size() * PreviewZoom, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+    m_preview->setPixmap(QPixmap::fromImage(Magnifier::enlarged(m_reduced, PreviewZoom)));
     m_error->setText(tr("%1 colours; mean colour error %2 (OKLab, x 100)")
                          .arg(ColourReduction(m_reduced).colourCount())
                          .arg(ColourReduction::meanError(m_reduction.picture(), m_reduced), 0, 'f', 2));

@@ -1,8 +1,9 @@
 #include "platform/Surface.h"
 
+#include "platform/LineSteps.h"
+
 #include <QPainter>
 #include <algorithm>
-#include <cstdlib>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -174,23 +175,8 @@ void Surface::blendFrom(const QImage& srcImage, int dx, int dy, int w, int h, in
 
 void Surface::line(int x1, int y1, int x2, int y2, Colour c)
 {
-    // Bresenham; the loop stops before painting (x2, y2).
-    const int dx = std::abs(x2 - x1), sx = x1 < x2 ? 1 : -1;
-    const int dy = -std::abs(y2 - y1), sy = y1 < y2 ? 1 : -1;
-    int err = dx + dy;
-    int x = x1, y = y1;
-    while (x != x2 || y != y2) {
-        setPixel(x, y, c);
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += sy;
-        }
-    }
+    // The end point stays unpainted.
+    forEachLineStep(QPoint(x1, y1), QPoint(x2, y2), [&](QPoint p) { setPixel(p.x(), p.y(), c); });
 }
 
 void Surface::rectangle(int x1, int y1, int x2, int y2, Colour c)

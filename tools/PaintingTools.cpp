@@ -5,6 +5,7 @@
 #include "document/EditingState.h"
 #include "document/PortraitDocument.h"
 #include "document/PortraitGeometry.h"
+#include "platform/LineSteps.h"
 #include "platform/PictureBox.h"
 #include "platform/SystemColor.h"
 #include "tools/ToolEnvironment.h"
@@ -159,24 +160,15 @@ QString PaintingTools::colourTip(Colour c, int cells)
 
 QList<QPoint> PaintingTools::segmentCells(QPoint from, QPoint to)
 {
-    // Bresenham over cells; the start cell was painted by the previous step.
+    // The cells after `from` up to and including `to`: the start cell was painted by the
+    // previous step.
     QList<QPoint> cells;
-    const int dx = std::abs(to.x() - from.x()), sx = from.x() < to.x() ? 1 : -1;
-    const int dy = -std::abs(to.y() - from.y()), sy = from.y() < to.y() ? 1 : -1;
-    int err = dx + dy;
-    QPoint p = from;
-    while (p != to) {
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            p.rx() += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            p.ry() += sy;
-        }
-        cells << p;
-    }
+    forEachLineStep(from, to, [&](QPoint p) {
+        if (p != from)
+            cells << p;
+    });
+    if (from != to)
+        cells << to;
     return cells;
 }
 

@@ -1,3 +1,4 @@
+#include "canvas/Magnifier.h"
 #include "canvas/PortraitCanvas.h"
 #include "document/PortraitDocument.h"
 #include "document/PortraitGeometry.h"
@@ -30,6 +31,8 @@ private slots:
     void cellMapping_data();
     void cellMapping();
     void drawtoBBGivesSolidBlocks();
+    void enlargedMatchesNearestNeighbour_data();
+    void enlargedMatchesNearestNeighbour();
     void clearAndRedrawRemovesStaleOverlay();
     void commitKeepsStoreBackBufferAndViewInStep();
     void commitCellsIsOneChange();
@@ -172,6 +175,33 @@ void PortraitCanvasTest::drawtoBBGivesSolidBlocks()
                     if (canvas->picBackBuffer().pixel(cx * Zoom + dx, cy * Zoom + dy) != expected)
                         QFAIL(qPrintable(QString("block %1,%2 not solid").arg(cx).arg(cy)));
         }
+}
+
+void PortraitCanvasTest::enlargedMatchesNearestNeighbour_data()
+{
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<QImage::Format>("format");
+    // Zooms the view does not use go the general way, the view's own the unrolled one.
+    QTest::newRow("x1 RGB32") << 1 << QImage::Format_RGB32;
+    QTest::newRow("x3 RGB32 (dialog preview)") << 3 << QImage::Format_RGB32;
+    QTest::newRow("x8 RGB32") << 8 << QImage::Format_RGB32;
+    QTest::newRow("x16 ARGB32") << 16 << QImage::Format_ARGB32;
+    QTest::newRow("x5 RGB888") << 5 << QImage::Format_RGB888;
+}
+
+// The portrait enlarged outside the view is the same blocks as Qt's nearest-neighbour
+// scaling gives: the row stride and format conversions are right.
+void PortraitCanvasTest::enlargedMatchesNearestNeighbour()
+{
+    QFETCH(int, zoom);
+    QFETCH(QImage::Format, format);
+    const QImage picture = TestSupport::patternImage(Width, Height).convertToFormat(format);
+    const QImage expected =
+        picture.scaled(picture.size() * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+            .convertToFormat(QImage::Format_RGB32);
+    const QImage got = Magnifier::enlarged(picture, zoom);
+    QCOMPARE(got.format(), QImage::Format_RGB32);
+    QCOMPARE(got, expected);
 }
 
 void PortraitCanvasTest::clearAndRedrawRemovesStaleOverlay()

@@ -88,8 +88,10 @@ echo "== files"
 dpkg --root="$root" -L pictoria | sort >"$work/files"
 cat "$work/files"
 while read -r program; do
-  grep -qx "/usr/bin/$program" "$work/files" || fail "package lacks /usr/bin/$program"
+  grep -qx "/usr/$program" "$work/files" || fail "package lacks /usr/$program"
+  [ -x "$root/usr/$program" ] || fail "/usr/$program is not executable after install"
 done <"$build/dist/installed-programs.txt"
+grep -q '^/usr/libexec/pictoria/pictoria-import-helper$' "$work/files" || fail "the import helper is not in libexec"
 for f in /usr/bin/pictoria /usr/share/applications/$app_id.desktop /usr/share/metainfo/$app_id.metainfo.xml \
          /usr/share/man/man1/pictoria.1.gz; do
   grep -qx "$f" "$work/files" || fail "package lacks $f"
@@ -101,6 +103,15 @@ for size in 16 32 48 64 128 256; do
 done
 grep -Ev '^/usr(/|$)|^/\.$' "$work/files" && fail "files outside /usr"
 desktop-file-validate "$root/usr/share/applications/$app_id.desktop" || fail "packaged desktop entry is invalid"
+
+echo "== the packaged editor imports a picture through its packaged helpers"
+printf 'P6\n48 56\n255\n' >"$work/in.ppm"
+head -c $((48 * 56 * 3)) /dev/zero | tr '\0' '\100' >>"$work/in.ppm"
+mkdir -p "$work/home"
+env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" XDG_STATE_HOME="$work/home/state" \
+  "$root/usr/bin/pictoria" --convert "$work/in.ppm" "$work/out.jpg" || fail "the packaged editor could not import"
+[ "$(od -An -tx1 -N2 "$work/out.jpg" | tr -d ' ')" = ffd8 ] || fail "the packaged editor wrote no JPEG"
+echo "  ok"
 
 echo "== shared libraries of the installed program"
 missing=$(ldd "$root/usr/bin/pictoria" | grep 'not found' || true)

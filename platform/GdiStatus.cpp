@@ -1,4 +1,4 @@
-#include "files/GdiStatus.h"
+#include "platform/GdiStatus.h"
 
 QString GdiStatus::text(int status)
 {

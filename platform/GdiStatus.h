@@ -28,9 +28,3 @@ public:
     // The name of a status 1..20; any other number is an unknown error.
     static QString text(int status);
 };
-
-// What went wrong, in the service's terms and in words; Ok when nothing did.
-struct GdiFailure {
-    int status = GdiStatus::Ok;
-    QString detail;
-};
