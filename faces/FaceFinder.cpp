@@ -3,21 +3,44 @@
 #include <algorithm>
 #include <cmath>
 #include <dlib/image_processing/frontal_face_detector.h>
+#include <sstream>
 
 struct FaceFinder::Detector {
-    dlib::frontal_face_detector hog = dlib::get_frontal_face_detector();
+    dlib::frontal_face_detector hog;
+    bool ready = true;
 };
 
-FaceFinder::FaceFinder() : m_detector(std::make_unique<Detector>()) {}
+FaceFinder::FaceFinder() : m_detector(std::make_unique<Detector>())
+{
+    m_detector->hog = dlib::get_frontal_face_detector();
+}
+
+FaceFinder::FaceFinder(const unsigned char* detector, std::size_t size)
+    : m_detector(std::make_unique<Detector>())
+{
+    try {
+        std::istringstream in(std::string(reinterpret_cast<const char*>(detector), size));
+        dlib::deserialize(m_detector->hog, in);
+    } catch (const std::exception&) {
+        m_detector->ready = false;
+    }
+}
 
 FaceFinder::~FaceFinder() = default;
 
-std::vector<QRect> FaceFinder::find(const QImage& picture) const
+std::string FaceFinder::serializedDetector()
 {
-    if (picture.isNull())
+    std::ostringstream out;
+    dlib::serialize(dlib::get_frontal_face_detector(), out);
+    return out.str();
+}
+
+std::vector<QRect> FaceFinder::find(const QImage& picture, int workingSide, bool doubled) const
+{
+    if (picture.isNull() || !m_detector->ready)
         return {};
     QImage grey = picture.convertToFormat(QImage::Format_Grayscale8);
-    const double scale = std::min(1.0, double(WorkingSide) / std::max(grey.width(), grey.height()));
+    const double scale = std::min(1.0, double(workingSide) / std::max(grey.width(), grey.height()));
     if (scale < 1.0)
         grey = grey.scaled(std::max(1, int(std::lround(grey.width() * scale))),
                            std::max(1, int(std::lround(grey.height() * scale))), Qt::IgnoreAspectRatio,
@@ -29,9 +52,10 @@ std::vector<QRect> FaceFinder::find(const QImage& picture) const
         for (int x = 0; x < grey.width(); ++x)
             image[y][x] = line[x];
     }
-    dlib::pyramid_up(image);
-    // Back from the doubled, reduced copy to the picture's pixels.
-    const double back = 1.0 / (2.0 * scale);
+    if (doubled)
+        dlib::pyramid_up(image);
+    // Back from the searched copy to the picture's pixels.
+    const double back = 1.0 / ((doubled ? 2.0 : 1.0) * scale);
     std::vector<QRect> faces;
     for (const dlib::rectangle& r : m_detector->hog(image))
         faces.emplace_back(int(std::lround(r.left() * back)), int(std::lround(r.top() * back)),

@@ -21,6 +21,7 @@ namespace {
 int out = -1;
 int sharedFd = -1;
 bool portrait = false;
+bool faces = false;
 // The helper's writable mapping of the shared memory's start, once a decoder asked.
 std::uint32_t* sharedPixels = nullptr;
 
@@ -68,6 +69,8 @@ bool parseArguments(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], HelperProtocol::PortraitArgument) == 0 && !portrait) {
             portrait = true;
+        } else if (std::strcmp(argv[i], HelperProtocol::FacesArgument) == 0 && argc == 2) {
+            faces = true;
         } else if (std::strcmp(argv[i], "--shared-pixels") == 0 && i + 1 < argc && sharedFd < 0) {
             sharedFd = parseDescriptor(argv[++i]);
             if (sharedFd < 0)
@@ -82,6 +85,11 @@ bool parseArguments(int argc, char** argv)
 bool portraitRules()
 {
     return portrait;
+}
+
+bool faceSearch()
+{
+    return faces;
 }
 
 bool detachDiagnostics()
