@@ -35,16 +35,10 @@ std::string FaceFinder::serializedDetector()
     return out.str();
 }
 
-std::vector<QRect> FaceFinder::find(const QImage& picture, int workingSide, bool doubled) const
+namespace {
+
+dlib::array2d<unsigned char> searched(const QImage& grey)
 {
-    if (picture.isNull() || !m_detector->ready)
-        return {};
-    QImage grey = picture.convertToFormat(QImage::Format_Grayscale8);
-    const double scale = std::min(1.0, double(workingSide) / std::max(grey.width(), grey.height()));
-    if (scale < 1.0)
-        grey = grey.scaled(std::max(1, int(std::lround(grey.width() * scale))),
-                           std::max(1, int(std::lround(grey.height() * scale))), Qt::IgnoreAspectRatio,
-                           Qt::SmoothTransformation);
     dlib::array2d<unsigned char> image;
     image.set_size(grey.height(), grey.width());
     for (int y = 0; y < grey.height(); ++y) {
@@ -52,10 +46,44 @@ std::vector<QRect> FaceFinder::find(const QImage& picture, int workingSide, bool
         for (int x = 0; x < grey.width(); ++x)
             image[y][x] = line[x];
     }
-    if (doubled)
-        dlib::pyramid_up(image);
-    // Back from the searched copy to the picture's pixels.
-    const double back = 1.0 / ((doubled ? 2.0 : 1.0) * scale);
+    return image;
+}
+
+QImage greyScaled(const QImage& picture, double scale)
+{
+    QImage grey = picture.convertToFormat(QImage::Format_Grayscale8);
+    if (scale != 1.0)
+        grey = grey.scaled(std::max(1, int(std::lround(grey.width() * scale))),
+                           std::max(1, int(std::lround(grey.height() * scale))), Qt::IgnoreAspectRatio,
+                           Qt::SmoothTransformation);
+    return grey;
+}
+
+} // namespace
+
+std::vector<QRect> FaceFinder::find(const QImage& picture) const
+{
+    if (picture.isNull() || !m_detector->ready)
+        return {};
+    const double scale = std::min(1.0, double(WorkingSide) / std::max(picture.width(), picture.height()));
+    dlib::array2d<unsigned char> image = searched(greyScaled(picture, scale));
+    dlib::pyramid_up(image);
+    // Back from the doubled, reduced copy to the picture's pixels.
+    const double back = 1.0 / (2.0 * scale);
+    std::vector<QRect> faces;
+    for (const dlib::rectangle& r : m_detector->hog(image))
+        faces.emplace_back(int(std::lround(r.left() * back)), int(std::lround(r.top() * back)),
+                           int(std::lround(r.width() * back)), int(std::lround(r.height() * back)));
+    return faces;
+}
+
+std::vector<QRect> FaceFinder::findAtSide(const QImage& picture, int searchSide) const
+{
+    if (picture.isNull() || !m_detector->ready || searchSide < 1)
+        return {};
+    const double scale = double(searchSide) / std::max(picture.width(), picture.height());
+    const dlib::array2d<unsigned char> image = searched(greyScaled(picture, scale));
+    const double back = 1.0 / scale;
     std::vector<QRect> faces;
     for (const dlib::rectangle& r : m_detector->hog(image))
         faces.emplace_back(int(std::lround(r.left() * back)), int(std::lround(r.top() * back)),

@@ -27,8 +27,11 @@ public:
     FaceFinder& operator=(const FaceFinder&) = delete;
 
     // The faces' boxes (brows to chin) in the picture's pixels, in no particular order.
-    // The picture is reduced to workingSide pixels a side at most, and doubled when asked.
-    std::vector<QRect> find(const QImage& picture, int workingSide = WorkingSide, bool doubled = true) const;
+    std::vector<QRect> find(const QImage& picture) const;
+    // The same search on a copy scaled (up or down) to searchSide pixels on its longest
+    // side: faces down to about 80 of those pixels are found, and the time grows with
+    // the square of searchSide.
+    std::vector<QRect> findAtSide(const QImage& picture, int searchSide) const;
 
     // The library's detector in dlib's plain serialized form.
     static std::string serializedDetector();

@@ -304,6 +304,8 @@ ImportHelper::Answer ImportHelper::ask(const QByteArray& input, const QStringLis
         return answer;
     }
     const auto closeInput = qScopeGuard([inputFd] { ::close(inputFd); });
+    // The helper reads from the start; writing the bytes left the offset at their end.
+    ::lseek(inputFd, 0, SEEK_SET);
     QProcess process;
     process.setStandardErrorFile(QProcess::nullDevice());
     process.setInputChannelMode(QProcess::ManagedInputChannel);

@@ -20,7 +20,7 @@ class SandboxedFaceLocator : public FaceLocator {
     Q_DECLARE_TR_FUNCTIONS(SandboxedFaceLocator)
 
 public:
-    static constexpr int CopySide = 800;
+    static constexpr int CopySide = 1024;
 
     explicit SandboxedFaceLocator(BusyWait* wait = nullptr, ImportHelper::Settings settings = {});
 
