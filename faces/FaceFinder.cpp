@@ -6,25 +6,10 @@
 #include <sstream>
 
 struct FaceFinder::Detector {
-    dlib::frontal_face_detector hog;
-    bool ready = true;
+    dlib::frontal_face_detector hog = dlib::get_frontal_face_detector();
 };
 
-FaceFinder::FaceFinder() : m_detector(std::make_unique<Detector>())
-{
-    m_detector->hog = dlib::get_frontal_face_detector();
-}
-
-FaceFinder::FaceFinder(const unsigned char* detector, std::size_t size)
-    : m_detector(std::make_unique<Detector>())
-{
-    try {
-        std::istringstream in(std::string(reinterpret_cast<const char*>(detector), size));
-        dlib::deserialize(m_detector->hog, in);
-    } catch (const std::exception&) {
-        m_detector->ready = false;
-    }
-}
+FaceFinder::FaceFinder() : m_detector(std::make_unique<Detector>()) {}
 
 FaceFinder::~FaceFinder() = default;
 
@@ -35,10 +20,16 @@ std::string FaceFinder::serializedDetector()
     return out.str();
 }
 
-namespace {
-
-dlib::array2d<unsigned char> searched(const QImage& grey)
+std::vector<QRect> FaceFinder::find(const QImage& picture) const
 {
+    if (picture.isNull())
+        return {};
+    QImage grey = picture.convertToFormat(QImage::Format_Grayscale8);
+    const double scale = std::min(1.0, double(WorkingSide) / std::max(grey.width(), grey.height()));
+    if (scale < 1.0)
+        grey = grey.scaled(std::max(1, int(std::lround(grey.width() * scale))),
+                           std::max(1, int(std::lround(grey.height() * scale))), Qt::IgnoreAspectRatio,
+                           Qt::SmoothTransformation);
     dlib::array2d<unsigned char> image;
     image.set_size(grey.height(), grey.width());
     for (int y = 0; y < grey.height(); ++y) {
@@ -46,44 +37,9 @@ dlib::array2d<unsigned char> searched(const QImage& grey)
         for (int x = 0; x < grey.width(); ++x)
             image[y][x] = line[x];
     }
-    return image;
-}
-
-QImage greyScaled(const QImage& picture, double scale)
-{
-    QImage grey = picture.convertToFormat(QImage::Format_Grayscale8);
-    if (scale != 1.0)
-        grey = grey.scaled(std::max(1, int(std::lround(grey.width() * scale))),
-                           std::max(1, int(std::lround(grey.height() * scale))), Qt::IgnoreAspectRatio,
-                           Qt::SmoothTransformation);
-    return grey;
-}
-
-} // namespace
-
-std::vector<QRect> FaceFinder::find(const QImage& picture) const
-{
-    if (picture.isNull() || !m_detector->ready)
-        return {};
-    const double scale = std::min(1.0, double(WorkingSide) / std::max(picture.width(), picture.height()));
-    dlib::array2d<unsigned char> image = searched(greyScaled(picture, scale));
     dlib::pyramid_up(image);
     // Back from the doubled, reduced copy to the picture's pixels.
     const double back = 1.0 / (2.0 * scale);
-    std::vector<QRect> faces;
-    for (const dlib::rectangle& r : m_detector->hog(image))
-        faces.emplace_back(int(std::lround(r.left() * back)), int(std::lround(r.top() * back)),
-                           int(std::lround(r.width() * back)), int(std::lround(r.height() * back)));
-    return faces;
-}
-
-std::vector<QRect> FaceFinder::findAtSide(const QImage& picture, int searchSide) const
-{
-    if (picture.isNull() || !m_detector->ready || searchSide < 1)
-        return {};
-    const double scale = double(searchSide) / std::max(picture.width(), picture.height());
-    const dlib::array2d<unsigned char> image = searched(greyScaled(picture, scale));
-    const double back = 1.0 / scale;
     std::vector<QRect> faces;
     for (const dlib::rectangle& r : m_detector->hog(image))
         faces.emplace_back(int(std::lround(r.left() * back)), int(std::lround(r.top() * back)),

@@ -49,7 +49,7 @@ struct Area {
 };
 Area pixelArea(std::uint32_t width, std::uint32_t height, bool portrait);
 
-// The face search. Given FacesArgument, the full helper reads a grey picture instead of a
+// The face search. Given FacesArgument, the fast helper reads a grey picture instead of a
 // file: width and height (32-bit little-endian, each 1 to MaxFaceSide), then width x height
 // bytes, top row first. It answers with one "FACE" frame, a 32-bit count (at most MaxFaces)
 // and per face its left, top, width and height (32-bit signed) in that picture's pixels,

@@ -320,7 +320,7 @@ ImportHelper::Answer ImportHelper::ask(const QByteArray& input, const QStringLis
         limit(RLIMIT_CORE, 0);
         limit(RLIMIT_FSIZE, 0);
     });
-    process.start(settings.program.isEmpty() ? defaultProgram() : settings.program, arguments);
+    process.start(settings.program.isEmpty() ? fastProgram() : settings.program, arguments);
     if (!process.waitForStarted(settings.timeoutMs)) {
         answer.detail = tr("The import helper could not be started (%1).").arg(process.errorString());
         return answer;

@@ -64,15 +64,15 @@ public:
         return decode(PictureSource::file(path), settings);
     }
 
-    // What the full helper wrote for a request other than a decode.
+    // What a helper wrote for a request other than a decode.
     struct Answer {
         Status status = Status::NotStarted;
         QString detail;   // why, when not Finished
         QByteArray bytes; // its standard output; Finished only when it exited with 0
     };
-    // Runs the full helper with the arguments and the bytes as its standard input (a sealed
-    // memory file), under the same limits, environment and cancel as a decode. An answer
-    // longer than maxAnswer bytes is a BadAnswer.
+    // Runs the fast helper (or Settings::program) with the arguments and the bytes as its standard input (a
+    // sealed memory file), under the same limits, environment and cancel as a decode. An answer longer than
+    // maxAnswer bytes is a BadAnswer.
     static Answer ask(const QByteArray& input, const QStringList& arguments, const Settings& settings,
                       qsizetype maxAnswer, const std::atomic_bool* cancelled = nullptr);
 

@@ -27,7 +27,8 @@ public:
     std::vector<QRect> findFaces(const QImage& picture) override;
 
     // The grey copy the helper is given: the picture's luma averaged over square blocks of
-    // a whole number of pixels, the smallest that brings both sides within CopySide.
+    // a whole number of pixels, the smallest that brings both sides within CopySide (large
+    // blocks sampled on an even grid).
     static QImage greyCopy(const QImage& picture);
     // Why the last search found nothing, when it failed; empty after a search that ran.
     const QString& lastFailure() const { return m_failure; }

@@ -17,7 +17,6 @@ set(helper_common_sources
 add_executable(pictoria-import-helper
   ${CMAKE_CURRENT_LIST_DIR}/helper/main.cpp
   ${CMAKE_CURRENT_LIST_DIR}/helper/HelperDecode.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/helper/HelperFaces.cpp
   ${CMAKE_CURRENT_LIST_DIR}/helper/PortraitReader.cpp
   ${helper_common_sources}
   ${CMAKE_CURRENT_LIST_DIR}/FreeImageLibrary.cpp
@@ -25,15 +24,6 @@ add_executable(pictoria-import-helper
   ${CMAKE_SOURCE_DIR}/platform/BitmapHeader.cpp
   ${CMAKE_SOURCE_DIR}/platform/BoundedImageReader.cpp)
 target_include_directories(pictoria-import-helper PRIVATE ${CMAKE_SOURCE_DIR} ${FREEIMAGE_INCLUDE_DIR})
-# The face search's detector, where faces/ could be built; without it the helper finds none.
-# Compiled into the helper rather than linked from pictoria_faces, so that it is built with
-# the helper's options (never a sanitizer's) whatever the build.
-if(PICTORIA_FACES)
-  target_sources(pictoria-import-helper PRIVATE ${CMAKE_SOURCE_DIR}/faces/FaceFinder.cpp
-                 ${CMAKE_BINARY_DIR}/FaceDetectorBytes.cpp)
-  target_link_libraries(pictoria-import-helper PRIVATE PkgConfig::DLIB ${LAPACK_LIBRARY} ${BLAS_LIBRARY})
-  target_compile_definitions(pictoria-import-helper PRIVATE PICTORIA_FACES)
-endif()
 find_package(Threads REQUIRED)
 target_link_libraries(pictoria-import-helper PRIVATE ${FREEIMAGE_LIBRARY} JPEG::JPEG PNG::PNG Qt6::Gui PkgConfig::SECCOMP
                       Threads::Threads)
@@ -44,6 +34,16 @@ add_executable(pictoria-import-fast ${CMAKE_CURRENT_LIST_DIR}/helper/fast_main.c
 target_include_directories(pictoria-import-fast PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(pictoria-import-fast PRIVATE JPEG::JPEG PNG::PNG PkgConfig::SECCOMP Threads::Threads)
 list(APPEND PICTORIA_INSTALLED_PROGRAMS pictoria-import-fast)
+# The fast helper's face search; where faces/ could not be built it finds none. The detector
+# is compiled into the helper rather than linked from a faces/ library, so that it is built
+# with the helper's options (never a sanitizer's) whatever the build.
+target_sources(pictoria-import-fast PRIVATE ${CMAKE_CURRENT_LIST_DIR}/helper/HelperFaces.cpp)
+if(PICTORIA_FACES)
+  target_sources(pictoria-import-fast PRIVATE ${CMAKE_SOURCE_DIR}/faces/GreyFaceSearch.cpp
+                 ${CMAKE_BINARY_DIR}/FaceDetectorBytes.cpp)
+  target_link_libraries(pictoria-import-fast PRIVATE PkgConfig::DLIB ${LAPACK_LIBRARY} ${BLAS_LIBRARY})
+  target_compile_definitions(pictoria-import-fast PRIVATE PICTORIA_FACES)
+endif()
 
 # The editor looks beside its own binary first; tests and benchmarks, which live
 # elsewhere, fall back to the build's copy. Everything linking the core builds the

@@ -1,6 +1,6 @@
 #pragma once
 
-// The import helper's face search (--faces): the grey picture on standard input, the faces'
+// The fast import helper's face search (--faces): the grey picture on standard input, the faces'
 // boxes on the answer descriptor. The detector is made before the sandbox is entered and
 // runs on this one thread inside it.
 namespace HelperFaces {

@@ -8,11 +8,9 @@
 // refused, not made up. It runs as a short-lived child of the editor under memory, CPU
 // and time limits, so a decoder fault on a hostile file ends this process instead of
 // the editor. pictoria-import-fast (fast_main.cpp) is its JPEG and PNG part alone.
-// Given --faces it finds the faces in a grey picture instead (HelperFaces).
 #include "import/FreeImageLibrary.h"
 #include "import/HelperProtocol.h"
 #include "import/helper/HelperDecode.h"
-#include "import/helper/HelperFaces.h"
 #include "import/helper/HelperIo.h"
 #include "import/helper/Isolation.h"
 #include "import/helper/PortraitReader.h"
@@ -82,9 +80,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s [--shared-pixels descriptor] [--portrait] < picture-file\n", argv[0]);
         return 2;
     }
-    // A face search needs neither FreeImage nor Qt's readers.
-    if (HelperIo::faceSearch())
-        return HelperFaces::run();
     // New namespaces while there is one thread; Qt and FreeImage are loaded inside them.
     Isolation::isolate();
     std::signal(SIGPIPE, SIG_IGN);
