@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <dlib/image_processing/frontal_face_detector.h>
+#include <sstream>
 
 struct FaceFinder::Detector {
     dlib::frontal_face_detector hog = dlib::get_frontal_face_detector();
@@ -11,6 +12,13 @@ struct FaceFinder::Detector {
 FaceFinder::FaceFinder() : m_detector(std::make_unique<Detector>()) {}
 
 FaceFinder::~FaceFinder() = default;
+
+std::string FaceFinder::serializedDetector()
+{
+    std::ostringstream out;
+    dlib::serialize(dlib::get_frontal_face_detector(), out);
+    return out.str();
+}
 
 std::vector<QRect> FaceFinder::find(const QImage& picture) const
 {

@@ -29,6 +29,13 @@ if(OPENCV_INCLUDE_DIR AND OPENCV_CORE_LIBRARY AND OPENCV_IMGPROC_LIBRARY AND OPE
                         ${OPENCV_IMGPROC_LIBRARY} ${OPENCV_CORE_LIBRARY})
   target_compile_definitions(pictoria_faces_reference PRIVATE PICTORIA_OPENCV_CASCADES="${OPENCV_CASCADES}")
   set_target_properties(pictoria_faces pictoria_faces_reference PROPERTIES AUTOMOC OFF)
+  # The detector in dlib's plain serialized form, as a source the import helper is built with.
+  add_executable(face_detector_blob ${CMAKE_CURRENT_LIST_DIR}/face_detector_blob.cpp)
+  target_link_libraries(face_detector_blob PRIVATE pictoria_faces)
+  set_target_properties(face_detector_blob PROPERTIES AUTOMOC OFF)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/FaceDetectorBytes.cpp
+                     COMMAND face_detector_blob ${CMAKE_BINARY_DIR}/FaceDetectorBytes.cpp
+                     DEPENDS face_detector_blob VERBATIM)
   # Both detectors over the face set in tests/faces/: found, missed and false faces.
   add_executable(face_accuracy ${CMAKE_CURRENT_LIST_DIR}/face_accuracy.cpp)
   target_link_libraries(face_accuracy PRIVATE pictoria_faces pictoria_faces_reference Qt6::Gui)

@@ -21,6 +21,7 @@ constexpr std::uint32_t TagPixels = tag("PIXS");
 constexpr std::uint32_t TagSharedPixels = tag("SHMP");
 constexpr std::uint32_t TagText = tag("TEXT");
 constexpr std::uint32_t TagEnd = tag("END ");
+constexpr std::uint32_t TagFaces = tag("FACE");
 
 void put32(std::string& s, std::uint32_t v)
 {
@@ -114,6 +115,75 @@ std::string textFrame(const std::string& key, const std::string& value)
 std::string endFrame()
 {
     return frame(TagEnd, {});
+}
+
+std::string faceRequest(std::uint32_t width, std::uint32_t height, const unsigned char* rows,
+                        std::size_t stride)
+{
+    std::string s;
+    s.reserve(8 + std::size_t(width) * height);
+    put32(s, width);
+    put32(s, height);
+    for (std::uint32_t y = 0; y < height; ++y)
+        s.append(reinterpret_cast<const char*>(rows + stride * y), width);
+    return s;
+}
+
+bool parseFaceRequest(const unsigned char* data, std::size_t size, std::uint32_t& width,
+                      std::uint32_t& height, const unsigned char*& pixels)
+{
+    if (size < 8)
+        return false;
+    width = get32(reinterpret_cast<const char*>(data));
+    height = get32(reinterpret_cast<const char*>(data) + 4);
+    if (width < 1 || height < 1 || width > MaxFaceSide || height > MaxFaceSide ||
+        size - 8 != std::size_t(width) * height)
+        return false;
+    pixels = data + 8;
+    return true;
+}
+
+std::string facesFrame(const std::vector<FaceBox>& faces)
+{
+    const std::size_t count = std::min<std::size_t>(faces.size(), MaxFaces);
+    std::string payload;
+    put32(payload, std::uint32_t(count));
+    for (std::size_t i = 0; i < count; ++i)
+        for (std::int32_t v : {faces[i].left, faces[i].top, faces[i].width, faces[i].height})
+            put32(payload, std::uint32_t(v));
+    return frame(TagFaces, payload);
+}
+
+bool readFaces(const char* data, std::size_t size, std::vector<FaceBox>& faces, std::string& why)
+{
+    faces.clear();
+    if (size < 12 || get32(data) != TagFaces) {
+        why = "no face frame";
+        return false;
+    }
+    const std::uint32_t length = get32(data + 4);
+    const std::uint32_t count = get32(data + 8);
+    if (count > MaxFaces || length != 4 + 16 * count || size - 8 < length) {
+        why = "a face frame of the wrong length";
+        return false;
+    }
+    const char* at = data + 12;
+    for (std::uint32_t i = 0; i < count; ++i, at += 16) {
+        const FaceBox box{std::int32_t(get32(at)), std::int32_t(get32(at + 4)), std::int32_t(get32(at + 8)),
+                          std::int32_t(get32(at + 12))};
+        if (box.width <= 0 || box.height <= 0) {
+            why = "a face of no size";
+            return false;
+        }
+        faces.push_back(box);
+    }
+    const std::size_t rest = size - 8 - length;
+    if (rest != 8 || get32(at) != TagEnd || get32(at + 4) != 0) {
+        faces.clear();
+        why = "no end frame right after the faces";
+        return false;
+    }
+    return true;
 }
 
 bool Reader::fail(std::string why)

@@ -54,6 +54,36 @@ struct Area {
 };
 Area pixelArea(std::uint32_t width, std::uint32_t height, bool portrait);
 
+// The face search. Given FacesArgument, the fast helper reads a grey picture instead of a
+// file: width and height (32-bit little-endian, each 1 to MaxFaceSide), then width x height
+// bytes, top row first. It answers with one "FACE" frame, a 32-bit count (at most MaxFaces)
+// and per face its left, top, width and height (32-bit signed) in that picture's pixels,
+// then "END ". A helper built without a detector answers with no faces.
+inline constexpr const char* FacesArgument = "--faces";
+inline constexpr std::uint32_t MaxFaceSide = 2048;
+inline constexpr std::uint32_t MaxFaces = 64;
+
+struct FaceBox {
+    std::int32_t left;
+    std::int32_t top;
+    std::int32_t width;
+    std::int32_t height;
+
+    bool operator==(const FaceBox&) const = default;
+};
+
+// The request's bytes for a grey picture whose rows lie stride bytes apart.
+std::string faceRequest(std::uint32_t width, std::uint32_t height, const unsigned char* rows,
+                        std::size_t stride);
+// The helper's reading of a request: false unless the header's sizes are within bounds and
+// exactly that many bytes follow; pixels then points at the first row.
+bool parseFaceRequest(const unsigned char* data, std::size_t size, std::uint32_t& width,
+                      std::uint32_t& height, const unsigned char*& pixels);
+std::string facesFrame(const std::vector<FaceBox>& faces);
+// The editor's reading of the whole answer: false, with why, unless it is exactly one FACE
+// frame of at most MaxFaces boxes, each of a positive size, and the end frame.
+bool readFaces(const char* data, std::size_t size, std::vector<FaceBox>& faces, std::string& why);
+
 // Serialising, for the helper.
 std::string messageFrame(int format, const char* text);
 std::string resultFrame(const FreeImageLibrary::DecodedPicture& picture);

@@ -308,3 +308,75 @@ ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd,
     }
     return run;
 }
+
+ImportHelper::Answer ImportHelper::ask(const QByteArray& input, const QStringList& arguments,
+                                       const Settings& settings, qsizetype maxAnswer,
+                                       const std::atomic_bool* cancelled)
+{
+    Answer answer;
+    std::string why;
+    const int inputFd = openPicture(PictureSource::data(input), why);
+    if (inputFd < 0) {
+        answer.detail = QString::fromLocal8Bit(why.c_str());
+        return answer;
+    }
+    const auto closeInput = qScopeGuard([inputFd] { ::close(inputFd); });
+    // The helper reads from the start; writing the bytes left the offset at their end.
+    ::lseek(inputFd, 0, SEEK_SET);
+    QProcess process;
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.setInputChannelMode(QProcess::ManagedInputChannel);
+    process.setProcessEnvironment(helperEnvironment());
+    const rlim_t memory = rlim_t(settings.memoryLimitBytes);
+    const rlim_t cpu = rlim_t(settings.cpuSeconds);
+    process.setChildProcessModifier([memory, cpu, inputFd] {
+        if (::dup2(inputFd, STDIN_FILENO) < 0)
+            ::_exit(127);
+        limit(RLIMIT_AS, memory);
+        limit(RLIMIT_CPU, cpu);
+        limit(RLIMIT_CORE, 0);
+        limit(RLIMIT_FSIZE, 0);
+    });
+    process.start(settings.program.isEmpty() ? fastProgram() : settings.program, arguments);
+    if (!process.waitForStarted(settings.timeoutMs)) {
+        answer.detail = tr("The import helper could not be started (%1).").arg(process.errorString());
+        return answer;
+    }
+    process.closeWriteChannel();
+    QDeadlineTimer deadline(settings.timeoutMs);
+    bool tooLong = false;
+    while (process.state() != QProcess::NotRunning && !tooLong) {
+        if (cancelled && cancelled->load()) {
+            answer.status = Status::Cancelled;
+            break;
+        }
+        if (deadline.hasExpired()) {
+            answer.status = Status::TimedOut;
+            answer.detail = tr("The import helper took longer than %1 seconds, so it was stopped.")
+                                .arg(settings.timeoutMs / 1000.0);
+            break;
+        }
+        process.waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), 40)));
+        answer.bytes += process.readAllStandardOutput();
+        tooLong = answer.bytes.size() > maxAnswer;
+    }
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(2000);
+    }
+    if (answer.status == Status::Cancelled || answer.status == Status::TimedOut)
+        return answer;
+    answer.bytes += process.readAllStandardOutput();
+    if (tooLong || answer.bytes.size() > maxAnswer) {
+        answer.status = Status::BadAnswer;
+        answer.detail = tr("The import helper sent an invalid answer (it is too long).");
+    } else if (process.exitStatus() == QProcess::CrashExit || process.exitCode() != 0) {
+        answer.status = Status::Crashed;
+        answer.detail = process.exitStatus() == QProcess::CrashExit
+                            ? tr("The import helper crashed or ran out of its limits.")
+                            : tr("The import helper ended with exit code %1.").arg(process.exitCode());
+    } else {
+        answer.status = Status::Finished;
+    }
+    return answer;
+}

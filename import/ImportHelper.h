@@ -69,6 +69,18 @@ public:
         return decode(PictureSource::file(path), settings);
     }
 
+    // What a helper wrote for a request other than a decode.
+    struct Answer {
+        Status status = Status::NotStarted;
+        QString detail;   // why, when not Finished
+        QByteArray bytes; // its standard output; Finished only when it exited with 0
+    };
+    // Runs the fast helper (or Settings::program) with the arguments and the bytes as its standard input (a
+    // sealed memory file), under the same limits, environment and cancel as a decode. An answer longer than
+    // maxAnswer bytes is a BadAnswer.
+    static Answer ask(const QByteArray& input, const QStringList& arguments, const Settings& settings,
+                      qsizetype maxAnswer, const std::atomic_bool* cancelled = nullptr);
+
 private:
     // One helper on the open picture; declined when it left the file to the full helper.
     static Run runHelper(const QString& program, int pictureFd, const Settings& settings,

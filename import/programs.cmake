@@ -35,6 +35,16 @@ add_executable(pictoria-import-fast ${CMAKE_CURRENT_LIST_DIR}/helper/fast_main.c
 target_include_directories(pictoria-import-fast PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(pictoria-import-fast PRIVATE JPEG::JPEG PNG::PNG PkgConfig::SECCOMP Threads::Threads)
 list(APPEND PICTORIA_INSTALLED_PROGRAMS pictoria-import-fast)
+# The fast helper's face search; where faces/ could not be built it finds none. The detector
+# is compiled into the helper rather than linked from a faces/ library, so that it is built
+# with the helper's options (never a sanitizer's) whatever the build.
+target_sources(pictoria-import-fast PRIVATE ${CMAKE_CURRENT_LIST_DIR}/helper/HelperFaces.cpp)
+if(PICTORIA_FACES)
+  target_sources(pictoria-import-fast PRIVATE ${CMAKE_SOURCE_DIR}/faces/GreyFaceSearch.cpp
+                 ${CMAKE_BINARY_DIR}/FaceDetectorBytes.cpp)
+  target_link_libraries(pictoria-import-fast PRIVATE PkgConfig::DLIB ${LAPACK_LIBRARY} ${BLAS_LIBRARY})
+  target_compile_definitions(pictoria-import-fast PRIVATE PICTORIA_FACES)
+endif()
 
 # An installed editor finds the helpers in libexec/pictoria/ relative to its own bin/
 # folder, a build-tree editor beside itself. Programs elsewhere in the build tree (tests,

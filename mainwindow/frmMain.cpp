@@ -6,6 +6,7 @@
 #include "files/PortraitRecovery.h"
 #include "import/ImportCommand.h"
 #include "import/SandboxedDecoder.h"
+#include "import/SandboxedFaceLocator.h"
 #include "mainwindow/AsSavedPreview.h"
 #include "mainwindow/ButtonPopupFace.h"
 #include "mainwindow/ClipboardCommands.h"
@@ -106,6 +107,9 @@ frmMain::frmMain(std::shared_ptr<Dialogs> dialogs, QWidget* parent)
                                                [this] { return m_panel->picBG->fill(); });
     m_import->setViewToKeepVisible(m_viewScroller);
     m_import->loader().setBusyWait(m_busy);
+    // The import window's A key: faces found by the helper's detector, off this thread.
+    m_faces = std::make_unique<SandboxedFaceLocator>(m_busy);
+    m_import->setFaceLocator(m_faces.get());
     m_import->setScalingSource([this] {
         return m_panel->optSmooth->isChecked() ? PictureScale::Filter::Smooth : PictureScale::Filter::Sharp;
     });

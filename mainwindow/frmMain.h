@@ -31,6 +31,7 @@ class PortraitRecovery;
 class QSessionManager;
 class QLabel;
 class SandboxedDecoder;
+class SandboxedFaceLocator;
 class StatusBar;
 
 // The main window: composition root of the editor. It owns the controls, the
@@ -154,6 +155,7 @@ private:
     StatusBar* m_statusBar;
     BusyWait* m_busy;
     std::unique_ptr<SandboxedDecoder> m_decoder;
+    std::unique_ptr<SandboxedFaceLocator> m_faces;
     PictureBox* m_faceBox;
     QScrollArea* m_viewScroller;
     QAction* m_zoomIn;

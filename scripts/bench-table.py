@@ -13,10 +13,15 @@ noisy) and is shown beside its floor from the same run of the same binary:
 The raw output of the run is written to scripts/bench-results/ (kept in the repository).
 """
 import argparse
+import glob
 import json
 import os
+import shutil
+import statistics
 import subprocess
 import sys
+import tempfile
+import time
 
 UNIT = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}
 
@@ -51,6 +56,48 @@ def medians_of(out):
     return medians
 
 
+def whole_runs(reps, commands):
+    """Wall-clock medians, in µs, of whole processes, the commands interleaved run by run."""
+    times = {name: [] for name in commands}
+    for _ in range(reps):
+        for name, (argv, out_dir) in commands.items():
+            shutil.rmtree(out_dir, ignore_errors=True)
+            os.makedirs(out_dir)
+            start = time.perf_counter()
+            subprocess.run(argv, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            times[name].append((time.perf_counter() - start) * 1e6)
+    return {name: statistics.median(t) for name, t in times.items()}
+
+
+def batch_of_faces(build, reps, reuse):
+    """The face photos of tests/faces/ (14, repeating the first ones) made into portraits by one
+    pictoria --convert ... --into call (--cover, and --face) and by one vipsthumbnail call."""
+    saved = os.path.join(RESULTS, "batch_faces.json")
+    if not reuse:
+        here = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+        photos = sorted(glob.glob(os.path.join(here, "tests", "faces", "*.jpg")))
+        work = tempfile.mkdtemp(prefix="pictoria-batch-")
+        inputs = []
+        for i in range(14):
+            src = photos[i % len(photos)]
+            dst = os.path.join(work, f"{i:02d}-{os.path.basename(src)}")
+            shutil.copy(src, dst)
+            inputs.append(dst)
+        ours, theirs = os.path.join(work, "pictoria"), os.path.join(work, "vips")
+        pictoria = [os.path.join(build, "pictoria"), "--convert", *inputs, "--into", ours]
+        medians = whole_runs(reps, {
+            "pictoria": (pictoria + ["--cover"], ours),
+            "pictoria_face": (pictoria + ["--face"], ours),
+            "vipsthumbnail": (["vipsthumbnail", *inputs, "--size", "48x56", "--smartcrop", "attention",
+                               "-o", os.path.join(theirs, "%s.jpg")], theirs),
+        })
+        shutil.rmtree(work, ignore_errors=True)
+        with open(saved, "w") as f:
+            json.dump(medians, f)
+    with open(saved) as f:
+        return json.load(f)
+
+
 def fmt_us(us):
     return f"{us / 1000:.1f} ms" if us >= 1000 else f"{us:.1f} µs"
 
@@ -73,6 +120,8 @@ def main():
                   ["--benchmark_filter=BM_ImportSandboxEntry"])
     zoom = run_json(args.build, args.reps, args.reuse, "bench_import", "bench_import_zoom.json",
                     ["--benchmark_filter=ImportZoomStep|ScaleVisibleArea|FitWholePicture"])
+    faces = run_json(args.build, args.reps, args.reuse, "bench_faces", "bench_faces.json")
+    batch = batch_of_faces(args.build, args.reps, args.reuse)
     saved_start = os.path.join(RESULTS, "startup.json")
     if not args.reuse:
         out = subprocess.run([sys.executable, os.path.join(here, "measure-startup.py"), args.build,
@@ -131,6 +180,16 @@ def main():
     sandbox = m["BM_ImportSandboxEntry"]["us"]
     rows.append(("Import helper sandbox set-up, per import", fmt_us(sandbox), "", "", "< 1 ms",
                  "met" if sandbox < 1000 else f"missed by {sandbox / 1000:.2f} x"))
+
+    framing = faces["BM_FaceFraming24MP"]["us"]
+    rows.append(("Face framing on a 24-megapixel photo (A: grey copy, helper's search, framing)", fmt_us(framing),
+                 f"grey copy {fmt_us(faces['BM_FaceGreyCopy24MP']['us'])}", "", "<= 100 ms",
+                 "met" if framing <= 100e3 else f"missed by {framing / 100e3:.2f} x"))
+    for key, how in (("pictoria", "--cover"), ("pictoria_face", "--face, faces found")):
+        ratio_b = batch[key] / batch["vipsthumbnail"]
+        rows.append((f"14 face photos to portraits (one --convert --into call, {how})", fmt_us(batch[key]),
+                     f"vipsthumbnail, one call, {fmt_us(batch['vipsthumbnail'])}", f"{ratio_b:.2f}", "<= 1.0",
+                     "met" if ratio_b <= 1.0 else f"missed by {ratio_b:.2f} x"))
 
     c = m["BM_RepaintAreaPerCommit"]["counters"]
     e, f = start["editor"], start["floor_c"]

@@ -6,6 +6,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-bench -j2 --target pictoria pictoria-import-helper pictoria-import-fast bench_hotpaths bench_import floor_c_window startup_probe >&2
+cmake --build build-bench -j2 --target pictoria pictoria-import-helper pictoria-import-fast bench_hotpaths bench_import bench_faces floor_c_window startup_probe >&2
 mkdir -p scripts/bench-results
 python3 scripts/bench-table.py build-bench "$@" | tee scripts/bench-results/table.md

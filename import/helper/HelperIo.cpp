@@ -24,6 +24,7 @@ int out = -1;
 int sharedFd = -1;
 Jpeg::Need needed;
 bool portrait = false;
+bool faces = false;
 // The helper's writable mapping of the shared memory's start, once a decoder asked.
 std::uint32_t* sharedPixels = nullptr;
 
@@ -82,6 +83,8 @@ bool parseArguments(int argc, char** argv)
                 return false;
             needed.width = w;
             needed.height = h;
+        } else if (std::strcmp(argv[i], HelperProtocol::FacesArgument) == 0 && argc == 2) {
+            faces = true;
         } else if (std::strcmp(argv[i], "--shared-pixels") == 0 && i + 1 < argc && sharedFd < 0) {
             sharedFd = parseDescriptor(argv[++i]);
             if (sharedFd < 0)
@@ -101,6 +104,11 @@ bool portraitRules()
 Jpeg::Need need()
 {
     return needed;
+}
+
+bool faceSearch()
+{
+    return faces;
 }
 
 bool detachDiagnostics()

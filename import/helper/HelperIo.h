@@ -13,9 +13,11 @@
 // answer's closing frames. Nothing here depends on Qt or FreeImage.
 namespace HelperIo {
 
-// Reads "[--shared-pixels descriptor] [--portrait] [--cover WxH | --fit WxH]"; false on
-// anything else.
+// Reads "[--shared-pixels descriptor] [--portrait] [--cover WxH | --fit WxH]" or "--faces"
+// alone; false on anything else.
 bool parseArguments(int argc, char** argv);
+// --faces: standard input holds a grey picture to find faces in (HelperProtocol::faceRequest).
+bool faceSearch();
 // --portrait: decode as Open does (its formats, JPEG strictly) and answer with the
 // picture's size and only the top-left part a portrait keeps.
 bool portraitRules();

@@ -4,10 +4,13 @@
 // frames. A file it cannot finish with the decoders alone (another format, a PNG libpng
 // refuses, which Qt's readers then try, a file it cannot read) it declines: it exits
 // with HelperProtocol::DeclinedExitCode before writing anything, and the editor runs the full helper.
+// Given --faces it finds the faces in a grey picture instead (HelperFaces), starting as
+// quickly.
 #include "import/FreeImageLibrary.h"
 #include "import/HelperProtocol.h"
 #include "import/JpegDecoder.h"
 #include "import/PngDecoder.h"
+#include "import/helper/HelperFaces.h"
 #include "import/helper/HelperIo.h"
 #include "import/helper/Isolation.h"
 #include "import/helper/Sandbox.h"
@@ -46,6 +49,8 @@ int main(int argc, char** argv)
         return SandboxSelfTest::run(argv[2], argc == 4 ? argv[3] : nullptr);
     if (!HelperIo::parseArguments(argc, argv))
         return 2;
+    if (HelperIo::faceSearch())
+        return HelperFaces::run();
     Isolation::isolate();
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);

@@ -19,6 +19,8 @@ private slots:
     void commandLine();
     void convertLeavesOtherFilesAlone_data();
     void convertLeavesOtherFilesAlone();
+    void batch_data();
+    void batch();
 
 private:
     QString file(const QString& name) const { return m_dir.filePath(name); }
@@ -166,6 +168,20 @@ void CommandLineTest::commandLine_data()
                                  << "g2.png"
                                  << "double.png"
                                  << "fit-smooth" << 100;
+    QTest::newRow("full colour at 55 %")
+        << L{"--convert", "double.png", "g3.jpg", "--fit", "--quality", "55", "--full-colour"} << 0 << ""
+        << "g3.jpg"
+        << "double.png"
+        << "fit" << 55;
+    QTest::newRow("--into without --convert") << L{"--into", "out", "portrait.png"} << 2 << "--convert"
+                                              << ""
+                                              << ""
+                                              << "" << 0;
+    QTest::newRow("--face with --cover")
+        << L{"--convert", "big.png", "o.jpg", "--face", "--cover"} << 2 << "exclude"
+        << ""
+        << ""
+        << "" << 0;
     QTest::newRow("smooth without --convert") << L{"--smooth", "portrait.png"} << 2 << "--convert"
                                               << ""
                                               << ""
@@ -286,7 +302,7 @@ void CommandLineTest::commandLine()
     }
     QByteArray saved;
     cGdiPlus gdip;
-    QVERIFY(gdip.EncodePicture(portrait, file(output), quality, saved));
+    QVERIFY(gdip.EncodePicture(portrait, file(output), quality, saved, arguments.contains("--full-colour")));
     QVERIFY2(written.readAll() == saved, "the file is what Save writes for that portrait");
 }
 
@@ -385,6 +401,100 @@ void CommandLineTest::convertLeavesOtherFilesAlone()
     // Nothing else was added, removed or changed: no temporary file, the photo whole.
     QCOMPARE(after, before);
     QVERIFY(QFileInfo(dir.filePath("soft.jpg")).isSymLink());
+}
+
+void CommandLineTest::batch_data()
+{
+    // Pictures of the scratch folder (other/big.png is another picture named big), converted
+    // with --into a folder of their own. "written" are the portraits the batch must write,
+    // each the very file a --convert of that picture alone writes; "refused" are the pictures
+    // that must each get one line on stderr, and nothing else may be written.
+    QTest::addColumn<QStringList>("inputs");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("written");
+    QTest::addColumn<QStringList>("refused");
+
+    using L = QStringList;
+    QTest::newRow("three pictures, cover") << L{"big.png", "wide.png", "double.png"} << L{"--cover"}
+                                           << L{"big.jpg", "wide.jpg", "double.jpg"} << L{};
+    QTest::newRow("full colour at 70 %")
+        << L{"small.png", "double.png"} << L{"--fit", "--quality", "70", "--full-colour"}
+        << L{"small.jpg", "double.jpg"} << L{};
+    QTest::newRow("a bad file among good ones") << L{"big.png", "garbage.png", "small.png"} << L{"--fit"}
+                                                << L{"big.jpg", "small.jpg"} << L{"garbage.png"};
+    QTest::newRow("a missing file") << L{"nope.png", "wide.png"} << L{} << L{"wide.jpg"} << L{"nope.png"};
+    QTest::newRow("two pictures named big") << L{"big.png", "other/big.png", "wide.png"} << L{"--cover"}
+                                            << L{"big.jpg", "wide.jpg"} << L{"other/big.png"};
+    QTest::newRow("a portrait would replace an input")
+        << L{"wide.png", "into/in.jpg"} << L{} << L{"wide.jpg"} << L{"into/in.jpg"};
+}
+
+void CommandLineTest::batch()
+{
+    QFETCH(QStringList, inputs);
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, written);
+    QFETCH(QStringList, refused);
+
+    QTemporaryDir into;
+    QVERIFY(into.isValid());
+    QVERIFY(QDir(m_dir.path()).mkpath("other"));
+    QVERIFY(m_pictures.value("wide.png").save(file("other/big.png")));
+    // An input inside the batch's folder, under the name its portrait would take.
+    QVERIFY(m_pictures.value("big.png").save(into.filePath("in.jpg")));
+    QFile input(into.filePath("in.jpg"));
+    QVERIFY(input.open(QIODevice::ReadOnly));
+    const QByteArray inputBytes = input.readAll();
+    input.close();
+
+    auto runPictoria = [](const QStringList& args, QString& err) {
+        QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        run.setProcessEnvironment(env);
+        run.start(QStringLiteral(PICTORIA_BINARY), args);
+        if (!run.waitForFinished(60000) || run.exitStatus() != QProcess::NormalExit)
+            return -1;
+        err = QString::fromLocal8Bit(run.readAllStandardError());
+        return run.exitCode();
+    };
+    QStringList args{"--convert"};
+    for (const QString& name : inputs)
+        args << (name.startsWith("into/") ? into.filePath(name.mid(5)) : file(name));
+    args << options << "--into" << into.path();
+    QString err;
+    const int exitCode = runPictoria(args, err);
+    QVERIFY2(exitCode == (refused.isEmpty() ? 0 : 1), qPrintable(err));
+    // One line per refused picture, naming it; no progress text on a stderr that is no terminal.
+    const QStringList lines = err.split('\n', Qt::SkipEmptyParts);
+    QVERIFY2(lines.size() == refused.size() && err.count('\n') == refused.size(), qPrintable(err));
+    for (const QString& name : refused)
+        QVERIFY2(err.contains(name.startsWith("into/") ? into.filePath(name.mid(5)) : file(name)),
+                 qPrintable(err));
+
+    QStringList expectedFiles = written;
+    expectedFiles << "in.jpg";
+    expectedFiles.sort();
+    QCOMPARE(QDir(into.path()).entryList(QDir::Files, QDir::Name), expectedFiles);
+    QFile kept(into.filePath("in.jpg"));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QVERIFY2(kept.readAll() == inputBytes, "an input was written over");
+    // Each portrait is the one the picture of its name makes alone (the first of its name).
+    QTemporaryDir alone;
+    for (const QString& name : written) {
+        const QString base = QFileInfo(name).completeBaseName();
+        const auto source = std::find_if(inputs.cbegin(), inputs.cend(), [&](const QString& i) {
+            return QFileInfo(i).completeBaseName() == base;
+        });
+        QVERIFY(source != inputs.cend());
+        QString ignored;
+        QCOMPARE(
+            runPictoria(QStringList{"--convert", file(*source), alone.filePath(name)} << options, ignored),
+            0);
+        QFile a(alone.filePath(name)), b(into.filePath(name));
+        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        QVERIFY2(a.readAll() == b.readAll(), qPrintable(name));
+    }
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)

@@ -6,12 +6,15 @@
 #include "import/OutlineShape.h"
 #include "import/PictureScale.h"
 #include "import/PortraitFraming.h"
+#include "import/SandboxedFaceLocator.h"
 #include "import/frmImport.h"
 #include "platform/PictureBox.h"
 #include "platform/StatusBar.h"
 
+#include <QProcess>
 #include <QScrollArea>
 #include <QtTest>
+#include <optional>
 
 namespace {
 
@@ -20,16 +23,18 @@ QString facePicture(const QString& name)
     return QStringLiteral(PICTORIA_SOURCE_DIR "/tests/faces/") + name;
 }
 
-// The detector in this process, for the import window's A key (the editor itself asks
-// another process).
-class InProcessLocator : public FaceLocator {
+// The editor's locator (the import helper's detector, through the real helper), counting
+// its searches and keeping what it found.
+class CountingLocator : public FaceLocator {
 public:
     std::vector<QRect> findFaces(const QImage& picture) override
     {
         ++searches;
-        return finder.find(picture);
+        found = helper.findFaces(picture);
+        return found;
     }
-    FaceFinder finder;
+    SandboxedFaceLocator helper;
+    std::vector<QRect> found;
     int searches = 0;
 };
 
@@ -52,6 +57,8 @@ class FaceFinderTest : public QObject {
 private slots:
     void framingAgreesWithASecondDetector_data();
     void framingAgreesWithASecondDetector();
+    void convertFramesTheFace_data();
+    void convertFramesTheFace();
     void aKeyFramesFacesInTurn();
     void aKeyWithoutFaceFramesDetail();
     void cleanup() { window.reset(); }
@@ -62,41 +69,75 @@ private:
     std::unique_ptr<StatusBar> status =
         std::make_unique<StatusBar>(QList<StatusBar::PanelLayout>{{420, "Ready."}, {120, "x"}, {96, "y"}});
     std::unique_ptr<frmImport> window;
-    InProcessLocator locator;
+    CountingLocator locator;
+    FaceFinder finder;
 };
+
+namespace {
+
+// The second detector's box for the face: the one that overlaps it most, when they overlap
+// by more than 30 %.
+std::optional<QRectF> secondOpinion(const QImage& image, const QRect& face)
+{
+    const OpenCvFaceFinder second;
+    if (!second.ready())
+        return {};
+    const std::vector<QRect> others = second.find(image);
+    auto overlap = [&](const QRect& o) {
+        const QRect both = o.intersected(face);
+        const double shared = double(both.width()) * both.height();
+        return shared / (double(o.width()) * o.height() + double(face.width()) * face.height() - shared);
+    };
+    const auto same = std::max_element(others.begin(), others.end(), [&](const QRect& a, const QRect& b) {
+        return overlap(a) < overlap(b);
+    });
+    if (same == others.end() || overlap(*same) <= 0.3)
+        return {};
+    return QRectF(*same);
+}
+
+double meanDifference(const QImage& a, const QImage& b)
+{
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) + qAbs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+} // namespace
 
 void FaceFinderTest::framingAgreesWithASecondDetector_data()
 {
+    // Each picture searched by the detector in this process and by the editor's locator,
+    // which hands a reduced grey copy to the import helper.
     QTest::addColumn<QString>("picture");
-    QTest::newRow("frontal photo") << "grace_hopper.jpg";
-    QTest::newRow("photo, busy background") << "astronaut.jpg";
-    QTest::newRow("small turned face in a crowd") << "messi5.jpg";
-    QTest::newRow("photo, second head turned away") << "basketball1.jpg";
-    QTest::newRow("drawing") << "egyptian-queen.jpg";
+    QTest::addColumn<bool>("throughHelper");
+    for (bool helper : {false, true}) {
+        const char* way = helper ? "helper" : "in-process";
+        QTest::addRow("frontal photo, %s", way) << "grace_hopper.jpg" << helper;
+        QTest::addRow("photo, busy background, %s", way) << "astronaut.jpg" << helper;
+        QTest::addRow("small turned face in a crowd, %s", way) << "messi5.jpg" << helper;
+        QTest::addRow("photo, second head turned away, %s", way) << "basketball1.jpg" << helper;
+        QTest::addRow("drawing, %s", way) << "egyptian-queen.jpg" << helper;
+    }
 }
 
 void FaceFinderTest::framingAgreesWithASecondDetector()
 {
     QFETCH(QString, picture);
+    QFETCH(bool, throughHelper);
     const QImage image(facePicture(picture));
     QVERIFY(!image.isNull());
-    const std::vector<QRect> faces = PortraitFraming::largestFirst(locator.finder.find(image));
-    QVERIFY2(!faces.empty(), "no face found");
-    const OpenCvFaceFinder second;
-    QVERIFY(second.ready());
-    const std::vector<QRect> others = second.find(image);
-    // The second detector's box for the same face: the one that overlaps it most.
-    auto overlap = [&](const QRect& o) {
-        const QRect both = o.intersected(faces[0]);
-        const double shared = double(both.width()) * both.height();
-        return shared /
-               (double(o.width()) * o.height() + double(faces[0].width()) * faces[0].height() - shared);
-    };
-    const auto same = std::max_element(others.begin(), others.end(), [&](const QRect& a, const QRect& b) {
-        return overlap(a) < overlap(b);
-    });
-    QVERIFY2(same != others.end() && overlap(*same) > 0.3, "the second detector does not see the face");
-    const QRectF face(*same);
+    const std::vector<QRect> faces =
+        PortraitFraming::largestFirst(throughHelper ? locator.helper.findFaces(image) : finder.find(image));
+    QVERIFY2(!faces.empty(),
+             qPrintable(QStringLiteral("no face found %1").arg(locator.helper.lastFailure())));
+    const std::optional<QRectF> same = secondOpinion(image, faces[0]);
+    QVERIFY2(same, "the second detector does not see the face");
+    const QRectF face = *same;
 
     const PortraitFraming::Framing framing = PortraitFraming::frameFace(faces[0], image.size(), Frame);
     const QRectF frame = frameOnPicture(framing, image.size());
@@ -117,6 +158,60 @@ void FaceFinderTest::framingAgreesWithASecondDetector()
     QVERIFY2(eyes < 0.5, qPrintable(QStringLiteral("the eyes at %1 of the frame").arg(eyes)));
 }
 
+void FaceFinderTest::convertFramesTheFace_data()
+{
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<bool>("face");
+    QTest::newRow("frontal photo") << "grace_hopper.jpg" << true;
+    QTest::newRow("photo, second head turned away") << "basketball1.jpg" << true;
+    QTest::newRow("no face: the most detailed part") << "hfs-001.jpg" << false;
+}
+
+void FaceFinderTest::convertFramesTheFace()
+{
+    // pictoria --convert --face with no window: the portrait is the frame over the face the
+    // helper finds (near the face box the second detector reports), as A frames it, or
+    // without a face the most detailed part.
+    QFETCH(QString, picture);
+    QFETCH(bool, face);
+    const QImage image = QImage(facePicture(picture)).convertToFormat(QImage::Format_RGB32);
+    const std::vector<QRect> faces = PortraitFraming::largestFirst(locator.helper.findFaces(image));
+    QCOMPARE(!faces.empty(), face);
+    const PortraitFraming::Framing framing = face ? PortraitFraming::frameFace(faces[0], image.size(), Frame)
+                                                  : PortraitFraming::frameDetail(image, Frame);
+    if (face) {
+        const std::optional<QRectF> same = secondOpinion(image, faces[0]);
+        QVERIFY2(same, "the second detector does not see the face");
+        const QRectF frame = frameOnPicture(framing, image.size());
+        QVERIFY(qAbs(same->center().x() - frame.center().x()) <= 0.12 * frame.width());
+        QVERIFY(same->center().y() > frame.top() + 0.3 * frame.height() &&
+                same->center().y() < frame.top() + 0.7 * frame.height());
+    }
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    run.setProcessEnvironment(env);
+    run.start(QStringLiteral(PICTORIA_BINARY),
+              {"--convert", facePicture(picture), dir.filePath("face.png"), "--face"});
+    QVERIFY(run.waitForFinished(30000));
+    QVERIFY2(run.exitCode() == 0, run.readAllStandardError().constData());
+    const QImage portrait = QImage(dir.filePath("face.png")).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(portrait.size(), Frame);
+    // The same pixels as the framing (within what two JPEG decoders may differ by), and
+    // clearly not those of a frame a quarter of its width aside.
+    auto taken = [&](QPoint offset) {
+        return PictureScale::scaledPart(image, framing.shown, QRect(framing.origin + offset, Frame),
+                                        PictureScale::Filter::Sharp)
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const QPoint aside(framing.origin.x() >= Frame.width() / 4 ? -Frame.width() / 4 : Frame.width() / 4, 0);
+    const double here = meanDifference(portrait, taken({})), there = meanDifference(portrait, taken(aside));
+    QVERIFY2(here < 3 && here * 3 < there, qPrintable(QStringLiteral("%1 against %2").arg(here).arg(there)));
+}
+
 void FaceFinderTest::open(const QString& name)
 {
     window = std::make_unique<frmImport>(*document, *status, [] { return Colour(0); });
@@ -132,15 +227,19 @@ void FaceFinderTest::open(const QString& name)
 
 void FaceFinderTest::aKeyFramesFacesInTurn()
 {
-    // Six upright court-card faces (and their upside-down twins): A frames the largest,
-    // A again the next; the search runs once.
+    // Six upright court-card faces (and their upside-down twins), found by the editor's
+    // locator through the import helper: A frames the largest, A again the next; the
+    // search runs once.
     open(QStringLiteral("paris-court.jpg"));
     const QImage& picture = window->loadedPicture();
-    const std::vector<QRect> faces = PortraitFraming::largestFirst(locator.finder.find(picture));
-    QVERIFY(faces.size() >= 2);
+    std::vector<QRect> faces;
     locator.searches = 0;
     for (std::size_t i = 0; i < 2; ++i) {
         QTest::keyClick(window->picImage, Qt::Key_A);
+        if (i == 0) {
+            faces = PortraitFraming::largestFirst(locator.found);
+            QVERIFY2(faces.size() >= 2, qPrintable(locator.helper.lastFailure()));
+        }
         const PortraitFraming::Framing expected = PortraitFraming::frameFace(faces[i], picture.size(), Frame);
         QCOMPARE(window->shownSize(), expected.shown);
         // The frame covers exactly the framing, in sight.

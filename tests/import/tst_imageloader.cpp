@@ -5,6 +5,7 @@
 #include "import/ImageLoader.h"
 #include "import/ImportHelper.h"
 #include "import/SandboxedDecoder.h"
+#include "import/SandboxedFaceLocator.h"
 #include "platform/CommandError.h"
 #include "platform/Surface.h"
 #include "support/ScriptedDialogs.h"
@@ -147,6 +148,8 @@ private slots:
     void lyingHelperIsRefused();
     void scaleServesTheNeed_data();
     void scaleServesTheNeed();
+    void faceSearchAnswers_data();
+    void faceSearchAnswers();
 
 private:
     ScriptedDialogs dialogs;
@@ -833,6 +836,65 @@ void ImageLoaderTest::lyingHelperIsRefused()
         QCOMPARE(run.pixels.size(), openRules ? QSize(48, 56) : QSize(4, 2));
         QCOMPARE(run.pixels.pixel(0, 0), answer.contains("PIXS") ? 0x40404040u : 0u);
     }
+}
+
+void ImageLoaderTest::faceSearchAnswers_data()
+{
+    // What a face search's helper answers, and the faces the editor takes from it, in the
+    // picture's pixels (the 2000 x 1000 picture's copy is 1000 x 500, so boxes double);
+    // anything off the protocol is no face at all.
+    using namespace HelperProtocol;
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QList<QRect>>("faces");
+    QTest::addColumn<bool>("honest");
+    auto bytes = [](const std::string& s) { return QByteArray(s.data(), qsizetype(s.size())); };
+    const std::vector<FaceBox> two{{10, 20, 30, 40}, {990, 490, 30, 30}};
+    const QByteArray good = bytes(facesFrame(two)) + bytes(endFrame());
+    const QList<QRect> scaled{{20, 40, 60, 80}, {1980, 980, 60, 60}};
+
+    QTest::newRow("two faces") << good << 0 << scaled << true;
+    QTest::newRow("none") << bytes(facesFrame({})) + bytes(endFrame()) << 0 << QList<QRect>{} << true;
+    QTest::newRow("a face off the picture is dropped")
+        << bytes(facesFrame({{10, 20, 30, 40}, {1200, 10, 20, 20}})) + bytes(endFrame()) << 0
+        << QList<QRect>{{20, 40, 60, 80}} << true;
+    QTest::newRow("exit code 1") << good << 1 << QList<QRect>{} << false;
+    QTest::newRow("no end frame") << bytes(facesFrame(two)) << 0 << QList<QRect>{} << false;
+    QTest::newRow("trailing data") << good + bytes(endFrame()) << 0 << QList<QRect>{} << false;
+    QTest::newRow("a face of no size")
+        << bytes(facesFrame({{10, 20, 0, 40}})) + bytes(endFrame()) << 0 << QList<QRect>{} << false;
+    QByteArray wrongLength = good;
+    wrongLength[4] = char(wrongLength[4] + 16); // a length beyond the boxes it holds
+    QTest::newRow("length beyond the boxes") << wrongLength << 0 << QList<QRect>{} << false;
+    QByteArray tooMany("FACE\0\0\0\0", 8);
+    const std::uint32_t count = MaxFaces + 1, length = 4 + 16 * count;
+    for (int i = 0; i < 4; ++i)
+        tooMany[4 + i] = char(length >> (8 * i) & 0xFF);
+    tooMany.append(char(count), 1)
+        .append(QByteArray(3, '\0'))
+        .append(QByteArray(16 * qsizetype(count), '\x01'));
+    QTest::newRow("more faces than allowed") << tooMany + bytes(endFrame()) << 0 << QList<QRect>{} << false;
+    QTest::newRow("endless answer") << QByteArray(1 << 20, 'F') << 0 << QList<QRect>{} << false;
+}
+
+void ImageLoaderTest::faceSearchAnswers()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(int, exitCode);
+    QFETCH(QList<QRect>, faces);
+    QFETCH(bool, honest);
+    const QString answerFile = tempPath("faces.bin");
+    QVERIFY(TestPictures::write(answerFile, answer));
+    ImportHelper::Settings settings;
+    settings.program = executableScript("faces.sh", "cat '" + answerFile.toLocal8Bit() + "'\nexit " +
+                                                        QByteArray::number(exitCode));
+    SandboxedFaceLocator locator(nullptr, settings);
+    QImage picture(2000, 1000, QImage::Format_RGB32);
+    picture.fill(Qt::gray);
+    const std::vector<QRect> found = locator.findFaces(picture);
+    QCOMPARE(QList<QRect>(found.begin(), found.end()), faces);
+    // A refused answer says why; an honest one leaves nothing to say.
+    QCOMPARE(locator.lastFailure().isEmpty(), honest);
 }
 
 QTEST_MAIN(ImageLoaderTest)
