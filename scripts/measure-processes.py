@@ -66,7 +66,7 @@ def main():
         photos = []
         for i in range(args.batch):
             photo = out(f"photo{i:02}.jpg")
-            subprocess.run(["vips", "crop", args.picture, out("crop.v"), str(i * 150), str(i * 100), "4800", "3200"],
+            subprocess.run(["vips", "crop", args.picture, out("crop.v"), str(i * 80), str(i * 50), "4800", "3200"],
                            check=True)
             subprocess.run(["vips", "resize", out("crop.v"), photo + "[Q=90]", "0.4166"], check=True)
             photos.append(photo)
