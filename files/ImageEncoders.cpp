@@ -40,9 +40,7 @@ int jpegWriter(const QImage& image, const EncoderParameters& parameters, QByteAr
                                                                        : GdiStatus::GenericError;
 }
 
-} // namespace
-
-QList<ImageCodecInfo> ImageEncoders::platform()
+QList<ImageCodecInfo> installed()
 {
     // Identities as the platform's own encoders carry them.
     auto clsid = [](int n) {
@@ -76,4 +74,15 @@ QList<ImageCodecInfo> ImageEncoders::platform()
                                return qtWriter("png", i, o, d);
                            }};
     return list;
+}
+
+} // namespace
+
+QList<ImageCodecInfo> ImageEncoders::platform()
+{
+    // Asking Qt which formats it writes loads every image plugin it has; the answer
+    // cannot change while the program runs, so it is asked once, by the first command
+    // that needs an encoder.
+    static const QList<ImageCodecInfo> encoders = installed();
+    return encoders;
 }

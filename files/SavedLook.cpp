@@ -6,18 +6,26 @@
 
 const QString SavedLook::EncodedName = QStringLiteral("preview.jpg");
 
-// One service for the preview's lifetime: it is asked on every held key and every
-// debounced change, far too often to start the library each time.
-SavedLook::SavedLook() : m_gdip(std::make_unique<cGdiPlus>()) {}
+SavedLook::SavedLook() = default;
 
 SavedLook::~SavedLook() = default;
+
+// One service for the preview's lifetime: it is asked on every held key and every
+// debounced change, far too often to start the library each time. It is made by the
+// first look, not with the window: a start-up that shows no preview never pays for it.
+cGdiPlus& SavedLook::service()
+{
+    if (!m_gdip)
+        m_gdip = std::make_unique<cGdiPlus>();
+    return *m_gdip;
+}
 
 SavedLook::Result SavedLook::look(const QImage& portrait, std::int32_t quality, bool fullChroma)
 {
     Result r;
     QByteArray bytes;
-    if (!m_gdip->EncodePicture(portrait, EncodedName, quality, bytes, fullChroma)) {
-        r.error = m_gdip->lastErrorDetail();
+    if (!service().EncodePicture(portrait, EncodedName, quality, bytes, fullChroma)) {
+        r.error = service().lastErrorDetail();
         return r;
     }
     // The bytes this very encoder has just written, and nothing a user gave: the one
@@ -36,5 +44,5 @@ SavedLook::Result SavedLook::look(const QImage& portrait, std::int32_t quality, 
 qint64 SavedLook::size(const QImage& portrait, std::int32_t quality, bool fullChroma)
 {
     QByteArray bytes;
-    return m_gdip->EncodePicture(portrait, EncodedName, quality, bytes, fullChroma) ? bytes.size() : -1;
+    return service().EncodePicture(portrait, EncodedName, quality, bytes, fullChroma) ? bytes.size() : -1;
 }

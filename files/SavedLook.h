@@ -33,5 +33,7 @@ public:
     qint64 size(const QImage& portrait, std::int32_t quality, bool fullChroma = false);
 
 private:
+    cGdiPlus& service();
+
     std::unique_ptr<cGdiPlus> m_gdip;
 };

@@ -135,12 +135,19 @@ void PictureBox::paintEvent(QPaintEvent* event)
 void PictureBox::paintArea(QPainter& p, const QRect& dirty)
 {
     if (m_renderer) {
+        // A large area is rendered in bands of a few rows through the same scratch, so a
+        // whole repaint of the view needs no second image of the view's size.
         const QRect area = dirty.translated(-clientOrigin());
-        if (m_rendered.width() < area.width() || m_rendered.height() < area.height())
+        const int rows = std::min(area.height(), RenderBandRows);
+        if (m_rendered.width() < area.width() || m_rendered.height() < rows)
             m_rendered = QImage(std::max(m_rendered.width(), area.width()),
-                                std::max(m_rendered.height(), area.height()), QImage::Format_RGB32);
-        m_renderer(m_rendered, area);
-        p.drawImage(dirty.topLeft(), m_rendered, QRect(QPoint(0, 0), area.size()));
+                                std::max(m_rendered.height(), rows), QImage::Format_RGB32);
+        for (int top = area.top(); top <= area.bottom(); top += RenderBandRows) {
+            const QRect band(area.left(), top, area.width(),
+                             std::min(RenderBandRows, area.bottom() - top + 1));
+            m_renderer(m_rendered, band);
+            p.drawImage(band.topLeft() + clientOrigin(), m_rendered, QRect(QPoint(0, 0), band.size()));
+        }
         return;
     }
     if (!m_surface) {

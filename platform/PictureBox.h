@@ -97,6 +97,8 @@ private:
 
     QPointer<const Surface> m_surface;
     Renderer m_renderer;
+    // The rows the renderer is asked for at a time.
+    static constexpr int RenderBandRows = 64;
     QImage m_rendered; // the renderer's scratch, reused from paint to paint
     QPoint m_surfaceOrigin;
     bool m_border;

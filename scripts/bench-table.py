@@ -4,9 +4,12 @@
 Every figure is the median of REPS repetitions (the machine is shared, so single runs are
 noisy) and is shown beside its floor from the same run of the same binary:
   A  one memcpy of the magnified image (384 x 448 x 4 bytes)
-  B  libjpeg-turbo's own decode (encode for Save) of the same file
+  B  libjpeg-turbo's own decode of the same file; for Save, libjpeg-turbo's encode of the
+     same portrait with the same settings plus the same durable write done directly
+     (a new file beside the target, fdatasync, rename, fsync of the folder)
   D  libpng's own decode of the same PNG
   C  a bare Qt Widgets window of the editor's shape (start-up, memory)
+  and whole processes beside djpeg and vipsthumbnail (scripts/measure-processes.py).
 
   scripts/bench-table.py [BUILD_DIR] [--reps 7] [--runs 15] [--idle 5] [--reuse]
 
@@ -52,7 +55,8 @@ def medians_of(out):
             continue
         name = b["run_name"].removesuffix("/real_time").removesuffix("/manual_time")
         medians[name] = dict(us=b["real_time"] * UNIT[b["time_unit"]],
-                             counters={k: v for k, v in b.items() if k in ("painted_px", "view_px", "cell_px")})
+                             counters={k: v for k, v in b.items()
+                                       if k in ("painted_px", "view_px", "cell_px", "floor_us")})
     return medians
 
 
@@ -142,6 +146,15 @@ def main():
     if os.path.exists(saved_import):
         with open(saved_import) as f:
             imp = json.load(f)
+    saved_processes = os.path.join(RESULTS, "processes.json")
+    if not args.reuse:
+        picture = os.path.join(tempfile.gettempdir(), "pictoria-bench-6000x4000.jpg")
+        out = subprocess.run([sys.executable, os.path.join(here, "measure-processes.py"), args.build, picture,
+                              "--runs", str(args.reps)], check=True, stdout=subprocess.PIPE, text=True).stdout
+        with open(saved_processes, "w") as f:
+            f.write(out)
+    with open(saved_processes) as f:
+        proc = json.load(f)
 
     rows = []
     A = m["BM_FloorA_Memcpy"]["us"]
@@ -160,7 +173,12 @@ def main():
     row("DrawtoBB (whole rebuild)", "BM_DrawtoBB", "A", A, 2)
     row("Import drag step", "BM_ImportDragStep", "A", A, 4)
     for q in (100, 85, 70, 55):
-        row(f"Save portrait, quality {q}", f"BM_SavePortrait/{q}", "B enc", m[f"BM_FloorB_EncodePortrait/{q}"]["us"], 2)
+        # Ctrl+S as a whole beside the durable-write floor timed in the same iterations.
+        save = m[f"BM_SaveCommand/{q}"]
+        floor = save["counters"]["floor_us"]
+        ratio = save["us"] / floor
+        rows.append((f"Save of a portrait (Ctrl+S), quality {q}", fmt_us(save["us"]), f"B durable {fmt_us(floor)}",
+                     f"{ratio:.2f}", "<= 1.3", "met" if ratio <= 1.3 else f"missed by {ratio / 1.3:.2f} x"))
         row(f"Open portrait, quality {q}", f"BM_OpenPortrait/{q}", "B", m[f"BM_FloorB_DecodePortrait/{q}"]["us"], 2)
     B = m["BM_FloorB_DecodeLargeJpeg"]["us"]
     D = m["BM_FloorD_DecodeLargePng"]["us"]
@@ -203,27 +221,41 @@ def main():
     print(f"| Area repainted per committed move | {painted:.0f} px | view {c.get('view_px', 0):.0f} px "
           f"| {painted / c.get('view_px', 1):.3f} | cell + popups | "
           f"{'met' if painted <= 64 + 2 * 130 * 21 else 'missed'} |")
-    ratio_t = e["painted_ms"] / f["painted_ms"]
+    ratio_t = e["mapped_ms"] / f["mapped_ms"]
+    ratio_p = e["painted_ms"] / f["painted_ms"]
     ratio_m = e["rss_kb"] / f["rss_kb"]
-    print(f"| Start-up to first painted frame | {e['painted_ms']:.0f} ms | C {f['painted_ms']:.0f} ms | {ratio_t:.2f} "
+    print(f"| Start-up to the mapped window | {e['mapped_ms']:.0f} ms | C {f['mapped_ms']:.0f} ms | {ratio_t:.2f} "
           f"| <= 1.15 | {'met' if ratio_t <= 1.15 else f'missed by {ratio_t / 1.15:.2f} x'} |")
+    print(f"| Start-up to the first painted frame | {e['painted_ms']:.0f} ms | C {f['painted_ms']:.0f} ms "
+          f"| {ratio_p:.2f} | | |")
     print(f"| CPU time spent up to the first frame | {e['startup_cpu_ms']:.0f} ms | C {f['startup_cpu_ms']:.0f} ms "
           f"| {e['startup_cpu_ms'] / max(f['startup_cpu_ms'], 1):.2f} | | |")
-    print(f"| Resident memory 1 s after | {e['rss_kb'] / 1024:.1f} MB | C {f['rss_kb'] / 1024:.1f} MB | {ratio_m:.2f} "
-          f"| <= 1.1 | {'met' if ratio_m <= 1.1 else f'missed by {ratio_m / 1.1:.2f} x'} |")
+    print(f"| Resident memory 1 s after start | {e['rss_kb'] / 1024:.1f} MB | C {f['rss_kb'] / 1024:.1f} MB "
+          f"| {ratio_m:.2f} | <= 1.1 | {'met' if ratio_m <= 1.1 else f'missed by {ratio_m / 1.1:.2f} x'} |")
     if imp:
-        for case, ours, floor, floor_name, target, unit in (
-                ("6000x4000 JPEG: import start to the import window painted", imp["import_ms"], imp["djpeg_ms"],
-                 "djpeg whole decode", 1.0, "ms"),
-                ("--convert IN OUT --cover, 6000x4000 JPEG: wall time", imp["convert_ms"], imp["vips_ms"],
-                 "vipsthumbnail", 1.0, "ms"),
-                ("--convert IN OUT --cover, 6000x4000 JPEG: peak memory", imp["convert_kb"] / 1024,
-                 imp["vips_kb"] / 1024, "vipsthumbnail", 1.5, "MB")):
-            ratio = ours / floor
-            print(f"| {case} | {ours:.0f} {unit} | {floor_name} {floor:.0f} {unit} | {ratio:.2f} | <= {target} | "
-                  f"{'met' if ratio <= target else f'missed by {ratio / target:.2f} x'} |")
+        ratio = imp["import_ms"] / imp["djpeg_ms"]
+        print(f"| 6000x4000 JPEG: import start to the import window painted | {imp['import_ms']:.0f} ms "
+              f"| djpeg whole decode {imp['djpeg_ms']:.0f} ms | {ratio:.2f} | <= 1.0 | "
+              f"{'met' if ratio <= 1.0 else f'missed by {ratio:.2f} x'} |")
     print(f"| CPU while idle ({e['idle_s']} s) | {e['idle_cpu_ms']:.0f} ms | C {f['idle_cpu_ms']:.0f} ms | | 0 | "
           f"{'met' if e['idle_cpu_ms'] <= f['idle_cpu_ms'] + 10 else 'missed'} |")
+
+    # Whole processes, each beside its yardstick from the same run.
+    def process_row(case, ours, theirs, floor_name, target, memory_target=None):
+        t = ours["wall_ms"] / theirs["wall_ms"]
+        verdict = "met" if t <= target else f"missed by {t / target:.2f} x"
+        text = (f"| {case} | {ours['wall_ms']:.0f} ms, {ours['peak_mb']:.0f} MB | {floor_name} {theirs['wall_ms']:.0f} ms, "
+                f"{theirs['peak_mb']:.0f} MB | {t:.2f}")
+        if memory_target is not None:
+            mem = ours["peak_mb"] / theirs["peak_mb"]
+            text += f", memory {mem:.2f}"
+            verdict += "; memory " + ("met" if mem <= memory_target else f"missed by {mem / memory_target:.2f} x")
+            print(f"{text} | <= {target} time, <= {memory_target} memory | {verdict} |")
+        else:
+            print(f"{text} | <= {target} | {verdict} |")
+
+    process_row("`--convert IN OUT --cover`, 6000x4000 JPEG", proc["convert"]["editor"],
+                proc["convert"]["vipsthumbnail"], "vipsthumbnail", 1.0, 1.5)
 
 
 if __name__ == "__main__":

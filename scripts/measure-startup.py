@@ -6,7 +6,10 @@ first top-level window mapped and painted, resident memory (VmRSS) one second la
 CPU time over the next idle seconds, from /proc. The editor and floor C alternate, RUNS
 times each, in one X server; the medians are printed as JSON.
 
-  scripts/measure-startup.py [BUILD_DIR] [--runs 15] [--idle 5]
+  scripts/measure-startup.py [BUILD_DIR] [--runs 15] [--idle 5] [--also NAME=PROGRAM ...]
+
+--also adds programs to the same alternation (another build of the editor, to compare
+two builds on the same machine at the same moment).
 """
 import argparse
 import json
@@ -35,16 +38,19 @@ def main():
     ap.add_argument("build", nargs="?", default="build-bench")
     ap.add_argument("--runs", type=int, default=15)
     ap.add_argument("--idle", type=int, default=5)
+    ap.add_argument("--also", action="append", default=[], metavar="NAME=PROGRAM")
     ap.add_argument("--inside-x", action="store_true", help=argparse.SUPPRESS)
     args = ap.parse_args()
     build = os.path.abspath(args.build)
     if not args.inside_x:
         cmd = ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24 -dpi 96 -br", sys.executable,
                os.path.abspath(__file__), build, "--runs", str(args.runs), "--idle", str(args.idle), "--inside-x"]
+        cmd += [f"--also={a.split('=', 1)[0]}={os.path.abspath(a.split('=', 1)[1])}" for a in args.also]
         sys.exit(subprocess.call(cmd))
 
     programs = {"floor_c": os.path.join(build, "bench", "floor_c_window"),
                 "editor": os.path.join(build, "pictoria")}
+    programs |= dict(a.split("=", 1) for a in args.also)
     runs = {name: [] for name in programs}
     # The editor keeps its settings in a throw-away home, so every run starts alike.
     with tempfile.TemporaryDirectory() as home:

@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake pkg-config clang-format git
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libqt6svg6
   libfreeimage-dev libjpeg62-turbo-dev libpng-dev libseccomp-dev
-  libjpeg-turbo-progs imagemagick
+  libjpeg-turbo-progs imagemagick libvips-tools
   xvfb xauth xdotool xclip x11-utils x11-apps libxcb1-dev
   fonts-dejavu-core
   libbenchmark-dev
