@@ -58,7 +58,8 @@ void ImportCommand::importPicture(const PictureSource& source)
 void ImportCommand::takePicture(const PictureSource& source, const PortraitOpener& openPortrait)
 {
     CommandGuard::run(m_dialogs, [&] {
-        ImportHelper::Run decoded = decodeForWindow(source);
+        // A portrait-sized picture never opens the window, so none is made to size the decode.
+        ImportHelper::Run decoded = m_window ? decodeForWindow(source) : m_loader.decode(source);
         if (ImageLoader::isPortrait(decoded))
             openPortrait(source.path, decoded.pixels);
         else
