@@ -180,14 +180,12 @@ ImportHelper::Run ImportHelper::decode(const PictureSource& source, const Settin
     return run;
 }
 
-ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd, const Settings& settings,
-                                          const std::atomic_bool* cancelled, bool& declined)
+namespace {
+
+// A helper process reads its input from inputFd as standard input, keeps sharedFd (when
+// there is one) open across exec, and runs under the settings' memory and CPU limits.
+void prepareHelper(QProcess& process, const ImportHelper::Settings& settings, int inputFd, int sharedFd)
 {
-    Run run;
-    declined = false;
-    // Each helper reads the picture from its start; the descriptors share one offset.
-    ::lseek(pictureFd, 0, SEEK_SET);
-    QProcess process;
     // Never the editor's own standard error: the child may not write files, and a
     // desktop session's log is one. The helper drops its diagnostics besides.
     process.setStandardErrorFile(QProcess::nullDevice());
@@ -196,6 +194,29 @@ ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd,
     process.setProcessEnvironment(helperEnvironment());
     const rlim_t memory = rlim_t(settings.memoryLimitBytes);
     const rlim_t cpu = rlim_t(settings.cpuSeconds);
+    // Runs in the child between fork and exec: only async-signal-safe calls.
+    process.setChildProcessModifier([memory, cpu, inputFd, sharedFd] {
+        if (::dup2(inputFd, STDIN_FILENO) < 0)
+            ::_exit(127);
+        if (sharedFd >= 0 && ::fcntl(sharedFd, F_SETFD, 0) != 0)
+            ::_exit(127);
+        limit(RLIMIT_AS, memory);
+        limit(RLIMIT_CPU, cpu);
+        limit(RLIMIT_CORE, 0);
+        limit(RLIMIT_FSIZE, 0);
+    });
+}
+
+} // namespace
+
+ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd, const Settings& settings,
+                                          const std::atomic_bool* cancelled, bool& declined)
+{
+    Run run;
+    declined = false;
+    // Each helper reads the picture from its start; the descriptors share one offset.
+    ::lseek(pictureFd, 0, SEEK_SET);
+    QProcess process;
     // The pixels' memory keeps its number in the child, which learns it from its arguments.
     SharedPixels shared;
     const int sharedFd = shared.descriptor();
@@ -208,17 +229,7 @@ ImportHelper::Run ImportHelper::runHelper(const QString& program, int pictureFd,
         arguments << QString::fromLatin1(settings.needCover ? HelperProtocol::CoverArgument
                                                             : HelperProtocol::FitArgument)
                   << QStringLiteral("%1x%2").arg(settings.need.width()).arg(settings.need.height());
-    // Runs in the child between fork and exec: only async-signal-safe calls.
-    process.setChildProcessModifier([memory, cpu, pictureFd, sharedFd] {
-        if (::dup2(pictureFd, STDIN_FILENO) < 0)
-            ::_exit(127);
-        if (sharedFd >= 0 && ::fcntl(sharedFd, F_SETFD, 0) != 0)
-            ::_exit(127);
-        limit(RLIMIT_AS, memory);
-        limit(RLIMIT_CPU, cpu);
-        limit(RLIMIT_CORE, 0);
-        limit(RLIMIT_FSIZE, 0);
-    });
+    prepareHelper(process, settings, pictureFd, sharedFd);
     StageClock::mark("helper-starting");
     process.start(program, arguments);
     if (!process.waitForStarted(settings.timeoutMs)) {
@@ -324,19 +335,7 @@ ImportHelper::Answer ImportHelper::ask(const QByteArray& input, const QStringLis
     // The helper reads from the start; writing the bytes left the offset at their end.
     ::lseek(inputFd, 0, SEEK_SET);
     QProcess process;
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.setInputChannelMode(QProcess::ManagedInputChannel);
-    process.setProcessEnvironment(helperEnvironment());
-    const rlim_t memory = rlim_t(settings.memoryLimitBytes);
-    const rlim_t cpu = rlim_t(settings.cpuSeconds);
-    process.setChildProcessModifier([memory, cpu, inputFd] {
-        if (::dup2(inputFd, STDIN_FILENO) < 0)
-            ::_exit(127);
-        limit(RLIMIT_AS, memory);
-        limit(RLIMIT_CPU, cpu);
-        limit(RLIMIT_CORE, 0);
-        limit(RLIMIT_FSIZE, 0);
-    });
+    prepareHelper(process, settings, inputFd, -1);
     process.start(settings.program.isEmpty() ? fastProgram() : settings.program, arguments);
     if (!process.waitForStarted(settings.timeoutMs)) {
         answer.detail = tr("The import helper could not be started (%1).").arg(process.errorString());
