@@ -66,7 +66,9 @@ void PaintingTools::releaseAt(int, int, float, float)
 
 void PaintingTools::picFace_KeyDown(int KeyCode, int Shift)
 {
-    if (Shift == ShiftMask::Ctrl)
+    // Ctrl shows the popup at once where the pointer (or the keyboard's cell cursor) is on
+    // the view; a Ctrl for a shortcut with the pointer elsewhere leaves the view alone.
+    if (Shift == ShiftMask::Ctrl && (m_env.pointerOverView() || m_cellCursor.isShown()))
         m_env.redrawPopup();
     m_cellCursor.keyDown(KeyCode, Shift);
 }

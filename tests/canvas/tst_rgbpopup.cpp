@@ -49,6 +49,8 @@ public:
     void pickColour(Well, Colour) override {}
     void popupStep(int shift, float x, float y) override { popup->popupStep(shift, x, y); }
     void redrawPopup() override { popup->RedrawRGB(); }
+    // The tests move the pointer within the view.
+    bool pointerOverView() const override { return true; }
 };
 
 } // namespace

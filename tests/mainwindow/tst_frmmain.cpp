@@ -373,6 +373,12 @@ void FrmMainTest::pointerOffTheViewRemovesOverlay()
         QCOMPARE(window->canvas().picFace().pixel(109, 59), Colour(0));
         QCOMPARE(window->canvas().picFace().pixel(104, 56), PortraitCanvas::GridLineColour);
     }
+    // Ctrl, as for Ctrl+S, reaches the view, which keeps the keyboard: the pointer is not there,
+    // so no popup comes back to stay on the view behind the command's dialog.
+    QTest::keyPress(view, Qt::Key_Control, Qt::ControlModifier);
+    QTest::keyRelease(view, Qt::Key_Control);
+    QVERIFY(window->canvas().popupRect().isEmpty());
+    QCOMPARE(window->canvas().picFace().pixel(109, 59), Colour(0));
 }
 
 void FrmMainTest::zoomStepsAndTheWindowFollows_data()

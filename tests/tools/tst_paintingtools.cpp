@@ -16,6 +16,7 @@ public:
     QString cell, colour, colourTip;
     QPixmap swatch;
     bool useFGBG = false;
+    bool overView = false;
     ViewCursor cursor = ViewCursor::Crosshair;
     QList<QPair<Well, Colour>> picks;
     int popupSteps = 0, popupRedraws = 0;
@@ -28,6 +29,7 @@ public:
         colourTip = tip;
     }
     bool useForegroundBackgroundForReplace() const override { return useFGBG; }
+    bool pointerOverView() const override { return overView; }
     void setViewCursor(ViewCursor c) override { cursor = c; }
     void pickColour(Well w, Colour c) override { picks.append({w, c}); }
     void popupStep(int, float, float) override { ++popupSteps; }
@@ -448,17 +450,21 @@ void PaintingToolsTest::swatchIsFramedSquareOfTheColour()
 void PaintingToolsTest::ctrlAloneRedrawsPopup_data()
 {
     QTest::addColumn<int>("shift");
+    QTest::addColumn<bool>("overView");
     QTest::addColumn<int>("redraws");
-    QTest::newRow("Ctrl") << 2 << 1;
-    QTest::newRow("Ctrl+Shift") << 3 << 0;
-    QTest::newRow("none") << 0 << 0;
-    QTest::newRow("Alt") << 4 << 0;
+    QTest::newRow("Ctrl") << 2 << true << 1;
+    QTest::newRow("Ctrl, the pointer off the view") << 2 << false << 0;
+    QTest::newRow("Ctrl+Shift") << 3 << true << 0;
+    QTest::newRow("none") << 0 << true << 0;
+    QTest::newRow("Alt") << 4 << true << 0;
 }
 
 void PaintingToolsTest::ctrlAloneRedrawsPopup()
 {
     QFETCH(int, shift);
+    QFETCH(bool, overView);
     QFETCH(int, redraws);
+    env.overView = overView;
     tools->picFace_KeyDown(Qt::Key_Control, shift);
     QCOMPARE(env.popupRedraws, redraws);
 }
