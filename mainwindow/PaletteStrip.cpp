@@ -19,11 +19,11 @@ PaletteStrip::PaletteStrip(QWidget* parent) : QWidget(parent)
 
 void PaletteStrip::portraitChanged()
 {
-    // A stroke announces every cell; one count after them is enough.
+    // A stroke announces every cell; one count a tenth of a second is enough to follow it.
     if (m_pending)
         return;
     m_pending = true;
-    QTimer::singleShot(0, this, [this] {
+    QTimer::singleShot(RecountDelayMs, this, [this] {
         if (m_pending)
             recount();
     });

@@ -11,13 +11,14 @@
 // colour order), at most MostSwatches of them; each one's hex value and cell count show
 // on hover. A click hands the colour on with the button and the Shift mask (1 Shift,
 // 2 Ctrl, 4 Alt), as the view's presses are. The row is counted again, once, after any
-// number of changes announced in one go.
+// number of changes announced within a tenth of a second.
 class PaletteStrip : public QWidget {
     Q_OBJECT
 public:
     static constexpr int MostSwatches = 64;
     static constexpr int Pitch = 8; // a swatch 7 pixels wide and the gap after it
     static constexpr int StripHeight = 16;
+    static constexpr int RecountDelayMs = 100;
 
     struct Swatch {
         Colour colour;
@@ -28,7 +29,8 @@ public:
 
     // Where the portrait is read from when it is counted.
     void setSource(std::function<QImage()> source) { m_source = std::move(source); }
-    // The portrait changed: it is counted again when the event loop next runs.
+    // The portrait changed: it is counted again RecountDelayMs later, once for all the
+    // changes in between.
     void portraitChanged();
     // Counts now (what the pending recount would do).
     void recount();
