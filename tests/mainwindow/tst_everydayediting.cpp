@@ -136,8 +136,11 @@ void EverydayEditingTest::adjustmentPreviewsLive()
     const auto watch = whenDialogShows([&](QDialog& dialog) {
         auto& adjust = static_cast<AdjustColoursDialog&>(dialog);
         title = adjust.windowTitle();
+        // The box has the focus once the dialog's window is active, which a slow run reaches later.
         brightnessFirstAndFocused =
-            QApplication::focusWidget() == adjust.box(AdjustColoursDialog::Brightness) &&
+            QTest::qWaitFor(
+                [&] { return QApplication::focusWidget() == adjust.box(AdjustColoursDialog::Brightness); },
+                5000) &&
             adjust.box(AdjustColoursDialog::Brightness)->minimum() == -100 &&
             adjust.box(AdjustColoursDialog::Brightness)->maximum() == 100;
         // Typed into the focused box, the view follows at once.
